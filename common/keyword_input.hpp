@@ -1,0 +1,73 @@
+// The keyword input ("<ffdata>" file): 80-column records read strictly forward, the keyword
+// reader, the atom-line readers and the connectivity reader.
+#pragma once
+
+#include <istream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace common {
+
+inline constexpr int record_length = 80;
+inline constexpr int text_value_length = 20;
+inline constexpr int label_length = 8;
+
+// What rdcntrl reads after the keyword.
+enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kind_text = 3 };
+
+// Input records: split at line feeds (a carriage return before one is dropped), each cut or
+// padded to exactly 80 columns. Never rewinds.
+class InputDeck {
+ public:
+  explicit InputDeck(std::istream& in) : in_(in) {}
+  // The next record, or false at the end of the input.
+  bool next(std::string& record);
+  // Number of the record returned last (1-based).
+  int line_number() const { return line_; }
+
+ private:
+  std::istream& in_;
+  int line_ = 0;
+};
+
+// Searches forward for the record that begins with the first keylen characters of key and reads
+// its value by kind (see KeywordKind; text: 20 columns squeezed by rmblank, count in ival).
+// A keyword that never comes ends the run with error 2; an unreadable value is an input error.
+void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival,
+             double& rval, std::string& cval);
+
+// Squeezes the blanks out of the first n characters of text, pads them with blanks and returns
+// the number of non-blank characters in count.
+void rmblank(int n, std::string& text, int& count);
+
+// symmetry's atom lines: coordinates into xyz (3 per atom) and the element labels, 8 characters.
+void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels);
+
+// kelma's atom lines: coordinates into xyz and the force-field types.
+void getcoord2(InputDeck& deck, int n, std::span<double> xyz, std::span<int> types);
+
+// kelma's connectivity section: the n x n bond-code matrix, column by column.
+void getconn(InputDeck& deck, int n, std::span<int> conn);
+
+// Field readers, exposed for tests. Fixed real field: blanks ignored, all blank reads 0, without
+// a decimal point the digits are scaled by 1e-10. False when the field is unreadable.
+bool read_fixed_real(std::string_view field, double& value);
+// Fixed integer field: blanks ignored, all blank reads 0.
+bool read_fixed_int(std::string_view field, int& value);
+
+// Free-format items: each is the text up to a blank or a comma.
+class FreeFormat {
+ public:
+  explicit FreeFormat(std::string_view text) : text_(text) {}
+  bool next_int(int& value);
+  bool next_real(double& value);
+
+ private:
+  bool next_item(std::string_view& item);
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace common

@@ -1,0 +1,54 @@
+// Record formatting: the fixed edit descriptors (Fw.d, Iw, Aw, nX, quoted text) and the
+// free-format records of the reports. Every record the programs write is built here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Fw.d: the value rounded to d decimals (ties to even on the exact binary value), right-justified
+// in w columns; w asterisks when it does not fit. The leading zero of |value| < 1 is dropped
+// only when that makes the value fit.
+std::string format_f(double value, int w, int d);
+
+// Iw: the integer right-justified in w columns; w asterisks when it does not fit.
+std::string format_i(long long value, int w);
+
+// Aw: the text right-justified in w columns when shorter, its first w characters when longer.
+std::string format_a(std::string_view text, int w);
+
+// The real item of a free-format record: a blank, a minus sign or a blank, then the magnitude to
+// nine significant digits with trailing zeros dropped, in exponent form when the decimal exponent
+// is below -4 or at least 9.
+std::string free_real(double value);
+
+// A fixed-layout record built field by field.
+class Record {
+ public:
+  Record& text(std::string_view quoted);
+  Record& f(double value, int w, int d);
+  Record& i(long long value, int w);
+  Record& a(std::string_view text, int w);
+  Record& x(int blanks);
+  const std::string& str() const { return line_; }
+
+ private:
+  std::string line_;
+};
+
+// A free-format record: texts as they stand (one blank before a leading text), integers as a
+// blank and their digits, reals as free_real writes them.
+class FreeRecord {
+ public:
+  FreeRecord& item(std::string_view text);
+  FreeRecord& item(const char* text) { return item(std::string_view(text)); }
+  FreeRecord& item(int value);
+  FreeRecord& item(double value);
+  const std::string& str() const { return line_; }
+
+ private:
+  std::string line_;
+};
+
+}  // namespace common

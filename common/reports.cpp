@@ -1,0 +1,67 @@
+#include "common/reports.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "common/channels.hpp"
+#include "common/records.hpp"
+#include "common/termination.hpp"
+
+namespace common {
+
+namespace {
+constexpr int prntmat_block = 6;
+constexpr const char* memory_stop_code = "9";
+}  // namespace
+
+void nerror(int ierr, std::string_view routine, std::string_view text, int ip1, int ip2) {
+  write_record(listing_unit,
+               FreeRecord().item("** Error no. ").item(ierr).item(" in ").item(routine).item(" **").str());
+  FreeRecord detail;
+  detail.item(" ").item(text);
+  if (ip1 != 0 || ip2 != 0) detail.item(" parameters:").item(ip1).item(ip2);
+  write_record(listing_unit, detail.str());
+  stop_run(banner());
+}
+
+void message(std::string_view head, std::string_view text, int ip1, int ip2) {
+  write_record(listing_unit, FreeRecord().item(head).str());
+  FreeRecord detail;
+  detail.item(text);
+  if (ip1 != 0 || ip2 != 0) detail.item(ip1).item(ip2);
+  write_record(listing_unit, detail.str());
+}
+
+void memchk(long long avail, long long need, int namelen, std::string_view name) {
+  if (need <= avail) return;
+  const auto shown = name.substr(0, static_cast<std::size_t>(std::max(0, namelen)));
+  write_blank(stdout_unit);
+  write_record(stdout_unit, Record()
+                                .x(2)
+                                .text("***ERROR*** Insufficient Scratch Memory in")
+                                .text(" Subroutine ")
+                                .a(shown, 12)
+                                .str());
+  write_record(stdout_unit,
+               Record().text("     Available: ").i(avail, 12).text("   Requested: ").i(need, 12).str());
+  stop_run(memory_stop_code);
+}
+
+void prntmat(int ncol, int nrow, int maxcol, std::span<const double> a) {
+  const int columns = std::min(ncol, maxcol);
+  for (int first = 1; first <= columns; first += prntmat_block) {
+    const int last = std::min(first + prntmat_block - 1, columns);
+    write_blank(listing_unit);
+    write_blank(listing_unit);
+    for (int i = 1; i <= nrow; ++i) {
+      Record row;
+      row.x(1);
+      for (int j = first; j <= last; ++j) {
+        row.f(a[static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * nrow], 12, 6);
+      }
+      write_record(listing_unit, row.str());
+    }
+  }
+}
+
+}  // namespace common

@@ -1,0 +1,25 @@
+// The numbered fatal report, the warning report, the workspace check and the matrix listing.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace common {
+
+// Numbered fatal error: two free-format records on the listing, then the STOP line with the
+// program's banner. Does not return.
+[[noreturn]] void nerror(int ierr, std::string_view routine, std::string_view text, int ip1,
+                         int ip2);
+
+// Warning: the heading and the message text (with the two parameters when either is non-zero)
+// as two free-format records on the listing.
+void message(std::string_view head, std::string_view text, int ip1, int ip2);
+
+// Workspace check: returns when need <= avail, otherwise writes the scratch-memory report on
+// standard output and stops with code 9.
+void memchk(long long avail, long long need, int namelen, std::string_view name);
+
+// Lists min(ncol, maxcol) columns of the nrow x ncol column-major matrix a in blocks of six.
+void prntmat(int ncol, int nrow, int maxcol, std::span<const double> a);
+
+}  // namespace common

@@ -1,0 +1,40 @@
+#include "common/termination.hpp"
+
+#include <iostream>
+
+#include "common/channels.hpp"
+
+namespace common {
+
+namespace {
+std::string& banner_text() {
+  static std::string text;
+  return text;
+}
+}  // namespace
+
+void stop_run(std::string_view code) { throw RunStop{std::string(code)}; }
+
+void input_error(const std::string& what) { throw InputError(what); }
+
+void set_banner(std::string_view banner) { banner_text() = banner; }
+
+const std::string& banner() { return banner_text(); }
+
+int run_program(std::string_view program_name, std::string_view banner, void (*body)()) {
+  set_banner(banner);
+  int status = 0;
+  try {
+    body();
+  } catch (const RunStop& stop) {
+    close_all_units();
+    std::cerr << "STOP " << stop.code << " statement executed\n";
+  } catch (const InputError& error) {
+    std::cerr << program_name << ": " << error.what() << '\n';
+    status = input_error_status;
+  }
+  close_all_units();
+  return status;
+}
+
+}  // namespace common

@@ -1,0 +1,38 @@
+// How a run ends. A fatal end of the program's own logic (numbered report, workspace report,
+// cycle limit) throws RunStop, which only the main program catches: it writes the STOP line on
+// standard error and exits with status 0. Input that cannot be read throws InputError: a
+// one-line diagnostic on standard error and exit status 2.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+inline constexpr int input_error_status = 2;
+
+struct RunStop {
+  std::string code;  // the text between "STOP " and " statement executed"
+};
+
+class InputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Ends the run with "STOP <code> statement executed" on standard error, exit status 0.
+[[noreturn]] void stop_run(std::string_view code);
+
+// Ends the run with an input-layer diagnostic.
+[[noreturn]] void input_error(const std::string& what);
+
+// The termination banner of the running program, used by nerror.
+void set_banner(std::string_view banner);
+const std::string& banner();
+
+// Runs a program body: sets the banner, catches the two ways of ending early, closes the output
+// units and returns the exit status.
+int run_program(std::string_view program_name, std::string_view banner_text, void (*body)());
+
+}  // namespace common

@@ -1,0 +1,37 @@
+// The kelma main routine: reads the keyword input, sizes the workspace and runs the optimiser.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "common/keyword_input.hpp"
+
+namespace kelma {
+
+inline constexpr int max_atoms = 500;
+inline constexpr int max_type = 32;
+
+// Everything the keyword input gives a kelma run, in reading order.
+struct KelmaInput {
+  int natoms = 0;
+  std::string fftype;
+  int fftype_length = 0;
+  int jobtype = 0;
+  double vdwc = 0.0;
+  int print = 0;
+  double gtol = 0.0;
+  double etol = 0.0;
+  int nsteps = 0;
+  std::vector<double> xyz;  // 3 x natoms, Angstrom
+  std::vector<int> itype;   // natoms force-field types
+  std::vector<int> conn;    // natoms x natoms bond codes, column by column
+};
+
+// Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
+KelmaInput read_kelma_input(common::InputDeck& deck);
+
+// One whole run on the keyword input in.
+void run_kelma(std::istream& in);
+
+}  // namespace kelma

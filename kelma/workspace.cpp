@@ -1,0 +1,49 @@
+#include "kelma/workspace.hpp"
+
+#include <cstddef>
+
+namespace kelma {
+
+long long workspace_need(int n, int maxbend, int maxtors, int jobtype) {
+  const long long nn = static_cast<long long>(n) * n;
+  long long need = 12 * nn + 9LL * n + 5LL * maxbend + 6LL * maxtors;
+  if (jobtype == 1) need += 9 * nn;
+  return need;
+}
+
+Workspace make_workspace(int n, int maxbend, int maxtors, int jobtype) {
+  const auto coords = static_cast<std::size_t>(3 * n);
+  const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  const auto bends = static_cast<std::size_t>(maxbend);
+  const auto tors = static_cast<std::size_t>(maxtors);
+  Workspace ws;
+  ws.force.assign(coords, 0.0);
+  ws.dist.assign(pairs, 0.0);
+  ws.r0.assign(pairs, 0.0);
+  ws.kpair.assign(pairs, 0.0);
+  for (auto* list : {&ws.bends.i, &ws.bends.j, &ws.bends.k}) list->assign(bends, 0);
+  for (auto* list : {&ws.bends.theta0, &ws.bends.kbend}) list->assign(bends, 0.0);
+  for (auto* list : {&ws.torsions.a, &ws.torsions.b, &ws.torsions.c, &ws.torsions.d,
+                     &ws.torsions.n}) {
+    list->assign(tors, 0);
+  }
+  ws.torsions.v.assign(tors, 0.0);
+  ws.gscratch.assign(coords, 0.0);
+  ws.step.assign(coords, 0.0);
+  ws.hess.assign(coords * coords, 0.0);
+  if (jobtype == 1) ws.hess_copy.assign(coords * coords, 0.0);
+  ws.pivots.assign(coords, 0);
+  return ws;
+}
+
+long long workspace_size(const Workspace& ws) {
+  const auto size = [](const auto& v) { return static_cast<long long>(v.size()); };
+  // The pivot indices share block 16 with gscratch, so they are not counted again.
+  return size(ws.force) + size(ws.dist) + size(ws.r0) + size(ws.kpair) + size(ws.bends.i) +
+         size(ws.bends.j) + size(ws.bends.k) + size(ws.bends.theta0) + size(ws.bends.kbend) +
+         size(ws.torsions.a) + size(ws.torsions.b) + size(ws.torsions.c) + size(ws.torsions.d) +
+         size(ws.torsions.n) + size(ws.torsions.v) + size(ws.gscratch) + size(ws.step) +
+         size(ws.hess) + size(ws.hess_copy);
+}
+
+}  // namespace kelma

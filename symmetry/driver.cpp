@@ -1,0 +1,1 @@
+// The symmetry program is built in its own issue.

@@ -1,0 +1,92 @@
+#include "common/records.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using common::format_f;
+using common::format_i;
+using common::free_real;
+
+TEST(FixedFields, RealsRoundAndJustify) {
+  EXPECT_EQ(format_f(0.0154710660, 16, 10), "    0.0154710660");
+  EXPECT_EQ(format_f(-1.4828060165, 16, 10), "   -1.4828060165");
+  EXPECT_EQ(format_f(0.026814, 8, 5), " 0.02681");
+  EXPECT_EQ(format_f(0.011104559, 16, 9), "     0.011104559");
+  // Ties go to the nearest even digit of the exact binary value: 0.125 is exact.
+  EXPECT_EQ(format_f(0.125, 5, 2), " 0.12");
+  EXPECT_EQ(format_f(0.375, 5, 2), " 0.38");
+}
+
+TEST(FixedFields, NegativeValuesRoundingToZeroKeepTheirSign) {
+  EXPECT_EQ(format_f(-0.000001, 8, 5), "-0.00000");
+  EXPECT_EQ(format_f(-0.4e-10, 16, 10), "   -0.0000000000");
+}
+
+TEST(FixedFields, OverflowGivesAsterisks) {
+  EXPECT_EQ(format_f(123456.0, 8, 5), "********");
+  EXPECT_EQ(format_f(1.0e300, 16, 10), "****************");
+  EXPECT_EQ(format_i(12345, 4), "****");
+  EXPECT_EQ(format_i(-999, 3), "***");
+  EXPECT_EQ(format_i(1000, 3), "***");
+}
+
+TEST(FixedFields, LeadingZeroIsDroppedOnlyWhenThatMakesItFit) {
+  EXPECT_EQ(format_f(0.5, 7, 5), "0.50000");
+  EXPECT_EQ(format_f(0.5, 6, 5), ".50000");
+  EXPECT_EQ(format_f(-0.5, 7, 5), "-.50000");
+}
+
+TEST(FixedFields, IntegersAndTexts) {
+  EXPECT_EQ(format_i(7, 4), "   7");
+  EXPECT_EQ(format_i(-12, 4), " -12");
+  EXPECT_EQ(common::format_a("KELMA", 12), "       KELMA");
+  EXPECT_EQ(common::format_a("ABCDEFGHIJKLMNOP", 12), "ABCDEFGHIJKL");
+}
+
+TEST(FreeFormat, RealsInFixedForm) {
+  EXPECT_EQ(free_real(0.0154710660), "  0.015471066");
+  EXPECT_EQ(free_real(-0.0414688281), " -0.0414688281");
+  EXPECT_EQ(free_real(1.48280602), "  1.48280602");
+  EXPECT_EQ(free_real(3.0), "  3.");
+  EXPECT_EQ(free_real(100.0), "  100.");
+  EXPECT_EQ(free_real(123456789.0), "  123456789.");
+  EXPECT_EQ(free_real(0.0001), "  0.0001");
+  EXPECT_EQ(free_real(1.0 / 3.0), "  0.333333333");
+}
+
+TEST(FreeFormat, RealsInExponentForm) {
+  EXPECT_EQ(free_real(1.0e-5), "  1.E-05");
+  EXPECT_EQ(free_real(-2.5e-7), " -2.5E-07");
+  EXPECT_EQ(free_real(1.0e9), "  1.E+09");
+  EXPECT_EQ(free_real(1.23456789012e10), "  1.23456789E+10");
+  EXPECT_EQ(free_real(1.0e-100), "  1.E-100");
+}
+
+TEST(FreeFormat, RoundingDecidesTheExponent) {
+  // 9.9999999999e-5 rounds to 1.00000000e-4, which is written in fixed form.
+  EXPECT_EQ(free_real(9.9999999999e-5), "  0.0001");
+  EXPECT_EQ(free_real(999999999.7), "  1.E+09");
+}
+
+TEST(FreeFormat, ZeroHasNoSign) {
+  EXPECT_EQ(free_real(0.0), "  0.");
+  EXPECT_EQ(free_real(-0.0), "  0.");
+}
+
+TEST(FreeFormat, RecordsJoinTheirItems) {
+  EXPECT_EQ(common::FreeRecord().item("** Error no. ").item(2).item(" in ").str(),
+            " ** Error no.  2 in ");
+  EXPECT_EQ(common::FreeRecord().item(-5).item(0.5).str(), " -5  0.5");
+  EXPECT_EQ(common::FreeRecord().item("**Matrix Inversion Failed**").item("  Switching to Unit Hessian").str(),
+            " **Matrix Inversion Failed**  Switching to Unit Hessian");
+}
+
+TEST(FixedRecords, BuildFieldByField) {
+  const auto record =
+      common::Record().text("**  ").i(1, 4).text("  Energy:").f(0.011104559, 16, 9).text("   RMSG:").f(0.02681, 8, 5);
+  EXPECT_EQ(record.str(), "**     1  Energy:     0.011104559   RMSG: 0.02681");
+  EXPECT_EQ(common::Record().x(3).text("a").str(), "   a");
+}
+
+}  // namespace
