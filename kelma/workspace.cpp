@@ -18,16 +18,16 @@ Workspace make_workspace(int n, int maxbend, int maxtors, int jobtype) {
   const auto tors = static_cast<std::size_t>(maxtors);
   Workspace ws;
   ws.force.assign(coords, 0.0);
-  ws.dist.assign(pairs, 0.0);
-  ws.r0.assign(pairs, 0.0);
-  ws.kpair.assign(pairs, 0.0);
-  for (auto* list : {&ws.bends.i, &ws.bends.j, &ws.bends.k}) list->assign(bends, 0);
-  for (auto* list : {&ws.bends.theta0, &ws.bends.kbend}) list->assign(bends, 0.0);
-  for (auto* list : {&ws.torsions.a, &ws.torsions.b, &ws.torsions.c, &ws.torsions.d,
-                     &ws.torsions.n}) {
+  ws.ff.dist.assign(pairs, 0.0);
+  ws.ff.r0.assign(pairs, 0.0);
+  ws.ff.kpair.assign(pairs, 0.0);
+  for (auto* list : {&ws.ff.bends.i, &ws.ff.bends.j, &ws.ff.bends.k}) list->assign(bends, 0);
+  for (auto* list : {&ws.ff.bends.theta0, &ws.ff.bends.kbend}) list->assign(bends, 0.0);
+  for (auto* list : {&ws.ff.torsions.a, &ws.ff.torsions.b, &ws.ff.torsions.c, &ws.ff.torsions.d,
+                     &ws.ff.torsions.n}) {
     list->assign(tors, 0);
   }
-  ws.torsions.v.assign(tors, 0.0);
+  ws.ff.torsions.v.assign(tors, 0.0);
   ws.gscratch.assign(coords, 0.0);
   ws.step.assign(coords, 0.0);
   ws.hess.assign(coords * coords, 0.0);
@@ -39,10 +39,10 @@ Workspace make_workspace(int n, int maxbend, int maxtors, int jobtype) {
 long long workspace_size(const Workspace& ws) {
   const auto size = [](const auto& v) { return static_cast<long long>(v.size()); };
   // The pivot indices share block 16 with gscratch, so they are not counted again.
-  return size(ws.force) + size(ws.dist) + size(ws.r0) + size(ws.kpair) + size(ws.bends.i) +
-         size(ws.bends.j) + size(ws.bends.k) + size(ws.bends.theta0) + size(ws.bends.kbend) +
-         size(ws.torsions.a) + size(ws.torsions.b) + size(ws.torsions.c) + size(ws.torsions.d) +
-         size(ws.torsions.n) + size(ws.torsions.v) + size(ws.gscratch) + size(ws.step) +
+  return size(ws.force) + size(ws.ff.dist) + size(ws.ff.r0) + size(ws.ff.kpair) + size(ws.ff.bends.i) +
+         size(ws.ff.bends.j) + size(ws.ff.bends.k) + size(ws.ff.bends.theta0) + size(ws.ff.bends.kbend) +
+         size(ws.ff.torsions.a) + size(ws.ff.torsions.b) + size(ws.ff.torsions.c) + size(ws.ff.torsions.d) +
+         size(ws.ff.torsions.n) + size(ws.ff.torsions.v) + size(ws.gscratch) + size(ws.step) +
          size(ws.hess) + size(ws.hess_copy);
 }
 

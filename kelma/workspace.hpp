@@ -27,13 +27,21 @@ struct Counts {
   int noop = 0;
 };
 
-struct Workspace {
-  std::vector<double> force;  // block 1: minus the gradient, hartree/bohr (3n)
-  std::vector<double> dist;   // block 2: distances (n x n)
-  std::vector<double> r0;     // block 3: reference bond lengths, lower triangle
-  std::vector<double> kpair;  // block 4: bond constants or well depths, lower triangle
+// Blocks 2-15 of the workspace and the counts record: what the force-field set-up fills and the
+// energy routines read. Pair matrices are natoms x natoms, column by column; only element (i, j)
+// with i > j of r0 and kpair is used.
+struct ForceFieldArrays {
+  std::vector<double> dist;   // block 2: distances
+  std::vector<double> r0;     // block 3: reference bond lengths
+  std::vector<double> kpair;  // block 4: bond constants or well depths
   BendList bends;             // blocks 5-9 (maxbend each)
   TorsionList torsions;       // blocks 10-15 (maxtors each)
+  Counts counts;
+};
+
+struct Workspace {
+  std::vector<double> force;      // block 1: minus the gradient, hartree/bohr (3n)
+  ForceFieldArrays ff;            // blocks 2-15
   std::vector<double> gscratch;   // block 16: Hessian scratch, then the previous force (3n)
   std::vector<double> step;       // block 17: the step, bohr (3n)
   std::vector<double> hess;       // block 18: Hessian, then the inverse Hessian (3n x 3n)
