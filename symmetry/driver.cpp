@@ -1,1 +1,0 @@
-// The symmetry program is built in its own issue.
