@@ -5,7 +5,9 @@
 # A case with a file "exit_code" other than 0 is an input rejection: it must exit with that status,
 # say something on standard error and write nothing on standard output.
 set -u
-cases=${1:?usage: run_cases.sh CASES_DIR}
+cases=$(cd "${1:?usage: run_cases.sh CASES_DIR}" && pwd)
+KELMA=$(realpath "$KELMA")
+SYMMETRY=$(realpath "$SYMMETRY")
 failures=0
 count=0
 for dir in "$cases"/*/; do
