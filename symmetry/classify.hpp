@@ -1,0 +1,30 @@
+// Classification of the operations (type code, order, axis) and the standard orientation.
+#pragma once
+
+#include <span>
+
+#include "symmetry/group.hpp"
+#include "symmetry/operations.hpp"
+
+namespace symmetry {
+
+// Type codes: 1 identity, n >= 2 proper rotation of order n, -n improper rotation Sn (-1 mirror
+// plane, -2 inversion), 0 before classification.
+
+// Order of r: the first power within tol of the identity, counting up to 99; 100 (with a
+// warning) when none is.
+int ncycle(const Operation& r, double tol);
+
+// Codes and axes of every operation, each inverse pair handled once at its later number, and
+// the principal operations (principal all 0 on entry). An operation without an order below 100
+// collapses the group to the identity (count 1). Status of the diagonaliser.
+int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
+           Principal& principal);
+
+// Builds the standard frame from the references and rotates the n atoms of coords (x, y, z per
+// atom) into it unless every operation already looks the same there. Status 0, or -1 for
+// conflicting references or a degenerate reference axis.
+int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
+            const References& refs);
+
+} // namespace symmetry

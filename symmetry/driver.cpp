@@ -1,0 +1,215 @@
+#include "symmetry/driver.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "common/channels.hpp"
+#include "common/records.hpp"
+#include "common/reports.hpp"
+#include "common/termination.hpp"
+#include "common/vectors.hpp"
+#include "symmetry/frame.hpp"
+#include "symmetry/symmetrise.hpp"
+
+namespace symmetry {
+
+namespace {
+
+// Workspace layout: 7n words of per-atom blocks, then the per-operation tables, then 2n words of
+// element-search scratch.
+constexpr std::size_t axis_words = 3 * max_operations;
+constexpr std::size_t operation_table_words = 7 * max_operations;
+
+constexpr int initial_adjst = 1;
+
+double read_real(common::InputDeck& deck, std::string_view key) {
+  int unused_int = 0;
+  double value = 0.0;
+  std::string unused_text;
+  common::rdcntrl(deck, static_cast<int>(key.size()), key, common::kind_real, unused_int, value,
+                  unused_text);
+  return value;
+}
+
+int read_int(common::InputDeck& deck, std::string_view key) {
+  int value = 0;
+  double unused_real = 0.0;
+  std::string unused_text;
+  common::rdcntrl(deck, static_cast<int>(key.size()), key, common::kind_integer, value, unused_real,
+                  unused_text);
+  return value;
+}
+
+void warn(int print, std::string_view text) {
+  if (print > 0)
+    common::write_record(common::listing_unit, text);
+}
+
+void write_point_group(const SymmetryResult& result) {
+  common::write_record(common::stdout_unit, common::Record()
+                                                .text("*Point Group: ")
+                                                .a(result.label, 4)
+                                                .text("        Degrees of freedom: ")
+                                                .i(result.degrees, 3)
+                                                .str());
+}
+
+void write_coordinates(int n, std::span<const double> xyz) {
+  for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+    common::write_record(common::stdout_unit, common::Record()
+                                                  .text("!")
+                                                  .f(xyz[3 * k], 16, 10)
+                                                  .f(xyz[3 * k + 1], 16, 10)
+                                                  .f(xyz[3 * k + 2], 16, 10)
+                                                  .str());
+  }
+}
+
+} // namespace
+
+SymmetryInput read_symmetry_input(common::InputDeck& deck) {
+  SymmetryInput in;
+  in.natoms = read_int(deck, "$natoms");
+  if (in.natoms < 1 || in.natoms > max_atoms) {
+    common::input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
+                        std::to_string(in.natoms));
+  }
+  in.thrsym = read_real(deck, "$thrsym");
+  if (!std::isfinite(in.thrsym) || !(in.thrsym > 0.0)) {
+    common::input_error("$thrsym must be a positive number");
+  }
+  in.print = read_int(deck, "$print");
+  in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
+  common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
+  return in;
+}
+
+long long workspace_request(int n) {
+  return 9LL * n + static_cast<long long>(operation_table_words);
+}
+
+Workspace make_workspace(int n) {
+  const auto words = static_cast<std::size_t>(workspace_request(n));
+  return Workspace{std::vector<double>(words, 0.0), std::vector<int>(words, 0),
+                   std::vector<Axis>(max_operations),
+                   std::vector<std::string>(static_cast<std::size_t>(n))};
+}
+
+SearchWorkspace search_blocks(Workspace& ws, int n) {
+  const auto un = static_cast<std::size_t>(n);
+  const std::span<double> words(ws.words);
+  const std::span<int> integers(ws.integer_words);
+  const std::size_t tables = 7 * un;
+  return SearchWorkspace{
+      words.subspan(0, 3 * un),
+      words.subspan(3 * un, un),
+      integers.subspan(5 * un, un),
+      integers.subspan(6 * un, un),
+      std::span<Axis>(ws.axes),
+      integers.subspan(tables + axis_words, max_operations),
+      integers.subspan(tables + axis_words + max_operations, max_operations),
+      integers.subspan(tables + operation_table_words, un),
+      std::span<std::string>(ws.shell_symbols),
+  };
+}
+
+SymmetryResult make_result(int n) {
+  SymmetryResult result;
+  result.xyz.assign(3 * static_cast<std::size_t>(n), 0.0);
+  result.label = trivial_group;
+  result.ops[0] = identity_operation;
+  result.neqatm.assign(static_cast<std::size_t>(n) * max_operations, 0);
+  return result;
+}
+
+double snap(double v, double t) {
+  const double a = std::fabs(v);
+  if (a < t)
+    return 0.0;
+  for (const double exact : {1.0, snap_half, snap_cos30, snap_cos36, snap_cos72}) {
+    if (std::fabs(a - exact) < t)
+      return std::copysign(exact, v);
+  }
+  return v;
+}
+
+void snap_operations(std::span<Operation> ops, int count, double t) {
+  // Snapping the identity could only spoil it (a tolerance above 1 would clear it).
+  for (std::size_t m = 1; m < static_cast<std::size_t>(count); ++m) {
+    for (double& v : ops[m])
+      v = snap(v, t);
+  }
+}
+
+void settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
+                       double thrsym, int print, SymmetryResult& result) {
+  const auto count = static_cast<std::size_t>(result.count);
+  std::array<Operation, max_operations> found;
+  std::copy_n(result.ops.begin(), count, found.begin());
+  snap_operations(result.ops, result.count, thrsym);
+  if (eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm) == 0)
+    return;
+
+  // Snapping can move a valid element onto a constant it does not equal (icosahedral elements
+  // lie close to cos 30): the operations as found get a second chance.
+  if (eqvatm(n, result.xyz, symbols, result.count, found, thrsym, result.neqatm) == 0) {
+    std::copy_n(found.begin(), count, result.ops.begin());
+    return;
+  }
+  warn(print, "**WARNING** Error determining Equivalent Atoms - Switching off Symmetry");
+  result.label = trivial_group;
+  result.count = 1;
+  common::cpyvec(centred, result.xyz);
+  eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm);
+}
+
+void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
+            int& adjst, int print, Workspace& ws, SymmetryResult& result) {
+  double cx = 0.0, cy = 0.0, cz = 0.0;
+  cms(n, cx, cy, cz, xyz);
+  common::memchk(static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
+  const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
+  common::cpyvec(centred, result.xyz);
+
+  const SearchWorkspace blocks = search_blocks(ws, n);
+  int status =
+      getsym(result.xyz, n, symbols, thrsym, adjst, blocks, result.ops, result.count, result.label);
+  // A failed first search leaves "????", so it is searched again as well.
+  if (result.label != trivial_group && adjst != 0) {
+    adjst = 0;
+    status = getsym(result.xyz, n, symbols, thrsym, adjst, blocks, result.ops, result.count,
+                    result.label);
+  }
+  if (status != 0) {
+    warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
+    result.label = trivial_group;
+    result.count = 1;
+    result.ops[0] = identity_operation;
+  }
+
+  settle_operations(n, symbols, centred, thrsym, print, result);
+  if (print > 3)
+    prntsym(n, result.label, result.count, result.ops, result.neqatm);
+  const auto un = static_cast<std::size_t>(n);
+  symvec(n, result.count, result.neqatm, result.ops,
+         std::span<double>(ws.words).subspan(4 * un, 3 * un), symvec_zero, result.xyz);
+  result.degrees = numdeg(n, result.count, result.ops, result.label, result.neqatm);
+  write_point_group(result);
+}
+
+void run_symmetry(std::istream& in) {
+  common::InputDeck deck(in);
+  SymmetryInput input = read_symmetry_input(deck);
+  if (input.print > 0)
+    common::open_listing();
+  Workspace ws = make_workspace(input.natoms);
+  SymmetryResult result = make_result(input.natoms);
+  int adjst = initial_adjst;
+  symtry(input.natoms, input.symbols, input.xyz, input.thrsym, adjst, input.print, ws, result);
+  if (input.print > 0)
+    common::close_listing();
+  write_coordinates(input.natoms, result.xyz);
+}
+
+} // namespace symmetry

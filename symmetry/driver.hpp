@@ -1,0 +1,95 @@
+// The symmetry main program and its driver symtry: read the molecule, find its point group, map
+// and symmetrise the atoms, count the symmetric degrees of freedom and write the results.
+#pragma once
+
+#include <array>
+#include <istream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/keyword_input.hpp"
+#include "symmetry/operations.hpp"
+#include "symmetry/point_group_search.hpp"
+
+namespace symmetry {
+
+// The constants that nearly exact operation elements are snapped to (cos 30, cos 36, cos 72).
+inline constexpr double snap_half = 0.5;
+inline constexpr double snap_cos30 = 0.86602540378444;
+inline constexpr double snap_cos36 = 0.80901699437495;
+inline constexpr double snap_cos72 = 0.30901699437495;
+
+inline constexpr double symvec_zero = 1.0e-8;
+inline constexpr const char* trivial_group = "c1  ";
+
+// Everything the keyword input gives a symmetry run, in reading order.
+struct SymmetryInput {
+  int natoms = 0;
+  double thrsym = 0.0;
+  int print = 0;
+  std::vector<double> xyz;          // 3 x natoms, as read
+  std::vector<std::string> symbols; // natoms element symbols, 8 characters
+};
+
+// Reads $natoms, $thrsym, $print and the atom lines, rejecting an atom count outside 1 .. 500
+// and a tolerance that is not a positive finite number.
+SymmetryInput read_symmetry_input(common::InputDeck& deck);
+
+// The scratch workspace: 9n + 840 words. The integer blocks of the layout (shell numbers and
+// sizes, type codes, inverses, match flags) sit at their word positions in a parallel integer
+// plane, the axis list in a list of directions of its own; the shell-ordered symbols are scratch
+// of the search as well.
+struct Workspace {
+  std::vector<double> words;
+  std::vector<int> integer_words;
+  std::vector<Axis> axes;
+  std::vector<std::string> shell_symbols;
+};
+
+// Words symtry asks for with n atoms.
+long long workspace_request(int n);
+
+// A cleared workspace of workspace_request(n) words.
+Workspace make_workspace(int n);
+
+// The blocks of the workspace that the point-group search fills.
+SearchWorkspace search_blocks(Workspace& ws, int n);
+
+// What symtry hands back.
+struct SymmetryResult {
+  std::vector<double> xyz; // 3 x n: centred, possibly reoriented, symmetrised
+  std::string label;       // 4 characters, for example "c2v "
+  int count = 1;           // operations in ops
+  std::array<Operation, max_operations> ops{};
+  std::vector<int> neqatm; // n x max_operations equivalent-atom table (see symmetrise.hpp)
+  int degrees = 0;
+};
+
+// A result sized for n atoms.
+SymmetryResult make_result(int n);
+
+// v moved onto 0, +-1, +-0.5, +-cos 30, +-cos 36 or +-cos 72 when within t (strictly) of it,
+// tested in that order; otherwise v unchanged.
+double snap(double v, double t);
+
+// Snaps operations 2 .. count of ops (operation 1 is the exact identity).
+void snap_operations(std::span<Operation> ops, int count, double t);
+
+// Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
+// map them, the list as the search found it is tried; when that fails too, the group falls back
+// to C1 with the centred coordinates (and a warning at print > 0). The list that mapped the atoms
+// stays in result.
+void settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
+                       double thrsym, int print, SymmetryResult& result);
+
+// The driver: centres xyz in place, searches the point group (twice when the first search
+// named a group and adjst allowed the reorientation; adjst is then cleared), falls back to C1
+// on failure, symmetrises, counts the degrees of freedom and writes the point-group record.
+void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
+            int& adjst, int print, Workspace& ws, SymmetryResult& result);
+
+// One whole run on the keyword input in.
+void run_symmetry(std::istream& in);
+
+} // namespace symmetry

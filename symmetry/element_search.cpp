@@ -1,0 +1,475 @@
+#include "symmetry/element_search.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/reports.hpp"
+#include "common/vectors.hpp"
+#include "symmetry/frame.hpp"
+
+namespace symmetry {
+
+namespace {
+
+constexpr int max_axis_order = 10;
+// A slightly negative q in the higher-order candidate is rounding; below this it is no n-gon.
+constexpr double apothem_slack = -1.0e-6;
+
+using ImageRoutine = void (*)(const double*, const double*, const double*, const double*, double*,
+                              double);
+
+struct Frame {
+  double e1[3];
+  double e2[3];
+  double e3[3];
+};
+
+const double* position(const ShellAtoms& atoms, int atom) {
+  return &atoms.positions[static_cast<std::size_t>(3 * (atom - 1))];
+}
+
+int shell_of(const ShellAtoms& atoms, int atom) {
+  return atoms.shell_numbers[static_cast<std::size_t>(atom - 1)];
+}
+
+double* slot_axis(const AxisSlots& slots, int slot) {
+  return slots.axes[static_cast<std::size_t>(slot - 1)].data();
+}
+
+int& slot_code(const AxisSlots& slots, int slot) {
+  return slots.codes[static_cast<std::size_t>(slot - 1)];
+}
+
+void store_axis(const AxisSlots& slots, int slot, const double* direction) {
+  std::copy(direction, direction + 3, slot_axis(slots, slot));
+}
+
+// Marks the atoms that have found their image. The start atom counts as matched.
+void reset_flags(std::span<int> flags, int start_atom) {
+  common::izero(flags);
+  flags[static_cast<std::size_t>(start_atom - 1)] = 1;
+}
+
+bool flagged(std::span<const int> flags, int atom) {
+  return flags[static_cast<std::size_t>(atom - 1)] != 0;
+}
+
+void flag(std::span<int> flags, int atom) { flags[static_cast<std::size_t>(atom - 1)] = 1; }
+
+// True when every atom not yet matched has an image under `image` (one step of a candidate).
+template <class Image>
+bool all_atoms_match(const ShellAtoms& atoms, std::span<int> flags, int start_atom, double thrsym,
+                     Image image) {
+  reset_flags(flags, start_atom);
+  for (int i = 1; i <= atoms.natoms; ++i) {
+    if (flagged(flags, i))
+      continue;
+    double y[3];
+    image(position(atoms, i), y);
+    const int j = hitit(atoms, y, shell_of(atoms, i), thrsym);
+    if (j == 0)
+      return false;
+    flag(flags, i);
+    flag(flags, j);
+  }
+  return true;
+}
+
+// Candidate axis test: the n - 1 steps phi0 + t delta must all map the molecule onto itself, and
+// no earlier slot with the same code may hold the same axis.
+bool ccheck(const ShellAtoms& atoms, const Frame& f, const AxisSlots& slots, double thrsym,
+            double phi0, double delta, std::span<int> flags, int n, int slot, int start_atom,
+            int code, ImageRoutine routine) {
+  for (int t = 1; t <= n - 1; ++t) {
+    const double phi = phi0 + t * delta;
+    const auto image = [&](const double* x, double* y) { routine(f.e1, f.e2, f.e3, x, y, phi); };
+    if (!all_atoms_match(atoms, flags, start_atom, thrsym, image))
+      return false;
+  }
+  for (int m = 1; m <= slot - 1; ++m) {
+    if (slot_code(slots, m) == code && parall(f.e3, slot_axis(slots, m), thrsym))
+      return false;
+  }
+  store_axis(slots, slot, f.e3);
+  return true;
+}
+
+// Candidate plane test through the origin with unit normal n.
+bool checks(const ShellAtoms& atoms, const double* n, const AxisSlots& slots, double thrsym,
+            std::span<int> flags, int slot, int start_atom) {
+  static constexpr double origin[3] = {0.0, 0.0, 0.0};
+  const auto image = [&](const double* x, double* y) { rotcs(origin, n, x, y); };
+  if (!all_atoms_match(atoms, flags, start_atom, thrsym, image))
+    return false;
+  for (int m = 1; m <= slot - 1; ++m) {
+    if (parall(n, slot_axis(slots, m), thrsym))
+      return false;
+  }
+  store_axis(slots, slot, n);
+  return true;
+}
+
+// The pairs of orders whose two generators already fix the group.
+bool generators_complete(const int* codes, int ncodes) {
+  if (ncodes >= 3)
+    return true;
+  if (ncodes < 2)
+    return false;
+  const int p = std::max(std::abs(codes[0]), std::abs(codes[1]));
+  const int q = std::min(std::abs(codes[0]), std::abs(codes[1]));
+  return ((p == 4 || p == 5) && q == 3) || (p == 6 && q == 4) || (p == 10 && q == 6);
+}
+
+// State of one axis search.
+struct AxisSearch {
+  const ShellAtoms& atoms;
+  Group& group;
+  const AxisSlots& slots;
+  std::span<int> flags;
+  double thrsym;
+  int count = 0;     // filled slots A
+  int lone_slot = 0; // slot R of the lone-atom direction
+  int generators[3] = {0, 0, 0};
+  int ngenerators = 0;
+  int status = 0;
+
+  // An axis must follow the lone-atom direction when there is one.
+  bool allowed(const double* e3) const {
+    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), thrsym);
+  }
+};
+
+enum class Outcome { go_on, closure_failed, stop };
+
+// Accepts the element in the next slot: closes its operation into the group.
+Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
+  ++s.count;
+  Operation r;
+  gencn(f.e1, f.e2, f.e3, angle, sigma, r);
+  if (grpgrp(r, s.group) != 0) {
+    s.status = 0;
+    s.group.count = s.group.order;
+    --s.count;
+    return Outcome::closure_failed;
+  }
+  if (s.group.count > s.group.order) {
+    s.generators[s.ngenerators++] = slot_code(s.slots, s.count);
+    s.group.order = s.group.count;
+    if (generators_complete(s.generators, s.ngenerators))
+      return Outcome::stop;
+  }
+  return s.group.count == max_operations ? Outcome::stop : Outcome::go_on;
+}
+
+// Tests the candidate axis f.e3 of order n (proper steps 2 pi / n), and the improper axis S2n on
+// it, in the next slot; accepts what holds. False when the proper axis is rejected.
+bool test_axis(AxisSearch& s, const Frame& f, int n, int start_atom, Outcome& outcome) {
+  const int slot = s.count + 1;
+  const double step = 2.0 * pi / n;
+  if (!ccheck(s.atoms, f, s.slots, s.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
+    return false;
+  }
+  slot_code(s.slots, slot) = n;
+  double angle = step;
+  double sigma = 1.0;
+  // S2n: the n odd multiples of pi / n, then a reflection.
+  if (ccheck(s.atoms, f, s.slots, s.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom, -2 * n,
+             rots)) {
+    slot_code(s.slots, slot) = -2 * n;
+    angle = pi / n;
+    sigma = -1.0;
+  }
+  outcome = accept(s, f, angle, sigma);
+  return true;
+}
+
+// The two-fold candidate through the midpoint of a pair (direction u). False to end the search.
+bool two_fold_candidate(AxisSearch& s, const double* u, int start_atom) {
+  Frame f;
+  std::copy(u, u + 3, f.e3);
+  if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+    s.status = st;
+    return false;
+  }
+  if (!s.allowed(f.e3))
+    return true;
+  if (s.count + 1 > max_operations)
+    return false;
+  Outcome outcome = Outcome::go_on;
+  // Order 2 with its S4: the same routine as the higher orders, with n = 2.
+  if (test_axis(s, f, 2, start_atom, outcome))
+    return outcome != Outcome::stop;
+  return true;
+}
+
+// Higher orders 3 .. n_max for the pair with midpoint direction u (length len), unit pair
+// direction-normal w and side d. False to end the search.
+bool higher_order_candidates(AxisSearch& s, const double* u, double len, const double* w, double d,
+                             double ri, double rj, int start_atom) {
+  const int n_max =
+      std::min(max_axis_order, static_cast<int>(std::floor(pi / std::atan(d / (ri + rj)) + 0.5)));
+  for (int n = 3; n <= n_max; ++n) {
+    const double a = d / (2.0 * std::tan(pi / n));
+    const double t = a * a / len;
+    double q = a * a - t * t;
+    if (q < apothem_slack)
+      continue;
+    if (q < 0.0)
+      q = 0.0;
+    for (const double tilt : {-1.0, 1.0}) {
+      Frame f;
+      for (int k = 0; k < 3; ++k)
+        f.e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
+      double length = 0.0;
+      if (anorm(f.e3, length) != 0)
+        std::copy(w, w + 3, f.e3);
+      if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+        s.status = st;
+        return false;
+      }
+      if (!s.allowed(f.e3))
+        continue;
+      if (s.count + 1 > max_operations)
+        return false;
+      Outcome outcome = Outcome::go_on;
+      if (!test_axis(s, f, n, start_atom, outcome))
+        continue;
+      if (outcome == Outcome::stop)
+        return false;
+      if (outcome == Outcome::closure_failed)
+        break;
+    }
+  }
+  return true;
+}
+
+// One pair i < j of a shell of m atoms. False to end the search.
+bool pair_candidates(AxisSearch& s, int i, int j, int m) {
+  s.status = 0;
+  const double* xi = position(s.atoms, i);
+  const double* xj = position(s.atoms, j);
+  double u[3];
+  double b[3];
+  for (int k = 0; k < 3; ++k) {
+    u[k] = -(xi[k] + xj[k]) / 2.0;
+    b[k] = xj[k] - xi[k];
+  }
+  double len = 0.0;
+  anorm(u, len); // a midpoint at the centre leaves u as it is
+  double d = 0.0;
+  if (anorm(b, d) != 0) {
+    s.status = -1; // two atoms of one shell on top of each other
+    return false;
+  }
+  double w[3];
+  common::cross(u, b, w);
+  double wlen = 0.0;
+  if (anorm(w, wlen) != 0)
+    return true;
+  if (!two_fold_candidate(s, u, i))
+    return false;
+  if (m < 3)
+    return true;
+  return higher_order_candidates(s, u, len, w, d,
+                                 s.atoms.distances[static_cast<std::size_t>(i - 1)],
+                                 s.atoms.distances[static_cast<std::size_t>(j - 1)], i);
+}
+
+// Lone atoms: every axis must pass through each atom alone in its shell. False to end the search
+// (with the axis count and status already set).
+bool lone_atom_pass(AxisSearch& s, int centre_atom) {
+  int first = 1;
+  for (int shell = 0; shell < s.atoms.nshell; ++shell) {
+    const int m = s.atoms.shell_sizes[static_cast<std::size_t>(shell)];
+    const int k = first;
+    first += m;
+    if (m != 1 || k == centre_atom)
+      continue;
+    double u[3];
+    std::copy(position(s.atoms, k), position(s.atoms, k) + 3, u);
+    double length = 0.0;
+    if (anorm(u, length) != 0)
+      continue;
+    if (s.count + 1 > max_operations)
+      return false;
+    if (s.lone_slot == 0) {
+      store_axis(s.slots, s.count + 1, u);
+      slot_code(s.slots, s.count + 1) = code_lone_atom;
+      Frame f;
+      std::copy(u, u + 3, f.e3);
+      if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+        s.status = st;
+        return false;
+      }
+      ++s.count;
+      s.lone_slot = s.count;
+    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.thrsym)) {
+      // Two lone atoms out of line with the centre leave no room for an axis.
+      s.count = 0;
+      s.status = 0;
+      return false;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
+void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
+          double phi) {
+  const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
+  const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
+  const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
+  const double ar = a * std::cos(phi) - b * std::sin(phi);
+  const double br = a * std::sin(phi) + b * std::cos(phi);
+  for (int k = 0; k < 3; ++k)
+    y[k] = ar * e1[k] + br * e2[k] + c * e3[k];
+}
+
+void rots(const double* e1, const double* e2, const double* e3, const double* x, double* y,
+          double phi) {
+  const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
+  const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
+  const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
+  const double ar = a * std::cos(phi) - b * std::sin(phi);
+  const double br = a * std::sin(phi) + b * std::cos(phi);
+  for (int k = 0; k < 3; ++k)
+    y[k] = ar * e1[k] + br * e2[k] - c * e3[k];
+}
+
+void rotcs(const double* p, const double* n, const double* x, double* y) {
+  const double h = (x[0] - p[0]) * n[0] + (x[1] - p[1]) * n[1] + (x[2] - p[2]) * n[2];
+  for (int k = 0; k < 3; ++k)
+    y[k] = x[k] - 2.0 * h * n[k];
+}
+
+void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
+           Operation& r) {
+  const double c = std::cos(phi);
+  const double s = std::sin(phi);
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      r[static_cast<std::size_t>(i + 3 * j)] = c * (e1[i] * e1[j] + e2[i] * e2[j]) +
+                                               s * (e2[i] * e1[j] - e1[i] * e2[j]) +
+                                               sigma * e3[i] * e3[j];
+    }
+  }
+}
+
+void gencs(const double* n, Operation& r) {
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      r[static_cast<std::size_t>(i + 3 * j)] = (i == j ? 1.0 : 0.0) - 2.0 * n[i] * n[j];
+    }
+  }
+}
+
+int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
+  for (int j = 1; j <= atoms.natoms; ++j) {
+    if (shell_of(atoms, j) != shell)
+      continue;
+    const double* x = position(atoms, j);
+    const double dx = x[0] - y[0];
+    const double dy = x[1] - y[1];
+    const double dz = x[2] - y[2];
+    if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
+      return j;
+  }
+  return 0;
+}
+
+int ionc(std::span<const double> distances, int natoms) {
+  for (int i = 1; i <= natoms; ++i) {
+    if (std::fabs(distances[static_cast<std::size_t>(i - 1)]) < centre_distance)
+      return i;
+  }
+  return 0;
+}
+
+int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+           int centre_atom, double thrsym, int& axis_count) {
+  AxisSearch s{atoms, group, slots, flags, thrsym};
+  const auto finish = [&] {
+    axis_count = s.count;
+    return s.status;
+  };
+  if (!lone_atom_pass(s, centre_atom))
+    return finish();
+  // Cleared by the first pair examined: no pair at all is a failure.
+  s.status = -1;
+  int first = 1;
+  for (int shell = 0; shell < atoms.nshell; ++shell) {
+    const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
+    if (m < 1)
+      return finish();
+    for (int i = first; i < first + m; ++i) {
+      for (int j = i + 1; j < first + m; ++j) {
+        if (!pair_candidates(s, i, j, m))
+          return finish();
+      }
+    }
+    first += m;
+  }
+  return finish();
+}
+
+int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+           double thrsym, int& plane_count) {
+  int planes = 0;
+  const auto finish = [&](int status) {
+    plane_count = planes;
+    return status;
+  };
+  int first = 1;
+  for (int shell = 0; shell < atoms.nshell; ++shell) {
+    const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
+    if (m < 1) {
+      common::message(warning_heading, "  Problems Identifying Cs Planes", 0, 0);
+      return finish(-1);
+    }
+    for (int i = first; i < first + m; ++i) {
+      for (int j = i + 1; j < first + m; ++j) {
+        double n[3];
+        for (int k = 0; k < 3; ++k)
+          n[k] = position(atoms, j)[k] - position(atoms, i)[k];
+        double length = 0.0;
+        if (anorm(n, length) != 0)
+          continue;
+        // The bisector plane of the pair; after two planes, the plane perpendicular to both.
+        while (true) {
+          if (planes + 1 > max_operations)
+            return finish(0);
+          if (!checks(atoms, n, slots, thrsym, flags, planes + 1, i))
+            break;
+          ++planes;
+          slot_code(slots, planes) = code_plane;
+          Operation r;
+          gencs(slot_axis(slots, planes), r);
+          if (grpgrp(r, group) != 0) {
+            --planes;
+            group.count = group.order;
+            break;
+          }
+          if (group.count > group.order) {
+            group.order = group.count;
+            if (group.count == max_operations)
+              return finish(0);
+          }
+          if (planes == 3)
+            return finish(0);
+          if (planes != 2)
+            break;
+          common::cross(slot_axis(slots, 1), slot_axis(slots, 2), n);
+          if (anorm(n, length) != 0) {
+            planes = 1;
+            break;
+          }
+        }
+      }
+    }
+    first += m;
+  }
+  return finish(0);
+}
+
+} // namespace symmetry

@@ -1,0 +1,70 @@
+// The symmetry-element search: rotation axes (with the improper axes on them) and mirror planes,
+// proposed from pairs of like atoms, tested against every atom, and closed into the group as soon
+// as they are accepted.
+#pragma once
+
+#include <span>
+
+#include "symmetry/group.hpp"
+
+namespace symmetry {
+
+inline constexpr double pi = 3.141592653589793;
+// Atoms closer to the centroid than this are centre atoms.
+inline constexpr double centre_distance = 0.001;
+
+// Axis slot codes: 0 lone-atom direction, n (2 .. 10) an n-fold axis, -4 and -2n the improper
+// axes S4 and S2n, -1 a mirror plane (the direction is its normal).
+inline constexpr int code_lone_atom = 0;
+inline constexpr int code_plane = -1;
+
+// The atoms in shell order, as the search reads them.
+struct ShellAtoms {
+  std::span<const double> positions;     // 3 x natoms
+  std::span<const double> distances;     // centre distance of every atom
+  std::span<const int> shell_numbers;    // 1-based shell of every atom
+  std::span<const int> shell_sizes;      // size of every shell
+  int natoms = 0;
+  int nshell = 0;
+};
+
+// One slot per accepted element: its unit direction and its code.
+struct AxisSlots {
+  std::span<Axis> axes;
+  std::span<int> codes;
+};
+
+// y = x rotated by phi about e3 (rotc), or rotated and reflected through the plane
+// perpendicular to e3 (rots); the point is expressed in the frame e1, e2, e3.
+void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
+          double phi);
+void rots(const double* e1, const double* e2, const double* e3, const double* x, double* y,
+          double phi);
+
+// y = x - 2 ((x - p).n) n: the mirror image through the plane through p with unit normal n.
+void rotcs(const double* p, const double* n, const double* x, double* y);
+
+// R = cos(phi) (e1 e1' + e2 e2') + sin(phi) (e2 e1' - e1 e2') + sigma e3 e3'.
+void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
+           Operation& r);
+
+// R = I - 2 n n'.
+void gencs(const double* n, Operation& r);
+
+// First atom (1-based) of the given shell within thrsym of y, 0 when none.
+int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym);
+
+// First atom (1-based) whose centre distance is below 0.001, 0 when none.
+int ionc(std::span<const double> distances, int natoms);
+
+// Rotation axes: adds every accepted axis to the group. Returns the status (0 or a failure) and
+// the number of filled slots in axis_count. flags is scratch of one entry per atom.
+int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+           int centre_atom, double thrsym, int& axis_count);
+
+// Mirror planes: adds every accepted plane to the group; stops after three planes. Returns the
+// status and the number of filled slots in plane_count.
+int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+           double thrsym, int& plane_count);
+
+}  // namespace symmetry

@@ -1,0 +1,344 @@
+#include "symmetry/group.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/reports.hpp"
+#include "common/vectors.hpp"
+#include "symmetry/frame.hpp"
+
+namespace symmetry {
+
+namespace {
+
+constexpr double max_group_tolerance = 0.1;
+constexpr int large_number = 100;
+constexpr double pi = 3.141592653589793;
+constexpr double ihgen_eps = 1.0e-14;
+constexpr double unit_eigenvalue_tolerance = 1.0e-9;
+
+double dot(const double* a, const double* b) {
+  return common::sprod(std::span<const double>(a, 3), std::span<const double>(b, 3));
+}
+
+bool in_group(const Operation& g, const Group& group, int n) {
+  for (int k = 0; k < n; ++k) {
+    if (dif(g.data(), group.ops[k].data(), 9) < group.tolerance)
+      return true;
+  }
+  return false;
+}
+
+// Appends the coset g op_j, j = 1 .. h, as coset number c. False when the list is full.
+bool append_coset(const Operation& g, int c, Group& group) {
+  const int h = group.order;
+  for (int j = 0; j < h; ++j) {
+    if (group.count == max_operations) {
+      common::message(warning_heading, "  Number of operations found greater than maximum",
+                      max_operations, 0);
+      return false;
+    }
+    ++group.count;
+    mult3(g, group.ops[j], group.ops[c * h + j]);
+  }
+  return true;
+}
+
+// The first product op_i op_(m h + 1), m = 1 .. c - 1, that is not yet in the list.
+bool new_representative(const Group& group, int c, Operation& g) {
+  const int h = group.order;
+  for (int i = 0; i < group.count; ++i) {
+    for (int m = 1; m < c; ++m) {
+      mult3(group.ops[i], group.ops[m * h], g);
+      if (!in_group(g, group, group.count))
+        return true;
+    }
+  }
+  return false;
+}
+
+bool oblique_to(const double* a, const double* b, double tol) {
+  return !parall(a, b, tol) && !orthog(a, b, tol);
+}
+
+// The icosahedral reference direction is (u, 0, t), t = cos 37.38 degrees.
+struct IcosahedralDirection {
+  double t;
+  double u;
+};
+
+IcosahedralDirection icosahedral_direction() {
+  const double angle = 2.0 * pi / 5.0;
+  const double t = std::sin(angle) / ((1.0 - std::cos(angle)) * std::sqrt(3.0));
+  return {t, std::sqrt(1.0 - t * t)};
+}
+
+// The in-plane reference of the icosahedral groups: the first three-fold axis at the angle of
+// ihgen from the principal axis.
+int icosahedral_reference(std::span<const Axis> axes, std::span<const int> codes, int count,
+                          int principal, double tol, std::string_view missing, References& refs) {
+  Axis v{};
+  const int status = ihgen(v);
+  if (status != 0)
+    return status;
+  const double c = v[2];
+  for (int k = 0; k < count; ++k) {
+    if (codes[k] == 3 && std::fabs(dot(axes[k].data(), axes[principal - 1].data()) - c) < tol) {
+      refs.in_plane = k + 1;
+      return 0;
+    }
+  }
+  common::message(warning_heading, missing, 0, 0);
+  return 0;
+}
+
+// The tetrahedral groups take their z axis from the first two-fold axis.
+int tetrahedral_reference(std::span<const int> codes, int count, std::string_view missing,
+                          References& refs) {
+  refs.z = itgrep(codes, count, 2);
+  if (refs.z == 0) {
+    common::message(warning_heading, missing, 0, 0);
+    return -1;
+  }
+  return 0;
+}
+
+} // namespace
+
+Group make_group(double thrsym) {
+  Group group;
+  group.ops[0] = identity_operation;
+  group.tolerance = std::min(thrsym, max_group_tolerance);
+  return group;
+}
+
+void mult3(const Operation& a, const Operation& b, Operation& c) {
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      double sum = 0.0;
+      for (int k = 0; k < 3; ++k)
+        sum += a[i + 3 * k] * b[k + 3 * j];
+      c[i + 3 * j] = sum;
+    }
+  }
+}
+
+bool parall(const double* a, const double* b, double tol) {
+  return std::fabs(std::fabs(dot(a, b)) - 1.0) < tol;
+}
+
+bool orthog(const double* a, const double* b, double tol) { return std::fabs(dot(a, b)) < tol; }
+
+int grpgrp(const Operation& g, Group& group) {
+  group.count = group.order;
+  if (in_group(g, group, group.order))
+    return 0;
+  // Each new representative starts a whole coset; products of list members with the coset
+  // representatives are the only candidates for the next one.
+  Operation representative = g;
+  for (int c = 1;; ++c) {
+    if (!append_coset(representative, c, group))
+      return 1;
+    if (!new_representative(group, c + 1, representative))
+      return 0;
+  }
+}
+
+int syminv(const Group& group, std::span<int> inverse) {
+  std::fill(inverse.begin(), inverse.end(), 0);
+  for (int k = 0; k < group.count; ++k) {
+    const Operation& r = group.ops[k];
+    const Operation transpose{r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]};
+    for (int l = 0; l < group.count; ++l) {
+      if (dif(transpose.data(), group.ops[l].data(), 9) <= group.tolerance) {
+        inverse[k] = l + 1;
+        break;
+      }
+    }
+    if (inverse[k] == 0) {
+      common::message(warning_heading, "  Unable to find Inverse Operation", 0, 0);
+      return -1;
+    }
+  }
+  return 0;
+}
+
+int itgrep(std::span<const int> list, int n, int value) {
+  for (int i = 0; i < n; ++i) {
+    if (list[i] == value)
+      return i + 1;
+  }
+  return 0;
+}
+
+Relations symel(std::span<const Axis> axes, std::span<const int> codes, int count,
+                const Principal& principal, double tol) {
+  const int p = principal.proper_index;
+  const int q = principal.improper_index;
+  const double* axis_p = p > 0 ? axes[p - 1].data() : nullptr;
+  const double* axis_q = q > 0 ? axes[q - 1].data() : nullptr;
+  // The oblique two-fold test looks at operation 3 only when it is the principal one.
+  const double* axis_3 = p == 3 ? axes[2].data() : nullptr;
+  Relations found;
+  const auto first = [](int& slot, int k, bool hit) {
+    if (slot == 0 && hit)
+      slot = k + 1;
+  };
+  for (int k = 0; k < count; ++k) {
+    const double* a = axes[k].data();
+    const bool perp_p = axis_p != nullptr && orthog(a, axis_p, tol);
+    const bool perp_q = axis_q != nullptr && orthog(a, axis_q, tol);
+    const bool par_p = axis_p != nullptr && parall(a, axis_p, tol);
+    const bool par_q = axis_q != nullptr && parall(a, axis_q, tol);
+    if (codes[k] == 2) {
+      first(found.c2_perp_p, k, perp_p);
+      first(found.c2_perp_q, k, perp_q);
+      first(found.oblique, k, axis_3 != nullptr && oblique_to(a, axis_3, tol));
+    } else if (codes[k] == -1) {
+      first(found.horizontal, k, par_p || par_q);
+      first(found.vertical, k, perp_p || perp_q);
+    } else if (codes[k] == 3) {
+      first(found.oblique, k,
+            (axis_p != nullptr && oblique_to(a, axis_p, tol)) ||
+                (axis_q != nullptr && oblique_to(a, axis_q, tol)));
+    }
+  }
+  return found;
+}
+
+int ihgen(Axis& v) {
+  const auto [t, u] = icosahedral_direction();
+  // (3 a a^T - I) / 2 for a = (u, 0, t), packed upper triangle by columns.
+  std::array<double, 6> packed{1.0 - 1.5 * t * t, 0.0, -0.5, 1.5 * t * u, 0.0, 1.0 - 1.5 * u * u};
+  Operation vectors = identity_operation;
+  const int status = erduw(packed, vectors, 3, ihgen_eps);
+  const std::array<int, 3> diagonal{0, 2, 5};
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(packed[diagonal[k]] - 1.0) < unit_eigenvalue_tolerance) {
+      std::copy_n(vectors.begin() + 3 * k, 3, v.begin());
+      return status;
+    }
+  }
+  return status != 0 ? status : -1;
+}
+
+std::string group_label(char base, int number, std::string_view letter, bool mark_large) {
+  std::string label(1, base);
+  if (number < large_number) {
+    label += std::to_string(number);
+    label += letter;
+  } else if (mark_large) {
+    label += 'n';
+  }
+  label.resize(4, ' ');
+  return label;
+}
+
+int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
+           const Principal& principal, double tol, References& refs, std::string& label) {
+  const int p = principal.proper_code;
+  const int p_index = principal.proper_index;
+  const int q = principal.improper_order;
+  const int q_index = principal.improper_index;
+  if (count == 1) {
+    label = "c1  ";
+    return 0;
+  }
+  if (count == 2) {
+    if (codes[1] == -1) {
+      label = "cs  ";
+      refs.z = 2;
+    } else if (codes[1] == 2) {
+      label = "c2  ";
+      refs.z = 2;
+    } else if (codes[1] == -2) {
+      label = "ci  ";
+    }
+    return 0;
+  }
+  if (p >= 1 && count == p) {
+    label = group_label('c', p, "", true);
+    refs.z = p_index;
+    return 0;
+  }
+  if (q >= 1 && count == q) {
+    label = group_label('s', q, "", true);
+    refs.z = q_index;
+    return 0;
+  }
+  const Relations r = symel(axes, codes, count, principal, tol);
+  const bool oblique = r.oblique > 0;
+  const bool horizontal = r.horizontal > 0;
+  const bool vertical = r.vertical > 0;
+  if (q > p && r.c2_perp_q > 0 && !oblique && !horizontal && vertical) {
+    label = group_label('d', p, "d", false);
+    refs.z = q_index;
+    refs.x = r.c2_perp_q;
+    return 0;
+  }
+  if (p > q && r.c2_perp_p > 0 && !oblique && !horizontal && !vertical) {
+    label = group_label('d', p, "", false);
+    refs.z = p_index;
+    refs.x = r.c2_perp_p;
+    return 0;
+  }
+  if (p >= q && r.c2_perp_p == 0 && !oblique && horizontal && !vertical) {
+    label = group_label('c', p, "h", false);
+    refs.z = p_index;
+    return 0;
+  }
+  if (p > q && r.c2_perp_p == 0 && !oblique && !horizontal && vertical) {
+    label = group_label('c', p, "v", false);
+    refs.z = p_index;
+    refs.y = r.vertical;
+    return 0;
+  }
+  if (p == 5 && oblique && (count == 120 || count == 60)) {
+    const bool full = count == 120;
+    label = full ? "ih  " : "i   ";
+    refs.z = p_index;
+    return icosahedral_reference(
+        axes, codes, count, p_index, tol,
+        full ? "  C3-axis for group Ih is missing" : "  C3-axis for group I is missing", refs);
+  }
+  if (q == 4 && oblique && r.c2_perp_q > 0) {
+    label = "td  ";
+    refs.z = q_index;
+    refs.x = r.c2_perp_q;
+    refs.bisector = r.oblique;
+    return 0;
+  }
+  if (p == 3 && oblique && (count == 24 || count == 12)) {
+    const bool full = count == 24;
+    label = full ? "th  " : "t   ";
+    const int status = tetrahedral_reference(
+        codes, count,
+        full ? "  Cannot find C2-axis for group Th" : "  Cannot find C2-axis for group T", refs);
+    if (status == 0)
+      refs.bisector = p_index;
+    return status;
+  }
+  if (q == 6 && p == 4 && horizontal) {
+    label = "oh  ";
+    refs.z = p_index;
+    refs.bisector = q_index;
+    return 0;
+  }
+  if (p == 4 && oblique && count == 24) {
+    label = "o   ";
+    refs.z = p_index;
+    refs.bisector = r.oblique;
+    return 0;
+  }
+  if ((q == p || q == 2 * p) && !oblique && r.c2_perp_q > 0 && horizontal && vertical) {
+    label = group_label('d', p, "h", false);
+    refs.z = q_index;
+    refs.x = r.c2_perp_q;
+    return 0;
+  }
+  common::message(warning_heading, "  Symmetry Operations found correspond to no known group", 0,
+                  0);
+  return -1;
+}
+
+} // namespace symmetry

@@ -1,0 +1,98 @@
+// Group closure, inverses and the naming of the point group from the classified operations.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "symmetry/operations.hpp"
+
+namespace symmetry {
+
+// Operation lists are indexed from 0; operation numbers (inverse list, principal operations,
+// references, symel results) are 1-based with 0 meaning "none".
+
+// A unit direction: rotation axis, improper axis or plane normal.
+using Axis = std::array<double, 3>;
+
+// The operation list of one point-group search. ops[0] is the identity; count is N, order is the
+// group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
+// L = min(thrsym, 0.1), the tolerance for comparing operation matrices.
+struct Group {
+  std::array<Operation, max_operations> ops{};
+  int count = 1;
+  int order = 1;
+  double tolerance = 0.0;
+};
+
+// The identity alone, with L taken from thrsym.
+Group make_group(double thrsym);
+
+// Principal proper operation (highest proper code and its number) and principal improper
+// operation (highest improper order, positive, and its number); all 0 when unset.
+struct Principal {
+  int proper_code = 0;
+  int proper_index = 0;
+  int improper_order = 0;
+  int improper_index = 0;
+};
+
+// Operation numbers chosen by ggroup for the standard orientation; second is read by nobody.
+struct References {
+  int z = 0;
+  int second = 0;
+  int y = 0;
+  int x = 0;
+  int bisector = 0;
+  int in_plane = 0;
+};
+
+// Relations between the elements, found by symel (operation numbers, 0 when none).
+struct Relations {
+  int c2_perp_p = 0;
+  int c2_perp_q = 0;
+  int horizontal = 0;
+  int vertical = 0;
+  int oblique = 0;
+};
+
+// c = a b (c must be neither a nor b).
+void mult3(const Operation& a, const Operation& b, Operation& c);
+
+// Unit vectors parallel or antiparallel: ||a.b| - 1| < tol.
+bool parall(const double* a, const double* b, double tol);
+// Unit vectors perpendicular: |a.b| < tol.
+bool orthog(const double* a, const double* b, double tol);
+
+// Adds g to the closed group ops[0 .. order-1] and closes it again, appending whole cosets.
+// Status 0, or 1 (with a warning) when the group would exceed 120 operations; the list then holds
+// a partial closure that the caller drops by setting count back to order.
+int grpgrp(const Operation& g, Group& group);
+
+// inverse[k] = number of the inverse of operation k + 1 (the first transpose within L).
+// Status 0, or -1 with a warning when some operation has none.
+int syminv(const Group& group, std::span<int> inverse);
+
+// First 1-based position of value in list[0 .. n-1], 0 when absent.
+int itgrep(std::span<const int> list, int n, int value);
+
+// Perpendicular two-fold axes, horizontal and vertical planes and oblique axes relative to the
+// principal operations, compared with tolerance tol.
+Relations symel(std::span<const Axis> axes, std::span<const int> codes, int count,
+                const Principal& principal, double tol);
+
+// The unit vector (u, 0, t) from a five-fold axis towards a nearest three-fold axis of the
+// icosahedron, as the eigenvector of eigenvalue 1 of a symmetric matrix. Diagonaliser status.
+int ihgen(Axis& v);
+
+// Label "c", "s" or "d" with number and letter in characters 2 to 4. From 100 on the number is
+// not written: mark_large puts "n" in its place, otherwise the base letter stands alone.
+std::string group_label(char base, int number, std::string_view letter, bool mark_large);
+
+// Names the group from the classified operations: writes label and refs (refs all 0 on entry).
+// Status 0, or -1 with a warning when no rule fits or a reference axis is missing.
+int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
+           const Principal& principal, double tol, References& refs, std::string& label);
+
+} // namespace symmetry

@@ -1,0 +1,40 @@
+// The point-group search driver getsym: from a centred molecule to its point-group label, its
+// operation list and, when allowed, the molecule in the standard frame of its group.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "symmetry/group.hpp"
+#include "symmetry/operations.hpp"
+
+namespace symmetry {
+
+// Label of a search that failed before the group was named.
+inline constexpr const char* unnamed_group = "????";
+
+// The workspace blocks of one search (n atoms). Integer blocks stand in the words the workspace
+// layout gives them, one word per entry.
+struct SearchWorkspace {
+  std::span<double> shell_positions;    // 3 x n, shell order; at the end the coordinates as they
+                                        // stood before the reorientation
+  std::span<double> distances;          // n, distances from the centroid, shell order
+  std::span<int> shell_numbers;         // n, shell of every atom in shell order
+  std::span<int> shell_sizes;           // n, size of every shell
+  std::span<Axis> axes;                 // max_operations, one unit vector per element
+  std::span<int> type_codes;            // max_operations, indexed like axes
+  std::span<int> inverses;              // max_operations, index of every operation's inverse
+  std::span<int> element_scratch;       // n match flags of the element search
+  std::span<std::string> shell_symbols; // n element symbols in shell order
+};
+
+// Finds the point group of the n centred atoms xyz with element symbols (8 characters) within
+// thrsym. Fills label (4 characters, "????" until the group is named), ops[0 .. count - 1]
+// (ops.size() is the largest allowed count) and count; ops[0] is the identity. When adjst is
+// nonzero the coordinates may be rotated into the standard frame. Returns 0 on success; any
+// other value is a failure, after which the caller treats the molecule as C1.
+int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
+           int adjst, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
+           std::string& label);
+
+} // namespace symmetry

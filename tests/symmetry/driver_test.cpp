@@ -1,0 +1,237 @@
+#include "symmetry/driver.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/termination.hpp"
+#include "support/channel_capture.hpp"
+
+namespace {
+
+using symmetry::Operation;
+using symmetry::snap;
+
+const std::string c = "C       ", h = "H       ", o = "O       ";
+
+TEST(Snap, MovesNearlyExactElementsOntoTheConstants) {
+  EXPECT_EQ(snap(0.7071, 0.001), 0.7071);
+  EXPECT_EQ(snap(0.49999, 0.001), 0.5);
+  EXPECT_EQ(snap(-0.866, 0.001), -0.86602540378444);
+  EXPECT_EQ(snap(0.809, 0.001), 0.80901699437495);
+  EXPECT_EQ(snap(-0.309, 0.001), -0.30901699437495);
+  EXPECT_EQ(snap(-0.9995, 0.001), -1.0);
+  EXPECT_EQ(snap(-0.0004, 0.001), 0.0);
+  EXPECT_EQ(snap(0.001, 0.001), 0.001); // the comparisons are strict
+  // The first test that holds wins: 0.45 is nearer 0.5 but below the tolerance 0.6.
+  EXPECT_EQ(snap(0.45, 0.6), 0.0);
+}
+
+TEST(Snap, LeavesTheIdentityAlone) {
+  std::vector<Operation> ops{symmetry::identity_operation,
+                             {0.99, 0.01, 0, -0.01, 0.99, 0, 0, 0, 1.5}};
+  symmetry::snap_operations(ops, 2, 1.2);
+  EXPECT_EQ(ops[0], symmetry::identity_operation);
+  EXPECT_EQ(ops[1], (Operation{0, 0, 0, 0, 0, 0, 0, 0, 1}));
+}
+
+Operation rotation_z(double angle) {
+  const double cs = std::cos(angle), sn = std::sin(angle);
+  return {cs, sn, 0, -sn, cs, 0, 0, 0, 1};
+}
+
+// A result whose operation list came from the search.
+symmetry::SymmetryResult searched(const std::vector<double>& xyz, const char* label,
+                                  const std::vector<Operation>& ops) {
+  const int n = static_cast<int>(xyz.size() / 3);
+  symmetry::SymmetryResult r = symmetry::make_result(n);
+  r.xyz = xyz;
+  r.label = label;
+  r.count = static_cast<int>(ops.size());
+  std::copy(ops.begin(), ops.end(), r.ops.begin());
+  return r;
+}
+
+TEST(SettleOperations, SnappedOperationsMapTheAtoms) {
+  const std::vector<double> water{0, 0, -0.39, 0.757, 0, 0.195, -0.757, 0, 0.195};
+  const Operation noisy_c2{-0.9999, 0.0001, 0, -0.0001, -0.9999, 0, 0, 0, 1};
+  symmetry::SymmetryResult r = searched(water, "c2  ", {symmetry::identity_operation, noisy_c2});
+  test_support::ChannelCapture capture;
+  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water, 0.01, 1, r);
+  EXPECT_EQ(r.label, "c2  ");
+  EXPECT_EQ(r.ops[1], (Operation{-1, 0, 0, 0, -1, 0, 0, 0, 1}));
+  EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 6),
+            (std::vector<int>{1, 2, 3, 1, 3, 2}));
+  EXPECT_EQ(capture.listing(), "");
+}
+
+TEST(SettleOperations, OperationsAsFoundRescueAGroupThatSnappingBroke) {
+  // At thrsym 0.1 sin 72 (0.951) snaps to 1 and sin 144 (0.588) to 0.5, which moves the images
+  // of a pentagon of radius 3 by more than the tolerance.
+  const double step = 2.0 * std::acos(-1.0) / 5.0;
+  std::vector<double> pentagon;
+  std::vector<Operation> c5;
+  for (int k = 0; k < 5; ++k) {
+    pentagon.insert(pentagon.end(), {3.0 * std::cos(k * step), 3.0 * std::sin(k * step), 0.0});
+    c5.push_back(rotation_z(k * step));
+  }
+  symmetry::SymmetryResult r = searched(pentagon, "c5  ", c5);
+  test_support::ChannelCapture capture;
+  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon, 0.1, 1, r);
+  EXPECT_EQ(capture.listing(), "");
+  EXPECT_EQ(r.label, "c5  ");
+  ASSERT_EQ(r.count, 5);
+  for (int m = 0; m < 5; ++m)
+    EXPECT_EQ(r.ops[m], c5[m]) << "operation " << m + 1;
+  // Rotation k + 1 carries atom 1 onto atom k + 1.
+  for (int m = 0; m < 5; ++m)
+    EXPECT_EQ(r.neqatm[5 * m], m + 1);
+}
+
+TEST(SettleOperations, ABogusOperationFallsBackToC1) {
+  const std::vector<double> centred{0, 0, -0.39, 0.757, 0, 0.195, -0.757, 0, 0.195};
+  const std::vector<double> moved{0, 0, -0.39, 0, 0.757, 0.195, 0, -0.757, 0.195};
+  for (int print : {0, 1}) {
+    symmetry::SymmetryResult r =
+        searched(moved, "c4  ", {symmetry::identity_operation, rotation_z(std::acos(-1.0) / 2)});
+    test_support::ChannelCapture capture;
+    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred, 0.01, print, r);
+    EXPECT_EQ(capture.listing(),
+              print > 0 ? "**WARNING** Error determining Equivalent Atoms - Switching off "
+                          "Symmetry\n"
+                        : "");
+    EXPECT_EQ(r.label, "c1  ");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(r.xyz, centred);
+    EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 3),
+              (std::vector<int>{1, 2, 3}));
+  }
+}
+
+TEST(Workspace, RequestAndBlocksFollowTheLayout) {
+  const int n = 4;
+  EXPECT_EQ(symmetry::workspace_request(n), 9 * n + 840);
+  symmetry::Workspace ws = symmetry::make_workspace(n);
+  ASSERT_EQ(ws.words.size(), 876u);
+  const symmetry::SearchWorkspace blocks = symmetry::search_blocks(ws, n);
+  const double* words = ws.words.data();
+  const int* integers = ws.integer_words.data();
+  EXPECT_EQ(blocks.shell_positions.data(), words);
+  EXPECT_EQ(blocks.distances.data(), words + 3 * n);
+  EXPECT_EQ(blocks.shell_numbers.data(), integers + 5 * n);
+  EXPECT_EQ(blocks.shell_sizes.data(), integers + 6 * n);
+  EXPECT_EQ(blocks.axes.size(), 120u);
+  EXPECT_EQ(blocks.type_codes.data(), integers + 7 * n + 360);
+  EXPECT_EQ(blocks.inverses.data(), integers + 7 * n + 480);
+  EXPECT_EQ(blocks.element_scratch.data(), integers + 7 * n + 840);
+  EXPECT_EQ(blocks.element_scratch.size(), 4u);
+  EXPECT_EQ(blocks.shell_symbols.size(), 4u);
+}
+
+symmetry::SymmetryInput read(const std::string& text) {
+  std::istringstream in(text);
+  common::InputDeck deck(in);
+  return symmetry::read_symmetry_input(deck);
+}
+
+const std::string atom_line = "    1.0000000000    2.0000000000    3.0000000000     He\n";
+
+TEST(ReadSymmetryInput, ReadsTheThreeKeywordsAndTheAtoms) {
+  const symmetry::SymmetryInput in =
+      read("$natoms 1\n# comment\n$thrsym 0.01\n$print 4\n$coordinates\n" + atom_line);
+  EXPECT_EQ(in.natoms, 1);
+  EXPECT_EQ(in.thrsym, 0.01);
+  EXPECT_EQ(in.print, 4);
+  EXPECT_EQ(in.xyz, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(in.symbols, (std::vector<std::string>{"He      "}));
+}
+
+TEST(ReadSymmetryInput, RejectsWhatCannotBeUsed) {
+  const std::string tail = "$print 0\n$coordinates\n" + atom_line;
+  for (const std::string& text :
+       {"$natoms 0\n$thrsym 0.01\n" + tail, "$natoms 501\n$thrsym 0.01\n" + tail,
+        "$natoms 1\n$thrsym 0\n" + tail, "$natoms 1\n$thrsym -0.01\n" + tail,
+        "$natoms 1\n$thrsym 1e999\n" + tail, "$natoms 1\n$thrsym abc\n" + tail,
+        "$natoms 1\n$thrsym 0.01\n$print\n$coordinates\n" + atom_line,
+        "$natoms 2\n$thrsym 0.01\n" + tail, std::string("$natoms 1\n$thrsym 0.01\n$print 0\n")}) {
+    EXPECT_THROW(read(text), common::InputError) << text;
+  }
+}
+
+TEST(ReadSymmetryInput, MissingKeywordIsTheNumberedReport) {
+  test_support::ChannelCapture capture;
+  EXPECT_THROW(read("$natoms 1\n$print 0\n$coordinates\n" + atom_line), common::RunStop);
+  EXPECT_EQ(capture.listing(), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
+                               "  Unable to find Keyword $thrsym in <ffdata> file \n");
+}
+
+// A run on an asymmetric CHFClBr skeleton whose centroid is (1, 1, 1).
+struct RunOutput {
+  std::string stdout_text;
+  std::string listing;
+};
+
+RunOutput run_at(int print) {
+  const std::string input = "$natoms 5\n$thrsym 0.01\n$print " + std::to_string(print) +
+                            "\n$coordinates\n"
+                            "    1.0000000000    1.0000000000    1.0000000000     C\n"
+                            "    2.0000000000    1.0000000000    1.0000000000     H\n"
+                            "    1.0000000000    2.5000000000    1.0000000000     F\n"
+                            "    1.0000000000    0.0000000000    2.7500000000     Cl\n"
+                            "    0.0000000000    0.5000000000   -0.7500000000     Br\n";
+  test_support::ChannelCapture capture;
+  std::istringstream in(input);
+  symmetry::run_symmetry(in);
+  return {capture.stdout_text(), capture.listing()};
+}
+
+const std::string c1_records = "*Point Group: c1          Degrees of freedom:   9\n"
+                               "!    0.0000000000    0.0000000000    0.0000000000\n"
+                               "!    1.0000000000    0.0000000000    0.0000000000\n"
+                               "!    0.0000000000    1.5000000000    0.0000000000\n"
+                               "!    0.0000000000   -1.0000000000    1.7500000000\n"
+                               "!   -1.0000000000   -0.5000000000   -1.7500000000\n";
+TEST(RunSymmetry, C1RecordsAtEveryPrintLevel) {
+  const RunOutput quiet = run_at(0);
+  EXPECT_EQ(quiet.stdout_text, c1_records);
+  EXPECT_EQ(quiet.listing, "");
+
+  const RunOutput warned = run_at(1);
+  EXPECT_EQ(warned.stdout_text, c1_records);
+  EXPECT_EQ(warned.listing, "");
+
+  const RunOutput listed = run_at(4);
+  EXPECT_EQ(listed.stdout_text, c1_records);
+  EXPECT_EQ(listed.listing, std::string() +
+                                "\n Point Group: c1    Number of Symmetry Operations:   1\n"
+                                "\n Symmetry Operation:   1\n\n\n"
+                                "     1.000000    0.000000    0.000000\n"
+                                "     0.000000    1.000000    0.000000\n"
+                                "     0.000000    0.000000    1.000000\n"
+                                "\n Equivalent Atoms Array\n   1\n   2\n   3\n   4\n   5\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Symtry, AsymmetricMoleculeIsSearchedOnce) {
+  std::vector<double> xyz{1, 1, 1, 2, 1, 1, 1, 2.5, 1, 1, 0, 2.75, 0, 0.5, -0.75};
+  const std::vector<std::string> symbols{c, h, o, "Cl      ", "Br      "};
+  symmetry::Workspace ws = symmetry::make_workspace(5);
+  symmetry::SymmetryResult r = symmetry::make_result(5);
+  int adjst = 1;
+  test_support::ChannelCapture capture;
+  symmetry::symtry(5, symbols, xyz, 0.01, adjst, 0, ws, r);
+  EXPECT_EQ(adjst, 1); // a first search that names c1 is not repeated
+  EXPECT_EQ(r.xyz,
+            (std::vector<double>{0, 0, 0, 1, 0, 0, 0, 1.5, 0, 0, -1, 1.75, -1, -0.5, -1.75}));
+  EXPECT_EQ(xyz, r.xyz); // the input comes back centred
+  EXPECT_EQ(r.degrees, 9);
+  EXPECT_EQ(capture.stdout_text(), "*Point Group: c1          Degrees of freedom:   9\n");
+}
+
+} // namespace

@@ -1,0 +1,324 @@
+#include "symmetry/group.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "support/channel_capture.hpp"
+#include "symmetry/classify.hpp"
+#include "symmetry/frame.hpp"
+
+namespace {
+
+using symmetry::Axis;
+using symmetry::Group;
+using symmetry::Operation;
+
+constexpr double pi = 3.141592653589793;
+constexpr double thrsym = 0.01;
+
+Axis unit(double x, double y, double z) {
+  const double r = std::sqrt(x * x + y * y + z * z);
+  return {x / r, y / r, z / r};
+}
+
+// Rotation by angle about the unit axis n (right-hand sense).
+Operation rotation(const Axis& n, double angle) {
+  const double c = std::cos(angle);
+  const double s = std::sin(angle);
+  const double skew[9] = {0.0, n[2], -n[1], -n[2], 0.0, n[0], n[1], -n[0], 0.0};
+  Operation r{};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      r[i + 3 * j] = (i == j ? c : 0.0) + (1.0 - c) * n[i] * n[j] + s * skew[i + 3 * j];
+    }
+  }
+  return r;
+}
+
+Operation reflection(const Axis& n) {
+  Operation r = symmetry::identity_operation;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j)
+      r[i + 3 * j] -= 2.0 * n[i] * n[j];
+  }
+  return r;
+}
+
+Operation improper(const Axis& n, double angle) {
+  Operation r;
+  symmetry::mult3(reflection(n), rotation(n, angle), r);
+  return r;
+}
+
+const Operation inversion{-1.0, 0.0, 0.0, 0.0, -1.0, 0.0, 0.0, 0.0, -1.0};
+const Axis ex{1.0, 0.0, 0.0};
+const Axis ey{0.0, 1.0, 0.0};
+const Axis ez{0.0, 0.0, 1.0};
+const Axis body_diagonal = unit(1.0, 1.0, 1.0);
+
+bool same(const Operation& a, const Operation& b) {
+  return symmetry::dif(a.data(), b.data(), 9) < 1e-9;
+}
+
+int position(const Group& g, const Operation& r) {
+  for (int k = 0; k < g.count; ++k) {
+    if (same(g.ops[k], r))
+      return k + 1;
+  }
+  return 0;
+}
+
+// Adds the generators one by one as the searches do, keeping h = N after each success.
+Group close(std::initializer_list<Operation> generators) {
+  Group g = symmetry::make_group(thrsym);
+  for (const Operation& r : generators) {
+    EXPECT_EQ(symmetry::grpgrp(r, g), 0);
+    g.order = g.count;
+  }
+  return g;
+}
+
+// Every product of two members is a member, and no member appears twice.
+void expect_group(const Group& g) {
+  for (int i = 0; i < g.count; ++i) {
+    for (int j = 0; j < g.count; ++j) {
+      Operation p;
+      symmetry::mult3(g.ops[i], g.ops[j], p);
+      ASSERT_GT(position(g, p), 0) << i << " " << j;
+      if (i != j) {
+        ASSERT_FALSE(same(g.ops[i], g.ops[j]));
+      }
+    }
+  }
+}
+
+struct Named {
+  std::string label = "????";
+  symmetry::References refs;
+  symmetry::Principal principal;
+  std::vector<int> codes;
+  symmetry::Relations relations;
+  int status = 0;
+};
+
+// Closure, inverses, classification and naming, in the order of the search driver.
+Named name(std::initializer_list<Operation> generators) {
+  Group g = close(generators);
+  std::vector<int> inverse(symmetry::max_operations);
+  std::vector<int> codes(symmetry::max_operations);
+  std::vector<Axis> axes(symmetry::max_operations);
+  Named n;
+  if (symmetry::syminv(g, inverse) != 0) {
+    ADD_FAILURE() << "no inverse";
+    return n;
+  }
+  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, n.principal), 0);
+  n.relations = symmetry::symel(axes, codes, g.count, n.principal, g.tolerance);
+  n.status = symmetry::ggroup(axes, codes, g.count, n.principal, g.tolerance, n.refs, n.label);
+  n.codes.assign(codes.begin(), codes.begin() + g.count);
+  return n;
+}
+
+TEST(Closure, WorkedExampleAppendsTheCosetOfB) {
+  Group g = symmetry::make_group(thrsym);
+  const Operation a = rotation(ez, pi);
+  const Operation b = rotation(ey, pi);
+  ASSERT_EQ(symmetry::grpgrp(a, g), 0);
+  ASSERT_EQ(g.count, 2);
+  g.order = 2;
+  ASSERT_EQ(symmetry::grpgrp(b, g), 0);
+  ASSERT_EQ(g.count, 4);
+  EXPECT_TRUE(same(g.ops[0], symmetry::identity_operation));
+  EXPECT_TRUE(same(g.ops[1], a));
+  EXPECT_TRUE(same(g.ops[2], b));
+  EXPECT_TRUE(same(g.ops[3], rotation(ex, pi)));
+}
+
+TEST(Closure, OperationAlreadyPresentChangesNothing) {
+  Group g = close({rotation(ez, 2.0 * pi / 3.0)});
+  const Group before = g;
+  // Within L of the square of the generator, which is in the group.
+  Operation near = rotation(ez, 4.0 * pi / 3.0);
+  near[0] += 0.004;
+  EXPECT_EQ(symmetry::grpgrp(near, g), 0);
+  EXPECT_EQ(g.count, 3);
+  EXPECT_EQ(g.ops, before.ops);
+}
+
+TEST(Closure, GroupsGrowByWholeCosets) {
+  const Group d2 = close({rotation(ez, pi), rotation(ex, pi)});
+  EXPECT_EQ(d2.count, 4);
+  Group t = d2;
+  const Operation c3 = rotation(body_diagonal, 2.0 * pi / 3.0);
+  ASSERT_EQ(symmetry::grpgrp(c3, t), 0);
+  EXPECT_EQ(t.count, 12);
+  // Coset 1 is C3 op_j; the next representative is the first new product op_i C3, C3 squared.
+  Operation c3_c2z;
+  symmetry::mult3(c3, d2.ops[1], c3_c2z);
+  EXPECT_EQ(t.ops[4], c3);
+  EXPECT_TRUE(same(t.ops[5], c3_c2z));
+  EXPECT_TRUE(same(t.ops[8], rotation(body_diagonal, 4.0 * pi / 3.0)));
+  expect_group(t);
+}
+
+TEST(Closure, IcosahedralGroupsReach60And120) {
+  Axis c3{};
+  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  Group g = close({rotation(ez, 2.0 * pi / 5.0), rotation(c3, 2.0 * pi / 3.0)});
+  EXPECT_EQ(g.count, 60);
+  expect_group(g);
+  ASSERT_EQ(symmetry::grpgrp(inversion, g), 0);
+  EXPECT_EQ(g.count, 120);
+  g.order = 120;
+  expect_group(g);
+}
+
+TEST(Closure, MoreThan120OperationsFails) {
+  Axis c3{};
+  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  Group g = close({rotation(ez, 2.0 * pi / 5.0), rotation(c3, 2.0 * pi / 3.0), inversion});
+  test_support::ChannelCapture capture;
+  EXPECT_EQ(symmetry::grpgrp(rotation(unit(1.0, 2.0, 3.0), 0.3), g), 1);
+  EXPECT_LE(g.count, symmetry::max_operations);
+  const std::string listing = capture.listing();
+  EXPECT_NE(listing.find("**WARNING** in SYMMETRY module"), std::string::npos);
+  EXPECT_NE(listing.find("Number of operations found greater than maximum"), std::string::npos);
+  EXPECT_NE(listing.find("120"), std::string::npos);
+}
+
+TEST(Inverses, PairsEveryOperationWithItsInverse) {
+  const Group c3 = close({rotation(ez, 2.0 * pi / 3.0)});
+  std::vector<int> inverse(3);
+  ASSERT_EQ(symmetry::syminv(c3, inverse), 0);
+  EXPECT_EQ(inverse, (std::vector<int>{1, 3, 2}));
+}
+
+TEST(Inverses, MissingInverseFails) {
+  Group g = symmetry::make_group(thrsym);
+  g.ops[1] = rotation(ez, 2.0 * pi / 3.0);
+  g.count = 2;
+  std::vector<int> inverse(2, 7);
+  test_support::ChannelCapture capture;
+  EXPECT_EQ(symmetry::syminv(g, inverse), -1);
+  EXPECT_EQ(inverse, (std::vector<int>{1, 0}));
+  EXPECT_NE(capture.listing().find("Unable to find Inverse Operation"), std::string::npos);
+}
+
+TEST(Ihgen, GivesTheFiveToThreeFoldDirection) {
+  Axis v{};
+  ASSERT_EQ(symmetry::ihgen(v), 0);
+  EXPECT_NEAR(v[0], 0.607062, 1e-6);
+  EXPECT_NEAR(v[1], 0.0, 1e-12);
+  EXPECT_NEAR(v[2], 0.794654, 1e-6);
+}
+
+TEST(Labels, NumbersAndLettersFillCharactersTwoToFour) {
+  EXPECT_EQ(symmetry::group_label('c', 3, "v", false), "c3v ");
+  EXPECT_EQ(symmetry::group_label('d', 10, "h", false), "d10h");
+  EXPECT_EQ(symmetry::group_label('c', 10, "", true), "c10 ");
+  EXPECT_EQ(symmetry::group_label('s', 4, "", true), "s4  ");
+  EXPECT_EQ(symmetry::group_label('c', 100, "", true), "cn  ");
+  EXPECT_EQ(symmetry::group_label('s', 120, "", true), "sn  ");
+  EXPECT_EQ(symmetry::group_label('d', 100, "h", false), "d   ");
+}
+
+TEST(Naming, SmallGroups) {
+  EXPECT_EQ(name({}).label, "c1  ");
+  const Named cs = name({reflection(ez)});
+  EXPECT_EQ(cs.label, "cs  ");
+  EXPECT_EQ(cs.refs.z, 2);
+  const Named ci = name({inversion});
+  EXPECT_EQ(ci.label, "ci  ");
+  EXPECT_EQ(ci.refs.z, 0);
+  EXPECT_EQ(name({rotation(ez, pi)}).label, "c2  ");
+  const Named c5 = name({rotation(ez, 2.0 * pi / 5.0)});
+  EXPECT_EQ(c5.label, "c5  ");
+  EXPECT_EQ(c5.codes[c5.refs.z - 1], 5);
+  const Named s4 = name({improper(ez, pi / 2.0)});
+  EXPECT_EQ(s4.label, "s4  ");
+  EXPECT_EQ(s4.codes[s4.refs.z - 1], -4);
+  EXPECT_EQ(name({improper(ez, pi / 3.0)}).label, "s6  ");
+}
+
+TEST(Naming, AxialGroups) {
+  const Named c2v = name({rotation(ez, pi), reflection(ex)});
+  EXPECT_EQ(c2v.label, "c2v ");
+  EXPECT_EQ(c2v.refs.y, 3); // the first plane
+  EXPECT_EQ(name({rotation(ez, 2.0 * pi / 3.0), reflection(ex)}).label, "c3v ");
+  EXPECT_EQ(name({rotation(ez, 2.0 * pi / 3.0), reflection(ez)}).label, "c3h ");
+  EXPECT_EQ(name({rotation(ez, pi), reflection(ez)}).label, "c2h ");
+  const Named d3 = name({rotation(ez, 2.0 * pi / 3.0), rotation(ex, pi)});
+  EXPECT_EQ(d3.label, "d3  ");
+  EXPECT_EQ(d3.codes[d3.refs.x - 1], 2);
+  const Named d3d = name({rotation(ez, 2.0 * pi / 3.0), rotation(ex, pi), inversion});
+  EXPECT_EQ(d3d.label, "d3d ");
+  EXPECT_EQ(d3d.codes[d3d.refs.z - 1], -6);
+  EXPECT_EQ(name({rotation(ez, pi / 2.0), rotation(ex, pi), reflection(ez)}).label, "d4h ");
+  const Named d6h = name({rotation(ez, pi / 3.0), rotation(ex, pi), reflection(ez)});
+  EXPECT_EQ(d6h.label, "d6h ");
+  EXPECT_EQ(d6h.codes.size(), 24u);
+  EXPECT_EQ(name({rotation(ez, pi), rotation(ex, pi), inversion}).label, "d2h ");
+  EXPECT_EQ(name({rotation(ez, pi / 5.0), rotation(ex, pi), reflection(ez)}).label, "d10h");
+}
+
+TEST(Naming, CubicGroups) {
+  const Operation c2z = rotation(ez, pi);
+  const Operation c2x = rotation(ex, pi);
+  const Operation c3 = rotation(body_diagonal, 2.0 * pi / 3.0);
+  EXPECT_EQ(name({c2z, c2x, c3}).label, "t   ");
+  const Named th = name({c2z, c2x, c3, inversion});
+  EXPECT_EQ(th.label, "th  ");
+  EXPECT_EQ(th.codes[th.refs.z - 1], 2);
+  EXPECT_EQ(th.codes[th.refs.bisector - 1], 3);
+  const Named td = name({c2z, c2x, c3, reflection(unit(1.0, -1.0, 0.0))});
+  EXPECT_EQ(td.label, "td  ");
+  EXPECT_EQ(td.codes[td.refs.z - 1], -4);
+  EXPECT_EQ(td.codes[td.refs.x - 1], 2);
+  EXPECT_EQ(td.codes[td.refs.bisector - 1], 3);
+  // With the three-fold pair first the principal operation is number 3, and the two-fold axis
+  // oblique to it (operation 4) comes before any other three-fold axis.
+  const Named t_c3_first = name({c3, c2z});
+  EXPECT_EQ(t_c3_first.label, "t   ");
+  EXPECT_EQ(t_c3_first.principal.proper_index, 3);
+  EXPECT_EQ(t_c3_first.relations.oblique, 4);
+  EXPECT_EQ(t_c3_first.codes[3], 2);
+  EXPECT_EQ(name({rotation(ez, pi / 2.0), c3}).label, "o   ");
+  const Named oh = name({rotation(ez, pi / 2.0), c3, inversion});
+  EXPECT_EQ(oh.label, "oh  ");
+  EXPECT_EQ(oh.codes[oh.refs.z - 1], 4);
+  EXPECT_EQ(oh.codes[oh.refs.bisector - 1], -6);
+}
+
+TEST(Naming, IcosahedralGroupsFindTheInPlaneThreeFoldAxis) {
+  Axis c3{};
+  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  const Operation c5 = rotation(ez, 2.0 * pi / 5.0);
+  const Named i = name({c5, rotation(c3, 2.0 * pi / 3.0)});
+  EXPECT_EQ(i.label, "i   ");
+  const Named ih = name({c5, rotation(c3, 2.0 * pi / 3.0), inversion});
+  EXPECT_EQ(ih.label, "ih  ");
+  EXPECT_EQ(ih.status, 0);
+  EXPECT_EQ(ih.codes[ih.refs.z - 1], 5);
+  ASSERT_GT(ih.refs.in_plane, 0);
+  EXPECT_EQ(ih.codes[ih.refs.in_plane - 1], 3);
+}
+
+TEST(Naming, UnknownSetsFailOrKeepTheLabel) {
+  const std::vector<Axis> axes(4, ez);
+  symmetry::References refs;
+  std::string label = "????";
+  // Order 2 with a three-fold code fits no rule of its own: the label stays, status 0.
+  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3}, 2, {3, 2, 0, 0}, 0.01, refs, label), 0);
+  EXPECT_EQ(label, "????");
+  test_support::ChannelCapture capture;
+  EXPECT_EQ(
+      symmetry::ggroup(axes, std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0}, 0.01, refs, label), -1);
+  EXPECT_EQ(label, "????");
+  EXPECT_NE(capture.listing().find("correspond to no known group"), std::string::npos);
+}
+
+} // namespace
