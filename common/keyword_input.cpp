@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "common/reports.hpp"
-#include "common/vectors.hpp"
 #include "common/termination.hpp"
+#include "common/vectors.hpp"
 
 namespace common {
 
@@ -44,13 +44,15 @@ std::string line_text(const InputDeck& deck) {
 // Reads forward to the record that begins with key; false at the end of the input.
 bool find_record(InputDeck& deck, std::string_view key, std::string& record) {
   while (deck.next(record)) {
-    if (begins_with(record, key)) return true;
+    if (begins_with(record, key))
+      return true;
   }
   return false;
 }
 
 void find_section(InputDeck& deck, std::string_view key, std::string& record) {
-  if (!find_record(deck, key, record)) input_error("no " + std::string(key) + " section in the input");
+  if (!find_record(deck, key, record))
+    input_error("no " + std::string(key) + " section in the input");
 }
 
 // Splits a number into sign, mantissa digits (without the point), the count of digits after the
@@ -66,30 +68,40 @@ struct DecimalText {
 
 bool parse_decimal(std::string_view s, DecimalText& out) {
   std::size_t p = 0;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) out.negative = (s[p++] == '-');
+  if (p < s.size() && (s[p] == '+' || s[p] == '-'))
+    out.negative = (s[p++] == '-');
   for (; p < s.size(); ++p) {
     if (is_digit(s[p])) {
       out.digits += s[p];
-      if (out.has_point) ++out.fraction_digits;
+      if (out.has_point)
+        ++out.fraction_digits;
     } else if (s[p] == '.' && !out.has_point) {
       out.has_point = true;
     } else {
       break;
     }
   }
-  if (out.digits.empty()) return false;
-  if (p == s.size()) return true;
-  if (s[p] != 'E' && s[p] != 'e' && s[p] != 'D' && s[p] != 'd') return false;
+  if (out.digits.empty())
+    return false;
+  if (p == s.size())
+    return true;
+  if (s[p] != 'E' && s[p] != 'e' && s[p] != 'D' && s[p] != 'd')
+    return false;
   ++p;
   bool exp_negative = false;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) exp_negative = (s[p++] == '-');
-  if (p == s.size()) return false;
-  constexpr long exponent_cap = 100000;  // far beyond any double; keeps the sum from overflowing
+  if (p < s.size() && (s[p] == '+' || s[p] == '-'))
+    exp_negative = (s[p++] == '-');
+  if (p == s.size())
+    return false;
+  constexpr long exponent_cap = 100000; // far beyond any double; keeps the sum from overflowing
   for (; p < s.size(); ++p) {
-    if (!is_digit(s[p])) return false;
-    if (out.exponent < exponent_cap) out.exponent = out.exponent * 10 + (s[p] - '0');
+    if (!is_digit(s[p]))
+      return false;
+    if (out.exponent < exponent_cap)
+      out.exponent = out.exponent * 10 + (s[p] - '0');
   }
-  if (exp_negative) out.exponent = -out.exponent;
+  if (exp_negative)
+    out.exponent = -out.exponent;
   return true;
 }
 
@@ -100,7 +112,8 @@ bool decimal_value(const DecimalText& d, long extra_scale, double& value) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (!std::isfinite(v)) return false;
+  if (!std::isfinite(v))
+    return false;
   value = v;
   return true;
 }
@@ -108,16 +121,22 @@ bool decimal_value(const DecimalText& d, long extra_scale, double& value) {
 bool parse_int(std::string_view s, int& value) {
   std::size_t p = 0;
   bool negative = false;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) negative = (s[p++] == '-');
-  if (p == s.size()) return false;
+  if (p < s.size() && (s[p] == '+' || s[p] == '-'))
+    negative = (s[p++] == '-');
+  if (p == s.size())
+    return false;
   long long v = 0;
   for (; p < s.size(); ++p) {
-    if (!is_digit(s[p])) return false;
+    if (!is_digit(s[p]))
+      return false;
     v = v * 10 + (s[p] - '0');
-    if (v > static_cast<long long>(std::numeric_limits<int>::max()) + 1) return false;
+    if (v > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
+      return false;
   }
-  if (negative) v = -v;
-  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+  if (negative)
+    v = -v;
+  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+    return false;
   value = static_cast<int>(v);
   return true;
 }
@@ -125,7 +144,8 @@ bool parse_int(std::string_view s, int& value) {
 std::string without_blanks(std::string_view field) {
   std::string s;
   for (char c : field) {
-    if (c != ' ') s += c;
+    if (c != ' ')
+      s += c;
   }
   return s;
 }
@@ -147,12 +167,14 @@ void next_atom_line(InputDeck& deck, int atom, int n, std::string& record) {
   }
 }
 
-}  // namespace
+} // namespace
 
 bool InputDeck::next(std::string& record) {
-  if (!std::getline(in_, record)) return false;
+  if (!std::getline(in_, record))
+    return false;
   ++line_;
-  if (!record.empty() && record.back() == '\r') record.pop_back();
+  if (!record.empty() && record.back() == '\r')
+    record.pop_back();
   record.resize(record_length, ' ');
   return true;
 }
@@ -164,7 +186,8 @@ bool read_fixed_real(std::string_view field, double& value) {
     return true;
   }
   DecimalText d;
-  if (!parse_decimal(s, d)) return false;
+  if (!parse_decimal(s, d))
+    return false;
   return decimal_value(d, d.has_point ? 0 : implied_decimals, value);
 }
 
@@ -178,13 +201,17 @@ bool read_fixed_int(std::string_view field, int& value) {
 }
 
 bool FreeFormat::next_item(std::string_view& item) {
-  while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
+  while (pos_ < text_.size() && text_[pos_] == ' ')
+    ++pos_;
   const std::size_t start = pos_;
-  while (pos_ < text_.size() && text_[pos_] != ' ' && text_[pos_] != ',') ++pos_;
+  while (pos_ < text_.size() && text_[pos_] != ' ' && text_[pos_] != ',')
+    ++pos_;
   item = text_.substr(start, pos_ - start);
   // The separator after the item: blanks, then at most one comma.
-  while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
-  if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+  while (pos_ < text_.size() && text_[pos_] == ' ')
+    ++pos_;
+  if (pos_ < text_.size() && text_[pos_] == ',')
+    ++pos_;
   return !item.empty();
 }
 
@@ -195,21 +222,24 @@ bool FreeFormat::next_int(int& value) {
 
 bool FreeFormat::next_real(double& value) {
   std::string_view item;
-  if (!next_item(item)) return false;
+  if (!next_item(item))
+    return false;
   DecimalText d;
   return parse_decimal(item, d) && decimal_value(d, 0, value);
 }
 
 void rmblank(int n, std::string& text, int& count) {
-  if (static_cast<int>(text.size()) < n) text.resize(static_cast<std::size_t>(n), ' ');
-  std::string squeezed = without_blanks(std::string_view(text).substr(0, static_cast<std::size_t>(n)));
+  if (static_cast<int>(text.size()) < n)
+    text.resize(static_cast<std::size_t>(n), ' ');
+  std::string squeezed =
+      without_blanks(std::string_view(text).substr(0, static_cast<std::size_t>(n)));
   count = static_cast<int>(squeezed.size());
   squeezed.resize(static_cast<std::size_t>(n), ' ');
   text.replace(0, static_cast<std::size_t>(n), squeezed);
 }
 
-void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival,
-             double& rval, std::string& cval) {
+void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
+             std::string& cval) {
   const std::string_view head = key.substr(0, static_cast<std::size_t>(keylen));
   std::string record;
   if (!find_record(deck, head, record)) {
@@ -219,19 +249,37 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
   const std::string_view value = std::string_view(record).substr(head.size());
   const std::string where = line_text(deck) + ": " + std::string(head);
   switch (kind) {
-    case kind_position:
-      return;
-    case kind_integer:
-      if (!FreeFormat(value).next_int(ival)) input_error(where + ": unreadable integer value");
-      return;
-    case kind_real:
-      if (!FreeFormat(value).next_real(rval)) input_error(where + ": unreadable real value");
-      return;
-    default:
-      cval = std::string(value.substr(0, text_value_length));
-      rmblank(text_value_length, cval, ival);
-      return;
+  case kind_position:
+    return;
+  case kind_integer:
+    if (!FreeFormat(value).next_int(ival))
+      input_error(where + ": unreadable integer value");
+    return;
+  case kind_real:
+    if (!FreeFormat(value).next_real(rval))
+      input_error(where + ": unreadable real value");
+    return;
+  default:
+    cval = std::string(value.substr(0, text_value_length));
+    rmblank(text_value_length, cval, ival);
+    return;
   }
+}
+
+int read_integer_keyword(InputDeck& deck, std::string_view key) {
+  int value = 0;
+  double unused_real = 0.0;
+  std::string unused_text;
+  rdcntrl(deck, static_cast<int>(key.size()), key, kind_integer, value, unused_real, unused_text);
+  return value;
+}
+
+double read_real_keyword(InputDeck& deck, std::string_view key) {
+  int unused_int = 0;
+  double value = 0.0;
+  std::string unused_text;
+  rdcntrl(deck, static_cast<int>(key.size()), key, kind_real, unused_int, value, unused_text);
+  return value;
 }
 
 void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels) {
@@ -242,7 +290,7 @@ void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::s
     next_atom_line(deck, atom, n, record);
     read_atom_coordinates(deck, record, &xyz[static_cast<std::size_t>(3 * (atom - 1))]);
     labels[static_cast<std::size_t>(atom - 1)].replace(0, label_width,
-                                                        columns(record, label_column, label_width));
+                                                       columns(record, label_column, label_width));
   }
 }
 
@@ -264,8 +312,10 @@ void getconn(InputDeck& deck, int n, std::span<int> conn) {
   std::string record;
   find_section(deck, connectivity_key, record);
   while (true) {
-    if (!deck.next(record)) input_error("input ends before $end of the $connectivity section");
-    if (begins_with(record, end_key)) return;
+    if (!deck.next(record))
+      input_error("input ends before $end of the $connectivity section");
+    if (begins_with(record, end_key))
+      return;
     FreeFormat items(record);
     int i = 0;
     int j = 0;
@@ -281,4 +331,4 @@ void getconn(InputDeck& deck, int n, std::span<int> conn) {
   }
 }
 
-}  // namespace common
+} // namespace common

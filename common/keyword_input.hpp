@@ -20,14 +20,14 @@ enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kin
 // Input records: split at line feeds (a carriage return before one is dropped), each cut or
 // padded to exactly 80 columns. Never rewinds.
 class InputDeck {
- public:
+public:
   explicit InputDeck(std::istream& in) : in_(in) {}
   // The next record, or false at the end of the input.
   bool next(std::string& record);
   // Number of the record returned last (1-based).
   int line_number() const { return line_; }
 
- private:
+private:
   std::istream& in_;
   int line_ = 0;
 };
@@ -35,8 +35,12 @@ class InputDeck {
 // Searches forward for the record that begins with the first keylen characters of key and reads
 // its value by kind (see KeywordKind; text: 20 columns squeezed by rmblank, count in ival).
 // A keyword that never comes ends the run with error 2; an unreadable value is an input error.
-void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival,
-             double& rval, std::string& cval);
+void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
+             std::string& cval);
+
+// rdcntrl for the integer or the real value of a keyword.
+int read_integer_keyword(InputDeck& deck, std::string_view key);
+double read_real_keyword(InputDeck& deck, std::string_view key);
 
 // Squeezes the blanks out of the first n characters of text, pads them with blanks and returns
 // the number of non-blank characters in count.
@@ -59,15 +63,15 @@ bool read_fixed_int(std::string_view field, int& value);
 
 // Free-format items: each is the text up to a blank or a comma.
 class FreeFormat {
- public:
+public:
   explicit FreeFormat(std::string_view text) : text_(text) {}
   bool next_int(int& value);
   bool next_real(double& value);
 
- private:
+private:
   bool next_item(std::string_view& item);
   std::string_view text_;
   std::size_t pos_ = 0;
 };
 
-}  // namespace common
+} // namespace common

@@ -23,24 +23,6 @@ constexpr std::size_t operation_table_words = 7 * max_operations;
 
 constexpr int initial_adjst = 1;
 
-double read_real(common::InputDeck& deck, std::string_view key) {
-  int unused_int = 0;
-  double value = 0.0;
-  std::string unused_text;
-  common::rdcntrl(deck, static_cast<int>(key.size()), key, common::kind_real, unused_int, value,
-                  unused_text);
-  return value;
-}
-
-int read_int(common::InputDeck& deck, std::string_view key) {
-  int value = 0;
-  double unused_real = 0.0;
-  std::string unused_text;
-  common::rdcntrl(deck, static_cast<int>(key.size()), key, common::kind_integer, value, unused_real,
-                  unused_text);
-  return value;
-}
-
 void warn(int print, std::string_view text) {
   if (print > 0)
     common::write_record(common::listing_unit, text);
@@ -70,16 +52,16 @@ void write_coordinates(int n, std::span<const double> xyz) {
 
 SymmetryInput read_symmetry_input(common::InputDeck& deck) {
   SymmetryInput in;
-  in.natoms = read_int(deck, "$natoms");
+  in.natoms = common::read_integer_keyword(deck, "$natoms");
   if (in.natoms < 1 || in.natoms > max_atoms) {
     common::input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
                         std::to_string(in.natoms));
   }
-  in.thrsym = read_real(deck, "$thrsym");
+  in.thrsym = common::read_real_keyword(deck, "$thrsym");
   if (!std::isfinite(in.thrsym) || !(in.thrsym > 0.0)) {
     common::input_error("$thrsym must be a positive number");
   }
-  in.print = read_int(deck, "$print");
+  in.print = common::read_integer_keyword(deck, "$print");
   in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
   common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
   return in;
