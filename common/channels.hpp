@@ -31,4 +31,4 @@ void close_all_units();
 // Sends a unit to the given stream instead of its file (tests); nullptr restores the default.
 void redirect_unit(int unit, std::ostream* sink);
 
-}  // namespace common
+} // namespace common

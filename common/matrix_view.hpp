@@ -5,8 +5,7 @@
 
 namespace common {
 
-template <class T>
-struct MatrixView {
+template <class T> struct MatrixView {
   T* data;
   int ld;
   T& operator()(int i, int j) const {
@@ -14,4 +13,4 @@ struct MatrixView {
   }
 };
 
-}  // namespace common
+} // namespace common

@@ -25,7 +25,7 @@ std::string free_real(double value);
 
 // A fixed-layout record built field by field.
 class Record {
- public:
+public:
   Record& text(std::string_view quoted);
   Record& f(double value, int w, int d);
   Record& i(long long value, int w);
@@ -33,22 +33,22 @@ class Record {
   Record& x(int blanks);
   const std::string& str() const { return line_; }
 
- private:
+private:
   std::string line_;
 };
 
 // A free-format record: texts as they stand (one blank before a leading text), integers as a
 // blank and their digits, reals as free_real writes them.
 class FreeRecord {
- public:
+public:
   FreeRecord& item(std::string_view text);
   FreeRecord& item(const char* text) { return item(std::string_view(text)); }
   FreeRecord& item(int value);
   FreeRecord& item(double value);
   const std::string& str() const { return line_; }
 
- private:
+private:
   std::string line_;
 };
 
-}  // namespace common
+} // namespace common

@@ -12,14 +12,16 @@ namespace common {
 namespace {
 constexpr int prntmat_block = 6;
 constexpr const char* memory_stop_code = "9";
-}  // namespace
+} // namespace
 
 void nerror(int ierr, std::string_view routine, std::string_view text, int ip1, int ip2) {
-  write_record(listing_unit,
-               FreeRecord().item("** Error no. ").item(ierr).item(" in ").item(routine).item(" **").str());
+  write_record(
+      listing_unit,
+      FreeRecord().item("** Error no. ").item(ierr).item(" in ").item(routine).item(" **").str());
   FreeRecord detail;
   detail.item(" ").item(text);
-  if (ip1 != 0 || ip2 != 0) detail.item(" parameters:").item(ip1).item(ip2);
+  if (ip1 != 0 || ip2 != 0)
+    detail.item(" parameters:").item(ip1).item(ip2);
   write_record(listing_unit, detail.str());
   stop_run(banner());
 }
@@ -28,12 +30,14 @@ void message(std::string_view head, std::string_view text, int ip1, int ip2) {
   write_record(listing_unit, FreeRecord().item(head).str());
   FreeRecord detail;
   detail.item(text);
-  if (ip1 != 0 || ip2 != 0) detail.item(ip1).item(ip2);
+  if (ip1 != 0 || ip2 != 0)
+    detail.item(ip1).item(ip2);
   write_record(listing_unit, detail.str());
 }
 
 void memchk(long long avail, long long need, int namelen, std::string_view name) {
-  if (need <= avail) return;
+  if (need <= avail)
+    return;
   const auto shown = name.substr(0, static_cast<std::size_t>(std::max(0, namelen)));
   write_blank(stdout_unit);
   write_record(stdout_unit, Record()
@@ -42,8 +46,9 @@ void memchk(long long avail, long long need, int namelen, std::string_view name)
                                 .text(" Subroutine ")
                                 .a(shown, 12)
                                 .str());
-  write_record(stdout_unit,
-               Record().text("     Available: ").i(avail, 12).text("   Requested: ").i(need, 12).str());
+  write_record(
+      stdout_unit,
+      Record().text("     Available: ").i(avail, 12).text("   Requested: ").i(need, 12).str());
   stop_run(memory_stop_code);
 }
 
@@ -64,4 +69,4 @@ void prntmat(int ncol, int nrow, int maxcol, std::span<const double> a) {
   }
 }
 
-}  // namespace common
+} // namespace common

@@ -22,4 +22,4 @@ void memchk(long long avail, long long need, int namelen, std::string_view name)
 // Lists min(ncol, maxcol) columns of the nrow x ncol column-major matrix a in blocks of six.
 void prntmat(int ncol, int nrow, int maxcol, std::span<const double> a);
 
-}  // namespace common
+} // namespace common

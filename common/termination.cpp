@@ -11,7 +11,7 @@ std::string& banner_text() {
   static std::string text;
   return text;
 }
-}  // namespace
+} // namespace
 
 void stop_run(std::string_view code) { throw RunStop{std::string(code)}; }
 
@@ -37,4 +37,4 @@ int run_program(std::string_view program_name, std::string_view banner, void (*b
   return status;
 }
 
-}  // namespace common
+} // namespace common

@@ -13,11 +13,11 @@ namespace common {
 inline constexpr int input_error_status = 2;
 
 struct RunStop {
-  std::string code;  // the text between "STOP " and " statement executed"
+  std::string code; // the text between "STOP " and " statement executed"
 };
 
 class InputError : public std::runtime_error {
- public:
+public:
   using std::runtime_error::runtime_error;
 };
 
@@ -35,4 +35,4 @@ const std::string& banner();
 // units and returns the exit status.
 int run_program(std::string_view program_name, std::string_view banner_text, void (*body)());
 
-}  // namespace common
+} // namespace common

@@ -15,12 +15,14 @@ void cpyvec(std::span<const double> a, std::span<double> b) {
 }
 
 void vscal(double s, std::span<double> a) {
-  for (double& v : a) v = s * v;
+  for (double& v : a)
+    v = s * v;
 }
 
 double sprod(std::span<const double> a, std::span<const double> b) {
   double sum = 0.0;
-  for (std::size_t i = 0; i < a.size(); ++i) sum += a[i] * b[i];
+  for (std::size_t i = 0; i < a.size(); ++i)
+    sum += a[i] * b[i];
   return sum;
 }
 
@@ -30,19 +32,22 @@ void matvec(int n, std::span<const double> a, std::span<const double> x, std::sp
   for (std::size_t j = 0; j < un; ++j) {
     const double xj = x[j];
     const double* column = a.data() + j * un;
-    for (std::size_t i = 0; i < un; ++i) y[i] += column[i] * xj;
+    for (std::size_t i = 0; i < un; ++i)
+      y[i] += column[i] * xj;
   }
 }
 
 void setdiagmat(int n, double d, std::span<double> a) {
   const auto un = static_cast<std::size_t>(n);
   std::fill(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(un * un), 0.0);
-  for (std::size_t i = 0; i < un; ++i) a[i + i * un] = d;
+  for (std::size_t i = 0; i < un; ++i)
+    a[i + i * un] = d;
 }
 
 bool cmpvec(std::span<const double> a, std::span<const double> b, double tol) {
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (tol < std::fabs(a[i] - b[i])) return false;
+    if (tol < std::fabs(a[i] - b[i]))
+      return false;
   }
   return true;
 }
@@ -53,4 +58,4 @@ void cross(const double* a, const double* b, double* c) {
   c[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-}  // namespace common
+} // namespace common

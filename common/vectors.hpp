@@ -20,4 +20,4 @@ bool cmpvec(std::span<const double> a, std::span<const double> b, double tol);
 // c = a x b for 3-vectors.
 void cross(const double* a, const double* b, double* c);
 
-}  // namespace common
+} // namespace common

@@ -23,9 +23,9 @@ struct KelmaInput {
   double gtol = 0.0;
   double etol = 0.0;
   int nsteps = 0;
-  std::vector<double> xyz;  // 3 x natoms, Angstrom
-  std::vector<int> itype;   // natoms force-field types
-  std::vector<int> conn;    // natoms x natoms bond codes, column by column
+  std::vector<double> xyz; // 3 x natoms, Angstrom
+  std::vector<int> itype;  // natoms force-field types
+  std::vector<int> conn;   // natoms x natoms bond codes, column by column
 };
 
 // Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
@@ -34,4 +34,4 @@ KelmaInput read_kelma_input(common::InputDeck& deck);
 // One whole run on the keyword input in.
 void run_kelma(std::istream& in);
 
-}  // namespace kelma
+} // namespace kelma

@@ -1,12 +1,283 @@
 #include "kelma/optimiser.hpp"
 
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "common/channels.hpp"
+#include "common/records.hpp"
 #include "common/termination.hpp"
+#include "common/vectors.hpp"
+#include "kelma/inversion.hpp"
 
 namespace kelma {
 
-void optim(const OptimSettings&, int&, std::span<double>, Workspace&, const ForceFieldCalls&,
-           int&) {
-  common::input_error("the optimiser is not built yet");
+namespace {
+
+constexpr double bohr_per_angstrom = 1.8897268777743552;
+constexpr double angstrom_per_bohr = 0.529177;
+constexpr double hartree_per_kcal = 0.0015936;
+constexpr double step_limit = 0.3;
+constexpr double early_exit_factor = 0.1;
+constexpr double curvature_threshold = 1e-8;
+constexpr int coordinates_print = 3; // print levels above this list every cycle's coordinates
+constexpr const char* cycle_limit_code = "666";
+
+// The current point as the records report it: energy in hartree, RMS force in hartree/bohr.
+struct CycleState {
+  int cycle = 0;
+  double energy = 0.0;
+  double rmsg = 0.0;
+};
+
+std::string cycle_record(const CycleState& s) {
+  return common::Record()
+      .text("**  ")
+      .i(s.cycle, 4)
+      .text("  Energy:")
+      .f(s.energy, 16, 9)
+      .text("   RMSG:")
+      .f(s.rmsg, 8, 5)
+      .str();
 }
 
-}  // namespace kelma
+std::string geometry_record(char mark, std::span<const double> atom) {
+  common::Record record;
+  record.text(std::string(1, mark));
+  for (const double x : atom)
+    record.f(x, 16, 10);
+  return record.str();
+}
+
+void write_listing_cycle(const CycleState& s) {
+  common::write_blank(common::listing_unit);
+  common::write_record(common::listing_unit, common::Record()
+                                                 .text(" ** Cycle:")
+                                                 .i(s.cycle, 4)
+                                                 .text("  Energy:")
+                                                 .f(s.energy, 18, 9)
+                                                 .text("   RMSG:")
+                                                 .f(s.rmsg, 10, 5)
+                                                 .str());
+}
+
+void write_line_search_step(int lsc, double energy) {
+  common::write_blank(common::listing_unit);
+  common::write_record(common::listing_unit, common::Record()
+                                                 .text("   line search step:")
+                                                 .i(lsc, 4)
+                                                 .text("  Energy:")
+                                                 .f(energy, 18, 9)
+                                                 .str());
+}
+
+// Writes the record on one unit and flushes it.
+void write_flushed(int unit, const std::string& record) {
+  common::write_record(unit, record);
+  common::flush_unit(unit);
+}
+
+// The geometry records of every atom, each on standard output first, then on the trace.
+void write_geometry(char mark, std::span<const double> xyz) {
+  for (std::size_t k = 0; k < xyz.size(); k += 3) {
+    const std::string record = geometry_record(mark, xyz.subspan(k, 3));
+    write_flushed(common::stdout_unit, record);
+    write_flushed(common::trace_unit, record);
+  }
+}
+
+// The records of an accepted cycle; xyz in Angstrom.
+void write_cycle_block(const CycleState& s, std::span<const double> xyz, int print) {
+  if (print > coordinates_print) {
+    for (std::size_t k = 0; k < xyz.size(); k += 3) {
+      common::write_record(
+          common::listing_unit,
+          common::FreeRecord().item(xyz[k]).item(xyz[k + 1]).item(xyz[k + 2]).str());
+    }
+  }
+  const std::string record = cycle_record(s);
+  write_flushed(common::trace_unit, record);
+  write_flushed(common::stdout_unit, record);
+  write_geometry('@', xyz);
+}
+
+// The records of the end of a converged run; xyz in Angstrom.
+void write_final_block(const CycleState& s, std::span<const double> xyz) {
+  const std::string record = cycle_record(s);
+  common::write_record(common::stdout_unit, record);
+  common::write_record(common::trace_unit, record);
+  write_geometry('!', xyz);
+}
+
+// xyz = xyz + sign step.
+void shift(std::span<double> xyz, std::span<const double> step, double sign) {
+  for (std::size_t i = 0; i < xyz.size(); ++i)
+    xyz[i] += sign * step[i];
+}
+
+// Cuts step to the step limit when it is longer.
+void cap_step(std::span<double> step) {
+  const double norm = std::sqrt(common::sprod(step, step));
+  if (norm > step_limit)
+    common::vscal(step_limit / norm, step);
+}
+
+void steepest_step(std::span<const double> f, std::span<double> step) {
+  common::cpyvec(f, step);
+  cap_step(step);
+}
+
+// The starting inverse Hessian: the inverted force-field Hessian when jobtype is 1, otherwise
+// (or when the inversion fails) the unit matrix. The step block serves as the row scales.
+void initial_hessian(const OptimSettings& s, int& jobtype, int n, Workspace& ws) {
+  const auto nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  const std::span<double> h = std::span<double>(ws.hess).first(nn);
+  if (jobtype == 1) {
+    jobtype = 0;
+    const std::span<double> copy = std::span<double>(ws.hess_copy).first(nn);
+    common::cpyvec(h, copy);
+    if (matinv(copy, n, ws.step, ws.pivots, h) == 0)
+      return;
+    if (s.print > 0) {
+      common::write_record(common::listing_unit, common::FreeRecord()
+                                                     .item("**Matrix Inversion Failed**")
+                                                     .item("  Switching to Unit Hessian")
+                                                     .str());
+    }
+  }
+  common::setdiagmat(n, 1.0, h);
+}
+
+// Steps of step_limit along f from xyz (bohr) while the energy goes down; the first trial that
+// does not lower it is undone. Leaves xyz in Angstrom and returns the number of trials.
+int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const double> f,
+                double energy, std::span<double> step, const ForceFieldCalls& ff) {
+  steepest_step(f, step);
+  int lsc = 0;
+  double eref = energy;
+  for (;;) {
+    shift(xyz, step, 1.0);
+    common::vscal(angstrom_per_bohr, xyz);
+    ++lsc;
+    const double trial = ff.ener(xyz) * hartree_per_kcal;
+    common::vscal(bohr_per_angstrom, xyz);
+    if (s.print > 0)
+      write_line_search_step(lsc, trial);
+    if (!(trial < eref))
+      break;
+    eref = trial;
+  }
+  shift(xyz, step, -1.0);
+  common::vscal(angstrom_per_bohr, xyz);
+  return lsc;
+}
+
+} // namespace
+
+void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
+             std::span<double> h, std::span<double> step, std::span<double> scratch) {
+  const auto un = static_cast<std::size_t>(n);
+  const std::span<const double> delta = step.first(un);
+  const std::span<double> gamma = scratch.first(un);
+  const std::span<double> v = scratch.subspan(un, un);
+  for (std::size_t i = 0; i < un; ++i)
+    gamma[i] = fprev[i] - f[i];
+  const double c = common::sprod(delta, gamma);
+  if (c < curvature_threshold) {
+    if (print > 0) {
+      common::write_record(common::listing_unit,
+                           "**WARNING** Hereditary positive definiteness endangered");
+      common::write_record(common::listing_unit, " Reinitializing Hessian");
+      common::write_record(common::listing_unit, " Taking Steepest Descent Step");
+    }
+    steepest_step(f, step);
+    common::setdiagmat(n, 1.0, h);
+    return;
+  }
+  common::matvec(n, h, gamma, v);
+  const double q = common::sprod(gamma, v);
+  // gamma is not needed any more: its place takes u = delta / c - v / q.
+  const std::span<double> u = gamma;
+  for (std::size_t i = 0; i < un; ++i)
+    u[i] = delta[i] / c - v[i] / q;
+  for (std::size_t j = 0; j < un; ++j) {
+    for (std::size_t i = j; i < un; ++i) {
+      const double updated =
+          h[i + j * un] + delta[i] * delta[j] / c - v[i] * v[j] / q + q * u[i] * u[j];
+      h[i + j * un] = updated;
+      h[j + i * un] = updated;
+    }
+  }
+  common::matvec(n, h, f, step);
+  cap_step(step.first(un));
+}
+
+void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
+           const ForceFieldCalls& ff, int& cycle) {
+  const int n = 3 * settings.natoms;
+  const auto un = static_cast<std::size_t>(n);
+  xyz = xyz.first(un);
+  const std::span<double> f = std::span<double>(ws.force).first(un);
+  const std::span<double> fprev = std::span<double>(ws.gscratch).first(un);
+  const std::span<double> step = std::span<double>(ws.step).first(un);
+  const std::span<double> h = std::span<double>(ws.hess).first(un * un);
+  std::vector<double> scratch(2 * un);
+
+  double eprev = 0.0;
+  bool restart = false;
+  bool first_cycle = true;
+  int lsc = 0;
+  for (;;) {
+    CycleState state;
+    state.energy = ff.deriv(xyz, jobtype, f, h, cycle) * hartree_per_kcal;
+    state.cycle = cycle;
+    common::vscal(bohr_per_angstrom, xyz);
+    const double fnorm = std::sqrt(common::sprod(f, f));
+    state.rmsg = fnorm / std::sqrt(static_cast<double>(n));
+    if (settings.print > 0)
+      write_listing_cycle(state);
+
+    if (early_exit_factor * settings.gtol > state.rmsg) {
+      common::vscal(angstrom_per_bohr, xyz);
+      write_final_block(state, xyz);
+      return;
+    }
+    if (first_cycle) {
+      first_cycle = false;
+      restart = true;
+      initial_hessian(settings, jobtype, n, ws);
+    }
+
+    // Line-search cycles go straight on to the next cycle, past the cycle-limit test.
+    if (fnorm > step_limit && lsc != 1) {
+      restart = true;
+      lsc = line_search(settings, xyz, f, state.energy, step, ff);
+      continue;
+    }
+    if (restart) {
+      steepest_step(f, step);
+      restart = false;
+    } else {
+      bfgsupd(n, settings.print, f, fprev, h, step, scratch);
+    }
+
+    const bool converged =
+        state.rmsg < settings.gtol && eprev - state.energy < settings.etol && state.energy < eprev;
+    if (!converged) {
+      if (cycle >= settings.nsteps)
+        common::stop_run(cycle_limit_code);
+      shift(xyz, step, 1.0);
+      common::cpyvec(f, fprev);
+      eprev = state.energy;
+    }
+    common::vscal(angstrom_per_bohr, xyz);
+    write_cycle_block(state, xyz, settings.print);
+    if (converged) {
+      write_final_block(state, xyz);
+      return;
+    }
+  }
+}
+
+} // namespace kelma

@@ -34,4 +34,11 @@ struct OptimSettings {
 void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
            const ForceFieldCalls& ff, int& cycle);
 
-}  // namespace kelma
+// BFGS update of the n x n inverse Hessian h. On entry step is the previous step and fprev the
+// force before it; on exit h is updated and step is h f, cut to the step limit. When the
+// curvature along the previous step is too small it warns on the listing (print > 0), resets h
+// to the unit matrix and takes the capped steepest-descent step instead. scratch holds 2n doubles.
+void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
+             std::span<double> h, std::span<double> step, std::span<double> scratch);
+
+} // namespace kelma

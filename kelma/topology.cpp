@@ -1,6 +1,13 @@
 #include "kelma/topology.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <limits>
+
 #include "common/matrix_view.hpp"
+#include "common/reports.hpp"
+#include "kelma/parameters.hpp"
 
 namespace kelma {
 
@@ -9,68 +16,215 @@ namespace {
 // Torsion-bound contribution of one atom bonded to all three others of a quadruple.
 constexpr int branch_bound = 3;
 
+constexpr const char* routine_text = "Force Field module";
+constexpr int bend_error = 1;
+constexpr int torsion_error = 2;
+constexpr int oop_error = 3;
+constexpr const char* too_many_bends = "More Bends in System than Dimensioned for";
+constexpr const char* too_many_torsions = "More Torsions in System than Dimensioned for";
+constexpr const char* too_many_oops = "More Out-of-Plane Bends in System than Dimensioned for";
+
+// An out-of-plane centre has exactly this many neighbours.
+constexpr int oop_neighbours = 3;
+
 using ConstMatrix = common::MatrixView<const int>;
 
 bool bonded(ConstMatrix conn, int a, int b) { return conn(a, b) != 0; }
 
-// The three bends a triple i > j > k can form, with apex j, k and i.
-int bends_of_triple(ConstMatrix conn, int i, int j, int k) {
-  int count = 0;
-  if (bonded(conn, i, j) && bonded(conn, j, k)) ++count;
-  if (bonded(conn, i, k) && bonded(conn, k, j)) ++count;
-  if (bonded(conn, j, i) && bonded(conn, i, k)) ++count;
-  return count;
+// Positions of the four atoms h > c > i > j of a quadruple.
+enum Slot { H, C, I, J };
+
+// One of the twelve chains through a quadruple: the bond that guards its group (h-c for tests
+// 1-6, c-i for 7-10, h-i for 11-12), the two further bonds it needs, and the torsion appended.
+struct ChainTest {
+  Slot guard[2], second[2], third[2];
+  Slot torsion[4];
+};
+
+constexpr std::array<ChainTest, 12> chain_tests = {{
+    {{H, C}, {I, H}, {C, J}, {I, H, C, J}}, // 1
+    {{H, C}, {I, C}, {H, J}, {I, C, H, J}}, // 2
+    {{H, C}, {H, I}, {I, J}, {C, H, I, J}}, // 3
+    {{H, C}, {H, J}, {J, I}, {C, H, J, I}}, // 4
+    {{H, C}, {C, I}, {I, J}, {H, C, I, J}}, // 5
+    {{H, C}, {C, J}, {J, I}, {H, C, J, I}}, // 6
+    {{C, I}, {I, H}, {H, J}, {C, I, H, J}}, // 7
+    {{C, I}, {H, I}, {C, J}, {H, I, C, J}}, // 8
+    {{C, I}, {H, J}, {J, C}, {H, J, C, I}}, // 9
+    {{C, I}, {H, J}, {J, I}, {H, J, I, C}}, // 10
+    {{H, I}, {C, J}, {J, H}, {C, J, H, I}}, // 11
+    {{H, I}, {I, J}, {J, C}, {H, I, J, C}}, // 12
+}};
+
+// Calls visit(a, b, c) for every bend a-b-c (apex b) in enumeration order: triples i > j > k,
+// apex j, then k, then i.
+template <class Visit> void visit_bends(ConstMatrix conn, int natoms, Visit&& visit) {
+  for (int i = 3; i <= natoms; ++i) {
+    for (int j = 2; j <= i - 1; ++j) {
+      for (int k = 1; k <= j - 1; ++k) {
+        if (bonded(conn, i, j) && bonded(conn, j, k))
+          visit(i, j, k);
+        if (bonded(conn, i, k) && bonded(conn, k, j))
+          visit(i, k, j);
+        if (bonded(conn, j, i) && bonded(conn, i, k))
+          visit(j, i, k);
+      }
+    }
+  }
 }
 
-// 3 for each atom of the quadruple bonded to the three others, tested in the order h, c, i, j.
-int branches_of_quadruple(ConstMatrix conn, int h, int c, int i, int j) {
-  const int atoms[4] = {h, c, i, j};
-  int bound = 0;
-  for (int centre = 0; centre < 4; ++centre) {
-    bool all = true;
-    for (int other = 0; other < 4; ++other) {
-      if (other != centre && !bonded(conn, atoms[centre], atoms[other])) all = false;
+// Calls visit(a, b, c, d) for every torsion a-b-c-d in enumeration order.
+template <class Visit> void visit_torsions(ConstMatrix conn, int natoms, Visit&& visit) {
+  for (int h = 4; h <= natoms; ++h) {
+    for (int c = 3; c <= h - 1; ++c) {
+      for (int i = 2; i <= c - 1; ++i) {
+        // Every chain needs one of the three guard bonds, none of which involves j.
+        if (!bonded(conn, h, c) && !bonded(conn, c, i) && !bonded(conn, h, i))
+          continue;
+        for (int j = 1; j <= i - 1; ++j) {
+          const std::array<int, 4> atom = {h, c, i, j};
+          const auto linked = [&](const Slot(&pair)[2]) {
+            return bonded(conn, atom[pair[0]], atom[pair[1]]);
+          };
+          for (const ChainTest& test : chain_tests) {
+            if (linked(test.guard) && linked(test.second) && linked(test.third)) {
+              visit(atom[test.torsion[0]], atom[test.torsion[1]], atom[test.torsion[2]],
+                    atom[test.torsion[3]]);
+            }
+          }
+        }
+      }
     }
-    if (all) bound += branch_bound;
   }
-  return bound;
+}
+
+// Number of atoms other than p bonded to p.
+int neighbour_count(ConstMatrix conn, int natoms, int p) {
+  int count = 0;
+  for (int m = 1; m <= natoms; ++m) {
+    if (m != p && bonded(conn, p, m))
+      ++count;
+  }
+  return count;
 }
 
 // Torsions with the central bond j-k: ordered pairs (l, m), l bonded to j, m bonded to k.
-int torsions_about(ConstMatrix conn, int natoms, int j, int k) {
-  int count = 0;
+long long torsions_about(ConstMatrix conn, int natoms, int j, int k) {
+  long long count = 0;
   for (int l = 1; l <= natoms; ++l) {
-    if (l == k || !bonded(conn, l, j)) continue;
+    if (l == k || !bonded(conn, l, j))
+      continue;
     for (int m = 1; m <= natoms; ++m) {
-      if (m != j && m != l && bonded(conn, m, k)) ++count;
+      if (m != j && m != l && bonded(conn, m, k))
+        ++count;
     }
   }
   return count;
 }
 
-}  // namespace
+// Appends the out-of-plane entry of atom p when it has exactly three neighbours.
+void add_out_of_plane(ConstMatrix conn, int natoms, int maxtors, int p, double constant,
+                      TorsionList& torsions, Counts& counts) {
+  std::array<int, oop_neighbours> neighbour{};
+  int found = 0;
+  for (int m = 1; m <= natoms; ++m) {
+    if (!bonded(conn, p, m))
+      continue;
+    if (found < oop_neighbours)
+      neighbour[static_cast<std::size_t>(found)] = m;
+    ++found;
+  }
+  if (found != oop_neighbours)
+    return;
+  if (counts.ntors + counts.noop >= maxtors)
+    common::nerror(oop_error, routine_text, too_many_oops, 0, 0);
+  const auto e = static_cast<std::size_t>(counts.ntors + counts.noop);
+  ++counts.noop;
+  torsions.a[e] = p;
+  torsions.b[e] = neighbour[0];
+  torsions.c[e] = neighbour[1];
+  torsions.d[e] = neighbour[2];
+  torsions.v[e] = constant;
+}
+
+} // namespace
 
 void ffcount(int natoms, std::span<const int> conn_data, int& nbend, int& ntors) {
   const ConstMatrix conn{conn_data.data(), natoms};
   nbend = 0;
-  ntors = 0;
-  for (int i = 3; i <= natoms; ++i) {
-    for (int j = 2; j <= i - 1; ++j) {
-      for (int k = 1; k <= j - 1; ++k) nbend += bends_of_triple(conn, i, j, k);
-    }
-  }
-  for (int h = 4; h <= natoms; ++h) {
-    for (int c = 3; c <= h - 1; ++c) {
-      for (int i = 2; i <= c - 1; ++i) {
-        for (int j = 1; j <= i - 1; ++j) ntors += branches_of_quadruple(conn, h, c, i, j);
-      }
-    }
+  visit_bends(conn, natoms, [&](int, int, int) { ++nbend; });
+  // Over all quadruples, 3 for each atom bonded to the three others: that is 3 for every way to
+  // choose three neighbours of one atom, summed here atom by atom.
+  long long bound = 0;
+  for (int p = 1; p <= natoms; ++p) {
+    const long long m = neighbour_count(conn, natoms, p);
+    bound += branch_bound * (m * (m - 1) * (m - 2) / 6);
   }
   for (int j = 2; j <= natoms; ++j) {
     for (int k = 1; k <= j - 1; ++k) {
-      if (bonded(conn, j, k)) ntors += torsions_about(conn, natoms, j, k);
+      if (bonded(conn, j, k))
+        bound += torsions_about(conn, natoms, j, k);
     }
+  }
+  // Only a nonsense connectivity comes near this; its workspace is refused by the driver.
+  ntors = static_cast<int>(std::min<long long>(bound, std::numeric_limits<int>::max()));
+}
+
+void ffbend(int natoms, int maxbend, std::span<const int> itype, std::span<const int> conn,
+            std::span<const double> dist, BendList& bends, Counts& counts) {
+  counts.nbend = 0;
+  visit_bends(ConstMatrix{conn.data(), natoms}, natoms, [&](int a, int b, int c) {
+    addbend(natoms, maxbend, a, b, c, itype, dist, bends, counts);
+  });
+}
+
+void addbend(int natoms, int maxbend, int a, int b, int c, std::span<const int> itype,
+             std::span<const double> dist_data, BendList& bends, Counts& counts) {
+  // Checked at every append, so the list is never written past its reserved slots.
+  if (counts.nbend >= maxbend)
+    common::nerror(bend_error, routine_text, too_many_bends, 0, 0);
+  const common::MatrixView<const double> dist{dist_data.data(), natoms};
+  const BendParameters bend =
+      bend_parameters(itype[a - 1], itype[b - 1], itype[c - 1], dist(a, b), dist(b, c), dist(a, c));
+  const auto e = static_cast<std::size_t>(counts.nbend);
+  ++counts.nbend;
+  bends.i[e] = a;
+  bends.j[e] = b;
+  bends.k[e] = c;
+  bends.theta0[e] = bend.theta0;
+  bends.kbend[e] = bend.k;
+}
+
+void fftors(int natoms, int maxtors, std::span<const int> itype, std::span<const int> conn_data,
+            TorsionList& torsions, Counts& counts) {
+  const ConstMatrix conn{conn_data.data(), natoms};
+  counts.ntors = 0;
+  counts.noop = 0;
+  visit_torsions(conn, natoms, [&](int a, int b, int c, int d) {
+    addtors(natoms, maxtors, a, b, c, d, itype, conn_data, torsions, counts);
+  });
+  for (int p = 1; p <= natoms; ++p) {
+    const double constant = oop_constant(itype[p - 1]);
+    if (constant != 0.0)
+      add_out_of_plane(conn, natoms, maxtors, p, constant, torsions, counts);
   }
 }
 
-}  // namespace kelma
+void addtors(int natoms, int maxtors, int a, int b, int c, int d, std::span<const int> itype,
+             std::span<const int> conn_data, TorsionList& torsions, Counts& counts) {
+  if (counts.ntors >= maxtors)
+    common::nerror(torsion_error, routine_text, too_many_torsions, 0, 0);
+  const ConstMatrix conn{conn_data.data(), natoms};
+  const TorsionParameters torsion =
+      torsion_parameters(itype[a - 1], itype[b - 1], itype[c - 1], itype[d - 1], conn(b, c));
+  const auto e = static_cast<std::size_t>(counts.ntors);
+  ++counts.ntors;
+  torsions.a[e] = a;
+  torsions.b[e] = b;
+  torsions.c[e] = c;
+  torsions.d[e] = d;
+  torsions.n[e] = torsion.n;
+  torsions.v[e] = torsion.v;
+}
+
+} // namespace kelma

@@ -76,9 +76,8 @@ TEST(Rdcntrl, MissingKeywordIsErrorTwo) {
   } catch (const common::RunStop& stop) {
     EXPECT_EQ(stop.code, "*** KELMA Error Termination ***");
   }
-  EXPECT_EQ(capture.listing(),
-            " ** Error no.  2 in File IO routine <rdcntrl> **\n"
-            "  Unable to find Keyword $gtol in <ffdata> file \n");
+  EXPECT_EQ(capture.listing(), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
+                               "  Unable to find Keyword $gtol in <ffdata> file \n");
 }
 
 TEST(Rdcntrl, KeywordsOutOfOrderAreMissedLater) {
@@ -134,10 +133,9 @@ TEST(FixedFields, IntegerFieldRules) {
 }
 
 TEST(AtomLines, KelmaReadsCoordinatesAndTypes) {
-  std::istringstream in(
-      "$natoms 2\n$coordinates\n"
-      "    0.0316113612    0.0055574267   -0.0146734814     C   1\n"
-      "               1              1.                     H    \n");
+  std::istringstream in("$natoms 2\n$coordinates\n"
+                        "    0.0316113612    0.0055574267   -0.0146734814     C   1\n"
+                        "               1              1.                     H    \n");
   InputDeck deck(in);
   std::vector<double> xyz(6);
   std::vector<int> types(2);
@@ -152,10 +150,9 @@ TEST(AtomLines, KelmaReadsCoordinatesAndTypes) {
 }
 
 TEST(AtomLines, SymmetryKeepsTheLabelAsItStands) {
-  std::istringstream in(
-      "$coordinates\n"
-      "    0.0000000000    0.0000000000    0.0000000000     He\n"
-      "    1.0000000000    0.0000000000    0.0000000000      H\n");
+  std::istringstream in("$coordinates\n"
+                        "    0.0000000000    0.0000000000    0.0000000000     He\n"
+                        "    1.0000000000    0.0000000000    0.0000000000      H\n");
   InputDeck deck(in);
   std::vector<double> xyz(6);
   std::vector<std::string> labels;
@@ -184,7 +181,9 @@ TEST(Connectivity, BondsAreStoredBothWays) {
   InputDeck deck(in);
   std::vector<int> conn(9, 99);
   common::getconn(deck, 3, conn);
-  const auto at = [&](int i, int j) { return conn[static_cast<std::size_t>((i - 1) + (j - 1) * 3)]; };
+  const auto at = [&](int i, int j) {
+    return conn[static_cast<std::size_t>((i - 1) + (j - 1) * 3)];
+  };
   EXPECT_EQ(at(3, 1), 2);
   EXPECT_EQ(at(1, 3), 2);
   EXPECT_EQ(at(1, 2), 4);
@@ -194,10 +193,10 @@ TEST(Connectivity, BondsAreStoredBothWays) {
 }
 
 TEST(Connectivity, DamagedBondLinesAreInputErrors) {
-  for (const char* text : {"$connectivity\n1 2\n$end\n", "$connectivity\n\n$end\n",
-                           "$connectivity\n1 4 1\n$end\n", "$connectivity\n0 1 1\n$end\n",
-                           "$connectivity\na b c\n$end\n", "$connectivity\n1 2 1\n",
-                           "no section\n"}) {
+  for (const char* text :
+       {"$connectivity\n1 2\n$end\n", "$connectivity\n\n$end\n", "$connectivity\n1 4 1\n$end\n",
+        "$connectivity\n0 1 1\n$end\n", "$connectivity\na b c\n$end\n", "$connectivity\n1 2 1\n",
+        "no section\n"}) {
     std::istringstream in(text);
     InputDeck deck(in);
     std::vector<int> conn(9);
@@ -213,4 +212,4 @@ TEST(Rmblank, SqueezesOnlyBlanks) {
   EXPECT_EQ(count, 4);
 }
 
-}  // namespace
+} // namespace

@@ -78,15 +78,23 @@ TEST(FreeFormat, RecordsJoinTheirItems) {
   EXPECT_EQ(common::FreeRecord().item("** Error no. ").item(2).item(" in ").str(),
             " ** Error no.  2 in ");
   EXPECT_EQ(common::FreeRecord().item(-5).item(0.5).str(), " -5  0.5");
-  EXPECT_EQ(common::FreeRecord().item("**Matrix Inversion Failed**").item("  Switching to Unit Hessian").str(),
+  EXPECT_EQ(common::FreeRecord()
+                .item("**Matrix Inversion Failed**")
+                .item("  Switching to Unit Hessian")
+                .str(),
             " **Matrix Inversion Failed**  Switching to Unit Hessian");
 }
 
 TEST(FixedRecords, BuildFieldByField) {
-  const auto record =
-      common::Record().text("**  ").i(1, 4).text("  Energy:").f(0.011104559, 16, 9).text("   RMSG:").f(0.02681, 8, 5);
+  const auto record = common::Record()
+                          .text("**  ")
+                          .i(1, 4)
+                          .text("  Energy:")
+                          .f(0.011104559, 16, 9)
+                          .text("   RMSG:")
+                          .f(0.02681, 8, 5);
   EXPECT_EQ(record.str(), "**     1  Energy:     0.011104559   RMSG: 0.02681");
   EXPECT_EQ(common::Record().x(3).text("a").str(), "   a");
 }
 
-}  // namespace
+} // namespace

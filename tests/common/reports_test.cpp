@@ -17,9 +17,8 @@ TEST(Nerror, WritesTwoRecordsAndStopsWithTheBanner) {
   } catch (const common::RunStop& stop) {
     EXPECT_EQ(stop.code, "*** SYMMETRY Error Termination ***");
   }
-  EXPECT_EQ(capture.listing(),
-            " ** Error no.  1 in Force Field module **\n"
-            "  More Bends in System than Dimensioned for\n");
+  EXPECT_EQ(capture.listing(), " ** Error no.  1 in Force Field module **\n"
+                               "  More Bends in System than Dimensioned for\n");
 }
 
 TEST(Nerror, ParametersAppearWhenEitherIsNonZero) {
@@ -60,18 +59,18 @@ TEST(Prntmat, PrintsBlocksOfSixColumns) {
   test_support::ChannelCapture capture;
   std::vector<double> a(9);
   common::setdiagmat(3, 1.0, a);
-  a[3] = -2.5;  // element (1, 2)
+  a[3] = -2.5; // element (1, 2)
   common::prntmat(3, 3, 3, a);
-  EXPECT_EQ(capture.listing(),
-            "\n\n"
-            "     1.000000   -2.500000    0.000000\n"
-            "     0.000000    1.000000    0.000000\n"
-            "     0.000000    0.000000    1.000000\n");
+  EXPECT_EQ(capture.listing(), "\n\n"
+                               "     1.000000   -2.500000    0.000000\n"
+                               "     0.000000    1.000000    0.000000\n"
+                               "     0.000000    0.000000    1.000000\n");
 }
 
 TEST(Prntmat, SplitsEightColumnsIntoSixAndTwoAndHonoursMaxcol) {
   std::vector<double> a(8);
-  for (int j = 0; j < 8; ++j) a[static_cast<std::size_t>(j)] = j + 1;
+  for (int j = 0; j < 8; ++j)
+    a[static_cast<std::size_t>(j)] = j + 1;
   {
     test_support::ChannelCapture capture;
     common::prntmat(8, 1, 8, a);
@@ -111,4 +110,4 @@ TEST(Vectors, SmallRoutines) {
   EXPECT_EQ(b[2], 12.0);
 }
 
-}  // namespace
+} // namespace

@@ -14,12 +14,11 @@ const char* const header =
     "# water\n$natoms 3\n$thrsym 0.01\n$fftype Tripos 5.2\n$jobtype 1\n$vdwc 8.0\n$print 2\n"
     "$gtol 0.0005\n$etol 1.0e-6\n$nsteps 50\n";
 
-const char* const atoms =
-    "$coordinates\n"
-    "    0.0000000000    0.0000000000    0.1173000000     O   8\n"
-    "    0.0000000000    0.7572000000   -0.4692000000     H  13\n"
-    "    0.0000000000   -0.7572000000   -0.4692000000     H    \n"
-    "$connectivity\n1 2 1\n1 3 1\n$end\n";
+const char* const atoms = "$coordinates\n"
+                          "    0.0000000000    0.0000000000    0.1173000000     O   8\n"
+                          "    0.0000000000    0.7572000000   -0.4692000000     H  13\n"
+                          "    0.0000000000   -0.7572000000   -0.4692000000     H    \n"
+                          "$connectivity\n1 2 1\n1 3 1\n$end\n";
 
 kelma::KelmaInput read(const std::string& text) {
   std::istringstream in(text);
@@ -76,4 +75,4 @@ TEST(Workspace, NeedFollowsTheBlockLayout) {
   }
 }
 
-}  // namespace
+} // namespace

@@ -48,4 +48,4 @@ TEST(Ffcount, BranchedAtomsBoundTheOutOfPlaneEntries) {
             std::make_pair(12, 9 + 24));
 }
 
-}  // namespace
+} // namespace

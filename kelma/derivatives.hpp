@@ -1,0 +1,45 @@
+// The force field as the optimiser sees it: the one-time set-up on the first call, the
+// finite-difference Hessian, and the conversion of the gradient and Hessian to bohr and hartree.
+#pragma once
+
+#include <span>
+
+#include "kelma/workspace.hpp"
+
+namespace kelma {
+
+// kcal/mol/Angstrom^2 to hartree/bohr^2 (0.0015936 x 0.529177^2).
+inline constexpr double hessian_to_hartree_bohr2 = 0.0004462530946234944;
+// kcal/mol/Angstrom to the force in hartree/bohr (minus 0.0015936 x 0.529177).
+inline constexpr double gradient_to_force = -0.0008432964671999999;
+
+// What the derivative routine needs besides the coordinates: the run's sizes and settings and
+// the arrays the set-up fills.
+struct ForceFieldModel {
+  int natoms;
+  int maxbend;
+  int maxtors;
+  double vdwc;
+  int print;
+  std::span<const int> conn;
+  std::span<int> itype;
+  ForceFieldArrays& ff;
+};
+
+// The derivatives at xyz (Angstrom; perturbed and restored during the Hessian). The first call
+// (ncall 0) runs ffsetup; every call adds 1 to ncall. jobtype 1: the finite-difference Hessian
+// in hess (3n x 3n, hartree/bohr^2, gscratch as scratch), then as for 0; jobtype >= 0: the
+// energy (kcal/mol) and the force, minus the gradient, in grad (hartree/bohr); a negative
+// jobtype leaves energy, grad and hess untouched.
+void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
+             std::span<double> gscratch, double& energy, std::span<double> grad,
+             std::span<double> hess, int& ncall);
+
+// Largest accepted coordinate magnitude, Angstrom; the geometry records cannot show more.
+inline constexpr double max_coordinate = 1.0e6;
+
+// Rejects (input-layer diagnostic) a geometry with a coordinate beyond max_coordinate or two
+// atoms closer than min_distance, where the force field cannot give meaningful values.
+void check_geometry(int natoms, std::span<const double> xyz);
+
+} // namespace kelma

@@ -1,0 +1,354 @@
+#include "kelma/energy.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <string_view>
+
+#include "common/channels.hpp"
+#include "common/matrix_view.hpp"
+#include "common/records.hpp"
+#include "common/vectors.hpp"
+#include "kelma/parameters.hpp"
+
+namespace kelma {
+
+namespace {
+
+// Below this bond-angle sine a bend has no defined direction and a torsion no defined plane.
+constexpr double min_sine = 1.0e-8;
+// An out-of-plane centre counts only on the side of its plane where t reaches this.
+constexpr double min_height = 1.0e-8;
+// The energy block is listed above this print level.
+constexpr int energy_listing_print = 2;
+
+using Vec3 = std::array<double, 3>;
+
+// The five partial sums, in kcal/mol.
+struct Terms {
+  double stretch = 0.0;
+  double bend = 0.0;
+  double oop = 0.0;
+  double torsion = 0.0;
+  double vdw = 0.0;
+};
+
+// Everything one evaluation reads, with 1-based views of the pair matrices.
+struct Model {
+  int natoms;
+  double vdwc;
+  std::span<const double> xyz;
+  std::span<const int> itype;
+  common::MatrixView<const int> conn;
+  common::MatrixView<const double> dist;
+  common::MatrixView<const double> r0;
+  common::MatrixView<const double> kpair;
+  const BendList& bends;
+  const TorsionList& torsions;
+  const Counts& counts;
+
+  Vec3 atom(int k) const {
+    const double* p = xyz.data() + 3 * static_cast<std::size_t>(k - 1);
+    return {p[0], p[1], p[2]};
+  }
+};
+
+Vec3 diff(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+
+double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+Vec3 cross(const Vec3& a, const Vec3& b) {
+  Vec3 c;
+  common::cross(a.data(), b.data(), c.data());
+  return c;
+}
+
+double clamp_cosine(double c) {
+  if (c > 1.0)
+    return 1.0;
+  if (c < -1.0)
+    return -1.0;
+  return c;
+}
+
+// grad(:, atom) += s g
+void add_gradient(std::span<double> grad, int atom, double s, const Vec3& g) {
+  double* p = grad.data() + 3 * static_cast<std::size_t>(atom - 1);
+  for (int k = 0; k < 3; ++k)
+    p[k] += s * g[k];
+}
+
+// Full distance matrix, diagonal 0; off-diagonal distances are kept at min_distance or above.
+void compute_distances(int natoms, std::span<const double> xyz, common::MatrixView<double> dist) {
+  for (int j = 1; j <= natoms; ++j) {
+    dist(j, j) = 0.0;
+    for (int i = 1; i < j; ++i) {
+      const double r = atom_distance(xyz, i, j);
+      dist(i, j) = r < min_distance ? min_distance : r;
+      dist(j, i) = dist(i, j);
+    }
+  }
+}
+
+// Stretch and van der Waals sums over the pairs i > j within vdwc.
+template <bool with_gradient> void pair_terms(const Model& m, Terms& e, std::span<double> grad) {
+  for (int i = 2; i <= m.natoms; ++i) {
+    for (int j = 1; j < i; ++j) {
+      const double r = m.dist(i, j);
+      if (r > m.vdwc)
+        continue;
+      const double k = m.kpair(i, j);
+      double f = 0.0;
+      if (m.conn(i, j) != 0) {
+        const double dr = r - m.r0(i, j);
+        e.stretch += k * (dr * dr);
+        if constexpr (with_gradient)
+          f = k * dr / r;
+      } else {
+        // Excluded pairs carry a zero well depth: their term is exactly zero.
+        if (k == 0.0)
+          continue;
+        const double s = (vdw_radius(m.itype[i - 1]) + vdw_radius(m.itype[j - 1])) / r;
+        const double s2 = s * s;
+        const double s4 = s2 * s2;
+        const double s6 = s2 * s4;
+        const double s12 = s4 * s4 * s4;
+        e.vdw += k * (s12 - 2.0 * s6);
+        if constexpr (with_gradient)
+          f = 12.0 * k * (s6 - s12) / (r * r);
+      }
+      if constexpr (with_gradient) {
+        const Vec3 d = diff(m.atom(i), m.atom(j));
+        add_gradient(grad, i, f, d);
+        add_gradient(grad, j, -f, d);
+      }
+    }
+  }
+}
+
+// Harmonic bends in degrees; a collinear bend keeps its energy but gets no gradient.
+template <bool with_gradient> void bend_terms(const Model& m, Terms& e, std::span<double> grad) {
+  const BendList& list = m.bends;
+  for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.nbend); ++n) {
+    const int a = list.i[n];
+    const int b = list.j[n];
+    const int c = list.k[n];
+    const double r1 = m.dist(a, b);
+    const double r2 = m.dist(b, c);
+    const double r3 = m.dist(a, c);
+    const double cosine = clamp_cosine((r1 * r1 + r2 * r2 - r3 * r3) / (2.0 * r1 * r2));
+    const double delta = std::acos(cosine) * degrees_per_radian - list.theta0[n];
+    e.bend += list.kbend[n] * (delta * delta);
+    if constexpr (with_gradient) {
+      const double sine = std::sqrt(1.0 - cosine * cosine);
+      if (sine < min_sine)
+        continue;
+      // d(theta)/dx = -(1/sin) d(cos)/dx, with cos = u.v / (r1 r2) for the two arms u, v.
+      const double s = -list.kbend[n] * delta * degrees_per_radian / sine;
+      const Vec3 u = diff(m.atom(a), m.atom(b));
+      const Vec3 v = diff(m.atom(c), m.atom(b));
+      const double r12 = r1 * r2;
+      Vec3 ga;
+      Vec3 gc;
+      for (int k = 0; k < 3; ++k) {
+        ga[k] = s * (v[k] / r12 - cosine * u[k] / (r1 * r1));
+        gc[k] = s * (u[k] / r12 - cosine * v[k] / (r2 * r2));
+      }
+      add_gradient(grad, a, 1.0, ga);
+      add_gradient(grad, c, 1.0, gc);
+      add_gradient(grad, b, -1.0, ga);
+      add_gradient(grad, b, -1.0, gc);
+    }
+  }
+}
+
+// sin(|n| phi) / sin(phi) as a polynomial in cos(phi) (Chebyshev U of order |n| - 1).
+double sine_ratio(int multiplicity, double cosphi) {
+  double previous = 0.0;
+  double current = 1.0;
+  for (int order = 1; order < multiplicity; ++order) {
+    const double next = 2.0 * cosphi * current - previous;
+    previous = current;
+    current = next;
+  }
+  return current;
+}
+
+// Torsions a-b-c-d; a torsion with a straight bond angle has no plane and is skipped.
+template <bool with_gradient> void torsion_terms(const Model& m, Terms& e, std::span<double> grad) {
+  const TorsionList& list = m.torsions;
+  for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.ntors); ++n) {
+    const int a = list.a[n];
+    const int b = list.b[n];
+    const int c = list.c[n];
+    const int d = list.d[n];
+    const double dab = m.dist(a, b);
+    const double dbc = m.dist(b, c);
+    const double dcd = m.dist(c, d);
+    const double dac = m.dist(a, c);
+    const double dbd = m.dist(b, d);
+    const double cos1 = clamp_cosine((dab * dab + dbc * dbc - dac * dac) / (2.0 * dab * dbc));
+    const double cos2 = clamp_cosine((dcd * dcd + dbc * dbc - dbd * dbd) / (2.0 * dbc * dcd));
+    const double sin1 = std::sqrt(1.0 - cos1 * cos1);
+    const double sin2 = std::sqrt(1.0 - cos2 * cos2);
+    if (sin1 < min_sine || sin2 < min_sine)
+      continue;
+    const Vec3 u1 = diff(m.atom(b), m.atom(a));
+    const Vec3 u2 = diff(m.atom(c), m.atom(b));
+    const Vec3 u3 = diff(m.atom(d), m.atom(c));
+    const Vec3 w1 = cross(u2, u1);
+    const Vec3 w2 = cross(u3, u2);
+    const double cosphi = clamp_cosine(dot(w1, w2) / (dab * dbc * dbc * dcd * sin1 * sin2));
+    const double phi = std::acos(cosphi);
+    const int periodicity = list.n[n];
+    const int multiplicity = std::abs(periodicity);
+    const double sign = periodicity > 0 ? 1.0 : -1.0;
+    e.torsion += list.v[n] * (1.0 + sign * std::cos(static_cast<double>(multiplicity) * phi));
+    if constexpr (with_gradient) {
+      // dE/dcos(phi), then cos(phi) = w1.w2 / (|w1| |w2|) differentiated through w1 and w2.
+      const double s = 0.5 * list.v[n] * periodicity * sine_ratio(multiplicity, cosphi);
+      const double len1 = dab * dbc * sin1;
+      const double len2 = dbc * dcd * sin2;
+      const double len12 = len1 * len2;
+      Vec3 g1;
+      Vec3 g2;
+      for (int k = 0; k < 3; ++k) {
+        g1[k] = s * (w2[k] / len12 - cosphi * w1[k] / (len1 * len1));
+        g2[k] = s * (w1[k] / len12 - cosphi * w2[k] / (len2 * len2));
+      }
+      const Vec3 du1 = cross(g1, u2);
+      const Vec3 du3 = cross(u2, g2);
+      const Vec3 du2a = cross(u1, g1);
+      const Vec3 du2b = cross(g2, u3);
+      add_gradient(grad, a, -1.0, du1);
+      add_gradient(grad, b, 1.0, du1);
+      add_gradient(grad, b, -1.0, du2a);
+      add_gradient(grad, b, -1.0, du2b);
+      add_gradient(grad, c, 1.0, du2a);
+      add_gradient(grad, c, 1.0, du2b);
+      add_gradient(grad, c, -1.0, du3);
+      add_gradient(grad, d, 1.0, du3);
+    }
+  }
+}
+
+// Out-of-plane bends: the height of the centre p over the plane of its neighbours b, c, d,
+// counted only on the side where t = m.(b - p) is positive.
+template <bool with_gradient> void oop_terms(const Model& m, Terms& e, std::span<double> grad) {
+  const TorsionList& list = m.torsions;
+  const auto first = static_cast<std::size_t>(m.counts.ntors);
+  const auto last = first + static_cast<std::size_t>(m.counts.noop);
+  for (std::size_t n = first; n < last; ++n) {
+    const int p = list.a[n];
+    const int b = list.b[n];
+    const int c = list.c[n];
+    const int d = list.d[n];
+    const Vec3 e1 = diff(m.atom(c), m.atom(b));
+    const Vec3 e2 = diff(m.atom(d), m.atom(b));
+    const Vec3 q = diff(m.atom(b), m.atom(p));
+    const Vec3 normal = cross(e1, e2);
+    const double t = dot(normal, q);
+    if (t < min_height)
+      continue;
+    // t >= min_height implies |normal| > 0, so h is finite.
+    const double length = std::sqrt(dot(normal, normal));
+    const double h = t / length;
+    e.oop += list.v[n] * (h * h);
+    if constexpr (with_gradient) {
+      const double s = list.v[n] * h;
+      Vec3 dq;
+      Vec3 dnormal;
+      for (int k = 0; k < 3; ++k) {
+        dq[k] = s * normal[k] / length;
+        dnormal[k] = s * (q[k] - h * normal[k] / length) / length;
+      }
+      const Vec3 de1 = cross(e2, dnormal);
+      const Vec3 de2 = cross(dnormal, e1);
+      add_gradient(grad, p, -1.0, dq);
+      add_gradient(grad, b, 1.0, dq);
+      add_gradient(grad, b, -1.0, de1);
+      add_gradient(grad, b, -1.0, de2);
+      add_gradient(grad, c, 1.0, de1);
+      add_gradient(grad, d, 1.0, de2);
+    }
+  }
+}
+
+void write_energy_block(const Terms& e, double total) {
+  struct Line {
+    std::string_view label;
+    double value;
+  };
+  const std::array<Line, 6> lines{{{" TOTAL ENERGY       ", total},
+                                   {" Stretching         ", e.stretch},
+                                   {" Bending            ", e.bend},
+                                   {" Out-of-Plane Bend  ", e.oop},
+                                   {" Torsion            ", e.torsion},
+                                   {" VdW energy         ", e.vdw}}};
+  common::write_blank(common::listing_unit);
+  for (const Line& line : lines) {
+    common::write_record(common::listing_unit,
+                         common::Record().text(line.label).f(line.value, 15, 8).str());
+  }
+}
+
+// One evaluation of all terms; the energy-only instance does no gradient work at all.
+template <bool with_gradient>
+double evaluate(int natoms, double vdwc, int print, std::span<const double> xyz,
+                std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
+                std::span<double> grad) {
+  compute_distances(natoms, xyz, common::MatrixView<double>{ff.dist.data(), natoms});
+  const Model m{natoms,
+                vdwc,
+                xyz,
+                itype,
+                {conn.data(), natoms},
+                {ff.dist.data(), natoms},
+                {ff.r0.data(), natoms},
+                {ff.kpair.data(), natoms},
+                ff.bends,
+                ff.torsions,
+                ff.counts};
+  Terms e;
+  pair_terms<with_gradient>(m, e, grad);
+  if (natoms > 2)
+    bend_terms<with_gradient>(m, e, grad);
+  if (natoms > 3) {
+    torsion_terms<with_gradient>(m, e, grad);
+    oop_terms<with_gradient>(m, e, grad);
+  }
+  // The bonded sums hold k (x - x0)^2; the van der Waals sum is already complete.
+  e.stretch *= 0.5;
+  e.bend *= 0.5;
+  e.oop *= 0.5;
+  e.torsion *= 0.5;
+  const double total = e.stretch + e.bend + e.oop + e.torsion + e.vdw;
+  if (print > energy_listing_print)
+    write_energy_block(e, total);
+  return total;
+}
+
+} // namespace
+
+double atom_distance(std::span<const double> xyz, int i, int j) {
+  const double* a = xyz.data() + 3 * static_cast<std::size_t>(i - 1);
+  const double* b = xyz.data() + 3 * static_cast<std::size_t>(j - 1);
+  const double dx = b[0] - a[0];
+  const double dy = b[1] - a[1];
+  const double dz = b[2] - a[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
+              std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff) {
+  return evaluate<false>(natoms, vdwc, print, xyz, itype, conn, ff, {});
+}
+
+double ffegrad(int natoms, double vdwc, int print, std::span<const double> xyz,
+               std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
+               std::span<double> grad) {
+  common::dzero(grad.first(3 * static_cast<std::size_t>(natoms)));
+  return evaluate<true>(natoms, vdwc, print, xyz, itype, conn, ff, grad);
+}
+
+} // namespace kelma

@@ -1,0 +1,236 @@
+#include "kelma/derivatives.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/termination.hpp"
+#include "kelma/driver.hpp"
+#include "kelma/energy.hpp"
+#include "kelma/topology.hpp"
+#include "support/channel_capture.hpp"
+
+namespace {
+
+// A run's input with its workspace, ready for ffderiv.
+struct PreparedRun {
+  kelma::KelmaInput in;
+  int maxbend = 0;
+  int maxtors = 0;
+  kelma::Workspace ws;
+  int ncall = 0;
+
+  explicit PreparedRun(const std::string& text) {
+    std::istringstream stream(text);
+    common::InputDeck deck(stream);
+    in = kelma::read_kelma_input(deck);
+    kelma::ffcount(in.natoms, in.conn, maxbend, maxtors);
+    ws = kelma::make_workspace(in.natoms, maxbend, maxtors, 1);
+  }
+  kelma::ForceFieldModel model() {
+    return {in.natoms, maxbend, maxtors, in.vdwc, in.print, in.conn, in.itype, ws.ff};
+  }
+  double deriv(int jobtype) {
+    double energy = 0.0;
+    kelma::ffderiv(model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    return energy;
+  }
+  double hess(int i, int j) const {
+    return ws.hess[static_cast<std::size_t>(i - 1 + (j - 1) * 3 * in.natoms)];
+  }
+};
+
+std::string keywords(int natoms, int print) {
+  return "$natoms " + std::to_string(natoms) +
+         "\n$fftype Tripos 5.2\n$jobtype 1\n$vdwc 8.0\n$print " + std::to_string(print) +
+         "\n$gtol 0.0005\n$etol 1.0e-6\n$nsteps 50\n";
+}
+
+// Two type-4 atoms along x, bonded with code 1: r0 1.38, k 700.
+std::string diatomic(double r, int print = 0) {
+  std::ostringstream x;
+  x.precision(10);
+  x << std::fixed << r;
+  std::string xs = x.str();
+  return keywords(2, print) + "$coordinates\n" +
+         "    0.0000000000    0.0000000000    0.0000000000     C   4\n" +
+         std::string(16 - xs.size(), ' ') + xs +
+         "    0.0000000000    0.0000000000     C   4\n$connectivity\n1 2 1\n$end\n";
+}
+
+TEST(Hessian, DiatomicStretchBlock) {
+  PreparedRun run(diatomic(1.38));
+  EXPECT_EQ(run.deriv(1), 0.0);
+  EXPECT_EQ(run.ncall, 1);
+  // 700 kcal/mol/Angstrom^2 in hartree/bohr^2; the difference quotient lands within 1e-13.
+  EXPECT_NEAR(run.hess(1, 4), -0.31237716623644607, 1e-13);
+  EXPECT_EQ(run.hess(1, 4), run.hess(4, 1));
+  EXPECT_NEAR(run.hess(1, 1), 0.31237716623644607, 1e-13);
+  EXPECT_NEAR(run.hess(4, 4), 0.31237716623644607, 1e-13);
+  // Across the bond the true curvature at r0 is zero; the difference quotient leaves a
+  // second-order remainder of 700 (sqrt(r0^2 + h^2) - r0) / r0 kcal/mol/Angstrom^2.
+  for (int j = 1; j <= 6; ++j) {
+    EXPECT_NEAR(run.hess(2, j), 0.0, 1e-7);
+    EXPECT_NEAR(run.hess(3, j), 0.0, 1e-7);
+  }
+  for (double f : run.ws.force)
+    EXPECT_EQ(f, 0.0);
+  EXPECT_EQ(run.in.xyz[3], 1.38);
+}
+
+TEST(Hessian, ListingNotesAndEnergyBlocks) {
+  {
+    PreparedRun run(diatomic(1.38, 2));
+    test_support::ChannelCapture capture;
+    run.deriv(1);
+    EXPECT_EQ(capture.listing(), "   Hessian Calculated Using Sybyl-5.2 Force Field\n"
+                                 "   Hessian Calculation Complete\n");
+  }
+  PreparedRun run(diatomic(1.38, 3));
+  test_support::ChannelCapture capture;
+  run.deriv(1);
+  const std::string listing = capture.listing();
+  std::size_t blocks = 0;
+  for (std::size_t at = listing.find("TOTAL ENERGY"); at != std::string::npos;
+       at = listing.find("TOTAL ENERGY", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(blocks, 6 * 2 + 1u);
+}
+
+TEST(Derivatives, GradientBecomesTheForceInHartreePerBohr) {
+  // Stretched by about 1/700 Angstrom the gradient on atom 2 along x is about 1 kcal/mol/Angstrom.
+  PreparedRun run(diatomic(1.38 + 1.0 / 700));
+  const double energy = run.deriv(0);
+  auto& in = run.in;
+  std::vector<double> g(6);
+  EXPECT_EQ(energy, kelma::ffegrad(2, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g));
+  EXPECT_NEAR(g[3], 1.0, 1e-7);
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(run.ws.force[k], g[k] * -0.0008432964671999999);
+  }
+  EXPECT_EQ(run.hess(1, 4), 0.0);
+}
+
+TEST(Derivatives, NegativeJobtypeRunsOnlyTheSetUp) {
+  PreparedRun run(diatomic(1.5));
+  std::fill(run.ws.force.begin(), run.ws.force.end(), 7.0);
+  double energy = 7.0;
+  kelma::ffderiv(run.model(), -1, run.in.xyz, run.ws.gscratch, energy, run.ws.force, run.ws.hess,
+                 run.ncall);
+  EXPECT_EQ(run.ncall, 1);
+  EXPECT_EQ(energy, 7.0);
+  EXPECT_EQ(run.ws.force[0], 7.0);
+  EXPECT_EQ(run.ws.ff.kpair[1], 700.0); // element (2, 1)
+  EXPECT_EQ(run.ws.ff.r0[1], 1.38);
+}
+
+TEST(Geometry, CoincidentOrFarAwayAtomsAreRejected) {
+  std::vector<double> xyz{0, 0, 0, 1, 0, 0, 0, 1, 0};
+  EXPECT_NO_THROW(kelma::check_geometry(3, xyz));
+  xyz[6] = 1;
+  xyz[7] = 0;
+  EXPECT_THROW(kelma::check_geometry(3, xyz), common::InputError);
+  xyz[7] = 2e6;
+  EXPECT_THROW(kelma::check_geometry(3, xyz), common::InputError);
+}
+
+std::vector<std::filesystem::path> example_inputs() {
+  const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
+                      "examples" / "kelma";
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".in")
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// On every bundled molecule: ffener and ffegrad agree, and the analytic gradient matches
+// central differences of the energy.
+TEST(RealMolecules, GradientMatchesDifferencesAndEnergiesAgree) {
+  const auto files = example_inputs();
+  ASSERT_GE(files.size(), 4u);
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    PreparedRun run(read_file(file));
+    run.in.print = 0;
+    run.deriv(0);
+    auto& in = run.in;
+    std::vector<double> g(in.xyz.size());
+    const double e = kelma::ffegrad(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g);
+    EXPECT_EQ(e, kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff));
+    double largest = 0.0;
+    for (double v : g)
+      largest = std::max(largest, std::abs(v));
+    constexpr double h = 1e-5;
+    for (std::size_t k = 0; k < in.xyz.size(); ++k) {
+      const double x = in.xyz[k];
+      in.xyz[k] = x + h;
+      const double up = kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
+      in.xyz[k] = x - h;
+      const double down =
+          kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
+      in.xyz[k] = x;
+      EXPECT_NEAR(g[k], (up - down) / (2 * h), 1e-8 * largest) << "coordinate " << k;
+    }
+  }
+}
+
+// A $jobtype 1 run starts from the inverse of a singular finite-difference Hessian, so only its
+// first cycle is reproducible to the last digit; after that it must still converge to the same
+// minimum (energy 0: every non-bonded pair of fluoromethane is a 1-3 pair).
+TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
+  const std::string input = keywords(5, 4) +
+                            "$coordinates\n"
+                            "   -0.0233974802   -0.0470311616   -0.0132920920     C   1\n"
+                            "    0.0102686639    0.0126811437    1.4316162291     F  16\n"
+                            "    0.9470814816    0.2756921731   -0.4009533792     H  13\n"
+                            "   -0.2546453389   -0.9444161738   -0.3866750376     H  13\n"
+                            "   -0.7534224634    0.7480455774   -0.4002923674     H  13\n"
+                            "$connectivity\n1 2 1\n1 3 1\n1 4 1\n1 5 1\n$end\n";
+  test_support::ChannelCapture capture;
+  std::istringstream in(input);
+  kelma::run_kelma(in);
+  const std::string out = capture.stdout_text();
+  const std::string cycle1 = "**     1  Energy:     0.011076376   RMSG: 0.03178\n"
+                             "@   -0.0242915649   -0.0036869977    0.0134860395\n"
+                             "@    0.0092954647    0.0101315933    1.4085487157\n"
+                             "@    0.9500042707    0.2736152955   -0.4005885231\n"
+                             "@   -0.2620271684   -0.9717312160   -0.3962664251\n"
+                             "@   -0.7470961390    0.7366428836   -0.3947764540\n";
+  EXPECT_EQ(out.substr(0, cycle1.size()), cycle1);
+  const std::string listing = capture.listing();
+  const std::size_t listed =
+      listing.find(" ** Cycle:   1  Energy:       0.011076376   RMSG:   0.03178");
+  ASSERT_NE(listed, std::string::npos);
+  std::size_t blocks = 0;
+  for (std::size_t at = listing.find("TOTAL ENERGY"); at < listed;
+       at = listing.find("TOTAL ENERGY", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(blocks, 6 * 5 + 1u);
+
+  const std::size_t last = out.rfind("**");
+  ASSERT_EQ(out[last + 50], '!');
+  const double energy = std::stod(out.substr(last + 17, 16));
+  const double rmsg = std::stod(out.substr(last + 41, 8));
+  EXPECT_NEAR(energy, 0.000002237, 2e-6);
+  EXPECT_LT(rmsg, 0.0005);
+}
+
+} // namespace
