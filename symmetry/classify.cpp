@@ -180,6 +180,7 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
     const double trace = s.packed[0] + s.packed[2] + s.packed[5];
     const int code = type_code(r, proper, trace, tol);
     if (std::abs(code) == no_order) {
+      group.signals.no_order = true;
       group.count = 1;
       return 0;
     }

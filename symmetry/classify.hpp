@@ -17,7 +17,8 @@ int ncycle(const Operation& r, double tol);
 
 // Codes and axes of every operation, each inverse pair handled once at its later number, and
 // the principal operations (principal all 0 on entry). An operation without an order below 100
-// collapses the group to the identity (count 1). Status of the diagonaliser.
+// collapses the group to the identity (count 1) and raises the no_order signal. Status of the
+// diagonaliser.
 int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
            Principal& principal);
 

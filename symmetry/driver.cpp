@@ -124,26 +124,51 @@ void snap_operations(std::span<Operation> ops, int count, double t) {
   }
 }
 
-void settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
+bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
                        double thrsym, int print, SymmetryResult& result) {
   const auto count = static_cast<std::size_t>(result.count);
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), count, found.begin());
   snap_operations(result.ops, result.count, thrsym);
   if (eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm) == 0)
-    return;
+    return true;
 
   // Snapping can move a valid element onto a constant it does not equal (icosahedral elements
   // lie close to cos 30): the operations as found get a second chance.
   if (eqvatm(n, result.xyz, symbols, result.count, found, thrsym, result.neqatm) == 0) {
     std::copy_n(found.begin(), count, result.ops.begin());
-    return;
+    return true;
   }
   warn(print, "**WARNING** Error determining Equivalent Atoms - Switching off Symmetry");
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
   eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm);
+  return false;
+}
+
+bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
+                 double thrsym, int& adjst, int print, bool refit, Workspace& ws,
+                 SymmetryResult& result) {
+  common::cpyvec(centred, result.xyz);
+  const SearchWorkspace blocks = search_blocks(ws, n);
+  SearchSignals signals;
+  int status = getsym(result.xyz, n, symbols, thrsym, adjst, refit, blocks, result.ops,
+                      result.count, result.label, signals);
+  // A failed first search leaves "????", so it is searched again as well.
+  if (result.label != trivial_group && adjst != 0) {
+    adjst = 0;
+    status = getsym(result.xyz, n, symbols, thrsym, adjst, refit, blocks, result.ops, result.count,
+                    result.label, signals);
+  }
+  if (status != 0) {
+    warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
+    result.label = trivial_group;
+    result.count = 1;
+    result.ops[0] = identity_operation;
+  }
+  const bool mapped = settle_operations(n, symbols, centred, thrsym, print, result);
+  return status == 0 && mapped && !signals.any();
 }
 
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
@@ -152,25 +177,15 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
   cms(n, cx, cy, cz, xyz);
   common::memchk(static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
   const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
-  common::cpyvec(centred, result.xyz);
 
-  const SearchWorkspace blocks = search_blocks(ws, n);
-  int status =
-      getsym(result.xyz, n, symbols, thrsym, adjst, blocks, result.ops, result.count, result.label);
-  // A failed first search leaves "????", so it is searched again as well.
-  if (result.label != trivial_group && adjst != 0) {
-    adjst = 0;
-    status = getsym(result.xyz, n, symbols, thrsym, adjst, blocks, result.ops, result.count,
-                    result.label);
-  }
-  if (status != 0) {
-    warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
-    result.label = trivial_group;
-    result.count = 1;
-    result.ops[0] = identity_operation;
+  const int entry_adjst = adjst;
+  if (!search_pass(n, symbols, centred, thrsym, adjst, print, false, ws, result)) {
+    // Noisy coordinates break an exact search all or nothing: search once more from the centred
+    // coordinates with every accepted generator refitted to the atoms, and keep that result.
+    adjst = entry_adjst;
+    search_pass(n, symbols, centred, thrsym, adjst, print, true, ws, result);
   }
 
-  settle_operations(n, symbols, centred, thrsym, print, result);
   if (print > 3)
     prntsym(n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);

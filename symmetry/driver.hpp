@@ -78,14 +78,23 @@ void snap_operations(std::span<Operation> ops, int count, double t);
 
 // Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
 // map them, the list as the search found it is tried; when that fails too, the group falls back
-// to C1 with the centred coordinates (and a warning at print > 0). The list that mapped the atoms
-// stays in result.
-void settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
+// to C1 with the centred coordinates (and a warning at print > 0) and the result is false. The
+// list that mapped the atoms stays in result.
+bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
                        double thrsym, int print, SymmetryResult& result);
 
-// The driver: centres xyz in place, searches the point group (twice when the first search
-// named a group and adjst allowed the reorientation; adjst is then cleared), falls back to C1
-// on failure, symmetrises, counts the degrees of freedom and writes the point-group record.
+// One search pass on the centred coordinates: getsym (with refitted generators when refit is set),
+// repeated when it named a group and adjst allowed the reorientation (adjst is then cleared), the
+// C1 fallback on failure, snapping and the atom mapping. False when anything failed on the way,
+// including the failures the fallbacks hide (the signals of getsym).
+bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
+                 double thrsym, int& adjst, int print, bool refit, Workspace& ws,
+                 SymmetryResult& result);
+
+// The driver: centres xyz in place and runs a search pass; when that pass failed anywhere, a
+// second pass with refitted generators replaces its result (its warnings stay on the listing).
+// Then lists the group at print > 3, symmetrises, counts the degrees of freedom and writes the
+// point-group record.
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
             int& adjst, int print, Workspace& ws, SymmetryResult& result);
 

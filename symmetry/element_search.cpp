@@ -6,17 +6,30 @@
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/refit.hpp"
 
 namespace symmetry {
 
 namespace {
 
-constexpr int max_axis_order = 10;
 // A slightly negative q in the higher-order candidate is rounding; below this it is no n-gon.
 constexpr double apothem_slack = -1.0e-6;
 
 using ImageRoutine = void (*)(const double*, const double*, const double*, const double*, double*,
                               double);
+
+// x expressed in the frame, turned by phi about e3 and rebuilt; axis_sign -1 also reflects it
+// through the plane perpendicular to e3.
+void turn_in_frame(const double* e1, const double* e2, const double* e3, const double* x, double* y,
+                   double phi, double axis_sign) {
+  const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
+  const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
+  const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
+  const double ar = a * std::cos(phi) - b * std::sin(phi);
+  const double br = a * std::sin(phi) + b * std::cos(phi);
+  for (int k = 0; k < 3; ++k)
+    y[k] = ar * e1[k] + br * e2[k] + axis_sign * c * e3[k];
+}
 
 struct Frame {
   double e1[3];
@@ -127,6 +140,7 @@ struct AxisSearch {
   const AxisSlots& slots;
   std::span<int> flags;
   double thrsym;
+  bool refit;
   int count = 0;     // filled slots A
   int lone_slot = 0; // slot R of the lone-atom direction
   int generators[3] = {0, 0, 0};
@@ -141,12 +155,21 @@ struct AxisSearch {
 
 enum class Outcome { go_on, closure_failed, stop };
 
+// Refits the generator g of the element in the given slot when refitting is on; the slot keeps
+// the refined axis.
+void refit_generator(const ShellAtoms& atoms, const AxisSlots& slots, std::span<int> flags,
+                     double thrsym, bool refit, int slot, Generator& g) {
+  if (refit && fitax(atoms, thrsym, flags, g))
+    store_axis(slots, slot, g.axis.data());
+}
+
 // Accepts the element in the next slot: closes its operation into the group.
 Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
-  Operation r;
-  gencn(f.e1, f.e2, f.e3, angle, sigma, r);
-  if (grpgrp(r, s.group) != 0) {
+  Generator g{{}, {f.e3[0], f.e3[1], f.e3[2]}, angle, sigma, false};
+  gencn(f.e1, f.e2, f.e3, angle, sigma, g.r);
+  refit_generator(s.atoms, s.slots, s.flags, s.thrsym, s.refit, s.count, g);
+  if (grpgrp(g.r, s.group) != 0) {
     s.status = 0;
     s.group.count = s.group.order;
     --s.count;
@@ -275,15 +298,16 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
                                  s.atoms.distances[static_cast<std::size_t>(j - 1)], i);
 }
 
-// Lone atoms: every axis must pass through each atom alone in its shell. False to end the search
-// (with the axis count and status already set).
+// Lone atoms: every axis must pass through each atom alone in its shell. An atom within thrsym of
+// the centre lies within the tolerance of every axis there, so its direction is noise and it is
+// passed over. False to end the search (with the axis count and status already set).
 bool lone_atom_pass(AxisSearch& s, int centre_atom) {
   int first = 1;
   for (int shell = 0; shell < s.atoms.nshell; ++shell) {
     const int m = s.atoms.shell_sizes[static_cast<std::size_t>(shell)];
     const int k = first;
     first += m;
-    if (m != 1 || k == centre_atom)
+    if (m != 1 || k == centre_atom || s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.thrsym)
       continue;
     double u[3];
     std::copy(position(s.atoms, k), position(s.atoms, k) + 3, u);
@@ -317,24 +341,12 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
 
 void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
           double phi) {
-  const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
-  const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
-  const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
-  const double ar = a * std::cos(phi) - b * std::sin(phi);
-  const double br = a * std::sin(phi) + b * std::cos(phi);
-  for (int k = 0; k < 3; ++k)
-    y[k] = ar * e1[k] + br * e2[k] + c * e3[k];
+  turn_in_frame(e1, e2, e3, x, y, phi, 1.0);
 }
 
 void rots(const double* e1, const double* e2, const double* e3, const double* x, double* y,
           double phi) {
-  const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
-  const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
-  const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
-  const double ar = a * std::cos(phi) - b * std::sin(phi);
-  const double br = a * std::sin(phi) + b * std::cos(phi);
-  for (int k = 0; k < 3; ++k)
-    y[k] = ar * e1[k] + br * e2[k] - c * e3[k];
+  turn_in_frame(e1, e2, e3, x, y, phi, -1.0);
 }
 
 void rotcs(const double* p, const double* n, const double* x, double* y) {
@@ -387,8 +399,8 @@ int ionc(std::span<const double> distances, int natoms) {
 }
 
 int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, int& axis_count) {
-  AxisSearch s{atoms, group, slots, flags, thrsym};
+           int centre_atom, double thrsym, bool refit, int& axis_count) {
+  AxisSearch s{atoms, group, slots, flags, thrsym, refit};
   const auto finish = [&] {
     axis_count = s.count;
     return s.status;
@@ -414,7 +426,7 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
 }
 
 int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, int& plane_count) {
+           double thrsym, bool refit, int& plane_count) {
   int planes = 0;
   const auto finish = [&](int status) {
     plane_count = planes;
@@ -443,9 +455,12 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
             break;
           ++planes;
           slot_code(slots, planes) = code_plane;
-          Operation r;
-          gencs(slot_axis(slots, planes), r);
-          if (grpgrp(r, group) != 0) {
+          Generator g;
+          g.plane = true;
+          std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
+          gencs(g.axis.data(), g.r);
+          refit_generator(atoms, slots, flags, thrsym, refit, planes, g);
+          if (grpgrp(g.r, group) != 0) {
             --planes;
             group.count = group.order;
             break;

@@ -10,6 +10,8 @@
 namespace symmetry {
 
 inline constexpr double pi = 3.141592653589793;
+// The highest order of rotation axis the search proposes.
+inline constexpr int max_axis_order = 10;
 // Atoms closer to the centroid than this are centre atoms.
 inline constexpr double centre_distance = 0.001;
 
@@ -20,10 +22,10 @@ inline constexpr int code_plane = -1;
 
 // The atoms in shell order, as the search reads them.
 struct ShellAtoms {
-  std::span<const double> positions;     // 3 x natoms
-  std::span<const double> distances;     // centre distance of every atom
-  std::span<const int> shell_numbers;    // 1-based shell of every atom
-  std::span<const int> shell_sizes;      // size of every shell
+  std::span<const double> positions;  // 3 x natoms
+  std::span<const double> distances;  // centre distance of every atom
+  std::span<const int> shell_numbers; // 1-based shell of every atom
+  std::span<const int> shell_sizes;   // size of every shell
   int natoms = 0;
   int nshell = 0;
 };
@@ -57,14 +59,16 @@ int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym);
 // First atom (1-based) whose centre distance is below 0.001, 0 when none.
 int ionc(std::span<const double> distances, int natoms);
 
-// Rotation axes: adds every accepted axis to the group. Returns the status (0 or a failure) and
-// the number of filled slots in axis_count. flags is scratch of one entry per atom.
+// Rotation axes: adds every accepted axis to the group. An atom alone in its shell fixes the
+// direction of every axis unless it lies within thrsym of the centre. With refit, every accepted
+// generator is refitted (fitax) before it is closed into the group. Returns the status (0 or a
+// failure) and the number of filled slots in axis_count. flags is scratch of one entry per atom.
 int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, int& axis_count);
+           int centre_atom, double thrsym, bool refit, int& axis_count);
 
-// Mirror planes: adds every accepted plane to the group; stops after three planes. Returns the
-// status and the number of filled slots in plane_count.
+// Mirror planes: adds every accepted plane to the group (refitted first with refit); stops after
+// three planes. Returns the status and the number of filled slots in plane_count.
 int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, int& plane_count);
+           double thrsym, bool refit, int& plane_count);
 
-}  // namespace symmetry
+} // namespace symmetry

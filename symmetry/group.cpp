@@ -36,6 +36,7 @@ bool append_coset(const Operation& g, int c, Group& group) {
     if (group.count == max_operations) {
       common::message(warning_heading, "  Number of operations found greater than maximum",
                       max_operations, 0);
+      group.signals.overflow = true;
       return false;
     }
     ++group.count;
@@ -105,6 +106,14 @@ int tetrahedral_reference(std::span<const int> codes, int count, std::string_vie
 
 } // namespace
 
+SearchSignals& SearchSignals::operator|=(const SearchSignals& other) {
+  overflow = overflow || other.overflow;
+  no_inverse = no_inverse || other.no_inverse;
+  no_order = no_order || other.no_order;
+  unknown_group = unknown_group || other.unknown_group;
+  return *this;
+}
+
 Group make_group(double thrsym) {
   Group group;
   group.ops[0] = identity_operation;
@@ -144,7 +153,7 @@ int grpgrp(const Operation& g, Group& group) {
   }
 }
 
-int syminv(const Group& group, std::span<int> inverse) {
+int syminv(Group& group, std::span<int> inverse) {
   std::fill(inverse.begin(), inverse.end(), 0);
   for (int k = 0; k < group.count; ++k) {
     const Operation& r = group.ops[k];
@@ -157,6 +166,7 @@ int syminv(const Group& group, std::span<int> inverse) {
     }
     if (inverse[k] == 0) {
       common::message(warning_heading, "  Unable to find Inverse Operation", 0, 0);
+      group.signals.no_inverse = true;
       return -1;
     }
   }
@@ -235,7 +245,8 @@ std::string group_label(char base, int number, std::string_view letter, bool mar
 }
 
 int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label) {
+           const Principal& principal, double tol, References& refs, std::string& label,
+           SearchSignals& signals) {
   const int p = principal.proper_code;
   const int p_index = principal.proper_index;
   const int q = principal.improper_order;
@@ -338,6 +349,7 @@ int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
   }
   common::message(warning_heading, "  Symmetry Operations found correspond to no known group", 0,
                   0);
+  signals.unknown_group = true;
   return -1;
 }
 

@@ -16,14 +16,29 @@ namespace symmetry {
 // A unit direction: rotation axis, improper axis or plane normal.
 using Axis = std::array<double, 3>;
 
+// Failures of one point-group search that its status may not carry (the element searches drop a
+// candidate whose closure overflows; a later search of the same pass can hide an earlier
+// failure). The routines raise them; the driver reads them to decide on a refitting search.
+struct SearchSignals {
+  bool overflow = false;      // the closure would exceed 120 operations
+  bool no_inverse = false;    // syminv found an operation without inverse
+  bool no_order = false;      // an operation has no order below 100
+  bool unknown_group = false; // no naming rule fits the operations
+
+  bool any() const { return overflow || no_inverse || no_order || unknown_group; }
+  SearchSignals& operator|=(const SearchSignals& other);
+};
+
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the
 // group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
-// L = min(thrsym, 0.1), the tolerance for comparing operation matrices.
+// L = min(thrsym, 0.1), the tolerance for comparing operation matrices; signals collects the
+// failures raised while the list is built and classified.
 struct Group {
   std::array<Operation, max_operations> ops{};
   int count = 1;
   int order = 1;
   double tolerance = 0.0;
+  SearchSignals signals;
 };
 
 // The identity alone, with L taken from thrsym.
@@ -66,13 +81,14 @@ bool parall(const double* a, const double* b, double tol);
 bool orthog(const double* a, const double* b, double tol);
 
 // Adds g to the closed group ops[0 .. order-1] and closes it again, appending whole cosets.
-// Status 0, or 1 (with a warning) when the group would exceed 120 operations; the list then holds
-// a partial closure that the caller drops by setting count back to order.
+// Status 0, or 1 (with a warning and the overflow signal) when the group would exceed 120
+// operations; the list then holds a partial closure that the caller drops by setting count back
+// to order.
 int grpgrp(const Operation& g, Group& group);
 
 // inverse[k] = number of the inverse of operation k + 1 (the first transpose within L).
-// Status 0, or -1 with a warning when some operation has none.
-int syminv(const Group& group, std::span<int> inverse);
+// Status 0, or -1 with a warning (and the no_inverse signal) when some operation has none.
+int syminv(Group& group, std::span<int> inverse);
 
 // First 1-based position of value in list[0 .. n-1], 0 when absent.
 int itgrep(std::span<const int> list, int n, int value);
@@ -91,8 +107,10 @@ int ihgen(Axis& v);
 std::string group_label(char base, int number, std::string_view letter, bool mark_large);
 
 // Names the group from the classified operations: writes label and refs (refs all 0 on entry).
-// Status 0, or -1 with a warning when no rule fits or a reference axis is missing.
+// Status 0, or -1 with a warning when no rule fits (raising unknown_group) or a reference axis is
+// missing.
 int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label);
+           const Principal& principal, double tol, References& refs, std::string& label,
+           SearchSignals& signals);
 
 } // namespace symmetry

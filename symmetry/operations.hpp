@@ -13,4 +13,4 @@ using Operation = std::array<double, 9>;
 
 inline constexpr Operation identity_operation{1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0};
 
-}  // namespace symmetry
+} // namespace symmetry

@@ -31,10 +31,12 @@ struct SearchWorkspace {
 // Finds the point group of the n centred atoms xyz with element symbols (8 characters) within
 // thrsym. Fills label (4 characters, "????" until the group is named), ops[0 .. count - 1]
 // (ops.size() is the largest allowed count) and count; ops[0] is the identity. When adjst is
-// nonzero the coordinates may be rotated into the standard frame. Returns 0 on success; any
-// other value is a failure, after which the caller treats the molecule as C1.
+// nonzero the coordinates may be rotated into the standard frame; with refit the element searches
+// refit every accepted generator. The failure signals raised on the way are added to signals.
+// Returns 0 on success; any other value is a failure, after which the caller treats the molecule
+// as C1.
 int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-           int adjst, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
-           std::string& label);
+           int adjst, bool refit, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
+           std::string& label, SearchSignals& signals);
 
 } // namespace symmetry

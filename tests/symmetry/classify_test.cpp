@@ -106,7 +106,7 @@ Classified classify(std::initializer_list<Operation> generators) {
   }
   EXPECT_EQ(symmetry::analys(c.group, c.inverse, c.axes, c.codes, c.principal), 0);
   EXPECT_EQ(symmetry::ggroup(c.axes, c.codes, c.group.count, c.principal, c.group.tolerance, c.refs,
-                             c.label),
+                             c.label, c.group.signals),
             0);
   return c;
 }

@@ -112,7 +112,7 @@ TEST(AxisSearch, SquareGivesTheFourFoldAxisAndItsTwoFolds) {
   s.group = symmetry::make_group(0.01);
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, axes), 0);
+  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), 0);
   // A planar square has D4h symmetry; its proper rotations form D4 (8), with S4 the axis is
   // stored as -4 and the closure reaches 16 with the inversion it implies.
   EXPECT_GE(s.group.count, 8);
@@ -136,7 +136,7 @@ TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
   s.group = symmetry::make_group(0.01);
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, axes), 0);
+  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), 0);
   EXPECT_EQ(axes, 0);
   EXPECT_EQ(s.group.count, 1);
 }
@@ -148,11 +148,11 @@ TEST(AxisSearch, FailsWithoutAnyPairAndOnCoincidentAtoms) {
   s.group = symmetry::make_group(0.01);
   s.flags.assign(1, 0);
   int axes = 0;
-  EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0, 0.01, axes), -1);
+  EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), -1);
   Molecule twin;
   twin.add_shell({{1.0, 0.0, 0.0}, {1.0, 0.0, 0.0005}});
   s.flags.assign(2, 0);
-  EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0, 0.01, axes), -1);
+  EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), -1);
 }
 
 TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
@@ -163,7 +163,7 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   s.group = symmetry::make_group(0.01);
   s.flags.assign(3, 0);
   int planes = -1;
-  EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags, 0.01, planes), 0);
+  EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags, 0.01, false, planes), 0);
   // The bisector plane x = 0; the molecular plane y = 0 is not a bisector of any pair here.
   EXPECT_EQ(planes, 1);
   EXPECT_EQ(s.group.count, 2);
@@ -174,7 +174,8 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   Search r;
   r.group = symmetry::make_group(0.01);
   r.flags.assign(4, 0);
-  EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags, 0.01, planes), 0);
+  EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags, 0.01, false, planes),
+            0);
   EXPECT_EQ(planes, 3);
   EXPECT_EQ(r.group.count, 8);
   expect_symmetry_of(rectangle, r.group);

@@ -118,7 +118,8 @@ Named name(std::initializer_list<Operation> generators) {
   }
   EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, n.principal), 0);
   n.relations = symmetry::symel(axes, codes, g.count, n.principal, g.tolerance);
-  n.status = symmetry::ggroup(axes, codes, g.count, n.principal, g.tolerance, n.refs, n.label);
+  n.status =
+      symmetry::ggroup(axes, codes, g.count, n.principal, g.tolerance, n.refs, n.label, g.signals);
   n.codes.assign(codes.begin(), codes.begin() + g.count);
   return n;
 }
@@ -191,7 +192,7 @@ TEST(Closure, MoreThan120OperationsFails) {
 }
 
 TEST(Inverses, PairsEveryOperationWithItsInverse) {
-  const Group c3 = close({rotation(ez, 2.0 * pi / 3.0)});
+  Group c3 = close({rotation(ez, 2.0 * pi / 3.0)});
   std::vector<int> inverse(3);
   ASSERT_EQ(symmetry::syminv(c3, inverse), 0);
   EXPECT_EQ(inverse, (std::vector<int>{1, 3, 2}));
@@ -311,12 +312,16 @@ TEST(Naming, UnknownSetsFailOrKeepTheLabel) {
   const std::vector<Axis> axes(4, ez);
   symmetry::References refs;
   std::string label = "????";
+  symmetry::SearchSignals signals;
   // Order 2 with a three-fold code fits no rule of its own: the label stays, status 0.
-  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3}, 2, {3, 2, 0, 0}, 0.01, refs, label), 0);
+  EXPECT_EQ(
+      symmetry::ggroup(axes, std::vector<int>{1, 3}, 2, {3, 2, 0, 0}, 0.01, refs, label, signals),
+      0);
   EXPECT_EQ(label, "????");
   test_support::ChannelCapture capture;
-  EXPECT_EQ(
-      symmetry::ggroup(axes, std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0}, 0.01, refs, label), -1);
+  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0}, 0.01, refs, label,
+                             signals),
+            -1);
   EXPECT_EQ(label, "????");
   EXPECT_NE(capture.listing().find("correspond to no known group"), std::string::npos);
 }

@@ -1,0 +1,144 @@
+#include "symmetry/refit.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "common/vectors.hpp"
+#include "symmetry/frame.hpp"
+
+namespace symmetry {
+
+namespace {
+
+constexpr double horn_eps = 1.0e-14;
+// A refined axis further than this (cosine) from the accepted one is no refinement.
+constexpr double min_axis_agreement = 0.99;
+constexpr int horn_order = 4;
+constexpr std::array<int, horn_order> horn_diagonal{0, 2, 5, 9};
+
+const double* position(const ShellAtoms& atoms, int i) {
+  return &atoms.positions[3 * static_cast<std::size_t>(i)];
+}
+
+int shell_of(const ShellAtoms& atoms, int i) {
+  return atoms.shell_numbers[static_cast<std::size_t>(i)];
+}
+
+// The nearest atom (0-based) of the given shell within thrsym of y, the lower on a tie; -1 when
+// none.
+int nearest_in_shell(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
+  int best = -1;
+  double best_distance = 0.0;
+  for (int j = 0; j < atoms.natoms; ++j) {
+    if (shell_of(atoms, j) != shell)
+      continue;
+    const double* x = position(atoms, j);
+    const double dx = x[0] - y[0];
+    const double dy = x[1] - y[1];
+    const double dz = x[2] - y[2];
+    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (distance <= thrsym && (best < 0 || distance < best_distance)) {
+      best = j;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
+// s(a, b) = sum over the atoms of x_a b_b, b the image atom of x (negated for an improper g.r).
+// False when the images are not a permutation of the atoms.
+bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, const Generator& g,
+                 std::array<double, 9>& s) {
+  const double sign = deter(g.r.data()) < 0.0 ? -1.0 : 1.0;
+  common::izero(flags);
+  s.fill(0.0);
+  for (int i = 0; i < atoms.natoms; ++i) {
+    const double* x = position(atoms, i);
+    std::array<double, 3> y{};
+    common::matvec(3, g.r, std::span<const double>(x, 3), y);
+    const int j = nearest_in_shell(atoms, y.data(), shell_of(atoms, i), thrsym);
+    if (j < 0 || flags[static_cast<std::size_t>(j)] != 0)
+      return false;
+    flags[static_cast<std::size_t>(j)] = 1;
+    const double* b = position(atoms, j);
+    for (int bb = 0; bb < 3; ++bb) {
+      for (int a = 0; a < 3; ++a)
+        s[static_cast<std::size_t>(a + 3 * bb)] += x[a] * sign * b[bb];
+    }
+  }
+  return true;
+}
+
+// Unit quaternion of the rotation that best carries the atoms onto their images: the eigenvector
+// of the largest eigenvalue of Horn's matrix (the first on a tie), first component not negative.
+bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order>& q) {
+  const auto at = [&s](int a, int b) { return s[static_cast<std::size_t>(a + 3 * b)]; };
+  const double sxx = at(0, 0), sxy = at(0, 1), sxz = at(0, 2);
+  const double syx = at(1, 0), syy = at(1, 1), syz = at(1, 2);
+  const double szx = at(2, 0), szy = at(2, 1), szz = at(2, 2);
+  // Upper triangle, column by column.
+  std::array<double, 10> packed{sxx + syy + szz, syz - szy,        sxx - syy - szz, szx - sxz,
+                                sxy + syx,       -sxx + syy - szz, sxy - syx,       szx + sxz,
+                                syz + szy,       -sxx - syy + szz};
+  std::array<double, horn_order * horn_order> vectors{};
+  for (int k = 0; k < horn_order; ++k)
+    vectors[static_cast<std::size_t>(k * (horn_order + 1))] = 1.0;
+  if (erduw(packed, vectors, horn_order, horn_eps) != 0)
+    return false;
+  int largest = 0;
+  for (int k = 1; k < horn_order; ++k) {
+    if (packed[horn_diagonal[k]] > packed[horn_diagonal[largest]])
+      largest = k;
+  }
+  const double sign = vectors[static_cast<std::size_t>(horn_order * largest)] < 0.0 ? -1.0 : 1.0;
+  for (int k = 0; k < horn_order; ++k)
+    q[k] = sign * vectors[static_cast<std::size_t>(horn_order * largest + k)];
+  return true;
+}
+
+// g.r from g.axis, with the element's own angle and sign.
+bool rebuild(Generator& g) {
+  if (g.plane) {
+    gencs(g.axis.data(), g.r);
+    return true;
+  }
+  double e1[3];
+  double e2[3];
+  if (e1e2e3(e1, e2, g.axis.data()) != 0)
+    return false;
+  gencn(e1, e2, g.axis.data(), g.angle, g.sigma, g.r);
+  return true;
+}
+
+} // namespace
+
+bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generator& g) {
+  std::array<double, 9> s{};
+  if (!correlation(atoms, thrsym, flags, g, s))
+    return false;
+  std::array<double, horn_order> q{};
+  if (!best_rotation(s, q))
+    return false;
+  Generator refined = g;
+  double axis[3] = {q[1], q[2], q[3]};
+  double length = 0.0;
+  if (anorm(axis, length) != 0)
+    return false;
+  double agreement = common::sprod(std::span<const double>(axis, 3), g.axis);
+  if (agreement < 0.0) {
+    for (double& v : axis)
+      v = -v;
+    agreement = -agreement;
+  }
+  if (agreement < min_axis_agreement)
+    return false;
+  std::copy(axis, axis + 3, refined.axis.begin());
+  if (!rebuild(refined))
+    return false;
+  g = refined;
+  return true;
+}
+
+} // namespace symmetry

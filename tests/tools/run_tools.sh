@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# End-to-end run of the companion tools on the bundled MOL2 file: ffprep, ffbatch (local pool,
+# resume, a bad molecule, the cycle limit, GNU parallel and Slurm job lists) and ffresult.
+# Usage: run_tools.sh BUILD_DIR MOLECULES_MOL2 (BUILD_DIR holds ffprep, ffbatch, ffresult,
+# kelma and symmetry side by side).
+set -u
+bin=$(realpath "${1:?usage: run_tools.sh BUILD_DIR MOLECULES_MOL2}")
+molecules=$(realpath "${2:?usage: run_tools.sh BUILD_DIR MOLECULES_MOL2}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_status() { # expected actual what
+  [ "$1" = "$2" ] || fail "$3: exit status $2, expected $1"
+}
+# The outcome column of a status.tsv for one molecule and program.
+outcome() { awk -F'\t' -v m="$2" -v p="$3" '$1 == m && $3 == p { print $4 }' "$1"; }
+
+# --- ffprep: one keyword input and one MOL2 per molecule ---------------------------------
+"$bin/ffprep" -o prep "$molecules" >prep.out 2>prep.err
+expect_status 0 $? "ffprep"
+[ "$(wc -l <prep.out)" = 12 ] || fail "ffprep listed $(wc -l <prep.out) inputs, expected 12"
+[ -f prep/N-methylacetamide.in ] && [ -f prep/acetic_acid.mol2 ] || fail "ffprep file names"
+[ -s prep.err ] && fail "ffprep said: $(cat prep.err)"
+
+# --- ffbatch -j 2 over the prepared folder ----------------------------------------------
+"$bin/ffbatch" -j 2 -o runs prep >batch.out 2>batch.err
+expect_status 0 $? "ffbatch -j 2"
+[ "$(head -1 runs/status.tsv)" = "$(printf 'molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds')" ] ||
+  fail "status.tsv header"
+[ "$(wc -l <runs/status.tsv)" = 25 ] || fail "status.tsv has $(wc -l <runs/status.tsv) lines"
+[ "$(awk -F'\t' '$3 == "kelma" && $4 == "converged" && $5 ~ /^[0-9]+$/' runs/status.tsv | wc -l)" = 12 ] ||
+  fail "not every kelma run converged: $(cat runs/status.tsv)"
+for expected in "benzene 12 d6h" "ethylene 6 d2h" "acetone 10 c2v" "pyridine 11 c2v" \
+  "chloromethane 5 c3v" "propyne 7 c3v" "ethanol 9 cs" "N-methylacetamide 12 cs"; do
+  set -- $expected
+  [ "$(outcome runs/status.tsv "$1" symmetry)" = "point group $3" ] || fail "$1: point group"
+  [ "$(awk -F'\t' -v m="$1" '$1 == m && $3 == "symmetry" { print $2 }' runs/status.tsv)" = "$2" ] ||
+    fail "$1: atom count"
+done
+# The energy and RMS force columns are those of the last cycle record on standard output.
+last=$(grep '^\*\*' runs/benzene/kelma/stdout | tail -1 | awk '{ print $2, $4, $6 }')
+[ "$(awk -F'\t' '$1 == "benzene" && $3 == "kelma" { print $5, $6, $7 }' runs/status.tsv)" = "$last" ] ||
+  fail "benzene: status columns differ from the last cycle record"
+
+# --- ffresult: optimised MOL2, CSV, XYZ ------------------------------------------------
+# Atom fields other than the coordinates, and the bond lines, of a MOL2 file.
+atom_fields() { awk '/^@<TRIPOS>/ { s = $0; next } s == "@<TRIPOS>ATOM" && NF >= 6 { $3 = $4 = $5 = ""; print }' "$1"; }
+bond_lines() { awk '/^@<TRIPOS>/ { s = $0; next } s == "@<TRIPOS>BOND"' "$1"; }
+# Largest difference between the bond lengths from the "!" records and from the MOL2 file.
+bond_length_error() { # stdout mol2
+  awk 'FNR == 1 { file++ }
+       file == 1 && /^!/ { n++; x[n] = substr($0, 2, 16); y[n] = substr($0, 18, 16); z[n] = substr($0, 34, 16) }
+       file == 2 && /^@<TRIPOS>/ { s = $0; next }
+       file == 2 && s == "@<TRIPOS>ATOM" && NF >= 6 { m++; u[m] = $3; v[m] = $4; w[m] = $5 }
+       file == 2 && s == "@<TRIPOS>BOND" && NF >= 4 {
+         a = $2; b = $3
+         d1 = sqrt((x[a]-x[b])^2 + (y[a]-y[b])^2 + (z[a]-z[b])^2)
+         d2 = sqrt((u[a]-u[b])^2 + (v[a]-v[b])^2 + (w[a]-w[b])^2)
+         e = d1 - d2; if (e < 0) e = -e; if (e > worst) worst = e; bonds++ }
+       END { if (n != m || bonds == 0) print "mismatch"; else printf "%.3g\n", worst }' "$1" "$2"
+}
+for dir in runs/*/; do
+  name=$(basename "$dir")
+  "$bin/ffresult" --template "$dir/molecule.mol2" --mol2 "$name.mol2" --csv "$name.csv" \
+    --xyz "$name.xyz" "$dir/kelma/stdout" 2>>result.err
+  expect_status 0 $? "ffresult $name"
+  [ "$(atom_fields "$name.mol2")" = "$(atom_fields "prep/$name.mol2")" ] || fail "$name: atoms or types changed"
+  [ "$(bond_lines "$name.mol2")" = "$(bond_lines "prep/$name.mol2")" ] || fail "$name: bonds changed"
+  error=$(bond_length_error "$dir/kelma/stdout" "$name.mol2")
+  awk -v e="$error" 'BEGIN { exit !(e != "mismatch" && e + 0 < 1e-9) }' || fail "$name: bond lengths off by $error"
+  cycles=$(awk -F'\t' -v m="$name" '$1 == m && $3 == "kelma" { print $5 }' runs/status.tsv)
+  [ "$(tail -n +2 "$name.csv" | wc -l)" = "$cycles" ] || fail "$name: CSV rows"
+  [ "$(head -1 "$name.xyz")" = "$(grep -c '^!' "$dir/kelma/stdout")" ] || fail "$name: XYZ count"
+done
+[ "$(sed -n 3p benzene.xyz | cut -c1-2)" = "C " ] || fail "XYZ element symbols"
+"$bin/ffresult" --input runs/benzene/input runs/benzene/input >/dev/null 2>err.txt
+[ $? = 1 ] && [ "$(wc -l <err.txt)" = 1 ] || fail "ffresult on a file that is not a run: $(cat err.txt)"
+
+# --- resume: finished molecules are skipped ------------------------------------------------
+echo marker >>runs/ethanol/kelma/stdout
+rm runs/benzene/result.tsv
+"$bin/ffbatch" -j 2 --resume -o runs prep >/dev/null 2>resume.err
+expect_status 0 $? "ffbatch --resume"
+grep -q "11 molecules already finished" resume.err || fail "resume: $(cat resume.err)"
+tail -1 runs/ethanol/kelma/stdout | grep -q marker || fail "resume ran a finished molecule again"
+[ -f runs/benzene/result.tsv ] || fail "resume did not run the unfinished molecule"
+[ "$(wc -l <runs/status.tsv)" = 25 ] || fail "status.tsv after resume"
+
+# --- a bad record among good ones ----------------------------------------------------------
+# The first atom line of propyne gets an unreadable coordinate.
+awk '/^propyne$/ { p = 1 } p && /^@<TRIPOS>ATOM/ { print; getline; $3 = "1.2.3"; p = 0 } { print }' \
+  "$molecules" >bad.mol2
+"$bin/ffprep" -o badprep bad.mol2 >/dev/null 2>badprep.err
+expect_status 1 $? "ffprep with a bad molecule"
+[ "$(ls badprep/*.in | wc -l)" = 11 ] || fail "ffprep wrote $(ls badprep/*.in | wc -l) inputs, expected 11"
+grep -q "^ffprep: bad.mol2 molecule 9 (line [0-9]*): line [0-9]*: unreadable atom record; skipped$" badprep.err ||
+  fail "ffprep diagnostic: $(cat badprep.err)"
+"$bin/ffbatch" -j 2 -o bad bad.mol2 >/dev/null 2>bad.err
+expect_status 1 $? "ffbatch with a bad molecule"
+[ "$(outcome bad/status.tsv propyne -)" = skipped ] || fail "bad molecule not reported as skipped"
+[ "$(awk -F'\t' '$4 == "converged"' bad/status.tsv | wc -l)" = 11 ] || fail "the good molecules did not finish"
+grep -q "propyne.*skipped\|molecule 9.*skipped" bad.err || fail "ffbatch diagnostic: $(cat bad.err)"
+
+# --- the cycle limit is a failure the status names ------------------------------------------
+"$bin/ffbatch" -j 2 -p kelma --nsteps 2 -o limit "$molecules" >/dev/null 2>limit.err
+expect_status 1 $? "ffbatch at the cycle limit"
+[ "$(outcome limit/status.tsv ethanol kelma)" = "cycle limit" ] || fail "cycle limit outcome"
+
+# --- Slurm: an array script, one molecule per task -------------------------------------------
+"$bin/ffbatch" -j 3 --emit slurm -o slurm prep >/dev/null 2>slurm.err
+expect_status 0 $? "ffbatch --emit slurm"
+script=slurm/jobs.slurm
+[ "$(head -1 $script)" = "#!/bin/bash" ] || fail "slurm: no shebang"
+grep -qx "#SBATCH --array=1-12%3" $script || fail "slurm: array range"
+grep -q 'sed -n "${SLURM_ARRAY_TASK_ID}p"' $script || fail "slurm: task selection"
+[ "$(wc -l <slurm/tasks.txt)" = 12 ] || fail "slurm: task list"
+bash -n $script || fail "slurm: script does not parse"
+SLURM_ARRAY_TASK_ID=4 bash $script >/dev/null 2>&1
+expect_status 0 $? "slurm task 4"
+[ "$(cut -f4 "$(sed -n 4p slurm/tasks.txt)/result.tsv" | head -1)" = converged ] || fail "slurm task 4 result"
+
+# --- GNU parallel: the job list runs as it stands ---------------------------------------------
+if parallel --version 2>/dev/null | grep -q "GNU parallel"; then
+  out="par dir's"  # a blank and a quote: the job lines must quote every path
+  "$bin/ffbatch" --emit parallel -o "$out" prep >/dev/null 2>parallel.err
+  expect_status 0 $? "ffbatch --emit parallel"
+  [ "$(wc -l <"$out/jobs.txt")" = 12 ] || fail "parallel: job list"
+  parallel --will-cite -j 2 <"$out/jobs.txt" >/dev/null 2>&1
+  expect_status 0 $? "parallel"
+  "$bin/ffbatch" --collect "$out" 2>/dev/null
+  expect_status 0 $? "ffbatch --collect"
+  [ "$(cut -f1-7 "$out/status.tsv")" = "$(cut -f1-7 runs/status.tsv)" ] || fail "parallel: status differs"
+  "$bin/ffbatch" --emit parallel -o badpar bad.mol2 >/dev/null 2>&1
+  expect_status 1 $? "ffbatch --emit parallel with a bad molecule"
+  parallel --will-cite -j 2 <badpar/jobs.txt >/dev/null 2>&1
+  expect_status 0 $? "parallel on the good molecules"
+  "$bin/ffbatch" --collect badpar 2>/dev/null
+  expect_status 1 $? "ffbatch --collect with a skipped molecule"
+else
+  echo "SKIP: GNU parallel is not installed (Debian package: parallel)"
+fi
+
+if [ $failures -gt 0 ]; then
+  echo "$failures failures"
+  exit 1
+fi
+echo "all tool checks passed"

@@ -1,0 +1,153 @@
+// ffbatch: kelma and/or symmetry over many molecules, each in its own folder.
+#include <iostream>
+#include <thread>
+
+#include "tools/batch.hpp"
+#include "tools/cli.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int usage_status = 2;
+constexpr int failure_status = 1;
+
+void usage() {
+  std::cerr
+      << "usage: ffbatch [options] INPUT...      run (or emit) the molecules of the inputs\n"
+         "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
+         "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"
+         "INPUT is a MOL2 or XYZ file (one or many molecules), a keyword input (.in), or a\n"
+         "folder of .in files (or, when it has none, of .mol2 and .xyz files).\n"
+         "  --list FILE        more inputs, one path per line\n"
+         "  -o, --out DIR      output folder (default ffbatch-out)\n"
+         "  -p, --program P    kelma, symmetry or both (default both)\n"
+         "  -j N               parallel runs (default: the number of cores)\n"
+         "  --resume           skip molecules finished with the same input\n"
+         "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
+         "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
+         "  --kelma PATH, --symmetry PATH   the programs (default: beside ffbatch, else PATH)\n"
+      << tools::job_option_usage()
+      << "Exit status: 0 every molecule succeeded, 1 some failed, 2 usage or unreadable input.\n";
+}
+
+struct Request {
+  std::vector<std::string> inputs;
+  std::vector<std::string> lists;
+  std::string step;
+  std::string collect;
+  std::string kelma, symmetry;
+  std::string program = "both";
+  tools::BatchOptions batch;
+  tools::JobOptions job;
+};
+
+tools::Emit emit_kind(std::string_view text) {
+  if (text == "parallel")
+    return tools::Emit::parallel;
+  if (text == "slurm")
+    return tools::Emit::slurm;
+  throw tools::ToolError("--emit takes parallel or slurm, not " + std::string(text));
+}
+
+bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view arg) {
+  if (arg == "-o" || arg == "--out")
+    request.batch.out = args.value(arg);
+  else if (arg == "-j") {
+    request.batch.workers = tools::positive_count(arg, args.value(arg));
+    request.batch.workers_given = true;
+  } else if (arg == "--resume")
+    request.batch.resume = true;
+  else if (arg == "--emit")
+    request.batch.emit = emit_kind(args.value(arg));
+  else if (arg == "--list")
+    request.lists.push_back(args.value(arg));
+  else if (arg == "--step")
+    request.step = args.value(arg);
+  else if (arg == "--collect")
+    request.collect = args.value(arg);
+  else if (arg == "-p" || arg == "--program")
+    request.program = args.value(arg);
+  else if (arg == "--kelma")
+    request.kelma = args.value(arg);
+  else if (arg == "--symmetry")
+    request.symmetry = args.value(arg);
+  else
+    return false;
+  return true;
+}
+
+Request parse_arguments(int argc, char** argv) {
+  Request request;
+  request.batch.out = "ffbatch-out";
+  request.batch.workers = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  tools::Arguments args(argc, argv);
+  while (!args.done()) {
+    const std::string_view arg = args.next();
+    if (!arg.starts_with("-") || arg == "-")
+      request.inputs.emplace_back(arg);
+    else if (!parse_batch_flag(request, args, arg) &&
+             !tools::set_job_option(request.job, arg, args.value(arg)))
+      throw tools::ToolError("unknown option " + std::string(arg));
+  }
+  if (request.program != "kelma" && request.program != "symmetry" && request.program != "both")
+    throw tools::ToolError("--program takes kelma, symmetry or both, not " + request.program);
+  return request;
+}
+
+tools::Programs programs(const Request& request) {
+  tools::Programs out;
+  out.run_kelma = request.program != "symmetry";
+  out.run_symmetry = request.program != "kelma";
+  if (out.run_kelma)
+    out.kelma = tools::locate_program("kelma", request.kelma);
+  if (out.run_symmetry)
+    out.symmetry = tools::locate_program("symmetry", request.symmetry);
+  return out;
+}
+
+// The per-molecule step of the emitted job lists; its exit status tells parallel or Slurm.
+int run_step(const Request& request) {
+  const auto lines = tools::run_step(fs::absolute(request.step), programs(request));
+  int status = 0;
+  for (const tools::StatusLine& line : lines)
+    if (!tools::succeeded(line)) {
+      std::cerr << "ffbatch: " << line.molecule << ": " << line.program << ": " << line.outcome
+                << '\n';
+      status = failure_status;
+    }
+  return status;
+}
+
+int run(const Request& request) {
+  if (!request.step.empty())
+    return run_step(request);
+  if (!request.collect.empty())
+    return tools::collect_status(request.collect);
+  const auto files = tools::expand_inputs(request.inputs, request.lists);
+  if (files.empty())
+    throw tools::ToolError("no input given");
+  std::vector<tools::Prepared> molecules;
+  for (const fs::path& file : files) {
+    auto more = tools::prepare_file(file, request.job);
+    molecules.insert(molecules.end(), more.begin(), more.end());
+  }
+  tools::BatchOptions batch = request.batch;
+  batch.programs = programs(request);
+  return tools::run_batch(molecules, batch);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
+      usage();
+      return 0;
+    }
+    return run(parse_arguments(argc, argv));
+  } catch (const std::exception& e) {
+    std::cerr << "ffbatch: " << e.what() << '\n';
+    return usage_status;
+  }
+}

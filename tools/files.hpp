@@ -1,0 +1,22 @@
+// File access of the companion tools: whole-file reads and writes that never leave a
+// half-written file behind (the text goes to a temporary name in the same folder, then is
+// renamed over the target).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tools {
+
+// The whole file; ToolError naming the file when it cannot be read.
+std::string read_file(const std::filesystem::path& path);
+
+// The lines of a text, without line feeds and without a carriage return before one.
+std::vector<std::string> split_lines(std::string_view text);
+
+// Writes text to path through a temporary file and a rename; "-" writes to standard output.
+void write_file_atomic(const std::filesystem::path& path, std::string_view text);
+
+} // namespace tools

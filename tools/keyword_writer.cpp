@@ -1,0 +1,124 @@
+#include "tools/keyword_writer.hpp"
+
+#include <array>
+
+#include "common/records.hpp"
+
+namespace tools {
+
+namespace {
+
+constexpr int coordinate_width = 16;
+constexpr int coordinate_decimals = 10;
+constexpr int label_gap = 5;
+constexpr int element_width = 2;
+constexpr int type_width = 3;
+constexpr std::size_t text_value_length = 20;
+
+enum class Kind { positive_integer, non_negative_integer, positive_real, non_negative_real, text };
+
+struct OptionField {
+  std::string_view flag;
+  std::string JobOptions::*value;
+  Kind kind;
+  std::string_view meaning;
+};
+
+const std::array<OptionField, 8> option_fields = {{
+    {"--fftype", &JobOptions::fftype, Kind::text, "force-field name (not used by the programs)"},
+    {"--jobtype", &JobOptions::jobtype, Kind::non_negative_integer,
+     "1: start from the inverted force-field Hessian, 0: from the unit matrix"},
+    {"--vdwc", &JobOptions::vdwc, Kind::positive_real, "van der Waals cut-off, Angstrom"},
+    {"--print", &JobOptions::print, Kind::non_negative_integer, "listing level"},
+    {"--gtol", &JobOptions::gtol, Kind::positive_real, "RMS force threshold, hartree/bohr"},
+    {"--etol", &JobOptions::etol, Kind::non_negative_real, "energy decrease threshold, hartree"},
+    {"--nsteps", &JobOptions::nsteps, Kind::positive_integer, "largest cycle number"},
+    {"--thrsym", &JobOptions::thrsym, Kind::positive_real, "symmetry tolerance, Angstrom"},
+}};
+
+bool valid(Kind kind, std::string_view text) {
+  int i = 0;
+  double r = 0.0;
+  switch (kind) {
+  case Kind::positive_integer:
+    return parse_int(text, i) && i > 0;
+  case Kind::non_negative_integer:
+    return parse_int(text, i) && i >= 0;
+  case Kind::positive_real:
+    return parse_double(text, r) && r > 0.0;
+  case Kind::non_negative_real:
+    return parse_double(text, r) && r >= 0.0;
+  case Kind::text:
+    return !trim(text).empty() && text.size() <= text_value_length &&
+           text.find_first_of("\n\r") == std::string_view::npos;
+  }
+  return false;
+}
+
+std::string atom_line(const Atom& atom) {
+  std::string element = atom.element.substr(0, element_width);
+  element.resize(element_width, ' '); // left-justified, as the examples write it
+  common::Record record;
+  for (const double c : atom.xyz)
+    record.f(c, coordinate_width, coordinate_decimals);
+  return record.x(label_gap).a(element, element_width).i(atom.ff_type, type_width).str();
+}
+
+// A comment line must not begin with '$': the readers would take it for a keyword.
+std::string comment(std::string_view text) {
+  std::string line = "# ";
+  for (const char c : text)
+    line += (c == '\n' || c == '\r') ? ' ' : c;
+  return line;
+}
+
+} // namespace
+
+bool set_job_option(JobOptions& options, std::string_view flag, std::string_view value) {
+  for (const OptionField& field : option_fields) {
+    if (field.flag != flag)
+      continue;
+    if (!valid(field.kind, value))
+      throw ToolError("invalid value '" + std::string(value) + "' for " + std::string(flag));
+    std::string_view kept = value;
+    if (field.kind != Kind::text && kept.front() == '+')
+      kept.remove_prefix(1);
+    options.*field.value = std::string(kept);
+    return true;
+  }
+  return false;
+}
+
+std::string job_option_usage() {
+  const JobOptions defaults;
+  std::string text;
+  for (const OptionField& field : option_fields)
+    text += "  " + std::string(field.flag) + " VALUE  " + std::string(field.meaning) +
+            " (default " + defaults.*field.value + ")\n";
+  return text;
+}
+
+std::string keyword_input(const Molecule& molecule, const JobOptions& options,
+                          std::string_view source) {
+  std::string out = comment(molecule.name) + "\n" + comment(source) + "\n";
+  out += "$natoms " + std::to_string(molecule.atoms.size()) + "\n";
+  out += "$thrsym " + options.thrsym + "\n";
+  out += "$fftype " + options.fftype + "\n";
+  out += "$jobtype " + options.jobtype + "\n";
+  out += "$vdwc " + options.vdwc + "\n";
+  out += "$print " + options.print + "\n";
+  out += "$gtol " + options.gtol + "\n";
+  out += "$etol " + options.etol + "\n";
+  out += "$nsteps " + options.nsteps + "\n";
+  out += "$coordinates\n";
+  for (const Atom& atom : molecule.atoms)
+    out += atom_line(atom) + "\n";
+  out += "$connectivity\n";
+  for (const Bond& bond : molecule.bonds)
+    out += std::to_string(bond.i) + " " + std::to_string(bond.j) + " " + std::to_string(bond.code) +
+           "\n";
+  out += "$end\n";
+  return out;
+}
+
+} // namespace tools

@@ -1,0 +1,43 @@
+// A molecule as the tools hand it to the keyword-input writer: atoms with coordinates, element
+// label and force-field type, and the bonds with their bond codes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/text.hpp"
+
+namespace tools {
+
+// The largest molecule the two programs accept.
+inline constexpr int max_atoms = 500;
+
+struct Atom {
+  std::string element;    // "C", "Cl", ...
+  std::string sybyl_type; // as read ("C.ar"), or empty for XYZ input
+  int ff_type = 0;        // force-field type number 1-32
+  Vec3 xyz{};             // Angstrom
+};
+
+struct Bond {
+  int i = 0; // 1-based atom numbers
+  int j = 0;
+  int code = 0; // 1 single, 2 double, 3 triple, 4 amide, 5 aromatic
+};
+
+struct Molecule {
+  std::string name;
+  std::vector<Atom> atoms;
+  std::vector<Bond> bonds;
+  bool has_bonds = false; // false for XYZ input: no connectivity known
+};
+
+// ToolError when the molecule cannot be run as it stands: an atom count outside 1 to 500, a
+// coordinate too wide for the atom lines, or a carbon with fewer bonded neighbours than its
+// type needs (the hydrogens are missing).
+void check_molecule(const Molecule& molecule);
+
+// Bond lengths in bond order, Angstrom.
+std::vector<double> bond_lengths(const std::vector<Bond>& bonds, const std::vector<Vec3>& xyz);
+
+} // namespace tools

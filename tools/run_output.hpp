@@ -1,0 +1,30 @@
+// A run's standard output (or kelma's "fort.9"): kelma's cycle records and geometries, or
+// symmetry's point-group record and coordinates.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/text.hpp"
+
+namespace tools {
+
+struct CycleRecord {
+  int cycle = 0;
+  std::string energy; // hartree, as printed
+  std::string rms;    // hartree/bohr, as printed
+};
+
+struct RunOutput {
+  std::vector<CycleRecord> cycles;  // each cycle once, in order
+  std::vector<Vec3> last_geometry;  // the last "@" block
+  std::vector<Vec3> final_geometry; // the "!" records
+  std::string point_group;          // symmetry's label, trimmed; empty for kelma
+  std::string degrees_of_freedom;   // as printed
+};
+
+// Reads the records; ToolError ("line N: ...") for a record that is damaged.
+RunOutput parse_run_output(std::string_view text);
+
+} // namespace tools

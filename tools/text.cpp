@@ -1,0 +1,91 @@
+#include "tools/text.hpp"
+
+#include <charconv>
+#include <cmath>
+
+#include "common/records.hpp"
+
+namespace tools {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Wide enough for any value a tool writes with fixed(); a wider one shows as asterisks.
+constexpr int fixed_field_width = 40;
+
+} // namespace
+
+std::vector<std::string_view> split_words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    while (pos < line.size() && is_blank(line[pos]))
+      ++pos;
+    const std::size_t start = pos;
+    while (pos < line.size() && !is_blank(line[pos]))
+      ++pos;
+    if (pos > start)
+      words.push_back(line.substr(start, pos - start));
+  }
+  return words;
+}
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && (is_blank(text.front()) || text.front() == '\r'))
+    text.remove_prefix(1);
+  while (!text.empty() && (is_blank(text.back()) || text.back() == '\r'))
+    text.remove_suffix(1);
+  return text;
+}
+
+bool parse_double(std::string_view text, double& value) {
+  if (!text.empty() && text.front() == '+')
+    text.remove_prefix(1);
+  double v = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+    return false;
+  value = v;
+  return true;
+}
+
+bool parse_int(std::string_view text, int& value) {
+  if (!text.empty() && text.front() == '+')
+    text.remove_prefix(1);
+  int v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+    return false;
+  value = v;
+  return true;
+}
+
+std::string shell_quote(std::string_view text) {
+  std::string out = "'";
+  for (const char c : text) {
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
+  }
+  return out + "'";
+}
+
+std::string fixed(double value, int d) {
+  return std::string(trim(common::format_f(value, fixed_field_width, d)));
+}
+
+std::string file_stem(std::string_view name) {
+  std::string out;
+  for (const char c : trim(name)) {
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '.' || c == '_' || c == '-';
+    out += keep ? c : '_';
+  }
+  if (out.empty() || out.front() == '.')
+    out.insert(0, "mol");
+  return out;
+}
+
+} // namespace tools

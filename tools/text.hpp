@@ -1,0 +1,39 @@
+// Small text helpers of the companion tools: the error type, strict number parsing, tokens,
+// shell quoting and fixed-decimal text.
+#pragma once
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tools {
+
+using Vec3 = std::array<double, 3>;
+
+// A failure with a one-line description; the tools catch it per molecule or in main.
+class ToolError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// The blank-separated words of a line (blanks and tabs separate).
+std::vector<std::string_view> split_words(std::string_view line);
+
+std::string_view trim(std::string_view text);
+
+// Whole-token parsing: false for trailing characters, overflow, inf or nan.
+bool parse_double(std::string_view text, double& value);
+bool parse_int(std::string_view text, int& value);
+
+// The text as one word for a POSIX shell: single-quoted, embedded quotes escaped.
+std::string shell_quote(std::string_view text);
+
+// value with d decimals and no padding, for TSV and CSV fields.
+std::string fixed(double value, int d);
+
+// Letters, digits, '.', '_' and '-' kept, anything else '_'; never empty, never hidden.
+std::string file_stem(std::string_view name);
+
+} // namespace tools
