@@ -12,6 +12,7 @@
 #include "support/channel_capture.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/group.hpp"
+#include "symmetry/operation_builders.hpp"
 
 namespace {
 
@@ -19,45 +20,10 @@ using symmetry::Axis;
 using symmetry::Group;
 using symmetry::Operation;
 
-constexpr double pi = 3.141592653589793;
+using namespace test_support;
+
 constexpr double thrsym = 0.01;
 
-Axis unit(double x, double y, double z) {
-  const double r = std::sqrt(x * x + y * y + z * z);
-  return {x / r, y / r, z / r};
-}
-
-// Rotation by angle about the unit axis n (right-hand sense).
-Operation rotation(const Axis& n, double angle) {
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
-  const double skew[9] = {0.0, n[2], -n[1], -n[2], 0.0, n[0], n[1], -n[0], 0.0};
-  Operation r{};
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) {
-      r[i + 3 * j] = (i == j ? c : 0.0) + (1.0 - c) * n[i] * n[j] + s * skew[i + 3 * j];
-    }
-  }
-  return r;
-}
-
-// Rotation by angle about n followed by the reflection through the plane perpendicular to n.
-Operation improper(const Axis& n, double angle) {
-  Operation mirror = symmetry::identity_operation;
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j)
-      mirror[i + 3 * j] -= 2.0 * n[i] * n[j];
-  }
-  Operation r;
-  symmetry::mult3(mirror, rotation(n, angle), r);
-  return r;
-}
-
-Operation reflection(const Axis& n) { return improper(n, 0.0); }
-
-const Operation inversion{-1.0, 0.0, 0.0, 0.0, -1.0, 0.0, 0.0, 0.0, -1.0};
-const Axis ex{1.0, 0.0, 0.0};
-const Axis ez{0.0, 0.0, 1.0};
 const Axis tilted = unit(1.0, 2.0, 2.0);
 // An arbitrary orientation for molecules that are not in their standard frame.
 const Operation turn = rotation(unit(0.3, -0.5, 0.8), 0.7);

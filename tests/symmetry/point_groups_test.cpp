@@ -140,6 +140,9 @@ struct Case {
   double exactness; // how closely every output operation must map the output atoms
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.molecule.name << " " << c.variant.name; }
+
 std::string case_name(const testing::TestParamInfo<Case>& info) {
   return info.param.molecule.name + "_" + info.param.variant.name;
 }
