@@ -13,8 +13,8 @@ inline constexpr double hessian_to_hartree_bohr2 = 0.0004462530946234944;
 // kcal/mol/Angstrom to the force in hartree/bohr (minus 0.0015936 x 0.529177).
 inline constexpr double gradient_to_force = -0.0008432964671999999;
 
-// What the derivative routine needs besides the coordinates: the run's sizes and settings and
-// the arrays the set-up fills.
+// What the derivative routine needs besides the coordinates: the run's sizes and settings, the
+// arrays the set-up fills, and the number of threads of the Hessian (0: one per hardware thread).
 struct ForceFieldModel {
   int natoms;
   int maxbend;
@@ -24,11 +24,17 @@ struct ForceFieldModel {
   std::span<const int> conn;
   std::span<int> itype;
   ForceFieldArrays& ff;
+  int hessian_threads = 0;
 };
+
+// The threads a Hessian with the given request uses: the request, or one per hardware thread for
+// 0; at least 1.
+int hessian_thread_count(int requested);
 
 // The derivatives at xyz (Angstrom; perturbed and restored during the Hessian). The first call
 // (ncall 0) runs ffsetup; every call adds 1 to ncall. jobtype 1: the finite-difference Hessian
-// in hess (3n x 3n, hartree/bohr^2, gscratch as scratch), then as for 0; jobtype >= 0: the
+// in hess (3n x 3n, hartree/bohr^2, gscratch as scratch), its 6n gradients shared out among
+// threads with the values and the listing of the serial order, then as for 0; jobtype >= 0: the
 // energy (kcal/mol) and the force, minus the gradient, in grad (hartree/bohr); a negative
 // jobtype leaves energy, grad and hess untouched.
 void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,

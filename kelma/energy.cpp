@@ -19,19 +19,8 @@ namespace {
 constexpr double min_sine = 1.0e-8;
 // An out-of-plane centre counts only on the side of its plane where t reaches this.
 constexpr double min_height = 1.0e-8;
-// The energy block is listed above this print level.
-constexpr int energy_listing_print = 2;
 
 using Vec3 = std::array<double, 3>;
-
-// The five partial sums, in kcal/mol.
-struct Terms {
-  double stretch = 0.0;
-  double bend = 0.0;
-  double oop = 0.0;
-  double torsion = 0.0;
-  double vdw = 0.0;
-};
 
 // Everything one evaluation reads, with 1-based views of the pair matrices.
 struct Model {
@@ -91,7 +80,8 @@ void compute_distances(int natoms, std::span<const double> xyz, common::MatrixVi
 }
 
 // Stretch and van der Waals sums over the pairs i > j within vdwc.
-template <bool with_gradient> void pair_terms(const Model& m, Terms& e, std::span<double> grad) {
+template <bool with_gradient>
+void pair_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   for (int i = 2; i <= m.natoms; ++i) {
     for (int j = 1; j < i; ++j) {
       const double r = m.dist(i, j);
@@ -127,7 +117,8 @@ template <bool with_gradient> void pair_terms(const Model& m, Terms& e, std::spa
 }
 
 // Harmonic bends in degrees; a collinear bend keeps its energy but gets no gradient.
-template <bool with_gradient> void bend_terms(const Model& m, Terms& e, std::span<double> grad) {
+template <bool with_gradient>
+void bend_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const BendList& list = m.bends;
   for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.nbend); ++n) {
     const int a = list.i[n];
@@ -175,7 +166,8 @@ double sine_ratio(int multiplicity, double cosphi) {
 }
 
 // Torsions a-b-c-d; a torsion with a straight bond angle has no plane and is skipped.
-template <bool with_gradient> void torsion_terms(const Model& m, Terms& e, std::span<double> grad) {
+template <bool with_gradient>
+void torsion_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const TorsionList& list = m.torsions;
   for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.ntors); ++n) {
     const int a = list.a[n];
@@ -234,7 +226,8 @@ template <bool with_gradient> void torsion_terms(const Model& m, Terms& e, std::
 
 // Out-of-plane bends: the height of the centre p over the plane of its neighbours b, c, d,
 // counted only on the side where t = m.(b - p) is positive.
-template <bool with_gradient> void oop_terms(const Model& m, Terms& e, std::span<double> grad) {
+template <bool with_gradient>
+void oop_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const TorsionList& list = m.torsions;
   const auto first = static_cast<std::size_t>(m.counts.ntors);
   const auto last = first + static_cast<std::size_t>(m.counts.noop);
@@ -274,42 +267,24 @@ template <bool with_gradient> void oop_terms(const Model& m, Terms& e, std::span
   }
 }
 
-void write_energy_block(const Terms& e, double total) {
-  struct Line {
-    std::string_view label;
-    double value;
-  };
-  const std::array<Line, 6> lines{{{" TOTAL ENERGY       ", total},
-                                   {" Stretching         ", e.stretch},
-                                   {" Bending            ", e.bend},
-                                   {" Out-of-Plane Bend  ", e.oop},
-                                   {" Torsion            ", e.torsion},
-                                   {" VdW energy         ", e.vdw}}};
-  common::write_blank(common::listing_unit);
-  for (const Line& line : lines) {
-    common::write_record(common::listing_unit,
-                         common::Record().text(line.label).f(line.value, 15, 8).str());
-  }
-}
-
-// One evaluation of all terms; the energy-only instance does no gradient work at all.
+// One evaluation of all terms into dist and grad; the energy-only instance does no gradient work.
 template <bool with_gradient>
-double evaluate(int natoms, double vdwc, int print, std::span<const double> xyz,
-                std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
-                std::span<double> grad) {
-  compute_distances(natoms, xyz, common::MatrixView<double>{ff.dist.data(), natoms});
+EnergyTerms evaluate(int natoms, double vdwc, std::span<const double> xyz,
+                     std::span<const int> itype, std::span<const int> conn,
+                     const ForceFieldArrays& ff, std::span<double> dist, std::span<double> grad) {
+  compute_distances(natoms, xyz, common::MatrixView<double>{dist.data(), natoms});
   const Model m{natoms,
                 vdwc,
                 xyz,
                 itype,
                 {conn.data(), natoms},
-                {ff.dist.data(), natoms},
+                {dist.data(), natoms},
                 {ff.r0.data(), natoms},
                 {ff.kpair.data(), natoms},
                 ff.bends,
                 ff.torsions,
                 ff.counts};
-  Terms e;
+  EnergyTerms e;
   pair_terms<with_gradient>(m, e, grad);
   if (natoms > 2)
     bend_terms<with_gradient>(m, e, grad);
@@ -322,10 +297,15 @@ double evaluate(int natoms, double vdwc, int print, std::span<const double> xyz,
   e.bend *= 0.5;
   e.oop *= 0.5;
   e.torsion *= 0.5;
-  const double total = e.stretch + e.bend + e.oop + e.torsion + e.vdw;
+  e.total = e.stretch + e.bend + e.oop + e.torsion + e.vdw;
+  return e;
+}
+
+// The total, with the energy block on the listing at print > 2.
+double listed_total(int print, const EnergyTerms& e) {
   if (print > energy_listing_print)
-    write_energy_block(e, total);
-  return total;
+    write_energy_block(e);
+  return e.total;
 }
 
 } // namespace
@@ -341,14 +321,39 @@ double atom_distance(std::span<const double> xyz, int i, int j) {
 
 double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
               std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff) {
-  return evaluate<false>(natoms, vdwc, print, xyz, itype, conn, ff, {});
+  return listed_total(print, evaluate<false>(natoms, vdwc, xyz, itype, conn, ff, ff.dist, {}));
 }
 
 double ffegrad(int natoms, double vdwc, int print, std::span<const double> xyz,
                std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
                std::span<double> grad) {
+  return listed_total(print, gradient_terms(natoms, vdwc, xyz, itype, conn, ff, ff.dist, grad));
+}
+
+EnergyTerms gradient_terms(int natoms, double vdwc, std::span<const double> xyz,
+                           std::span<const int> itype, std::span<const int> conn,
+                           const ForceFieldArrays& ff, std::span<double> dist,
+                           std::span<double> grad) {
   common::dzero(grad.first(3 * static_cast<std::size_t>(natoms)));
-  return evaluate<true>(natoms, vdwc, print, xyz, itype, conn, ff, grad);
+  return evaluate<true>(natoms, vdwc, xyz, itype, conn, ff, dist, grad);
+}
+
+void write_energy_block(const EnergyTerms& e) {
+  struct Line {
+    std::string_view label;
+    double value;
+  };
+  const std::array<Line, 6> lines{{{" TOTAL ENERGY       ", e.total},
+                                   {" Stretching         ", e.stretch},
+                                   {" Bending            ", e.bend},
+                                   {" Out-of-Plane Bend  ", e.oop},
+                                   {" Torsion            ", e.torsion},
+                                   {" VdW energy         ", e.vdw}}};
+  common::write_blank(common::listing_unit);
+  for (const Line& line : lines) {
+    common::write_record(common::listing_unit,
+                         common::Record().text(line.label).f(line.value, 15, 8).str());
+  }
 }
 
 } // namespace kelma

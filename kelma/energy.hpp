@@ -15,6 +15,19 @@ inline constexpr double min_distance = 1.0e-6;
 // Distance between atoms i and j (1-based) of xyz.
 double atom_distance(std::span<const double> xyz, int i, int j);
 
+// The energy block of every evaluation is listed above this print level.
+inline constexpr int energy_listing_print = 2;
+
+// The five partial sums of one evaluation (the bonded ones halved) and their total, kcal/mol.
+struct EnergyTerms {
+  double stretch = 0.0;
+  double bend = 0.0;
+  double oop = 0.0;
+  double torsion = 0.0;
+  double vdw = 0.0;
+  double total = 0.0;
+};
+
 // The energy only; recomputes ff.dist. With print > 2 the energy block goes to the listing.
 double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
               std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff);
@@ -24,5 +37,16 @@ double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
 double ffegrad(int natoms, double vdwc, int print, std::span<const double> xyz,
                std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
                std::span<double> grad);
+
+// One evaluation of the energy and its gradient (grad is cleared first) that reads only the
+// set-up arrays of ff and writes only dist (natoms x natoms) and grad, so that several threads can
+// evaluate at once, each with its own dist and grad. Lists nothing.
+EnergyTerms gradient_terms(int natoms, double vdwc, std::span<const double> xyz,
+                           std::span<const int> itype, std::span<const int> conn,
+                           const ForceFieldArrays& ff, std::span<double> dist,
+                           std::span<double> grad);
+
+// The energy block of one evaluation on the listing.
+void write_energy_block(const EnergyTerms& e);
 
 } // namespace kelma

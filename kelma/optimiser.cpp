@@ -1,5 +1,7 @@
 #include "kelma/optimiser.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <string>
@@ -173,6 +175,73 @@ int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const d
   return lsc;
 }
 
+// The BFGS correction of one update: H(i, j) + delta_i delta_j / c - v_i v_j / q + q u_i u_j.
+struct Correction {
+  std::span<const double> delta;
+  std::span<const double> v;
+  std::span<const double> u;
+  double c;
+  double q;
+
+  double updated(double h, std::size_t i, std::size_t j) const {
+    return h + delta[i] * delta[j] / c - v[i] * v[j] / q + q * u[i] * u[j];
+  }
+};
+
+// Columns of H per block of the update: a tile of the lower triangle and its mirror stay in cache.
+constexpr std::size_t update_block = 128;
+// Columns whose products with f are summed side by side.
+constexpr std::size_t product_group = 4;
+
+// y(j) = column j of h times x for j in [first, last), each sum over the rows in increasing order.
+// For a symmetric h this is the matrix-vector product with the sums of matvec, term for term.
+void column_products(std::span<const double> h, std::size_t n, std::span<const double> x,
+                     std::size_t first, std::size_t last, std::span<double> y) {
+  std::size_t j = first;
+  for (; j + product_group <= last; j += product_group) {
+    std::array<double, product_group> sum{};
+    for (std::size_t r = 0; r < n; ++r) {
+      for (std::size_t k = 0; k < product_group; ++k)
+        sum[k] += h[r + (j + k) * n] * x[r];
+    }
+    for (std::size_t k = 0; k < product_group; ++k)
+      y[j + k] = sum[k];
+  }
+  for (; j < last; ++j) {
+    double sum = 0.0;
+    for (std::size_t r = 0; r < n; ++r)
+      sum += h[r + j * n] * x[r];
+    y[j] = sum;
+  }
+}
+
+// Updates every H(i, j) with i >= j and copies it to H(j, i), tile by tile, then forms
+// step = H f for each finished block of columns (H is symmetric once updated). Each element is
+// computed once from the same operands as ever, so the order of the tiles changes no value.
+// delta may be step itself: a block writes step only where no later block reads delta.
+void update_and_multiply(const Correction& k, int n, std::span<double> h, std::span<const double> f,
+                         std::span<double> step) {
+  const auto un = static_cast<std::size_t>(n);
+  for (std::size_t jb = 0; jb < un; jb += update_block) {
+    const std::size_t jend = std::min(jb + update_block, un);
+    for (std::size_t ib = jb; ib < un; ib += update_block) {
+      const std::size_t iend = std::min(ib + update_block, un);
+      // The lower part runs down the columns (the compiler can vectorise it); the mirror copy
+      // then works inside the tile, which is still in cache.
+      for (std::size_t j = jb; j < jend; ++j) {
+        for (std::size_t i = std::max(ib, j); i < iend; ++i)
+          h[i + j * un] = k.updated(h[i + j * un], i, j);
+      }
+      for (std::size_t j = jb; j < jend; ++j) {
+        for (std::size_t i = std::max(ib, j + 1); i < iend; ++i)
+          h[j + i * un] = h[i + j * un];
+      }
+    }
+    // Columns jb .. jend - 1 are complete: their upper parts came from earlier blocks.
+    column_products(h, un, f, jb, jend, step);
+  }
+}
+
 } // namespace
 
 void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
@@ -201,15 +270,7 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
   const std::span<double> u = gamma;
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
-  for (std::size_t j = 0; j < un; ++j) {
-    for (std::size_t i = j; i < un; ++i) {
-      const double updated =
-          h[i + j * un] + delta[i] * delta[j] / c - v[i] * v[j] / q + q * u[i] * u[j];
-      h[i + j * un] = updated;
-      h[j + i * un] = updated;
-    }
-  }
-  common::matvec(n, h, f, step);
+  update_and_multiply({delta, v, u, c, q}, n, h, f, step);
   cap_step(step.first(un));
 }
 

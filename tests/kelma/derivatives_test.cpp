@@ -13,6 +13,7 @@
 #include "common/termination.hpp"
 #include "kelma/driver.hpp"
 #include "kelma/energy.hpp"
+#include "kelma/inversion.hpp"
 #include "kelma/topology.hpp"
 #include "support/channel_capture.hpp"
 
@@ -25,6 +26,7 @@ struct PreparedRun {
   int maxtors = 0;
   kelma::Workspace ws;
   int ncall = 0;
+  int threads = 0;
 
   explicit PreparedRun(const std::string& text) {
     std::istringstream stream(text);
@@ -34,7 +36,7 @@ struct PreparedRun {
     ws = kelma::make_workspace(in.natoms, maxbend, maxtors, 1);
   }
   kelma::ForceFieldModel model() {
-    return {in.natoms, maxbend, maxtors, in.vdwc, in.print, in.conn, in.itype, ws.ff};
+    return {in.natoms, maxbend, maxtors, in.vdwc, in.print, in.conn, in.itype, ws.ff, threads};
   }
   double deriv(int jobtype) {
     double energy = 0.0;
@@ -231,6 +233,81 @@ TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
   const double rmsg = std::stod(out.substr(last + 41, 8));
   EXPECT_NEAR(energy, 0.000002237, 2e-6);
   EXPECT_LT(rmsg, 0.0005);
+}
+
+// The threaded Hessian must reproduce the serial one bit for bit: the matrix, the force, the
+// coordinates the walk leaves behind (some move by one unit in the last place) and the listing
+// of its 6n + 1 energy blocks, whatever the number of threads. The molecule is moved so that two
+// coordinates take values that the +h, -h, -h, +h walk does not bring back exactly, one of them
+// by a unit in the last place of the distances.
+TEST(RealMolecules, ThreadedHessianIsTheSerialOneBitForBit) {
+  const std::string input = read_file(example_inputs().back());
+  const auto prepared = [&] {
+    PreparedRun run(input);
+    const double shift = 0.9995985504 - run.in.xyz[0];
+    for (std::size_t k = 0; k < run.in.xyz.size(); k += 3)
+      run.in.xyz[k] += shift;
+    run.in.xyz[0] = 0.9995985504;
+    run.in.xyz[4] = 0.0001;
+    return run;
+  };
+  const auto run_with = [&](int threads, std::string& listing) {
+    PreparedRun run = prepared();
+    run.in.print = 3;
+    run.threads = threads;
+    test_support::ChannelCapture capture;
+    run.deriv(1);
+    listing = capture.listing();
+    return run;
+  };
+  std::string serial_listing;
+  const PreparedRun serial = run_with(1, serial_listing);
+  const PreparedRun start = prepared();
+  EXPECT_NE(serial.in.xyz[0], start.in.xyz[0]);
+  EXPECT_NE(serial.in.xyz[4], start.in.xyz[4]);
+  for (const int threads : {2, 3, 7}) {
+    SCOPED_TRACE(threads);
+    std::string listing;
+    const PreparedRun threaded = run_with(threads, listing);
+    EXPECT_EQ(threaded.ws.hess, serial.ws.hess);
+    EXPECT_EQ(threaded.ws.force, serial.ws.force);
+    EXPECT_EQ(threaded.in.xyz, serial.in.xyz);
+    EXPECT_EQ(listing, serial_listing);
+  }
+}
+
+// The inversion solves four columns at a time along a transposed copy of the factors; on the
+// Hessians of the bundled molecules (3n = 21 .. 36, so also the odd columns at the end) it must
+// give what lufact and lusolve give column by column, and leave the factors as lufact does.
+TEST(RealMolecules, InverseHessianIsTheColumnByColumnSolve) {
+  for (const auto& file : example_inputs()) {
+    SCOPED_TRACE(file.filename().string());
+    PreparedRun run(read_file(file));
+    run.in.print = 0;
+    run.deriv(1);
+    const int dim = 3 * run.in.natoms;
+    const auto size = static_cast<std::size_t>(dim * dim);
+    std::vector<double> a(run.ws.hess.begin(), run.ws.hess.begin() + size);
+    std::vector<double> factors = a;
+    std::vector<double> scale(dim);
+    std::vector<int> indx(dim);
+    std::vector<double> inverse(size);
+    ASSERT_EQ(kelma::matinv(a, dim, scale, indx, inverse), 0);
+    int parity = 0;
+    ASSERT_EQ(kelma::lufact(factors, dim, scale, indx, parity), 0);
+    EXPECT_EQ(a, factors);
+    for (int j = 0; j < dim; ++j) {
+      std::vector<double> column(dim, 0.0);
+      column[j] = 1.0;
+      kelma::lusolve(factors, dim, indx, column);
+      EXPECT_TRUE(std::equal(column.begin(), column.end(), inverse.begin() + j * dim)) << j;
+    }
+  }
+}
+
+TEST(Hessian, ThreadCountComesFromTheHardwareWhenNotGiven) {
+  EXPECT_EQ(kelma::hessian_thread_count(3), 3);
+  EXPECT_GE(kelma::hessian_thread_count(0), 1);
 }
 
 } // namespace

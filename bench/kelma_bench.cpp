@@ -1,0 +1,178 @@
+// kelma: the energy and gradient, the finite-difference Hessian, one BFGS update, the inversion
+// at 3n = 1446, and whole runs of the bundled examples.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/molecules.hpp"
+#include "bench/output_sink.hpp"
+#include "common/keyword_input.hpp"
+#include "kelma/derivatives.hpp"
+#include "kelma/driver.hpp"
+#include "kelma/energy.hpp"
+#include "kelma/inversion.hpp"
+#include "kelma/optimiser.hpp"
+#include "kelma/topology.hpp"
+#include "kelma/workspace.hpp"
+
+namespace {
+
+// An alkane read and set up as the optimiser's first cycle leaves it.
+struct PreparedAlkane {
+  kelma::KelmaInput in;
+  int maxbend = 0;
+  int maxtors = 0;
+  kelma::Workspace ws;
+  int ncall = 0;
+  int threads = 0;
+
+  PreparedAlkane(int carbons, int jobtype) {
+    bench::KelmaJob job;
+    job.jobtype = jobtype;
+    std::istringstream text(bench::alkane_input(carbons, job));
+    common::InputDeck deck(text);
+    in = kelma::read_kelma_input(deck);
+    kelma::ffcount(in.natoms, in.conn, maxbend, maxtors);
+    ws = kelma::make_workspace(in.natoms, maxbend, maxtors, jobtype);
+    deriv(-1); // the set-up only
+  }
+  kelma::ForceFieldModel model() {
+    return {in.natoms, maxbend, maxtors, in.vdwc, in.print, in.conn, in.itype, ws.ff, threads};
+  }
+  double deriv(int jobtype) {
+    double energy = 0.0;
+    kelma::ffderiv(model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    return energy;
+  }
+};
+
+void ffegrad_alkane(benchmark::State& state) {
+  PreparedAlkane run(static_cast<int>(state.range(0)), 0);
+  std::vector<double> grad(run.in.xyz.size());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelma::ffegrad(run.in.natoms, run.in.vdwc, 0, run.in.xyz, run.in.itype,
+                                            run.in.conn, run.ws.ff, grad));
+  }
+  state.counters["atoms"] = run.in.natoms;
+}
+BENCHMARK(ffegrad_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMicrosecond);
+
+void ffener_alkane(benchmark::State& state) {
+  PreparedAlkane run(static_cast<int>(state.range(0)), 0);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelma::ffener(run.in.natoms, run.in.vdwc, 0, run.in.xyz, run.in.itype,
+                                           run.in.conn, run.ws.ff));
+  }
+  state.counters["atoms"] = run.in.natoms;
+}
+BENCHMARK(ffener_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMicrosecond);
+
+// The whole finite-difference Hessian (6n gradients) plus the gradient ffderiv returns, on the
+// given number of threads.
+void hessian_alkane(benchmark::State& state) {
+  PreparedAlkane run(static_cast<int>(state.range(0)), 1);
+  run.threads = static_cast<int>(state.range(1));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(run.deriv(1));
+  state.counters["atoms"] = run.in.natoms;
+}
+BENCHMARK(hessian_alkane)
+    ->ArgsProduct({{10, 40, 160}, {1, 2}})
+    ->ArgNames({"carbons", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
+constexpr int big_dimension = 1446; // 3n for C160H322
+
+// A symmetric, diagonally dominant matrix with entries that vary along rows and columns.
+std::vector<double> test_matrix(int n) {
+  const auto un = static_cast<std::size_t>(n);
+  std::vector<double> a(un * un);
+  for (std::size_t j = 0; j < un; ++j) {
+    for (std::size_t i = 0; i < un; ++i)
+      a[i + j * un] = i == j ? 2.0 * n : 1.0 / static_cast<double>(1 + i + j);
+  }
+  return a;
+}
+
+// One quasi-Newton update with a well-conditioned secant pair, from the unit matrix each time.
+void bfgsupd_cycle(benchmark::State& state) {
+  const int n = big_dimension;
+  const auto un = static_cast<std::size_t>(n);
+  std::vector<double> h(un * un);
+  std::vector<double> f(un);
+  std::vector<double> fprev(un);
+  std::vector<double> step(un);
+  std::vector<double> scratch(2 * un);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (std::size_t i = 0; i < un; ++i) {
+      f[i] = 0.01 * std::sin(static_cast<double>(i));
+      step[i] = 0.001 * (1.0 + static_cast<double>(i % 7));
+      fprev[i] = f[i] + 2.0 * step[i];
+    }
+    std::fill(h.begin(), h.end(), 0.0);
+    for (std::size_t i = 0; i < un; ++i)
+      h[i + i * un] = 1.0;
+    state.ResumeTiming();
+    kelma::bfgsupd(n, 0, f, fprev, h, step, scratch);
+    benchmark::DoNotOptimize(h.data());
+  }
+}
+BENCHMARK(bfgsupd_cycle)->Unit(benchmark::kMillisecond);
+
+void matinv_1446(benchmark::State& state) {
+  const int n = big_dimension;
+  const std::vector<double> original = test_matrix(n);
+  std::vector<double> a(original.size());
+  std::vector<double> y(original.size());
+  std::vector<double> scale(static_cast<std::size_t>(n));
+  std::vector<int> pivots(static_cast<std::size_t>(n));
+  for (auto _ : state) {
+    state.PauseTiming();
+    a = original;
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(kelma::matinv(a, n, scale, pivots, y));
+  }
+}
+BENCHMARK(matinv_1446)->Unit(benchmark::kMillisecond);
+
+// A whole kelma run, output kept in memory.
+void run_kelma_text(benchmark::State& state, const std::string& text) {
+  bench::OutputSink sink;
+  for (auto _ : state) {
+    sink.clear();
+    std::istringstream input(text);
+    kelma::run_kelma(input);
+  }
+}
+
+void whole_run_alkane(benchmark::State& state) {
+  bench::KelmaJob job;
+  job.jobtype = static_cast<int>(state.range(1));
+  run_kelma_text(state, bench::alkane_input(static_cast<int>(state.range(0)), job));
+}
+BENCHMARK(whole_run_alkane)
+    ->Args({10, 0})
+    ->Args({40, 0})
+    ->Args({10, 1})
+    ->Args({40, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
+const int registered_examples = [] {
+  for (const auto& file : bench::example_inputs("kelma")) {
+    benchmark::RegisterBenchmark(("kelma_example/" + file.stem().string()).c_str(), run_kelma_text,
+                                 bench::read_file(file))
+        ->Unit(benchmark::kMillisecond);
+  }
+  return 0;
+}();
+
+} // namespace
