@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "common/matrix_view.hpp"
 #include "common/reports.hpp"
@@ -73,25 +74,70 @@ template <class Visit> void visit_bends(ConstMatrix conn, int natoms, Visit&& vi
   }
 }
 
-// Calls visit(a, b, c, d) for every torsion a-b-c-d in enumeration order.
+// The atoms bonded to each atom, in increasing atom number.
+class NeighbourLists {
+public:
+  NeighbourLists(ConstMatrix conn, int natoms) : first_(static_cast<std::size_t>(natoms) + 1, 0) {
+    for (int p = 1; p <= natoms; ++p) {
+      for (int m = 1; m <= natoms; ++m) {
+        if (bonded(conn, p, m))
+          atoms_.push_back(m);
+      }
+      first_[static_cast<std::size_t>(p)] = atoms_.size();
+    }
+  }
+  std::span<const int> of(int p) const {
+    const std::size_t begin = first_[static_cast<std::size_t>(p - 1)];
+    return std::span<const int>(atoms_).subspan(begin, first_[static_cast<std::size_t>(p)] - begin);
+  }
+
+private:
+  std::vector<std::size_t> first_;
+  std::vector<int> atoms_;
+};
+
+// The twelve chain tests of the quadruple h > c > i > j, in their order.
+template <class Visit>
+void visit_chains(ConstMatrix conn, int h, int c, int i, int j, Visit& visit) {
+  const std::array<int, 4> atom = {h, c, i, j};
+  const auto linked = [&](const Slot(&pair)[2]) {
+    return bonded(conn, atom[pair[0]], atom[pair[1]]);
+  };
+  for (const ChainTest& test : chain_tests) {
+    if (linked(test.guard) && linked(test.second) && linked(test.third)) {
+      visit(atom[test.torsion[0]], atom[test.torsion[1]], atom[test.torsion[2]],
+            atom[test.torsion[3]]);
+    }
+  }
+}
+
+// Calls visit(a, b, c, d) for every torsion a-b-c-d in enumeration order: quadruples
+// h > c > i > j, twelve chain tests each.
 template <class Visit> void visit_torsions(ConstMatrix conn, int natoms, Visit&& visit) {
+  const NeighbourLists neighbours(conn, natoms);
   for (int h = 4; h <= natoms; ++h) {
     for (int c = 3; c <= h - 1; ++c) {
       for (int i = 2; i <= c - 1; ++i) {
         // Every chain needs one of the three guard bonds, none of which involves j.
         if (!bonded(conn, h, c) && !bonded(conn, c, i) && !bonded(conn, h, i))
           continue;
-        for (int j = 1; j <= i - 1; ++j) {
-          const std::array<int, 4> atom = {h, c, i, j};
-          const auto linked = [&](const Slot(&pair)[2]) {
-            return bonded(conn, atom[pair[0]], atom[pair[1]]);
-          };
-          for (const ChainTest& test : chain_tests) {
-            if (linked(test.guard) && linked(test.second) && linked(test.third)) {
-              visit(atom[test.torsion[0]], atom[test.torsion[1]], atom[test.torsion[2]],
-                    atom[test.torsion[3]]);
-            }
+        // Every chain also bonds j to h, c or i: j runs in increasing order over the atoms below
+        // i in the three neighbour lists, each met once.
+        std::array<std::span<const int>, 3> lists{neighbours.of(h), neighbours.of(c),
+                                                  neighbours.of(i)};
+        for (;;) {
+          int j = i;
+          for (const auto& list : lists) {
+            if (!list.empty() && list.front() < j)
+              j = list.front();
           }
+          if (j == i)
+            break;
+          for (auto& list : lists) {
+            if (!list.empty() && list.front() == j)
+              list = list.subspan(1);
+          }
+          visit_chains(conn, h, c, i, j, visit);
         }
       }
     }

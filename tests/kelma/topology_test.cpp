@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -190,6 +192,13 @@ TEST(Enumeration, RandomMoleculesFindEveryChainOnceWithinTheCount) {
     m.set_up();
     EXPECT_EQ(m.counts.nbend, maxbend);
     EXPECT_LE(m.counts.ntors + m.counts.noop, maxtors);
+    // Quadruples come in loop order: h, then c, then i, then j increasing.
+    Chain previous{0, 0, 0, 0};
+    for (Chain t : m.torsion_list()) {
+      std::sort(t.begin(), t.end(), std::greater<>());
+      EXPECT_LE(previous, t) << "trial " << trial;
+      previous = t;
+    }
     std::set<Chain> found;
     for (Chain t : m.torsion_list()) {
       if (t[0] > t[3])
