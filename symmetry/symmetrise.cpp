@@ -41,13 +41,14 @@ int nearest_match(int n, std::span<const double> xyz, std::span<const std::strin
   int best = 0;
   double best_distance = 0.0;
   for (int j = 0; j < n; ++j) {
-    if (symbols[static_cast<std::size_t>(j)] != symbol)
-      continue;
+    // The position test first: it rules out nearly every atom, and more cheaply.
     const std::span<const double> r = atom(xyz, j);
     if (!(std::fabs(v[0] - r[0]) <= tol && std::fabs(v[1] - r[1]) <= tol &&
           std::fabs(v[2] - r[2]) <= tol)) {
       continue;
     }
+    if (symbols[static_cast<std::size_t>(j)] != symbol)
+      continue;
     double distance = 0.0;
     for (int k = 0; k < 3; ++k)
       distance += (v[k] - r[k]) * (v[k] - r[k]);
