@@ -156,6 +156,9 @@ void read_atom_coordinates(const InputDeck& deck, const std::string& record, dou
     if (!read_fixed_real(columns(record, 1 + k * coordinate_width, coordinate_width), xyz[k])) {
       input_error(line_text(deck) + ": unreadable " + axis_names[k] + " coordinate");
     }
+    if (std::fabs(xyz[k]) > max_coordinate) {
+      input_error(line_text(deck) + ": " + axis_names[k] + " coordinate beyond 1.0e6");
+    }
   }
 }
 

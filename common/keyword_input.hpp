@@ -13,6 +13,9 @@ namespace common {
 inline constexpr int record_length = 80;
 inline constexpr int text_value_length = 20;
 inline constexpr int label_length = 8;
+// Largest accepted coordinate magnitude: the result records cannot show more, and distances of
+// such molecules overflow.
+inline constexpr double max_coordinate = 1.0e6;
 
 // What rdcntrl reads after the keyword.
 enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kind_text = 3 };
@@ -46,6 +49,8 @@ double read_real_keyword(InputDeck& deck, std::string_view key);
 // the number of non-blank characters in count.
 void rmblank(int n, std::string& text, int& count);
 
+// Atom lines: a coordinate field that cannot be read, or lies beyond max_coordinate, is an input
+// error.
 // symmetry's atom lines: coordinates into xyz (3 per atom) and the element labels, 8 characters.
 void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels);
 

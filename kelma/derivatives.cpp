@@ -194,13 +194,6 @@ void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
 }
 
 void check_geometry(int natoms, std::span<const double> xyz) {
-  const auto coords = 3 * static_cast<std::size_t>(natoms);
-  for (std::size_t k = 0; k < coords; ++k) {
-    if (std::abs(xyz[k]) > max_coordinate) {
-      common::input_error("atom " + std::to_string(k / 3 + 1) +
-                          ": a coordinate lies beyond 1.0e6 Angstrom");
-    }
-  }
   for (int j = 2; j <= natoms; ++j) {
     for (int i = 1; i < j; ++i) {
       if (atom_distance(xyz, i, j) < min_distance) {

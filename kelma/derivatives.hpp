@@ -41,11 +41,8 @@ void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
              std::span<double> gscratch, double& energy, std::span<double> grad,
              std::span<double> hess, int& ncall);
 
-// Largest accepted coordinate magnitude, Angstrom; the geometry records cannot show more.
-inline constexpr double max_coordinate = 1.0e6;
-
-// Rejects (input-layer diagnostic) a geometry with a coordinate beyond max_coordinate or two
-// atoms closer than min_distance, where the force field cannot give meaningful values.
+// Rejects (input-layer diagnostic) a geometry with two atoms closer than min_distance, where the
+// force field cannot give meaningful values.
 void check_geometry(int natoms, std::span<const double> xyz);
 
 } // namespace kelma

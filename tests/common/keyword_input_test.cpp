@@ -174,6 +174,9 @@ TEST(AtomLines, DamagedSectionsAreInputErrors) {
   EXPECT_THROW(read_atoms("$coordinates\n    1.0\n"), common::InputError);
   EXPECT_THROW(read_atoms("$coordinates\n    x.0\n\n"), common::InputError);
   EXPECT_THROW(read_atoms("$coordinates\n\n" + std::string(55, ' ') + "C\n"), common::InputError);
+  // Beyond a million Angstrom no record can show the value and distances overflow.
+  EXPECT_THROW(read_atoms("$coordinates\n         1.0E300\n\n"), common::InputError);
+  EXPECT_NO_THROW(read_atoms("$coordinates\n       1000000.0\n\n"));
 }
 
 TEST(Connectivity, BondsAreStoredBothWays) {
