@@ -9,7 +9,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int usage_status = 2;
 constexpr int failure_status = 1;
 
 void usage() {
@@ -140,14 +139,5 @@ int run(const Request& request) {
 } // namespace
 
 int main(int argc, char** argv) {
-  try {
-    if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
-      usage();
-      return 0;
-    }
-    return run(parse_arguments(argc, argv));
-  } catch (const std::exception& e) {
-    std::cerr << "ffbatch: " << e.what() << '\n';
-    return usage_status;
-  }
+  return tools::run_tool("ffbatch", argc, argv, usage, parse_arguments, run);
 }

@@ -10,7 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int usage_status = 2;
 constexpr int skipped_status = 1;
 
 void usage() {
@@ -79,14 +78,5 @@ int write_molecules(const Request& request) {
 } // namespace
 
 int main(int argc, char** argv) {
-  try {
-    if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
-      usage();
-      return 0;
-    }
-    return write_molecules(parse_arguments(argc, argv));
-  } catch (const std::exception& e) {
-    std::cerr << "ffprep: " << e.what() << '\n';
-    return usage_status;
-  }
+  return tools::run_tool("ffprep", argc, argv, usage, parse_arguments, write_molecules);
 }

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int failure_status = 1;
-constexpr int usage_status = 2;
 
 void usage() {
   std::cerr
@@ -59,7 +58,7 @@ Request parse_arguments(int argc, char** argv) {
   if (request.run.empty())
     throw tools::ToolError("no run output given");
   if (request.xyz.empty() && request.mol2.empty() && request.csv.empty())
-    request.xyz = "-";
+    request.xyz = std::string(1, '-'); // standard output
   if (!request.mol2.empty() && request.template_file.empty())
     throw tools::ToolError("--mol2 needs --template");
   return request;
@@ -143,21 +142,6 @@ int write_results(const Request& request) {
 } // namespace
 
 int main(int argc, char** argv) {
-  Request request;
-  try {
-    if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
-      usage();
-      return 0;
-    }
-    request = parse_arguments(argc, argv);
-  } catch (const std::exception& e) {
-    std::cerr << "ffresult: " << e.what() << '\n';
-    return usage_status;
-  }
-  try {
-    return write_results(request);
-  } catch (const std::exception& e) {
-    std::cerr << "ffresult: " << e.what() << '\n';
-    return failure_status;
-  }
+  return tools::run_tool("ffresult", argc, argv, usage, parse_arguments, write_results,
+                         failure_status);
 }
