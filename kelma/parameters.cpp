@@ -87,19 +87,19 @@ bool hydrogen_bond(int th, int tm, int tpartner) {
   return th == hydrogen_type && one_of(tm, donor_types) && one_of(tpartner, acceptor_types);
 }
 
-// Whether the non-bonded pair i, j is excluded by the first neighbour m that rules it out.
-bool excluded_pair(int natoms, std::span<const int> itype, ConstIntMatrix conn, int i, int j) {
+// Whether some atom m excludes the non-bonded pair i, j: bonded to both (a 1-3 pair), or the
+// hydrogen-bond pattern through m from either side. Only atoms bonded to i or j can, so only
+// their neighbour lists are scanned.
+bool excluded_pair(std::span<const int> itype, ConstIntMatrix conn,
+                   const NeighbourLists& neighbours, int i, int j) {
   const int ti = itype[i - 1];
   const int tj = itype[j - 1];
-  for (int m = 1; m <= natoms; ++m) {
-    const bool to_i = conn(i, m) != 0;
-    const bool to_j = conn(j, m) != 0;
-    const int tm = itype[m - 1];
-    if (to_i && to_j)
+  for (const int m : neighbours.of(i)) {
+    if (conn(j, m) != 0 || hydrogen_bond(ti, itype[m - 1], tj))
       return true;
-    if (to_i && hydrogen_bond(ti, tm, tj))
-      return true;
-    if (to_j && hydrogen_bond(tj, tm, ti))
+  }
+  for (const int m : neighbours.of(j)) {
+    if (hydrogen_bond(tj, itype[m - 1], ti))
       return true;
   }
   return false;
@@ -265,6 +265,7 @@ void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_da
             std::span<const double> dist_data, std::span<double> r0_data,
             std::span<double> kpair_data) {
   const ConstIntMatrix conn{conn_data.data(), natoms};
+  const NeighbourLists neighbours(conn_data, natoms);
   const ConstMatrix dist{dist_data.data(), natoms};
   const Matrix r0{r0_data.data(), natoms};
   const Matrix kpair{kpair_data.data(), natoms};
@@ -279,7 +280,7 @@ void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_da
         const BondParameters bond = bond_parameters(ti, tj, conn(i, j), dist(i, j));
         r0(i, j) = bond.r0;
         kpair(i, j) = bond.k;
-      } else if (!excluded_pair(natoms, itype, conn, i, j)) {
+      } else if (!excluded_pair(itype, conn, neighbours, i, j)) {
         kpair(i, j) = std::sqrt(well_depth(ti) * well_depth(tj));
       }
     }

@@ -74,28 +74,6 @@ template <class Visit> void visit_bends(ConstMatrix conn, int natoms, Visit&& vi
   }
 }
 
-// The atoms bonded to each atom, in increasing atom number.
-class NeighbourLists {
-public:
-  NeighbourLists(ConstMatrix conn, int natoms) : first_(static_cast<std::size_t>(natoms) + 1, 0) {
-    for (int p = 1; p <= natoms; ++p) {
-      for (int m = 1; m <= natoms; ++m) {
-        if (bonded(conn, p, m))
-          atoms_.push_back(m);
-      }
-      first_[static_cast<std::size_t>(p)] = atoms_.size();
-    }
-  }
-  std::span<const int> of(int p) const {
-    const std::size_t begin = first_[static_cast<std::size_t>(p - 1)];
-    return std::span<const int>(atoms_).subspan(begin, first_[static_cast<std::size_t>(p)] - begin);
-  }
-
-private:
-  std::vector<std::size_t> first_;
-  std::vector<int> atoms_;
-};
-
 // The twelve chain tests of the quadruple h > c > i > j, in their order.
 template <class Visit>
 void visit_chains(ConstMatrix conn, int h, int c, int i, int j, Visit& visit) {
@@ -114,7 +92,8 @@ void visit_chains(ConstMatrix conn, int h, int c, int i, int j, Visit& visit) {
 // Calls visit(a, b, c, d) for every torsion a-b-c-d in enumeration order: quadruples
 // h > c > i > j, twelve chain tests each.
 template <class Visit> void visit_torsions(ConstMatrix conn, int natoms, Visit&& visit) {
-  const NeighbourLists neighbours(conn, natoms);
+  const NeighbourLists neighbours(
+      std::span<const int>(conn.data, static_cast<std::size_t>(natoms) * natoms), natoms);
   for (int h = 4; h <= natoms; ++h) {
     for (int c = 3; c <= h - 1; ++c) {
       for (int i = 2; i <= c - 1; ++i) {
@@ -194,6 +173,18 @@ void add_out_of_plane(ConstMatrix conn, int natoms, int maxtors, int p, double c
 }
 
 } // namespace
+
+NeighbourLists::NeighbourLists(std::span<const int> conn_data, int natoms)
+    : first_(static_cast<std::size_t>(natoms) + 1, 0) {
+  const ConstMatrix conn{conn_data.data(), natoms};
+  for (int p = 1; p <= natoms; ++p) {
+    for (int m = 1; m <= natoms; ++m) {
+      if (bonded(conn, p, m))
+        atoms_.push_back(m);
+    }
+    first_[static_cast<std::size_t>(p)] = atoms_.size();
+  }
+}
 
 void ffcount(int natoms, std::span<const int> conn_data, int& nbend, int& ntors) {
   const ConstMatrix conn{conn_data.data(), natoms};

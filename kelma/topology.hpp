@@ -3,11 +3,28 @@
 // Atom numbers are 1-based; entry e of a list (from 0) is entry e + 1 of the enumeration.
 #pragma once
 
+#include <cstddef>
 #include <span>
+#include <vector>
 
 #include "kelma/workspace.hpp"
 
 namespace kelma {
+
+// The atoms bonded to each atom, in increasing atom number, from the bond-code matrix.
+class NeighbourLists {
+public:
+  NeighbourLists(std::span<const int> conn, int natoms);
+  std::span<const int> of(int atom) const {
+    const std::size_t begin = first_[static_cast<std::size_t>(atom - 1)];
+    return std::span<const int>(atoms_).subspan(begin,
+                                                first_[static_cast<std::size_t>(atom)] - begin);
+  }
+
+private:
+  std::vector<std::size_t> first_;
+  std::vector<int> atoms_;
+};
 
 // Counts the bends exactly (nbend) and bounds the torsions plus out-of-plane bends (ntors) of
 // the natoms x natoms bond-code matrix conn (column by column).
