@@ -9,6 +9,7 @@
 #include "kelma/derivatives.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/optimiser.hpp"
+#include "kelma/parameter_tables.hpp"
 #include "kelma/topology.hpp"
 #include "kelma/workspace.hpp"
 
@@ -18,9 +19,9 @@ namespace {
 
 void check_types(const std::vector<int>& itype) {
   for (std::size_t atom = 0; atom < itype.size(); ++atom) {
-    if (itype[atom] > max_type) {
+    if (itype[atom] > type_count) {
       common::input_error("atom " + std::to_string(atom + 1) + ": force-field type " +
-                          std::to_string(itype[atom]) + " is above " + std::to_string(max_type));
+                          std::to_string(itype[atom]) + " is above " + std::to_string(type_count));
     }
   }
 }

@@ -10,7 +10,6 @@
 namespace kelma {
 
 inline constexpr int max_atoms = 500;
-inline constexpr int max_type = 32;
 
 // Everything the keyword input gives a kelma run, in reading order.
 struct KelmaInput {
