@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each in turn for the given number of seconds
-# (default 60), seeded from the examples and the end-to-end inputs. The corpus grows in
+# (default 60), seeded from the examples, the end-to-end inputs and the regressions. The random
+# seed is fixed (FUZZ_SEED, default 1), so the same tree and corpus give the same sequence of
+# inputs: a longer run covers every input a shorter one tries. The corpus grows in
 # $BUILD_DIR/corpus/<target>; a finding is saved in $BUILD_DIR/findings/ and fails the script.
 # Usage: fuzz/run.sh [seconds] [target ...]   (targets: keyword atom_lines bond_lines kelma symmetry)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+seed=${FUZZ_SEED:-1}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(keyword atom_lines bond_lines kelma symmetry)
@@ -31,7 +34,7 @@ for target in "${targets[@]}"; do
   echo "== fuzz_$target for $seconds s"
   log="$build/findings/$target.log"
   status=0
-  "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  "$build/fuzz/fuzz_$target" -seed="$seed" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -max_len=8192 -print_final_stats=1 -artifact_prefix="$build/findings/$target-" \
     "$build/corpus/$target" "$seeds" >"$log" 2>&1 || status=$?
   grep -E "DONE|number_of_executed_units|ERROR|SUMMARY|fuzz check|Test unit written" "$log" || true

@@ -24,6 +24,10 @@ constexpr double step_limit = 0.3;
 constexpr double early_exit_factor = 0.1;
 constexpr double curvature_threshold = 1e-8;
 constexpr int coordinates_print = 3; // print levels above this list every cycle's coordinates
+// Trial steps of one line search at most: the width of the step field of its listing record. A
+// search that still lowers the energy after this many steps of step_limit has carried the atoms
+// thousands of bohr away; it ends at its last, lowest point.
+constexpr int line_search_limit = 9999;
 constexpr const char* cycle_limit_code = "666";
 
 // The current point as the records report it: energy in hartree, RMS force in hartree/bohr.
@@ -151,8 +155,9 @@ void initial_hessian(const OptimSettings& s, int& jobtype, int n, Workspace& ws)
   common::setdiagmat(n, 1.0, h);
 }
 
-// Steps of step_limit along f from xyz (bohr) while the energy goes down; the first trial that
-// does not lower it is undone. Leaves xyz in Angstrom and returns the number of trials.
+// Steps of step_limit along f from xyz (bohr) while the energy goes down, at most
+// line_search_limit of them; the first trial that does not lower it is undone. Leaves xyz in
+// Angstrom and returns the number of trials.
 int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const double> f,
                 double energy, std::span<double> step, const ForceFieldCalls& ff) {
   steepest_step(f, step);
@@ -166,11 +171,14 @@ int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const d
     common::vscal(bohr_per_angstrom, xyz);
     if (s.print > 0)
       write_line_search_step(lsc, trial);
-    if (!(trial < eref))
+    if (!(trial < eref)) {
+      shift(xyz, step, -1.0);
       break;
+    }
     eref = trial;
+    if (lsc == line_search_limit)
+      break;
   }
-  shift(xyz, step, -1.0);
   common::vscal(angstrom_per_bohr, xyz);
   return lsc;
 }
@@ -310,8 +318,13 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
       initial_hessian(settings, jobtype, n, ws);
     }
 
-    // Line-search cycles go straight on to the next cycle, past the cycle-limit test.
+    // Line-search cycles go straight on to the next cycle, past the cycle-limit test, so a run
+    // may go one cycle beyond the limit. A line search that would take it further ends the run
+    // there instead, so that a run made of line searches ends too.
     if (fnorm > step_limit && lsc != 1) {
+      const bool previous_cycle_at_limit = cycle > 1 && cycle - 1 >= settings.nsteps;
+      if (previous_cycle_at_limit)
+        common::stop_run(cycle_limit_code);
       restart = true;
       lsc = line_search(settings, xyz, f, state.energy, step, ff);
       continue;

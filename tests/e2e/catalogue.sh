@@ -2,13 +2,8 @@
 # The catalogue of damaged inputs. Each row of the table (tab-separated: name, program, expected
 # class, base input, edit) runs the program in an empty temporary folder on the base input from
 # catalogue/ passed through the edit, a shell filter built from the helpers below. The class of
-# the answer must match:
-#   reject  exit status 2, a diagnostic on standard error, nothing on standard output
-#   report  exit status 0 and a "STOP ..." line on standard error (a numbered report, a stop)
-#   result  exit status 0, records on standard output, nothing on standard error
-# and whatever the class, no record of standard output, debug, fort.8 or fort.9 holds a NaN or an
-# infinity, and no coordinate or cycle record holds an overflowed (asterisk) field. A class
-# written "xfail:<class>" marks a known fault of the program: the case is run and shown, and
+# the answer must match (run_checks.sh says what each class means, and what every run must
+# also hold: an end within a few seconds, no NaN, no overflowed coordinate). A class written "xfail:<class>" marks a known fault of the program: the case is run and shown, and
 # fails only once it passes (so that the mark is dropped with the fix).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,7 +11,7 @@ table=${1:-$here/catalogue.tsv}
 bases=$here/catalogue
 KELMA=$(realpath "$KELMA")
 SYMMETRY=$(realpath "$SYMMETRY")
-run_limit=60 # seconds; a run that takes longer is a hang
+. "$here/run_checks.sh"
 
 # Edit helpers: each reads an input on standard input and writes the edited input.
 # key NAME VALUE: the record of keyword $NAME becomes "$NAME VALUE".
@@ -39,72 +34,31 @@ atoms_at() { awk -v text="$1" \
   '/^\$/ { inside = ($0 ~ /^\$coordinates/) ; print; next }
    inside { $0 = sprintf("%-48s", text) substr($0, 49) } { print }'; }
 
-nonfinite_word='(^|[^[:alnum:]_])[-+]?(nan|inf|infinity)([^[:alnum:]_]|$)'
-
-# Checks one finished run in $1; prints the fault, nothing when the run is as expected.
-check_run() {
-  local work=$1 expect=$2 status
-  status=$(cat "$work/exit_code")
-  local class
-  if [ "$status" = 124 ]; then
-    echo "no end within $run_limit s"; return
-  elif [ "$status" = 2 ]; then
-    class=reject
-    [ -s "$work/stderr" ] || { echo "rejected without a diagnostic"; return; }
-    [ -s "$work/stdout" ] && { echo "rejected, yet records on standard output"; return; }
-  elif [ "$status" = 0 ] && grep -q '^STOP ' "$work/stderr"; then
-    class=report
-  elif [ "$status" = 0 ] && [ ! -s "$work/stderr" ] && [ -s "$work/stdout" ]; then
-    class=result
-  else
-    echo "exit status $status: $(head -c 200 "$work/stderr" | head -3)"; return
-  fi
-  [ "$class" = "${expect#xfail:}" ] ||
-    { echo "$class, expected ${expect#xfail:}: $(head -1 "$work/stderr")"; return; }
-  local file
-  for file in stdout debug fort.8 fort.9; do
-    [ -e "$work/$file" ] || continue
-    if grep -Eiq "$nonfinite_word" "$work/$file"; then
-      echo "$file holds NaN or Inf: $(grep -Eim1 "$nonfinite_word" "$work/$file")"; return
-    fi
-    if grep -Eq '^(!|@|\*\* ).*\*\*\*' "$work/$file"; then
-      echo "$file holds an overflowed field: $(grep -Em1 '^(!|@|\*\* ).*\*\*\*' "$work/$file")"
-      return
-    fi
-  done
-}
-
-failures=0
-count=0
 while IFS=$'\t' read -r name program expect base edit; do
   case $name in '' | '#'*) continue ;; esac
   case $program in
     kelma) exe=$KELMA ;;
     symmetry) exe=$SYMMETRY ;;
-    *) echo "FAIL $name: unknown program '$program'"; failures=$((failures + 1)); continue ;;
+    *) verdict "$name" "unknown program '$program'"; continue ;;
   esac
   work=$(mktemp -d)
   (eval "${edit:-cat}") <"$bases/$base" >"$work/input"
   if cmp -s "$work/input" "$bases/$base"; then
-    echo "FAIL $name: the edit leaves the base input as it is"
-    failures=$((failures + 1)) && rm -rf "$work" && continue
+    verdict "$name" "the edit leaves the base input as it is"
+    rm -rf "$work" && continue
   fi
-  (cd "$work" && timeout "$run_limit" "$exe" <input >stdout 2>stderr; echo $? >exit_code)
-  count=$((count + 1))
+  run_limited "$exe" "$work"
   fault=$(check_run "$work" "$expect")
   if [ "${expect%%:*}" = xfail ]; then
     # A known fault of the program, awaiting its fix: reported, not counted, until it passes.
     if [ -n "$fault" ]; then
       echo "KNOWN $name: $fault"
+      count=$((count + 1))
     else
-      echo "FAIL $name: passes now; drop its xfail mark"
-      failures=$((failures + 1))
+      verdict "$name" "passes now; drop its xfail mark"
     fi
-  elif [ -n "$fault" ]; then
-    echo "FAIL $name: $fault"
-    failures=$((failures + 1))
   else
-    echo "ok   $name"
+    verdict "$name" "$fault"
   fi
   rm -rf "$work"
 done <"$table"

@@ -301,6 +301,23 @@ TEST(Optim, LineSearchCyclesSkipTheCycleLimitTest) {
   EXPECT_EQ(run.capture.stdout_text(), "");
 }
 
+TEST(Optim, LineSearchesDownAnEndlessSlopeEndAtTheCycleAfterTheLimit) {
+  // A hill without a floor: every trial step lowers the energy. Each line search stops after
+  // 9999 trials at its lowest point; the second line-search cycle past the limit ends the run.
+  Model model = isotropic({0, 0, 0}, -700.0, 0.0);
+  std::vector<double> xyz{1.0, 0.0, 0.0};
+  OptimRun run(1, 1, 1);
+  run.go(xyz, model.calls());
+  EXPECT_TRUE(run.stopped);
+  EXPECT_EQ(run.stop_code, "666");
+  EXPECT_EQ(run.cycle, 2);
+  const std::string listing = run.capture.listing();
+  EXPECT_EQ(count_prefix(listing, "   line search step:"), 9999);
+  EXPECT_NE(listing.find("   line search step:9999"), std::string::npos);
+  EXPECT_NEAR(model.deriv_points[1][0], 1.0 + 9999 * 0.3 * 0.529177, 1e-6);
+  EXPECT_EQ(run.capture.stdout_text(), "");
+}
+
 TEST(Optim, NegativeCurvatureWarnsAndResetsTheInverseHessian) {
   // A hill: the force grows along the step. The starting Hessian diag(2) inverts to diag(0.5).
   Model model = isotropic({0, 0, 0}, -20.0, 0.0);
