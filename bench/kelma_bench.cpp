@@ -1,5 +1,5 @@
-// kelma: the energy and gradient, the finite-difference Hessian, one BFGS update, the inversion
-// at 3n = 1446, and whole runs of the bundled examples.
+// kelma: the energy and gradient, the finite-difference Hessian and the start made from it, one
+// BFGS update at 3n = 1446, and whole runs of the bundled examples.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "kelma/derivatives.hpp"
 #include "kelma/driver.hpp"
 #include "kelma/energy.hpp"
-#include "kelma/inversion.hpp"
+#include "kelma/hessian_start.hpp"
 #include "kelma/optimiser.hpp"
 #include "kelma/topology.hpp"
 #include "kelma/workspace.hpp"
@@ -89,17 +89,6 @@ BENCHMARK(hessian_alkane)
 
 constexpr int big_dimension = 1446; // 3n for C160H322
 
-// A symmetric, diagonally dominant matrix with entries that vary along rows and columns.
-std::vector<double> test_matrix(int n) {
-  const auto un = static_cast<std::size_t>(n);
-  std::vector<double> a(un * un);
-  for (std::size_t j = 0; j < un; ++j) {
-    for (std::size_t i = 0; i < un; ++i)
-      a[i + j * un] = i == j ? 2.0 * n : 1.0 / static_cast<double>(1 + i + j);
-  }
-  return a;
-}
-
 // One quasi-Newton update with a well-conditioned secant pair, from the unit matrix each time.
 void bfgsupd_cycle(benchmark::State& state) {
   const int n = big_dimension;
@@ -126,21 +115,16 @@ void bfgsupd_cycle(benchmark::State& state) {
 }
 BENCHMARK(bfgsupd_cycle)->Unit(benchmark::kMillisecond);
 
-void matinv_1446(benchmark::State& state) {
-  const int n = big_dimension;
-  const std::vector<double> original = test_matrix(n);
-  std::vector<double> a(original.size());
-  std::vector<double> y(original.size());
-  std::vector<double> scale(static_cast<std::size_t>(n));
-  std::vector<int> pivots(static_cast<std::size_t>(n));
-  for (auto _ : state) {
-    state.PauseTiming();
-    a = original;
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(kelma::matinv(a, n, scale, pivots, y));
-  }
+// The $jobtype 1 start from the force-field Hessian of an alkane at its staggered geometry.
+void hessian_start_alkane(benchmark::State& state) {
+  PreparedAlkane run(static_cast<int>(state.range(0)), 1);
+  run.deriv(1);
+  std::vector<double> start(run.ws.hess.size());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(kelma::internal_inverse(run.ws.hess, run.in.xyz, start));
+  state.counters["atoms"] = run.in.natoms;
 }
-BENCHMARK(matinv_1446)->Unit(benchmark::kMillisecond);
+BENCHMARK(hessian_start_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMillisecond);
 
 // A whole kelma run, output kept in memory.
 void run_kelma_text(benchmark::State& state, const std::string& text) {

@@ -11,7 +11,7 @@
 #include "common/records.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
-#include "kelma/inversion.hpp"
+#include "kelma/hessian_start.hpp"
 
 namespace kelma {
 
@@ -134,16 +134,18 @@ void steepest_step(std::span<const double> f, std::span<double> step) {
   cap_step(step);
 }
 
-// The starting inverse Hessian: the inverted force-field Hessian when jobtype is 1, otherwise
-// (or when the inversion fails) the unit matrix. The step block serves as the row scales.
-void initial_hessian(const OptimSettings& s, int& jobtype, int n, Workspace& ws) {
+// The starting inverse Hessian: when jobtype is 1, the inverse of the force-field Hessian on the
+// internal motions of the molecule at xyz (bohr); otherwise, or when the Hessian leaves a
+// coordinate without curvature, the unit matrix.
+void initial_hessian(const OptimSettings& s, int& jobtype, std::span<const double> xyz, int n,
+                     Workspace& ws) {
   const auto nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
   const std::span<double> h = std::span<double>(ws.hess).first(nn);
   if (jobtype == 1) {
     jobtype = 0;
     const std::span<double> copy = std::span<double>(ws.hess_copy).first(nn);
     common::cpyvec(h, copy);
-    if (matinv(copy, n, ws.step, ws.pivots, h) == 0)
+    if (internal_inverse(copy, xyz, h) == 0)
       return;
     if (s.print > 0) {
       common::write_record(common::listing_unit, common::FreeRecord()
@@ -315,7 +317,7 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
     if (first_cycle) {
       first_cycle = false;
       restart = true;
-      initial_hessian(settings, jobtype, n, ws);
+      initial_hessian(settings, jobtype, xyz, n, ws);
     }
 
     // Line-search cycles go straight on to the next cycle, past the cycle-limit test, so a run

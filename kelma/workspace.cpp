@@ -36,13 +36,11 @@ Workspace make_workspace(int n, int maxbend, int maxtors, int jobtype) {
   ws.hess.assign(coords * coords, 0.0);
   if (jobtype == 1)
     ws.hess_copy.assign(coords * coords, 0.0);
-  ws.pivots.assign(coords, 0);
   return ws;
 }
 
 long long workspace_size(const Workspace& ws) {
   const auto size = [](const auto& v) { return static_cast<long long>(v.size()); };
-  // The pivot indices share block 16 with gscratch, so they are not counted again.
   return size(ws.force) + size(ws.ff.dist) + size(ws.ff.r0) + size(ws.ff.kpair) +
          size(ws.ff.bends.i) + size(ws.ff.bends.j) + size(ws.ff.bends.k) +
          size(ws.ff.bends.theta0) + size(ws.ff.bends.kbend) + size(ws.ff.torsions.a) +

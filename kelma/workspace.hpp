@@ -45,8 +45,7 @@ struct Workspace {
   std::vector<double> gscratch;  // block 16: Hessian scratch, then the previous force (3n)
   std::vector<double> step;      // block 17: the step, bohr (3n)
   std::vector<double> hess;      // block 18: Hessian, then the inverse Hessian (3n x 3n)
-  std::vector<double> hess_copy; // block 19: copy inverted on cycle 1 (only for jobtype 1)
-  std::vector<int> pivots;       // pivot indices of the inversion (the integer use of block 16)
+  std::vector<double> hess_copy; // block 19: the Hessian kept on cycle 1 (only for jobtype 1)
 };
 
 // The largest workspace a run may take, in elements (512 MiB of doubles); a 500-atom molecule

@@ -337,23 +337,31 @@ TEST(Optim, NegativeCurvatureWarnsAndResetsTheInverseHessian) {
   EXPECT_EQ(run.ws.step, run.ws.force);
 }
 
-TEST(Optim, StartsFromTheInvertedHessianOrFallsBackToTheUnitMatrix) {
-  Model model = isotropic({0, 0, 0}, 300.0, 0.0);
-  model.hessian = {4, 1, 0, 1, 3, 0, 0, 0, 2};
-  std::vector<double> xyz{0.1, 0.0, 0.0};
-  OptimRun good(1, 1, 1, 1);
+TEST(Optim, StartsFromTheInternalInverseOrFallsBackToTheUnitMatrix) {
+  // Two atoms on the x axis with a stretch of curvature 2 along it: the stretch w = (1, -1) / sqrt
+  // 2 on the x coordinates has curvature 4, so H(1, 1) = 1/8 + 1/2 and H(1, 4) = -1/8 + 1/2; the
+  // other coordinates are rigid motions and keep the unit matrix.
+  Model model = isotropic({0, 0, 0, 1.5, 0, 0}, 300.0, 0.0);
+  model.hessian.assign(36, 0.0);
+  model.hessian[0] = model.hessian[21] = 2.0;
+  model.hessian[3] = model.hessian[18] = -2.0;
+  for (const int diagonal : {7, 14, 28, 35})
+    model.hessian[static_cast<std::size_t>(diagonal)] = 0.5;
+  std::vector<double> xyz{0.1, 0.0, 0.0, 1.5, 0.0, 0.0};
+  OptimRun good(2, 1, 1, 1);
   good.go(xyz, model.calls());
-  EXPECT_NEAR(good.ws.hess[0] * 4 + good.ws.hess[3], 1.0, 1e-15);
-  EXPECT_NEAR(good.ws.hess[8], 0.5, 1e-15);
+  EXPECT_NEAR(good.ws.hess[0], 0.625, 1e-15);
+  EXPECT_NEAR(good.ws.hess[3], 0.375, 1e-15);
+  EXPECT_NEAR(good.ws.hess[7], 1.0, 1e-15);
   EXPECT_EQ(count_prefix(good.capture.listing(), " **Matrix"), 0);
 
-  model.hessian = {4, 0, 0, 1, 0, 0, 0, 0, 2}; // row 2 is zero
-  OptimRun singular(1, 1, 1, 1);
-  xyz = {0.1, 0.0, 0.0};
+  model.hessian[7] = 0.0; // the y coordinate of atom 1 has no curvature at all
+  OptimRun singular(2, 1, 1, 1);
+  xyz = {0.1, 0.0, 0.0, 1.5, 0.0, 0.0};
   singular.go(xyz, model.calls());
   EXPECT_EQ(lines(singular.capture.listing()).back(),
             " **Matrix Inversion Failed**  Switching to Unit Hessian");
-  EXPECT_TRUE(is_unit_matrix(singular.ws.hess, 3));
+  EXPECT_TRUE(is_unit_matrix(singular.ws.hess, 6));
   EXPECT_EQ(singular.jobtype, 0);
 }
 
