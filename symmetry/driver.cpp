@@ -92,6 +92,7 @@ SearchWorkspace search_blocks(Workspace& ws, int n) {
       integers.subspan(tables + axis_words, max_operations),
       integers.subspan(tables + axis_words + max_operations, max_operations),
       integers.subspan(tables + operation_table_words, un),
+      integers.subspan(tables + operation_table_words + un, un),
       std::span<std::string>(ws.shell_symbols),
   };
 }

@@ -6,6 +6,7 @@
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
 
@@ -56,6 +57,16 @@ bool new_representative(const Group& group, int c, Operation& g) {
     }
   }
   return false;
+}
+
+// Every operation from the given one on carries the group's atoms onto like atoms.
+bool maps_atoms(const Group& group, int first) {
+  const MappedAtoms& a = group.atoms;
+  for (int k = first; k < group.count && a.natoms > 0; ++k) {
+    if (!permutes_atoms(group.ops[k], a.natoms, a.positions, a.symbols, a.tolerance, a.scratch))
+      return false;
+  }
+  return true;
 }
 
 bool oblique_to(const double* a, const double* b, double tol) {
@@ -111,6 +122,7 @@ SearchSignals& SearchSignals::operator|=(const SearchSignals& other) {
   no_inverse = no_inverse || other.no_inverse;
   no_order = no_order || other.no_order;
   unknown_group = unknown_group || other.unknown_group;
+  wrong_image = wrong_image || other.wrong_image;
   return *this;
 }
 
@@ -147,10 +159,17 @@ int grpgrp(const Operation& g, Group& group) {
   Operation representative = g;
   for (int c = 1;; ++c) {
     if (!append_coset(representative, c, group))
-      return 1;
+      return closure_overflow;
     if (!new_representative(group, c + 1, representative))
-      return 0;
+      break;
   }
+  // A product of elements that each hold within the tolerance can still miss the atoms (noise
+  // tilts them the wrong way): such a closure is no symmetry of the molecule.
+  if (!maps_atoms(group, group.order)) {
+    group.signals.wrong_image = true;
+    return closure_wrong_image;
+  }
+  return 0;
 }
 
 int syminv(Group& group, std::span<int> inverse) {

@@ -24,22 +24,38 @@ struct SearchSignals {
   bool no_inverse = false;    // syminv found an operation without inverse
   bool no_order = false;      // an operation has no order below 100
   bool unknown_group = false; // no naming rule fits the operations
+  bool wrong_image = false;   // a closure product maps an atom onto no like atom
 
-  bool any() const { return overflow || no_inverse || no_order || unknown_group; }
+  bool any() const { return overflow || no_inverse || no_order || unknown_group || wrong_image; }
   SearchSignals& operator|=(const SearchSignals& other);
+};
+
+// The atoms that every operation of a group must carry onto like atoms within tolerance in every
+// component (the test of eqvatm). No atoms: the closure is not held to any.
+struct MappedAtoms {
+  int natoms = 0;
+  std::span<const double> positions;    // 3 x natoms
+  std::span<const std::string> symbols; // natoms element symbols
+  double tolerance = 0.0;
+  std::span<int> scratch; // natoms entries
 };
 
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the
 // group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
-// L = min(thrsym, 0.1), the tolerance for comparing operation matrices; signals collects the
-// failures raised while the list is built and classified.
+// L = min(thrsym, 0.1), the tolerance for comparing operation matrices; atoms are the atoms the
+// closure must map; signals collects the failures raised while the list is built and classified.
 struct Group {
   std::array<Operation, max_operations> ops{};
   int count = 1;
   int order = 1;
   double tolerance = 0.0;
+  MappedAtoms atoms;
   SearchSignals signals;
 };
+
+// Statuses of grpgrp besides 0.
+inline constexpr int closure_overflow = 1;
+inline constexpr int closure_wrong_image = 2;
 
 // The identity alone, with L taken from thrsym.
 Group make_group(double thrsym);
@@ -81,9 +97,10 @@ bool parall(const double* a, const double* b, double tol);
 bool orthog(const double* a, const double* b, double tol);
 
 // Adds g to the closed group ops[0 .. order-1] and closes it again, appending whole cosets.
-// Status 0, or 1 (with a warning and the overflow signal) when the group would exceed 120
-// operations; the list then holds a partial closure that the caller drops by setting count back
-// to order.
+// Status 0; closure_overflow (with a warning and the overflow signal) when the group would exceed
+// 120 operations; closure_wrong_image (with the wrong_image signal) when a new operation fails to
+// map group.atoms. The list then holds a closure that the caller drops by setting count back to
+// order.
 int grpgrp(const Operation& g, Group& group);
 
 // inverse[k] = number of the inverse of operation k + 1 (the first transpose within L).

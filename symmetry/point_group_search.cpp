@@ -8,12 +8,11 @@
 #include "symmetry/classify.hpp"
 #include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
 
 namespace {
-
-constexpr int unnamed_order_status = -1;
 
 // Shells collect like atoms whose centre distances differ by less than half the tolerance.
 constexpr double shell_tolerance_factor = 0.5;
@@ -28,6 +27,14 @@ constexpr std::array<Operation, 8> centrosymmetric_line{
     diagonal(1, -1, -1), diagonal(-1, 1, -1), diagonal(-1, -1, 1), diagonal(-1, -1, -1)};
 constexpr std::array<Operation, 4> polar_line{diagonal(1, 1, 1), diagonal(-1, 1, 1),
                                               diagonal(1, -1, 1), diagonal(-1, -1, 1)};
+
+constexpr Operation inversion = diagonal(-1, -1, -1);
+
+// Status of a search whose principal axis does not map the atoms.
+constexpr int wrong_principal_status = -1;
+
+// Status of linear_group when the molecule is not linear within thrsym after all.
+constexpr int line_broken = 1;
 
 const double* atom(std::span<const double> xyz, int i) {
   return &xyz[static_cast<std::size_t>(3 * i)];
@@ -52,19 +59,40 @@ bool line_is_centrosymmetric(std::span<const double> xyz, int n,
   return true;
 }
 
-// A linear molecule: onto the z axis, with the fixed operations of its group.
+// Every atom lies within thrsym of the z axis.
+bool on_axis(std::span<const double> xyz, int n, double thrsym) {
+  for (int i = 0; i < n; ++i) {
+    if (std::hypot(atom(xyz, i)[0], atom(xyz, i)[1]) > thrsym)
+      return false;
+  }
+  return true;
+}
+
+// A linear molecule: onto the z axis, with the fixed operations of its group. The line holds
+// only when every atom lies within thrsym of it and, for the centrosymmetric groups, the inversion
+// maps the atoms; otherwise the status is line_broken and xyz is left as it was. The molecule is
+// turned in the workspace block turned first.
 int linear_group(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-                 const double* line, std::span<Operation> ops, int& count, std::string& label) {
+                 const double* line, const SearchWorkspace& ws, std::span<Operation> ops,
+                 int& count, std::string& label) {
   double e1[3];
   double e2[3];
   if (const int status = e1e2e3(e1, e2, line); status != 0)
     return status;
-  traxyz(xyz, e1, e2, line, n);
+  const std::span<double> turned = ws.shell_positions;
+  common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), turned);
+  traxyz(turned, e1, e2, line, n);
+  const bool centre = line_is_centrosymmetric(turned, n, symbols, thrsym);
+  if (!on_axis(turned, n, thrsym) ||
+      (centre && !permutes_atoms(inversion, n, turned, symbols, thrsym, ws.closure_scratch))) {
+    return line_broken;
+  }
+  common::cpyvec(turned, xyz);
   const auto set = [&](const auto& fixed) {
     std::copy(fixed.begin(), fixed.end(), ops.begin());
     count = static_cast<int>(fixed.size());
   };
-  if (line_is_centrosymmetric(xyz, n, symbols, thrsym)) {
+  if (centre) {
     label = n == 1 ? "ih  " : "d*h ";
     set(centrosymmetric_line);
   } else {
@@ -104,6 +132,35 @@ bool has_centre(std::span<const double> xyz, int n, std::span<const std::string>
   return true;
 }
 
+// The rotation of the given order about axis (sigma -1: followed by the reflection through the
+// plane perpendicular to it) carries the atoms onto like atoms.
+bool turn_maps_atoms(const Axis& axis, int order, double sigma, const MappedAtoms& atoms) {
+  double e1[3];
+  double e2[3];
+  if (e1e2e3(e1, e2, axis.data()) != 0)
+    return false;
+  Operation r;
+  gencn(e1, e2, axis.data(), 2.0 * pi / order, sigma, r);
+  return permutes_atoms(r, atoms.natoms, atoms.positions, atoms.symbols, atoms.tolerance,
+                        atoms.scratch);
+}
+
+// The principal axes the label will name hold on the atoms. Noise can leave an operation whose
+// powers return to the identity within the group tolerance only after many turns; its order then
+// names an axis the molecule does not have.
+bool principal_axes_hold(const Group& group, std::span<const Axis> axes,
+                         const Principal& principal) {
+  if (principal.proper_code > 1 &&
+      !turn_maps_atoms(axes[static_cast<std::size_t>(principal.proper_index - 1)],
+                       principal.proper_code, 1.0, group.atoms)) {
+    return false;
+  }
+  // An improper order of 2 stands for the inversion and mirror planes, which the closure holds.
+  return principal.improper_order <= 2 ||
+         turn_maps_atoms(axes[static_cast<std::size_t>(principal.improper_index - 1)],
+                         principal.improper_order, -1.0, group.atoms);
+}
+
 // The element searches, inverses, classification and naming on the seeded group.
 int find_and_name(std::span<const double> xyz, int n, std::span<const std::string> symbols,
                   double thrsym, bool refit, const SearchWorkspace& ws, Group& group,
@@ -115,7 +172,7 @@ int find_and_name(std::span<const double> xyz, int n, std::span<const std::strin
                                         ws.shell_numbers, ws.shell_sizes});
   const int centre_atom = ionc(ws.distances, n);
   if (has_centre(xyz, n, symbols, thrsym)) {
-    if (const int status = add_generator(diagonal(-1, -1, -1), group); status != 0)
+    if (const int status = add_generator(inversion, group); status != 0)
       return status;
   }
   const ShellAtoms atoms{
@@ -139,14 +196,38 @@ int find_and_name(std::span<const double> xyz, int n, std::span<const std::strin
       status != 0) {
     return status;
   }
-  // The search proposes axes up to order 10, so a higher principal order can only be a product
-  // of elements that noise has tilted: no point group to name.
-  if (principal.proper_code > max_axis_order) {
-    group.signals.unknown_group = true;
-    return unnamed_order_status;
+  if (!principal_axes_hold(group, ws.axes, principal)) {
+    group.signals.wrong_image = true;
+    return wrong_principal_status;
   }
   return ggroup(ws.axes, ws.type_codes, group.count, principal, group.tolerance, refs, label,
                 group.signals);
+}
+
+// One search of a molecule that is not linear, from a group seeded with the mirror plane of unit
+// normal `plane` (none when null) to the named group and, with adjst, the standard frame. Every
+// operation of the group maps the atoms onto like atoms within thrsym.
+int search_group(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
+                 int adjst, bool refit, const SearchWorkspace& ws, const double* plane,
+                 Group& group, std::string& label) {
+  label = unnamed_group;
+  group = make_group(thrsym);
+  group.atoms = MappedAtoms{n, xyz, symbols, thrsym, ws.closure_scratch};
+  if (plane != nullptr) {
+    Operation mirror;
+    gencs(plane, mirror);
+    if (const int status = add_generator(mirror, group); status != 0)
+      return status;
+  }
+  References refs;
+  if (const int status = find_and_name(xyz, n, symbols, thrsym, refit, ws, group, refs, label);
+      status != 0) {
+    return status;
+  }
+  common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), ws.shell_positions);
+  if (adjst != 0 && group.count > 1)
+    return adjust1(group, ws.axes, xyz, n, refs);
+  return 0;
 }
 
 } // namespace
@@ -155,38 +236,31 @@ int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, d
            int adjst, bool refit, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
            std::string& label, SearchSignals& signals) {
   label = unnamed_group;
-  Group group = make_group(thrsym);
-  const auto publish = [&](int status) {
-    signals |= group.signals;
-    count = group.count;
-    std::copy_n(group.ops.begin(), group.count, ops.begin());
-    return status;
-  };
+  count = 1;
+  ops[0] = identity_operation;
 
   double line[3];
   double normal[3];
   double line_dev = 0.0;
   double plane_dev = 0.0;
   lipl(xyz, n, line, normal, line_dev, plane_dev);
-  if (thrsym > line_dev)
-    return linear_group(xyz, n, symbols, thrsym, line, ops, count, label);
-  if (thrsym > plane_dev) {
-    Operation plane;
-    gencs(normal, plane);
-    if (const int status = add_generator(plane, group); status != 0)
-      return publish(status);
+  if (thrsym > line_dev) {
+    const int status = linear_group(xyz, n, symbols, thrsym, line, ws, ops, count, label);
+    if (status != line_broken)
+      return status;
   }
-
-  References refs;
-  if (const int status = find_and_name(xyz, n, symbols, thrsym, refit, ws, group, refs, label);
-      status != 0) {
-    return publish(status);
-  }
-  common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), ws.shell_positions);
-  int status = 0;
-  if (adjst != 0 && group.count > 1)
-    status = adjust1(group, ws.axes, xyz, n, refs);
-  return publish(status);
+  // A small sum of squares does not make the plane a mirror of every atom: when the search from
+  // the plane fails, it runs again without it.
+  const bool planar = thrsym > plane_dev;
+  Group group;
+  int status = search_group(xyz, n, symbols, thrsym, adjst, refit, ws, planar ? normal : nullptr,
+                            group, label);
+  if (status != 0 && planar)
+    status = search_group(xyz, n, symbols, thrsym, adjst, refit, ws, nullptr, group, label);
+  signals |= group.signals;
+  count = group.count;
+  std::copy_n(group.ops.begin(), group.count, ops.begin());
+  return status;
 }
 
 } // namespace symmetry

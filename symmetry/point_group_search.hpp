@@ -25,6 +25,7 @@ struct SearchWorkspace {
   std::span<int> type_codes;            // max_operations, indexed like axes
   std::span<int> inverses;              // max_operations, index of every operation's inverse
   std::span<int> element_scratch;       // n match flags of the element search
+  std::span<int> closure_scratch;       // n marks of the atom mapping that holds the closure
   std::span<std::string> shell_symbols; // n element symbols in shell order
 };
 

@@ -60,6 +60,13 @@ int nearest_match(int n, std::span<const double> xyz, std::span<const std::strin
   return best;
 }
 
+// The image of atom i under r: the 1-based number of the nearest like atom within tol, or 0.
+int image_atom(const Operation& r, int i, int n, std::span<const double> xyz,
+               std::span<const std::string> symbols, double tol) {
+  const std::array<double, 3> v = image(r, atom(xyz, i));
+  return nearest_match(n, xyz, symbols, symbols[static_cast<std::size_t>(i)], v, tol);
+}
+
 // True when every column m = 1 .. g-1 of neqatm hits every atom once.
 bool all_permutations(int n, int g, std::span<const int> neqatm) {
   std::vector<int> hit_by(static_cast<std::size_t>(n), -1);
@@ -86,16 +93,26 @@ int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symb
   if (g == 1 || n < 1)
     return 0;
   for (int i = 0; i < n; ++i) {
-    const std::string& symbol = symbols[static_cast<std::size_t>(i)];
     for (int m = 1; m < g; ++m) {
-      const std::array<double, 3> v = image(ops[static_cast<std::size_t>(m)], atom(xyz, i));
-      const int j = nearest_match(n, xyz, symbols, symbol, v, tol);
+      const int j = image_atom(ops[static_cast<std::size_t>(m)], i, n, xyz, symbols, tol);
       neqatm[slot(i, m, n)] = j;
       if (j == 0)
         return -1;
     }
   }
   return all_permutations(n, g, neqatm) ? 0 : -1;
+}
+
+bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
+                    std::span<const std::string> symbols, double tol, std::span<int> taken) {
+  common::izero(taken.first(static_cast<std::size_t>(n)));
+  for (int i = 0; i < n; ++i) {
+    const int j = image_atom(r, i, n, xyz, symbols, tol);
+    if (j == 0 || taken[static_cast<std::size_t>(j - 1)] != 0)
+      return false;
+    taken[static_cast<std::size_t>(j - 1)] = 1;
+  }
+  return true;
 }
 
 void symvec(int n, int g, std::span<const int> neqatm, std::span<const Operation> ops,

@@ -20,6 +20,11 @@ namespace symmetry {
 int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
            std::span<const Operation> ops, double tol, std::span<int> neqatm);
 
+// True when r carries every atom onto a distinct atom of the same element symbol within tol in
+// every component: the test of eqvatm for one operation. taken is scratch of one entry per atom.
+bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
+                    std::span<const std::string> symbols, double tol, std::span<int> taken);
+
 // Replaces every atom by the average over the group of the images that land on it (accum is
 // 3 x n scratch), then sets every coordinate of magnitude below zero_threshold to exactly 0.
 void symvec(int n, int g, std::span<const int> neqatm, std::span<const Operation> ops,

@@ -430,6 +430,37 @@ inline Molecule dodecaborate() {
   return m;
 }
 
+// Planar [n]annulene C(n)H(n) with every C-H bond radial: C-C 1.40, C-H 1.08. For n above 10 the
+// principal axis is no element the search proposes, only a product of lower orders.
+inline Molecule annulene(int n, const std::string& label) {
+  Molecule m = with_group("annulene_" + std::to_string(n), label,
+                          {rotation(ez, 2 * pi / n), reflection(ez), reflection(ey)});
+  const double r = 1.40 / (2.0 * std::sin(pi / n));
+  m.orbit("C ", {r, 0, 0});
+  m.orbit("H ", {r + 1.08, 0, 0});
+  return m;
+}
+
+// NH3 flattened: the hydrogens as in ammonia(), the nitrogen only the given height above their
+// plane (named in hundredths of an Angstrom).
+inline Molecule flattened_ammonia(int hundredths) {
+  Molecule m = with_group("ammonia_flat_" + std::to_string(hundredths), "c3v ",
+                          {rotation(ez, 2 * pi / 3), reflection(ey)});
+  const double rho = 2.0 * 1.012 * std::sin(deg(106.7 / 2.0)) / std::sqrt(3.0);
+  m.orbit("N ", {0, 0, 0.01 * hundredths});
+  m.orbit("H ", {rho, 0, 0});
+  return m;
+}
+
+// CO2 bent to the given O-C-O angle (degrees), C=O 1.160, in the xz plane.
+inline Molecule bent_carbon_dioxide(int degrees) {
+  Molecule m = with_group("carbon_dioxide_bent_" + std::to_string(degrees), "c2v ",
+                          {rotation(ez, pi), reflection(ey)});
+  m.orbit("C ", {0, 0, 0});
+  m.orbit("O ", 1.160 * polar(pi - deg(degrees / 2.0), 0.0));
+  return m;
+}
+
 inline Molecule linear(const std::string& name, const std::string& label,
                        const std::vector<std::string>& symbols, const std::vector<double>& z) {
   Molecule m{name, label, true, {}, symbols, {}};
