@@ -206,23 +206,32 @@ bool test_axis(AxisSearch& s, const Frame& f, int n, int start_atom, Outcome& ou
   return true;
 }
 
-// The two-fold candidate through the midpoint of a pair (direction u). False to end the search.
-bool two_fold_candidate(AxisSearch& s, const double* u, int start_atom) {
+enum class Step { rejected, accepted, closure_failed, end_search };
+
+// The candidate axis e3 of order n in the next slot, when the lone-atom direction allows it.
+Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
-  std::copy(u, u + 3, f.e3);
+  std::copy(e3, e3 + 3, f.e3);
   if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
     s.status = st;
-    return false;
+    return Step::end_search;
   }
   if (!s.allowed(f.e3))
-    return true;
+    return Step::rejected;
   if (s.count + 1 > max_operations)
-    return false;
+    return Step::end_search;
   Outcome outcome = Outcome::go_on;
-  // Order 2 with its S4: the same routine as the higher orders, with n = 2.
-  if (test_axis(s, f, 2, start_atom, outcome))
-    return outcome != Outcome::stop;
-  return true;
+  if (!test_axis(s, f, n, start_atom, outcome))
+    return Step::rejected;
+  if (outcome == Outcome::stop)
+    return Step::end_search;
+  return outcome == Outcome::closure_failed ? Step::closure_failed : Step::accepted;
+}
+
+// The two-fold candidate through the midpoint of a pair (direction u), with its S4: the same
+// test as the higher orders, with n = 2. False to end the search.
+bool two_fold_candidate(AxisSearch& s, const double* u, int start_atom) {
+  return axis_candidate(s, u, 2, start_atom) != Step::end_search;
 }
 
 // Higher orders 3 .. n_max for the pair with midpoint direction u (length len), unit pair
@@ -235,32 +244,30 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     const double a = d / (2.0 * std::tan(pi / n));
     const double t = a * a / len;
     double q = a * a - t * t;
-    if (q < apothem_slack)
-      continue;
-    if (q < 0.0)
-      q = 0.0;
+    bool held = false;
     for (const double tilt : {-1.0, 1.0}) {
-      Frame f;
-      for (int k = 0; k < 3; ++k)
-        f.e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
-      double length = 0.0;
-      if (anorm(f.e3, length) != 0)
-        std::copy(w, w + 3, f.e3);
-      if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
-        s.status = st;
-        return false;
-      }
-      if (!s.allowed(f.e3))
-        continue;
-      if (s.count + 1 > max_operations)
-        return false;
-      Outcome outcome = Outcome::go_on;
-      if (!test_axis(s, f, n, start_atom, outcome))
-        continue;
-      if (outcome == Outcome::stop)
-        return false;
-      if (outcome == Outcome::closure_failed)
+      if (q < apothem_slack)
         break;
+      q = std::max(q, 0.0);
+      double e3[3];
+      for (int k = 0; k < 3; ++k)
+        e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
+      double length = 0.0;
+      if (anorm(e3, length) != 0)
+        std::copy(w, w + 3, e3);
+      const Step step = axis_candidate(s, e3, n, start_atom);
+      if (step == Step::end_search)
+        return false;
+      held = held || step != Step::rejected;
+      if (step == Step::closure_failed)
+        break;
+    }
+    // A ring through the centre has q = 0 and its normal w as the axis. Noise moves the
+    // midpoint off the apothem by its own size, which the square root of q turns into a tilt
+    // far beyond it (or makes q negative): the ring's normal is tried in its place.
+    if (!held && std::fabs(len - a) < s.thrsym &&
+        axis_candidate(s, w, n, start_atom) == Step::end_search) {
+      return false;
     }
   }
   return true;

@@ -278,7 +278,8 @@ TEST_P(PointGroups, NamesTheGroupAndSymmetrisesExactly) {
   for (const Vec3& a : out.atoms)
     centroid = centroid + (1.0 / static_cast<double>(out.atoms.size())) * a;
   EXPECT_LT(molecules::norm(centroid), 1e-9);
-  EXPECT_LT(distance_change(out.atoms, m.atoms), c.variant.noise > 0.0 ? 2e-3 : 1e-9);
+  EXPECT_LT(distance_change(out.atoms, m.atoms),
+            c.variant.noise > 0.0 ? 20.0 * c.variant.noise : 1e-9);
   EXPECT_LE(largest_move(out.input, out.atoms), std::sqrt(3.0) * c.variant.thrsym);
 }
 
@@ -296,13 +297,6 @@ bool has_fivefold(const Molecule& m) {
   });
 }
 
-// Planar molecules whose principal axis lies perpendicular to a ring through the centroid: the
-// axis is proposed from a ring pair whose tilt term (a^2 - t^2) vanishes, and noise turns that
-// into a tilt beyond thrsym (see KnownNoiseFaults below).
-bool fragile_under_noise(const Molecule& m) {
-  return m.name == "boric_acid" || m.name == "xenon_tetrafluoride";
-}
-
 std::vector<Case> all_cases() {
   std::vector<Case> cases;
   int pose = 0;
@@ -311,7 +305,7 @@ std::vector<Case> all_cases() {
       ++pose;
       if (v.noise == 0.0)
         cases.push_back({m, v, pose, exact_mapping});
-      else if (!fragile_under_noise(m))
+      else
         cases.push_back({m, v, pose, has_fivefold(m) ? v.thrsym : exact_mapping});
     }
   }
@@ -340,16 +334,37 @@ std::vector<Case> near_shape_cases() {
 
 INSTANTIATE_TEST_SUITE_P(NearShapes, PointGroups, testing::ValuesIn(near_shape_cases()), case_name);
 
-// Runs that the search as it stands gets wrong under noise of 1e-4 at thrsym 0.01:
-// - boric acid (C3h) comes out "cs  ": no ring pair yields the three-fold axis within thrsym
-//   (24 of 100 poses are named correctly);
-// - XeF4 (D4h) comes out "d2h " when the four-fold axis is missed the same way and the plane
-//   search spends its three planes on mirrors of D2h (76 of 100 poses named correctly);
-// - the five-fold groups are named, but their symmetrised geometries are symmetric only to
-//   about 1e-4 .. 3e-3, not exactly.
+const Variant noisy_planar{"noise_1em3_thrsym_0p01", 0.01, 1e-3};
+
+// Planar molecules whose principal axis stands on a ring through the centre, the tilt term of
+// the axis candidate near zero, in ten poses each under noise.
+std::vector<Case> planar_ring_cases() {
+  std::vector<Case> cases;
+  for (int pose = 1; pose <= 10; ++pose) {
+    for (const Molecule& m : {molecules::boric_acid(), molecules::xenon_tetrafluoride()})
+      cases.push_back({m, noisy_planar, 100 + pose, exact_mapping});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(PlanarRings, PointGroups, testing::ValuesIn(planar_ring_cases()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return case_name(info) + "_pose_" + std::to_string(info.param.pose);
+                         });
+
+// Poses that noise of 1e-4 at thrsym 0.01 used to break: boric acid came out "cs  " and XeF4
+// "d2h " when the axis on their ring through the centre was missed.
+INSTANTIATE_TEST_SUITE_P(NoisePoses, PointGroups,
+                         testing::Values(Case{molecules::boric_acid(), noisy, 3, exact_mapping},
+                                         Case{molecules::xenon_tetrafluoride(), noisy, 4,
+                                              exact_mapping}),
+                         case_name);
+
+// Runs that the search as it stands gets wrong under noise of 1e-4 at thrsym 0.01: the
+// five-fold groups are named, but their symmetrised geometries are symmetric only to about
+// 1e-4 .. 3e-3, not exactly.
 std::vector<Case> known_noise_faults() {
-  std::vector<Case> cases{{molecules::boric_acid(), noisy, 3, exact_mapping},
-                          {molecules::xenon_tetrafluoride(), noisy, 4, exact_mapping}};
+  std::vector<Case> cases;
   for (const Molecule& m : molecules::catalogue()) {
     if (has_fivefold(m))
       cases.push_back({m, noisy, 7, exact_mapping});
