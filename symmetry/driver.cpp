@@ -9,6 +9,7 @@
 #include "common/reports.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
+#include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/symmetrise.hpp"
 
@@ -187,6 +188,7 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
     search_pass(n, symbols, centred, thrsym, adjst, print, true, ws, result);
   }
 
+  fitgrp(result.count, result.ops);
   if (print > 3)
     prntsym(n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);

@@ -1,0 +1,164 @@
+#include "symmetry/exact_group.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "symmetry/frame.hpp"
+#include "symmetry/group.hpp"
+
+namespace symmetry {
+
+namespace {
+
+// The averaging halves the number of correct digits lost at every round (it is quadratic), so a
+// few rounds bring any defect the search leaves down to rounding.
+constexpr int max_fit_rounds = 8;
+constexpr int max_polar_steps = 30;
+constexpr double rounding_defect = 1.0e-14;
+
+std::size_t at(int k, int m, int count) {
+  return static_cast<std::size_t>(k) +
+         static_cast<std::size_t>(count) * static_cast<std::size_t>(m);
+}
+
+Operation transpose(const Operation& r) {
+  return {r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]};
+}
+
+// The transpose of the inverse: the cofactor matrix over the determinant.
+Operation inverse_transpose(const Operation& r) {
+  const auto e = [&r](int i, int j) { return r[static_cast<std::size_t>(i + 3 * j)]; };
+  Operation c;
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+      c[static_cast<std::size_t>(i + 3 * j)] = e(i1, j1) * e(i2, j2) - e(i1, j2) * e(i2, j1);
+    }
+  }
+  const double det = deter(r.data());
+  for (double& v : c)
+    v /= det;
+  return c;
+}
+
+// The orthogonal factor of the polar decomposition (Newton: X <- (X + X^-T) / 2).
+Operation orthogonal_part(Operation x) {
+  for (int step = 0; step < max_polar_steps; ++step) {
+    const Operation y = inverse_transpose(x);
+    Operation next;
+    for (std::size_t k = 0; k < next.size(); ++k)
+      next[k] = (x[k] + y[k]) / 2.0;
+    const double change = dif(next.data(), x.data(), 9);
+    x = next;
+    if (change < rounding_defect)
+      break;
+  }
+  return x;
+}
+
+Operation product(std::span<const Operation> ops, int k, int m) {
+  Operation p;
+  mult3(ops[static_cast<std::size_t>(k)], ops[static_cast<std::size_t>(m)], p);
+  return p;
+}
+
+// Largest distance between a product and the operation the table gives for it.
+double table_defect(int count, std::span<const Operation> ops, std::span<const int> table) {
+  double worst = 0.0;
+  for (int m = 0; m < count; ++m) {
+    for (int k = 0; k < count; ++k) {
+      const Operation p = product(ops, k, m);
+      const Operation& listed = ops[static_cast<std::size_t>(table[at(k, m, count)])];
+      worst = std::max(worst, dif(p.data(), listed.data(), 9));
+    }
+  }
+  return worst;
+}
+
+// The square of every operation is an operation of the list within exact_product_defect. The
+// closure builds every coset as exact products, so a list from noisy generators shows its defect
+// in the relations between them, which the squares of the mixed products carry.
+bool squares_in_list(int count, std::span<const Operation> ops) {
+  for (int k = 0; k < count; ++k) {
+    const Operation p = product(ops, k, k);
+    const bool listed = std::any_of(ops.begin(), ops.begin() + count, [&p](const Operation& r) {
+      return dif(p.data(), r.data(), 9) < exact_product_defect;
+    });
+    if (!listed)
+      return false;
+  }
+  return true;
+}
+
+// Every row of the table is a permutation of the operations.
+bool is_multiplication_table(int count, std::span<const int> table) {
+  std::vector<int> seen(static_cast<std::size_t>(count), -1);
+  for (int k = 0; k < count; ++k) {
+    for (int m = 0; m < count; ++m) {
+      int& mark = seen[static_cast<std::size_t>(table[at(k, m, count)])];
+      if (mark == k)
+        return false;
+      mark = k;
+    }
+  }
+  return true;
+}
+
+// One round: op_m becomes the orthogonal part of the average of op_k^T op_(k m).
+void average_round(int count, std::span<Operation> ops, std::span<const int> table) {
+  std::vector<Operation> next(static_cast<std::size_t>(count));
+  for (int m = 1; m < count; ++m) {
+    Operation sum{};
+    for (int k = 0; k < count; ++k) {
+      Operation term;
+      mult3(transpose(ops[static_cast<std::size_t>(k)]),
+            ops[static_cast<std::size_t>(table[at(k, m, count)])], term);
+      for (std::size_t e = 0; e < sum.size(); ++e)
+        sum[e] += term[e];
+    }
+    for (double& v : sum)
+      v /= count;
+    next[static_cast<std::size_t>(m)] = orthogonal_part(sum);
+  }
+  for (int m = 1; m < count; ++m)
+    ops[static_cast<std::size_t>(m)] = next[static_cast<std::size_t>(m)];
+}
+
+} // namespace
+
+double product_table(int count, std::span<const Operation> ops, std::span<int> table) {
+  double worst = 0.0;
+  for (int m = 0; m < count; ++m) {
+    for (int k = 0; k < count; ++k) {
+      const Operation p = product(ops, k, m);
+      int nearest = 0;
+      for (int l = 1; l < count; ++l) {
+        if (dif(p.data(), ops[static_cast<std::size_t>(l)].data(), 9) <
+            dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9)) {
+          nearest = l;
+        }
+      }
+      table[at(k, m, count)] = nearest;
+      worst = std::max(worst, dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9));
+    }
+  }
+  return worst;
+}
+
+bool fitgrp(int count, std::span<Operation> ops) {
+  if (squares_in_list(count, ops))
+    return false;
+  std::vector<int> table(static_cast<std::size_t>(count) * static_cast<std::size_t>(count));
+  product_table(count, ops, table);
+  if (!is_multiplication_table(count, table))
+    return false;
+  for (int round = 0; round < max_fit_rounds && table_defect(count, ops, table) > rounding_defect;
+       ++round) {
+    average_round(count, ops, table);
+  }
+  return true;
+}
+
+} // namespace symmetry
