@@ -149,6 +149,17 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
   return false;
 }
 
+void fit_operations(int n, std::span<const std::string> symbols, double thrsym,
+                    SymmetryResult& result) {
+  std::array<Operation, max_operations> found;
+  std::copy_n(result.ops.begin(), result.count, found.begin());
+  if (fitgrp(result.count, result.ops) &&
+      eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm) != 0) {
+    std::copy_n(found.begin(), result.count, result.ops.begin());
+    eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm);
+  }
+}
+
 bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
                  double thrsym, int& adjst, int print, bool refit, Workspace& ws,
                  SymmetryResult& result) {
@@ -188,7 +199,7 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
     search_pass(n, symbols, centred, thrsym, adjst, print, true, ws, result);
   }
 
-  fitgrp(result.count, result.ops);
+  fit_operations(n, symbols, thrsym, result);
   if (print > 3)
     prntsym(n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);

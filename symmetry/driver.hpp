@@ -83,6 +83,11 @@ void snap_operations(std::span<Operation> ops, int count, double t);
 bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
                        double thrsym, int print, SymmetryResult& result);
 
+// Fits the result's operations to an exact group (fitgrp) and maps the atoms again; when the
+// fitted operations fail to map them, the operations and the mapping stay as they were.
+void fit_operations(int n, std::span<const std::string> symbols, double thrsym,
+                    SymmetryResult& result);
+
 // One search pass on the centred coordinates: getsym (with refitted generators when refit is set),
 // repeated when it named a group and adjst allowed the reorientation (adjst is then cleared), the
 // C1 fallback on failure, snapping and the atom mapping. False when anything failed on the way,
@@ -93,8 +98,8 @@ bool search_pass(int n, std::span<const std::string> symbols, std::span<const do
 
 // The driver: centres xyz in place and runs a search pass; when that pass failed anywhere, a
 // second pass with refitted generators replaces its result (its warnings stay on the listing).
-// Then lists the group at print > 3, symmetrises, counts the degrees of freedom and writes the
-// point-group record.
+// Then fits noisy operations to an exact group, lists the group at print > 3, symmetrises, counts
+// the degrees of freedom and writes the point-group record.
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
             int& adjst, int print, Workspace& ws, SymmetryResult& result);
 
