@@ -17,7 +17,7 @@ namespace {
 
 // splitmix64 with Box-Muller: the same numbers on every platform.
 class Noise {
- public:
+public:
   explicit Noise(std::uint64_t seed) : state_(seed) {}
   double uniform() {
     state_ += 0x9e3779b97f4a7c15ULL;
@@ -31,7 +31,7 @@ class Noise {
     return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * molecules::pi * uniform());
   }
 
- private:
+private:
   std::uint64_t state_;
 };
 
@@ -54,8 +54,14 @@ Pose noisy_pose(const molecules::Molecule& m, double noise, std::uint64_t seed) 
   return pose;
 }
 
-// The label of the first pass alone, and of the whole run.
-std::pair<std::string, std::string> labels(const Pose& pose, double thrsym) {
+// The label of the first pass alone, and the label and operation count of the whole run.
+struct Named {
+  std::string first;
+  std::string full;
+  int count;
+};
+
+Named labels(const Pose& pose, double thrsym) {
   const int n = static_cast<int>(pose.symbols.size());
   test_support::ChannelCapture capture;
   std::vector<double> centred = pose.xyz;
@@ -69,35 +75,45 @@ std::pair<std::string, std::string> labels(const Pose& pose, double thrsym) {
   symmetry::SymmetryResult full = symmetry::make_result(n);
   adjst = 1;
   symmetry::symtry(n, pose.symbols, xyz, thrsym, adjst, 0, ws, full);
-  return {first.label, full.label};
+  return {first.label, full.label, full.count};
 }
 
-}  // namespace
+// A group the molecule cannot have: another label whose order exceeds the true order or does not
+// divide it.
+bool foreign(const molecules::Molecule& m, const Named& named) {
+  const int order = static_cast<int>(m.group.size());
+  return named.full != m.label && (named.count > order || order % named.count != 0);
+}
+
+} // namespace
 
 int main() {
   constexpr int poses = 5;
-  std::printf("%-8s %-7s %9s %12s %12s\n", "noise", "thrsym", "inputs", "first pass", "with refit");
-  int all = 0, all_first = 0, all_full = 0;
+  std::printf("%-8s %-7s %9s %12s %12s %9s\n", "noise", "thrsym", "inputs", "first pass",
+              "with refit", "foreign");
+  int all = 0, all_first = 0, all_full = 0, all_foreign = 0;
   for (const double noise : {0.005, 0.02}) {
     for (const double thrsym : {0.05, 0.15}) {
-      int inputs = 0, right_first = 0, right_full = 0;
+      int inputs = 0, right_first = 0, right_full = 0, wrong = 0;
       for (const molecules::Molecule& m : molecules::catalogue()) {
         if (m.linear)
           continue;
         for (int pose = 1; pose <= poses; ++pose) {
-          const auto [first, full] =
-              labels(noisy_pose(m, noise, 7919u * pose + m.atoms.size()), thrsym);
+          const Named named = labels(noisy_pose(m, noise, 7919u * pose + m.atoms.size()), thrsym);
           ++inputs;
-          right_first += first == m.label;
-          right_full += full == m.label;
+          right_first += named.first == m.label;
+          right_full += named.full == m.label;
+          wrong += foreign(m, named);
         }
       }
-      std::printf("%-8.3f %-7.2f %9d %12d %12d\n", noise, thrsym, inputs, right_first, right_full);
+      std::printf("%-8.3f %-7.2f %9d %12d %12d %9d\n", noise, thrsym, inputs, right_first,
+                  right_full, wrong);
       all += inputs;
       all_first += right_first;
       all_full += right_full;
+      all_foreign += wrong;
     }
   }
-  std::printf("%-16s %9d %11.1f%% %11.1f%%\n", "all", all, 100.0 * all_first / all,
-              100.0 * all_full / all);
+  std::printf("%-16s %9d %11.1f%% %11.1f%% %9d\n", "all", all, 100.0 * all_first / all,
+              100.0 * all_full / all, all_foreign);
 }
