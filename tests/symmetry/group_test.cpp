@@ -155,6 +155,28 @@ TEST(Closure, MoreThan120OperationsFails) {
   EXPECT_NE(listing.find("120"), std::string::npos);
 }
 
+TEST(Closure, AProductThatMissesTheAtomsFails) {
+  // Four like atoms 10 from the centre on the x and y axes. Two mirror planes 0.0015 off the
+  // yz and xz planes map them within 0.03 each; their product turns them by pi - 0.006, 0.06 off,
+  // while its matrix lies within the group tolerance 0.05 of the closed list.
+  const std::vector<double> square{10, 0, 0, 0, 10, 0, -10, 0, 0, 0, -10, 0};
+  const std::vector<std::string> symbols(4, "C       ");
+  std::vector<int> scratch(4);
+  const double e = 0.0015;
+  const Operation s1 = reflection(unit(std::cos(e), std::sin(e), 0.0));
+  const Operation s2 = reflection(unit(std::sin(e), std::cos(e), 0.0));
+  for (const bool held : {false, true}) {
+    Group g = symmetry::make_group(0.05);
+    if (held)
+      g.atoms = {4, square, symbols, 0.05, scratch};
+    ASSERT_EQ(symmetry::grpgrp(s1, g), 0);
+    g.order = g.count;
+    EXPECT_EQ(symmetry::grpgrp(s2, g), held ? symmetry::closure_wrong_image : 0);
+    EXPECT_EQ(g.count, 4);
+    EXPECT_EQ(g.signals.wrong_image, held);
+  }
+}
+
 TEST(Inverses, PairsEveryOperationWithItsInverse) {
   Group c3 = close({rotation(ez, 2.0 * pi / 3.0)});
   std::vector<int> inverse(3);

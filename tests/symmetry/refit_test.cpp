@@ -390,9 +390,10 @@ TEST(NoisyMolecules, RefittingNamesWhatThePlainSearchMisses) {
   }
 }
 
-// Under a loose tolerance, tilted two-fold axes can close into a rotation of high order that no
-// search proposes ("d46d" for ferrocene): such a group is never named.
-TEST(NoisyMolecules, NoLabelCarriesAnOrderAboveTen) {
+// Under a loose tolerance, tilted two-fold axes can close into an operation whose powers return
+// to the identity only after many turns ("d46d" for ferrocene): the axis of that order does not
+// map the atoms, and such a group is never named.
+TEST(NoisyMolecules, NoLabelNamesAnAxisTheAtomsLack) {
   test_support::ChannelCapture capture;
   for (const Molecule& m : {staggered_ferrocene(), eclipsed_ferrocene()}) {
     const int n = static_cast<int>(m.atoms.size());
