@@ -70,8 +70,8 @@ bool on_axis(std::span<const double> xyz, int n, double thrsym) {
 
 // A linear molecule: onto the z axis, with the fixed operations of its group. The line holds
 // only when every atom lies within thrsym of it and, for the centrosymmetric groups, the inversion
-// maps the atoms; otherwise the status is line_broken and xyz is left as it was. The molecule is
-// turned in the workspace block turned first.
+// maps the atoms; otherwise the status is line_broken and xyz is left as it was (the molecule is
+// turned in the shell-position block of the workspace first).
 int linear_group(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
                  const double* line, const SearchWorkspace& ws, std::span<Operation> ops,
                  int& count, std::string& label) {
