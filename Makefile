@@ -1,7 +1,11 @@
 # Convenience targets over the CMake presets.
-.PHONY: build run test clean
+.PHONY: prerequisites build run test package clean
 
-build:
+# The Debian packages the build and the tests need, installed when missing (it says which).
+prerequisites:
+	@.ci/prerequisites
+
+build: prerequisites
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 
@@ -19,6 +23,10 @@ test: build
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+# A Debian package of the programs, the tools and the manual pages (build/release/*.deb).
+package: build
+	cd build/release && cpack -G DEB >/dev/null && ls kelma-symmetry_*.deb
 
 clean:
 	rm -rf build
