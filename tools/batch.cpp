@@ -23,6 +23,7 @@ constexpr auto progress_interval = std::chrono::seconds(10);
 
 const std::string input_name = "input";
 const std::string template_name = "molecule.mol2";
+const std::string coverage_name = "coverage";
 const std::string result_name = "result.tsv";
 const std::string molecules_name = "molecules.txt";
 const std::string status_name = "status.tsv";
@@ -108,6 +109,7 @@ bool prepare_folder(const Prepared& molecule, const fs::path& folder, bool resum
     fs::remove(folder / template_name);
   else
     write_file_atomic(folder / template_name, molecule.mol2);
+  write_file_atomic(folder / coverage_name, molecule.coverage + "\n");
   return true;
 }
 
@@ -224,12 +226,13 @@ void emit_slurm(const std::vector<fs::path>& folders, const BatchOptions& option
 } // namespace
 
 std::string status_header() {
-  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds";
+  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter";
 }
 
 std::string status_text(const StatusLine& line) {
   return line.molecule + "\t" + line.atoms + "\t" + line.program + "\t" + line.outcome + "\t" +
-         line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds;
+         line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds + "\t" +
+         line.no_parameter;
 }
 
 StatusLine parse_status(std::string_view text) {
@@ -241,10 +244,11 @@ StatusLine parse_status(std::string_view text) {
     pos = tab + 1;
   }
   fields.emplace_back(text.substr(pos));
-  constexpr std::size_t field_count = 8;
+  constexpr std::size_t field_count = 9;
   if (fields.size() != field_count)
     throw ToolError("damaged status line: " + std::string(text));
-  return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6], fields[7]};
+  return {fields[0], fields[1], fields[2], fields[3], fields[4],
+          fields[5], fields[6], fields[7], fields[8]};
 }
 
 bool succeeded(const StatusLine& line) {
@@ -287,6 +291,9 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
 std::vector<StatusLine> run_step(const fs::path& folder, const Programs& programs) {
   const fs::path input = folder / input_name;
   const int atoms = natoms_of(read_file(input));
+  const fs::path coverage = folder / coverage_name;
+  const std::string no_parameter =
+      fs::exists(coverage) ? std::string(trim(read_file(coverage))) : std::string("-");
   std::vector<StatusLine> lines;
   for (const ProgramRun& run : selected(programs)) {
     const fs::path place = folder / run.name;
@@ -300,6 +307,7 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
     StatusLine line = classify_run(run.name, child, output, errors);
     line.molecule = folder.filename().string();
     line.atoms = atoms > 0 ? std::to_string(atoms) : "-";
+    line.no_parameter = no_parameter;
     lines.push_back(std::move(line));
   }
   write_file_atomic(folder / result_name, join_status(lines));
@@ -323,8 +331,9 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
       std::cerr << "ffbatch: " << molecule.origin << ": " << molecule.error << "; skipped\n";
       fs::create_directories(folder);
       fs::remove(folder / input_name);
-      const StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-",
-                            "-", "skipped"};
+      StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
+                      "skipped"};
+      line.no_parameter = molecule.coverage;
       write_file_atomic(folder / result_name, join_status({line}));
       skipped = true;
     } else if (prepare_folder(molecule, folder, options.resume)) {

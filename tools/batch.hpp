@@ -2,8 +2,9 @@
 // names ("debug", "fort.8", "fort.9") never collide: locally with a pool of workers, or by
 // writing the job list for GNU parallel or a Slurm array script that runs the same step.
 //
-// Output folder layout: <out>/<molecule>/input (the keyword input), molecule.mol2 (when the
-// molecule came from MOL2), kelma/ and symmetry/ (each program's stdout, stderr and files),
+// Output folder layout: <out>/<molecule>/input (the keyword input), molecule.mol2 (the molecule
+// as prepared, when known), coverage (its parameter-coverage column), kelma/ and symmetry/ (each
+// program's stdout, stderr and files),
 // result.tsv (the molecule's status lines, written when its step is done); <out>/molecules.txt
 // (every molecule folder, in input order) and <out>/status.tsv (all status lines).
 #pragma once
@@ -25,7 +26,8 @@ struct Programs {
 };
 
 // One line of status.tsv: molecule, atoms, program, outcome, cycles, final energy, final RMS
-// force, seconds; "-" where a value does not apply.
+// force, seconds, the terms without parameter ("none", "bonds 3, torsions 1"); "-" where a value
+// does not apply.
 struct StatusLine {
   std::string molecule;
   std::string atoms = "-";
@@ -35,6 +37,7 @@ struct StatusLine {
   std::string energy = "-";
   std::string rms = "-";
   std::string seconds = "-";
+  std::string no_parameter = "-";
 };
 
 std::string status_header();

@@ -14,7 +14,7 @@ inline constexpr int max_atoms = 500;
 
 struct Atom {
   std::string element;    // "C", "Cl", ...
-  std::string sybyl_type; // as read ("C.ar"), or empty for XYZ input
+  std::string sybyl_type; // "C.ar"
   int ff_type = 0;        // force-field type number 1-32
   Vec3 xyz{};             // Angstrom
 };
@@ -29,12 +29,10 @@ struct Molecule {
   std::string name;
   std::vector<Atom> atoms;
   std::vector<Bond> bonds;
-  bool has_bonds = false; // false for XYZ input: no connectivity known
 };
 
-// ToolError when the molecule cannot be run as it stands: an atom count outside 1 to 500, a
-// coordinate too wide for the atom lines, or a carbon with fewer bonded neighbours than its
-// type needs (the hydrogens are missing).
+// ToolError when the molecule cannot be run as it stands: an atom count outside 1 to 500 or a
+// coordinate too wide for the atom lines.
 void check_molecule(const Molecule& molecule);
 
 // Bond lengths in bond order, Angstrom.

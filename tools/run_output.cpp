@@ -13,6 +13,9 @@ constexpr std::string_view point_group_mark = "*Point Group: ";
 constexpr std::string_view dof_label = "Degrees of freedom:";
 constexpr std::size_t label_length = 4;
 constexpr std::size_t coordinate_width = 16;
+// The optimiser's conversion of its kcal/mol energies to the hartree it prints.
+constexpr double hartree_per_kcal = 0.0015936;
+constexpr int kcal_decimals = 6;
 
 [[noreturn]] void fail(std::size_t k, const std::string& what) {
   throw ToolError("line " + std::to_string(k + 1) + ": " + what);
@@ -75,6 +78,24 @@ RunOutput parse_run_output(std::string_view text) {
     }
   }
   return out;
+}
+
+std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& run,
+                                                               std::string_view point_group) {
+  std::vector<std::pair<std::string, std::string>> fields;
+  if (!run.cycles.empty()) {
+    const CycleRecord& last = run.cycles.back();
+    double hartree = 0.0;
+    fields.emplace_back("energy_hartree", last.energy);
+    if (parse_double(last.energy, hartree))
+      fields.emplace_back("energy_kcal_per_mol", fixed(hartree / hartree_per_kcal, kcal_decimals));
+    fields.emplace_back("rms_force_hartree_per_bohr", last.rms);
+    fields.emplace_back("cycles", std::to_string(last.cycle));
+  }
+  fields.emplace_back("converged", run.final_geometry.empty() ? "no" : "yes");
+  if (!point_group.empty())
+    fields.emplace_back("point_group", std::string(point_group));
+  return fields;
 }
 
 } // namespace tools

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tools/text.hpp"
@@ -26,5 +27,11 @@ struct RunOutput {
 
 // Reads the records; ToolError ("line N: ...") for a record that is damaged.
 RunOutput parse_run_output(std::string_view text);
+
+// The figures of a kelma run as (name, value) data fields: the last cycle's energy in hartree
+// and kcal/mol, its RMS force, the cycle count, whether it converged and, when not empty,
+// symmetry's point group.
+std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& run,
+                                                               std::string_view point_group);
 
 } // namespace tools

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "tools/coverage.hpp"
 #include "tools/files.hpp"
-#include "tools/mol2.hpp"
-#include "tools/xyz.hpp"
 
 namespace tools {
 
@@ -13,70 +12,73 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string origin_of(const fs::path& file, std::size_t index, int line) {
-  return file.filename().string() + " molecule " + std::to_string(index + 1) + " (line " +
-         std::to_string(line) + ")";
+constexpr std::string_view keyword_mark = "$";
+
+std::string origin_of(const fs::path& file, int index) {
+  return file.filename().string() + " molecule " + std::to_string(index);
 }
 
-void finish(Prepared& prepared, const Molecule& molecule, const JobOptions& options,
-            const fs::path& file) {
+// The keyword input, the coverage and the notes of a molecule that was read; any reason to skip
+// it lands in error.
+Prepared finish(ReadMolecule read, std::string name, std::string origin, const JobOptions& job,
+                const MoleculeOptions& options) {
+  Prepared prepared;
+  prepared.name = read.name.empty() ? std::move(name) : read.name;
+  prepared.origin = std::move(origin);
+  prepared.mol2 = std::move(read.mol2);
+  prepared.notes = std::move(read.notes);
+  prepared.error = std::move(read.error);
+  if (!prepared.error.empty())
+    return prepared;
+  const Molecule& molecule = read.molecule;
   prepared.atoms = static_cast<int>(molecule.atoms.size());
-  check_molecule(molecule);
-  prepared.input = keyword_input(molecule, options, file.filename().string());
+  const Coverage coverage = parameter_coverage(molecule);
+  prepared.coverage = coverage.column();
+  if (!coverage.complete())
+    prepared.notes.push_back(coverage.summary());
+  try {
+    check_molecule(molecule);
+    if (options.strict && !coverage.complete())
+      throw ToolError("--strict: some terms have no parameter");
+    prepared.input = keyword_input(molecule, job, prepared.origin);
+  } catch (const ToolError& e) {
+    prepared.error = e.what();
+  }
+  return prepared;
 }
 
-std::vector<Prepared> prepare_mol2(const fs::path& file, const JobOptions& options) {
+std::vector<Prepared> prepare_chemistry_file(const fs::path& file, const JobOptions& job,
+                                             const MoleculeOptions& options) {
+  std::vector<ReadMolecule> molecules;
+  try {
+    molecules = read_molecules(file, options.read);
+  } catch (const ToolError& e) {
+    Prepared skipped;
+    skipped.name = file.stem().string();
+    skipped.origin = file.filename().string();
+    skipped.error = e.what();
+    return {skipped};
+  }
   std::vector<Prepared> out;
-  const std::vector<Mol2Record> records = split_mol2(read_file(file));
-  for (std::size_t k = 0; k < records.size(); ++k) {
-    Prepared prepared;
-    prepared.name = records[k].name;
-    prepared.origin = origin_of(file, k, records[k].first_line);
-    prepared.mol2 = mol2_text(records[k]);
-    try {
-      finish(prepared, parse_mol2(records[k], prepared.notes), options, file);
-    } catch (const ToolError& e) {
-      prepared.error = e.what();
-    }
-    out.push_back(std::move(prepared));
+  for (ReadMolecule& molecule : molecules) {
+    const int index = molecule.index;
+    out.push_back(
+        finish(std::move(molecule), file.stem().string(), origin_of(file, index), job, options));
   }
   return out;
 }
 
-std::vector<Prepared> prepare_xyz(const fs::path& file, const JobOptions& options) {
-  std::vector<Prepared> out;
-  const std::vector<XyzFrame> frames = read_xyz(read_file(file));
-  for (std::size_t k = 0; k < frames.size(); ++k) {
-    Prepared prepared;
-    prepared.name = frames[k].molecule.name;
-    prepared.origin = origin_of(file, k, frames[k].first_line);
-    prepared.error = frames[k].error;
-    prepared.notes.push_back("XYZ input: types from the element only, no bonds");
-    if (prepared.error.empty())
-      try {
-        finish(prepared, frames[k].molecule, options, file);
-      } catch (const ToolError& e) {
-        prepared.error = e.what();
-      }
-    out.push_back(std::move(prepared));
-  }
-  return out;
-}
-
-// A keyword input runs as it stands; a MOL2 file of one molecule beside it is its template.
-Prepared prepare_keyword_input(const fs::path& file) {
+// A keyword input runs as it stands; a MOL2 file beside it is its template.
+Prepared prepare_keyword_input(const fs::path& file, std::string input) {
   Prepared prepared;
   prepared.name = file.stem().string();
   prepared.origin = file.filename().string();
-  prepared.input = read_file(file);
+  prepared.input = std::move(input);
   prepared.atoms = natoms_of(prepared.input);
   fs::path beside = file;
   beside.replace_extension(".mol2");
-  if (fs::exists(beside)) {
-    const std::vector<Mol2Record> records = split_mol2(read_file(beside));
-    if (records.size() == 1)
-      prepared.mol2 = mol2_text(records[0]);
-  }
+  if (fs::exists(beside))
+    prepared.mol2 = read_file(beside);
   return prepared;
 }
 
@@ -85,6 +87,15 @@ bool has_extension(const fs::path& file, std::string_view extension) {
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return std::tolower(c); });
   return ext == extension;
+}
+
+bool is_keyword_input(const fs::path& file, std::string_view text) {
+  if (has_extension(file, ".in"))
+    return true;
+  for (const std::string& line : split_lines(text))
+    if (!trim(line).empty())
+      return trim(line).starts_with(keyword_mark);
+  return false;
 }
 
 std::vector<fs::path> folder_inputs(const fs::path& folder) {
@@ -96,7 +107,7 @@ std::vector<fs::path> folder_inputs(const fs::path& folder) {
     const fs::path& file = entry.path();
     if (has_extension(file, ".in"))
       inputs.push_back(file);
-    if (has_extension(file, ".mol2") || has_extension(file, ".xyz"))
+    else if (is_chemistry_file(file))
       molecules.push_back(file);
   }
   std::vector<fs::path>& chosen = inputs.empty() ? molecules : inputs;
@@ -104,18 +115,66 @@ std::vector<fs::path> folder_inputs(const fs::path& folder) {
   return chosen;
 }
 
+std::vector<Prepared> prepare_file(const fs::path& file, const JobOptions& job,
+                                   const MoleculeOptions& options) {
+  if (!fs::exists(file))
+    throw ToolError(file.string() + ": no such file");
+  std::string text = read_file(file);
+  if (is_keyword_input(file, text))
+    return {prepare_keyword_input(file, std::move(text))};
+  return prepare_chemistry_file(file, job, options);
+}
+
+void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
+                    std::vector<Prepared>& out) {
+  for (const SmilesInput& input : options.smiles) {
+    const std::string name = input.name.empty() ? input.smiles : input.name;
+    ReadMolecule read = read_smiles(input.smiles, options.read);
+    read.name = name;
+    out.push_back(finish(std::move(read), name, "SMILES " + input.smiles, job, options));
+  }
+}
+
 } // namespace
 
-std::vector<Prepared> prepare_file(const fs::path& file, const JobOptions& options) {
-  std::vector<Prepared> molecules;
-  if (has_extension(file, ".mol2"))
-    molecules = prepare_mol2(file, options);
-  else if (has_extension(file, ".xyz"))
-    molecules = prepare_xyz(file, options);
+bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Arguments& args) {
+  if (flag == "-i" || flag == "--input-format")
+    options.read.format = args.value(flag);
+  else if (flag == "--smiles")
+    options.smiles.push_back({args.value(flag), ""});
+  else if (flag == "--name") {
+    if (options.smiles.empty() || !options.smiles.back().name.empty())
+      throw ToolError("--name names the --smiles before it");
+    options.smiles.back().name = args.value(flag);
+  } else if (flag == "--add-hydrogens")
+    options.read.perception.add_hydrogens = true;
+  else if (flag == "--retype")
+    options.read.perception.retype = true;
+  else if (flag == "--strict")
+    options.strict = true;
   else
-    molecules.push_back(prepare_keyword_input(file));
-  if (molecules.empty())
-    throw ToolError(file.string() + ": no molecule found");
+    return false;
+  return true;
+}
+
+std::string molecule_option_usage() {
+  return "  -i FORMAT          Open Babel format of the files (default: from the extension)\n"
+         "  --smiles S         a molecule as SMILES (hydrogens added, 3D built); repeatable\n"
+         "  --name NAME        the name of the --smiles before it\n"
+         "  --add-hydrogens    complete missing hydrogens (default: skip such molecules;\n"
+         "                     always on for SMILES)\n"
+         "  --retype           type MOL2 atoms afresh instead of keeping the file's types\n"
+         "  --strict           skip molecules with bonds, bends or torsions without parameter\n";
+}
+
+std::vector<Prepared> prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
+                                        const MoleculeOptions& options) {
+  std::vector<Prepared> molecules;
+  for (const fs::path& file : files) {
+    std::vector<Prepared> more = prepare_file(file, job, options);
+    std::move(more.begin(), more.end(), std::back_inserter(molecules));
+  }
+  prepare_smiles(job, options, molecules);
   return molecules;
 }
 
@@ -133,7 +192,7 @@ std::vector<fs::path> expand_inputs(const std::vector<std::string>& paths,
     if (fs::is_directory(path)) {
       const auto inside = folder_inputs(path);
       if (inside.empty())
-        throw ToolError(path.string() + ": no .in, .mol2 or .xyz files");
+        throw ToolError(path.string() + ": no .in or chemistry files");
       files.insert(files.end(), inside.begin(), inside.end());
     } else {
       files.push_back(path);

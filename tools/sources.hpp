@@ -1,31 +1,58 @@
-// Where molecules come from: MOL2 and XYZ files (one or many molecules each), keyword-input
-// files used as they stand, and folders or lists of such files. Each molecule is prepared
-// alone, so that one bad molecule never stops the others.
+// Where molecules come from: chemistry files of any format Open Babel reads (one or many
+// molecules each), SMILES given on the command line, keyword-input files used as they stand, and
+// folders or lists of such files. Each molecule is prepared alone, so that one bad molecule never
+// stops the others.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tools/chemistry_reader.hpp"
+#include "tools/cli.hpp"
 #include "tools/keyword_writer.hpp"
 
 namespace tools {
 
 struct Prepared {
   std::string name;               // the molecule's name, or the file stem
-  std::string origin;             // "file.mol2 molecule 3 (line 120)", for reports
+  std::string origin;             // "file.sdf molecule 3", for reports
   int atoms = -1;                 // -1 when unknown
   std::string input;              // the keyword input
-  std::string mol2;               // the molecule's own MOL2 text, when there is one
-  std::vector<std::string> notes; // type substitutions and the like
+  std::string mol2;               // the molecule as MOL2, the template of its results, if known
+  std::vector<std::string> notes; // perceived bonds, guessed types, parameter coverage, ...
+  std::string coverage = "-";     // the status.tsv column of the parameter coverage
   std::string error;              // not empty: the molecule is skipped for this reason
 };
 
-// Every molecule of one file. ToolError when the file cannot be read or holds no molecule.
-std::vector<Prepared> prepare_file(const std::filesystem::path& file, const JobOptions& options);
+struct SmilesInput {
+  std::string smiles;
+  std::string name; // empty: the SMILES names the molecule
+};
+
+// How molecules are read and which are refused.
+struct MoleculeOptions {
+  ReadOptions read;
+  bool strict = false; // refuse molecules with terms that have no parameter
+  std::vector<SmilesInput> smiles;
+};
+
+// Takes the molecule flag (-i, --smiles, --name, --add-hydrogens, --retype, --strict) and its
+// value from args. False when flag is not one of them; ToolError for a value that does not fit.
+bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Arguments& args);
+
+// The flags set_molecule_option takes, for the usage texts.
+std::string molecule_option_usage();
+
+// Every molecule of the files, then those of the SMILES of the options. A keyword input (a .in
+// file, or one whose first non-blank line starts with '$') stands as it is; any other file is
+// read through Open Babel. A file that cannot be read gives one skipped entry; ToolError only
+// for a file that does not exist.
+std::vector<Prepared> prepare_molecules(const std::vector<std::filesystem::path>& files,
+                                        const JobOptions& job, const MoleculeOptions& options);
 
 // The files named: a folder stands for its keyword inputs (*.in), or, when it has none, its
-// MOL2 and XYZ files, in name order; list files hold one path per line (relative to the list).
+// chemistry files, in name order; list files hold one path per line (relative to the list).
 std::vector<std::filesystem::path> expand_inputs(const std::vector<std::string>& paths,
                                                  const std::vector<std::string>& lists);
 

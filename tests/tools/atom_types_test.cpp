@@ -27,23 +27,8 @@ TEST(AtomTypes, UnknownTypesTakeTheNearestOrOther) {
   EXPECT_FALSE(tools::sybyl_type_number("Se").exact);
 }
 
-TEST(AtomTypes, ElementsAndBondCodes) {
-  EXPECT_EQ(tools::element_of_sybyl("C.ar"), "C");
-  EXPECT_EQ(tools::element_of_sybyl("Cl"), "Cl");
-  EXPECT_EQ(tools::normalise_element("CL"), "Cl");
-  EXPECT_EQ(tools::element_type_number("O"), 8);
-  EXPECT_EQ(tools::element_type_number("H"), 13);
-  EXPECT_EQ(tools::element_type_number("Xe"), 32);
-  EXPECT_EQ(tools::bond_code("1"), 1);
-  EXPECT_EQ(tools::bond_code("3"), 3);
-  EXPECT_EQ(tools::bond_code("am"), 4);
-  EXPECT_EQ(tools::bond_code("ar"), 5);
-  EXPECT_FALSE(tools::bond_code("nc"));
-}
-
 tools::Molecule methane(int hydrogens) {
   tools::Molecule m;
-  m.has_bonds = true;
   m.atoms.push_back({"C", "C.3", 1, {0, 0, 0}});
   for (int k = 1; k <= hydrogens; ++k) {
     m.atoms.push_back({"H", "H", 13, {k * 1.0, 0, 0}});
@@ -54,10 +39,6 @@ tools::Molecule methane(int hydrogens) {
 
 TEST(MoleculeCheck, RejectsWhatTheProgramsCannotRun) {
   EXPECT_NO_THROW(tools::check_molecule(methane(4)));
-  EXPECT_THROW(tools::check_molecule(methane(3)), tools::ToolError); // a hydrogen is missing
-  tools::Molecule no_bonds = methane(3);
-  no_bonds.has_bonds = false; // XYZ input: nothing to check against
-  EXPECT_NO_THROW(tools::check_molecule(no_bonds));
   tools::Molecule far = methane(4);
   far.atoms[1].xyz[0] = 1.0e5;
   EXPECT_THROW(tools::check_molecule(far), tools::ToolError);

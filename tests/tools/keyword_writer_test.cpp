@@ -12,7 +12,6 @@ namespace {
 tools::Molecule hydrogen_chloride() {
   tools::Molecule m;
   m.name = "HCl";
-  m.has_bonds = true;
   m.atoms.push_back({"Cl", "Cl", 15, {0.0, 0.0, 0.0}});
   m.atoms.push_back({"H", "H", 13, {-0.25, 0.0, 1.2745}});
   m.bonds.push_back({1, 2, 1});

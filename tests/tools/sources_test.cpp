@@ -3,30 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "tools/text.hpp"
-#include "tools/xyz.hpp"
 
 namespace {
-
-TEST(Xyz, FramesWithNamesAndElementTypes) {
-  const auto frames = tools::read_xyz("3\nwater\nO 0 0 0.1\nh 0.76 0 -0.47\nH -0.76 0 -0.47\n"
-                                      "2\nbroken\nC 0 0 0\n");
-  ASSERT_EQ(frames.size(), 2u);
-  EXPECT_TRUE(frames[0].error.empty());
-  EXPECT_EQ(frames[0].molecule.name, "water");
-  EXPECT_EQ(frames[0].molecule.atoms[1].element, "H");
-  EXPECT_EQ(frames[0].molecule.atoms[0].ff_type, 8);
-  EXPECT_FALSE(frames[0].molecule.has_bonds);
-  EXPECT_EQ(frames[1].error, "the file ends inside the frame");
-  EXPECT_EQ(tools::read_xyz("3\nw\nO 0 0 x\nH 0 0 0\nH 1 0 0\n")[0].error,
-            "line 3: unreadable atom line");
-}
-
-TEST(Xyz, WrittenFramesReadBack) {
-  const std::string text = tools::xyz_text("w", {"O", "Cl"}, {{0, 0, 0.5}, {1, 2, 3}});
-  EXPECT_EQ(text, "2\nw\nO     0.0000000000    0.0000000000    0.5000000000\n"
-                  "Cl    1.0000000000    2.0000000000    3.0000000000\n");
-  EXPECT_EQ(tools::read_xyz(text)[0].molecule.atoms[1].xyz[2], 3.0);
-}
 
 TEST(KeywordInputReading, CountAndElements) {
   const std::string input = "# x\n$natoms 2\n$coordinates\n"

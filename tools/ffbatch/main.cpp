@@ -16,8 +16,9 @@ void usage() {
       << "usage: ffbatch [options] INPUT...      run (or emit) the molecules of the inputs\n"
          "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
          "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"
-         "INPUT is a MOL2 or XYZ file (one or many molecules), a keyword input (.in), or a\n"
-         "folder of .in files (or, when it has none, of .mol2 and .xyz files).\n"
+         "INPUT is a chemistry file of any format Open Babel reads (one or many molecules), a\n"
+         "keyword input (.in, or a file whose first line starts with $), or a folder of .in\n"
+         "files (or, when it has none, of chemistry files).\n"
          "  --list FILE        more inputs, one path per line\n"
          "  -o, --out DIR      output folder (default ffbatch-out)\n"
          "  -p, --program P    kelma, symmetry or both (default both)\n"
@@ -26,7 +27,7 @@ void usage() {
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
          "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
          "  --kelma PATH, --symmetry PATH   the programs (default: beside ffbatch, else PATH)\n"
-      << tools::job_option_usage()
+      << tools::molecule_option_usage() << tools::job_option_usage()
       << "Exit status: 0 every molecule succeeded, 1 some failed, 2 usage or unreadable input.\n";
 }
 
@@ -39,6 +40,7 @@ struct Request {
   std::string program = "both";
   tools::BatchOptions batch;
   tools::JobOptions job;
+  tools::MoleculeOptions molecules;
 };
 
 tools::Emit emit_kind(std::string_view text) {
@@ -86,6 +88,7 @@ Request parse_arguments(int argc, char** argv) {
     if (!arg.starts_with("-") || arg == "-")
       request.inputs.emplace_back(arg);
     else if (!parse_batch_flag(request, args, arg) &&
+             !tools::set_molecule_option(request.molecules, arg, args) &&
              !tools::set_job_option(request.job, arg, args.value(arg)))
       throw tools::ToolError("unknown option " + std::string(arg));
   }
@@ -124,13 +127,10 @@ int run(const Request& request) {
   if (!request.collect.empty())
     return tools::collect_status(request.collect);
   const auto files = tools::expand_inputs(request.inputs, request.lists);
-  if (files.empty())
+  if (files.empty() && request.molecules.smiles.empty())
     throw tools::ToolError("no input given");
-  std::vector<tools::Prepared> molecules;
-  for (const fs::path& file : files) {
-    auto more = tools::prepare_file(file, request.job);
-    molecules.insert(molecules.end(), more.begin(), more.end());
-  }
+  const std::vector<tools::Prepared> molecules =
+      tools::prepare_molecules(files, request.job, request.molecules);
   tools::BatchOptions batch = request.batch;
   batch.programs = programs(request);
   return tools::run_batch(molecules, batch);

@@ -1,4 +1,4 @@
-// ffprep: the keyword input of every molecule of MOL2 or XYZ files, one file per molecule.
+// ffprep: the keyword input of every molecule of chemistry files or SMILES, one file per molecule.
 #include <filesystem>
 #include <iostream>
 
@@ -14,18 +14,20 @@ constexpr int skipped_status = 1;
 
 void usage() {
   std::cerr
-      << "usage: ffprep [options] FILE.mol2|FILE.xyz ...\n"
-         "Writes NAME.in (the keyword input of both programs) for every molecule, and\n"
-         "NAME.mol2 (the molecule's own MOL2 text) for MOL2 input; prints the .in paths.\n"
-         "  -o, --out DIR   folder for the files (default: the current folder)\n"
-      << tools::job_option_usage()
+      << "usage: ffprep [options] FILE... [--smiles S [--name NAME]]...\n"
+         "Reads every molecule of the files (any format Open Babel reads: mol2, sdf, pdb, xyz,\n"
+         "smi, cml, ...) and writes NAME.in (the keyword input of both programs) and NAME.mol2\n"
+         "(the molecule as prepared, the template of its results); prints the .in paths.\n"
+         "  -o, --out DIR      folder for the files (default: the current folder)\n"
+      << tools::molecule_option_usage() << tools::job_option_usage()
       << "Exit status: 0 every molecule written, 1 some skipped, 2 usage or unreadable file.\n";
 }
 
 struct Request {
   std::vector<std::string> files;
   fs::path out = ".";
-  tools::JobOptions options;
+  tools::JobOptions job;
+  tools::MoleculeOptions molecules;
 };
 
 Request parse_arguments(int argc, char** argv) {
@@ -35,25 +37,20 @@ Request parse_arguments(int argc, char** argv) {
     const std::string_view arg = args.next();
     if (arg == "-o" || arg == "--out")
       request.out = args.value(arg);
-    else if (!arg.starts_with("--"))
+    else if (!arg.starts_with("-"))
       request.files.emplace_back(arg);
-    else if (!tools::set_job_option(request.options, arg, args.value(arg)))
+    else if (!tools::set_molecule_option(request.molecules, arg, args) &&
+             !tools::set_job_option(request.job, arg, args.value(arg)))
       throw tools::ToolError("unknown option " + std::string(arg));
   }
-  for (const std::string& file : request.files)
-    if (!file.ends_with(".mol2") && !file.ends_with(".xyz"))
-      throw tools::ToolError(file + ": not a .mol2 or .xyz file");
-  if (request.files.empty())
-    throw tools::ToolError("no input file");
+  if (request.files.empty() && request.molecules.smiles.empty())
+    throw tools::ToolError("no input file or SMILES");
   return request;
 }
 
 int write_molecules(const Request& request) {
-  std::vector<tools::Prepared> molecules;
-  for (const std::string& file : request.files) {
-    auto more = tools::prepare_file(file, request.options);
-    molecules.insert(molecules.end(), more.begin(), more.end());
-  }
+  const std::vector<tools::Prepared> molecules = tools::prepare_molecules(
+      {request.files.begin(), request.files.end()}, request.job, request.molecules);
   fs::create_directories(request.out);
   const std::vector<std::string> stems = tools::unique_stems(molecules);
   int status = 0;

@@ -1,66 +1,87 @@
-// ffresult: the final geometry of a run as XYZ or MOL2, and kelma's cycles as CSV.
+// ffresult: the final geometry of a run in any format Open Babel writes, and kelma's cycles as
+// CSV.
 #include <iostream>
 #include <iterator>
-#include <optional>
 
+#include "tools/chemistry_writer.hpp"
 #include "tools/cli.hpp"
 #include "tools/files.hpp"
-#include "tools/mol2.hpp"
 #include "tools/run_output.hpp"
 #include "tools/sources.hpp"
-#include "tools/xyz.hpp"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int failure_status = 1;
+constexpr const char* default_format = "xyz";
 
 void usage() {
   std::cerr
       << "usage: ffresult [options] RUN_OUTPUT\n"
-         "Reads a run's standard output (or kelma's fort.9; - for standard input) and writes:\n"
-         "  --xyz FILE        the final geometry as XYZ (the default, to standard output)\n"
-         "  --mol2 FILE       the final geometry as MOL2: the template's atoms, types, bonds\n"
+         "Reads kelma's standard output (or its fort.9; - for standard input) and writes:\n"
+         "  --geometry FILE   the final geometry, in the format of FILE's extension (sdf, mol2,\n"
+         "                    pdb, xyz, cml, ... any Open Babel writes); repeatable; default:\n"
+         "                    XYZ on standard output\n"
+         "  -o FORMAT         the Open Babel format of the geometry files\n"
          "  --csv FILE        kelma's energy and RMS force per cycle\n"
-         "  --template FILE   the original MOL2 molecule (first molecule of the file)\n"
-         "  --input FILE      the keyword input, for the element symbols of the XYZ file\n"
+         "  --template FILE   the molecule as prepared (ffprep's NAME.mol2, ffbatch's\n"
+         "                    molecule.mol2): its atoms, bonds, charges and name are kept\n"
+         "  --input FILE      the keyword input: the elements, when there is no template\n"
+         "  --symmetry FILE   symmetry's standard output: its point group joins the data fields\n"
          "  --last            take the last cycle's geometry when the run did not converge\n"
-         "FILE - is standard output. Exit status: 0 written, 1 no result, 2 usage.\n";
+         "SDF output carries the energy, RMS force, cycle count, convergence and point group as\n"
+         "data fields. FILE - is standard output. Exit status: 0 written, 1 no result, 2 usage.\n";
 }
 
 struct Request {
   std::string run;
-  std::string xyz, mol2, csv, template_file, input;
+  std::vector<std::string> geometries;
+  std::string format, csv, template_file, input, symmetry;
   bool last = false;
 };
+
+bool parse_file_flag(Request& request, tools::Arguments& args, std::string_view arg) {
+  if (arg == "--geometry")
+    request.geometries.push_back(args.value(arg));
+  else if (arg == "-o")
+    request.format = args.value(arg);
+  else if (arg == "--csv")
+    request.csv = args.value(arg);
+  else if (arg == "--template")
+    request.template_file = args.value(arg);
+  else if (arg == "--input")
+    request.input = args.value(arg);
+  else if (arg == "--symmetry")
+    request.symmetry = args.value(arg);
+  else
+    return false;
+  return true;
+}
 
 Request parse_arguments(int argc, char** argv) {
   Request request;
   tools::Arguments args(argc, argv);
   while (!args.done()) {
     const std::string_view arg = args.next();
-    if (arg == "--xyz")
-      request.xyz = args.value(arg);
-    else if (arg == "--mol2")
-      request.mol2 = args.value(arg);
-    else if (arg == "--csv")
-      request.csv = args.value(arg);
-    else if (arg == "--template")
-      request.template_file = args.value(arg);
-    else if (arg == "--input")
-      request.input = args.value(arg);
-    else if (arg == "--last")
+    if (arg == "--last")
       request.last = true;
-    else if (arg.starts_with("--") || !request.run.empty())
+    else if (parse_file_flag(request, args, arg))
+      continue;
+    else if ((arg.starts_with("-") && arg != "-") || !request.run.empty())
       throw tools::ToolError("unexpected argument " + std::string(arg));
     else
       request.run = arg;
   }
   if (request.run.empty())
     throw tools::ToolError("no run output given");
-  if (request.xyz.empty() && request.mol2.empty() && request.csv.empty())
-    request.xyz = std::string(1, '-'); // standard output
-  if (!request.mol2.empty() && request.template_file.empty())
-    throw tools::ToolError("--mol2 needs --template");
+  if (request.geometries.empty() && request.csv.empty()) {
+    request.geometries.emplace_back(1, '-'); // standard output
+    if (request.format.empty())
+      request.format = default_format;
+  }
+  if (request.template_file.empty() && request.input.empty() && !request.geometries.empty())
+    throw tools::ToolError("the geometry needs the atoms: give --template or --input");
   return request;
 }
 
@@ -70,26 +91,12 @@ std::string read_run(const std::string& name) {
   return {std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
 }
 
-std::optional<tools::Mol2Record> template_record(const Request& request) {
-  if (request.template_file.empty())
-    return std::nullopt;
-  auto records = tools::split_mol2(tools::read_file(request.template_file));
-  if (records.empty())
-    throw tools::ToolError(request.template_file + ": no MOL2 molecule");
-  return records.front();
-}
-
-std::vector<std::string> elements(const Request& request,
-                                  const std::optional<tools::Mol2Record>& record) {
-  if (!request.input.empty())
-    return tools::input_elements(tools::read_file(request.input));
-  if (!record)
-    throw tools::ToolError("XYZ output needs the elements: give --input or --template");
-  std::vector<std::string> notes;
-  std::vector<std::string> out;
-  for (const tools::Atom& atom : tools::parse_mol2(*record, notes).atoms)
-    out.push_back(atom.element);
-  return out;
+tools::RunOutput parse_run(const std::string& name) {
+  try {
+    return tools::parse_run_output(read_run(name));
+  } catch (const tools::ToolError& e) {
+    throw tools::ToolError(name + ": " + e.what());
+  }
 }
 
 std::string cycles_csv(const tools::RunOutput& run) {
@@ -110,31 +117,33 @@ const std::vector<tools::Vec3>& geometry(const tools::RunOutput& run, const Requ
                                        "takes the last cycle's geometry)");
 }
 
+tools::GeometryResult result_of(const tools::RunOutput& run, const Request& request) {
+  const std::string point_group =
+      request.symmetry.empty() ? "" : parse_run(request.symmetry).point_group;
+  return {geometry(run, request), tools::result_fields(run, point_group)};
+}
+
+std::string geometry_text(const Request& request, const tools::GeometryResult& result,
+                          const std::string& format) {
+  if (!request.template_file.empty())
+    return tools::template_result(request.template_file, result, format);
+  return tools::elements_result(request.run, tools::input_elements(tools::read_file(request.input)),
+                                result, format);
+}
+
 int write_results(const Request& request) {
-  tools::RunOutput run;
-  try {
-    run = tools::parse_run_output(read_run(request.run));
-  } catch (const tools::ToolError& e) {
-    throw tools::ToolError(request.run + ": " + e.what());
-  }
+  const tools::RunOutput run = parse_run(request.run);
   if (!request.csv.empty()) {
     if (run.cycles.empty())
       throw tools::ToolError(request.run + ": no cycle records");
     tools::write_file_atomic(request.csv, cycles_csv(run));
   }
-  if (request.xyz.empty() && request.mol2.empty())
+  if (request.geometries.empty())
     return 0;
-  const std::vector<tools::Vec3>& xyz = geometry(run, request);
-  const auto record = template_record(request);
-  if (!request.mol2.empty())
-    tools::write_file_atomic(request.mol2, tools::mol2_with_coordinates(*record, xyz));
-  if (!request.xyz.empty()) {
-    const std::vector<std::string> symbols = elements(request, record);
-    if (symbols.size() != xyz.size())
-      throw tools::ToolError("the result has " + std::to_string(xyz.size()) +
-                             " atoms, the element list " + std::to_string(symbols.size()));
-    const std::string name = record ? record->name : request.run;
-    tools::write_file_atomic(request.xyz, tools::xyz_text(name, symbols, xyz));
+  const tools::GeometryResult result = result_of(run, request);
+  for (const std::string& file : request.geometries) {
+    const std::string format = tools::output_format(file, request.format);
+    tools::write_file_atomic(file, geometry_text(request, result, format));
   }
   return 0;
 }

@@ -1,0 +1,42 @@
+// Molecules from any chemistry file Open Babel reads (the format from the file's extension or
+// given by its Open Babel code) and from SMILES, each completed by perception. One file may
+// hold any number of molecules.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/molecule.hpp"
+#include "tools/perception.hpp"
+
+namespace tools {
+
+struct ReadOptions {
+  std::string format; // Open Babel format code ("sdf"); empty: from the file's extension
+  PerceptionOptions perception;
+};
+
+struct ReadMolecule {
+  std::string name; // the file's title of the molecule; empty when it has none
+  int index = 0;    // 1-based place in the file
+  Molecule molecule;
+  std::string mol2; // the completed molecule as MOL2 text: the template of the results
+  std::vector<std::string> notes;
+  std::string error; // not empty: the molecule cannot be run, for this reason
+};
+
+// The molecules of a file in order. A molecule Open Babel cannot read ends the list with an
+// entry that gives the reason (reading cannot resume inside a damaged file). ToolError when the
+// format is unknown, the file cannot be opened or it holds no molecule.
+std::vector<ReadMolecule> read_molecules(const std::filesystem::path& file,
+                                         const ReadOptions& options);
+
+// The molecule of a SMILES string (hydrogens added and 3D coordinates built by default).
+ReadMolecule read_smiles(std::string_view smiles, const ReadOptions& options);
+
+// Whether Open Babel reads files with this file's extension.
+bool is_chemistry_file(const std::filesystem::path& file);
+
+} // namespace tools

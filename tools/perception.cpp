@@ -1,0 +1,210 @@
+#include "tools/perception.hpp"
+
+#include <algorithm>
+#include <map>
+
+#include <openbabel/atom.h>
+#include <openbabel/bond.h>
+#include <openbabel/data.h>
+#include <openbabel/elements.h>
+#include <openbabel/mol.h>
+#include <openbabel/obfunctions.h>
+#include <openbabel/obiter.h>
+#include <openbabel/op.h>
+
+#include "tools/atom_types.hpp"
+
+namespace tools {
+
+namespace {
+
+using OpenBabel::OBAtom;
+using OpenBabel::OBBond;
+using OpenBabel::OBMol;
+
+constexpr int amide_code = 4;
+constexpr int aromatic_code = 5;
+constexpr int highest_bond_order = 3;
+// Open Babel's own dimension of a molecule with Cartesian coordinates.
+constexpr int coordinates_3d = 3;
+// Atoms named in a report (missing hydrogens, kept types); the rest are counted.
+constexpr std::size_t atoms_named = 5;
+
+// Open Babel keeps atom types in its internal naming; MOL2 speaks Sybyl.
+std::string sybyl_of(const std::string& internal) {
+  static OpenBabel::OBTypeTable table = [] {
+    OpenBabel::OBTypeTable t;
+    t.SetFromType("INT");
+    t.SetToType("SYB");
+    return t;
+  }();
+  std::string sybyl;
+  return table.Translate(sybyl, internal) ? sybyl : internal;
+}
+
+std::string internal_of(const std::string& sybyl) {
+  static OpenBabel::OBTypeTable table = [] {
+    OpenBabel::OBTypeTable t;
+    t.SetFromType("SYB");
+    t.SetToType("INT");
+    return t;
+  }();
+  std::string internal;
+  return table.Translate(internal, sybyl) ? internal : sybyl;
+}
+
+std::vector<std::string> sybyl_types(OBMol& mol) {
+  std::vector<std::string> types;
+  FOR_ATOMS_OF_MOL(atom, mol)
+  types.push_back(sybyl_of(atom->GetType()));
+  return types;
+}
+
+std::string element_of(const OBAtom& atom) {
+  return OpenBabel::OBElements::GetSymbol(atom.GetAtomicNum());
+}
+
+void perceive_bonds(OBMol& mol, std::vector<std::string>& notes) {
+  if (mol.NumBonds() > 0 || mol.NumAtoms() < 2)
+    return;
+  mol.ConnectTheDots();
+  mol.PerceiveBondOrders();
+  notes.push_back("the file has no bonds: " + std::to_string(mol.NumBonds()) +
+                  " bonds and their orders perceived from the coordinates");
+}
+
+// Open Babel's typical valences say how many hydrogens each atom lacks. Readers of formats
+// without coordinates (SMILES) have already set the counts, bracket atoms included.
+void count_missing_hydrogens(OBMol& mol) {
+  if (mol.GetDimension() == 0)
+    return;
+  FOR_ATOMS_OF_MOL(atom, mol)
+  OpenBabel::OBAtomAssignTypicalImplicitHydrogens(&*atom);
+}
+
+std::string missing_hydrogens_text(OBMol& mol) {
+  std::string named;
+  std::size_t atoms = 0;
+  unsigned int total = 0;
+  FOR_ATOMS_OF_MOL(atom, mol) {
+    const unsigned int missing = atom->GetImplicitHCount();
+    if (missing == 0)
+      continue;
+    total += missing;
+    if (atoms++ < atoms_named)
+      named += (named.empty() ? "" : ", ") + std::string("atom ") + std::to_string(atom->GetIdx()) +
+               " (" + element_of(*atom) + ") lacks " + std::to_string(missing);
+  }
+  if (total == 0)
+    return "";
+  if (atoms > atoms_named)
+    named += ", ...";
+  return std::to_string(total) + " missing hydrogens: " + named;
+}
+
+void complete_hydrogens(OBMol& mol, const PerceptionOptions& options,
+                        std::vector<std::string>& notes) {
+  count_missing_hydrogens(mol);
+  const std::string missing = missing_hydrogens_text(mol);
+  if (missing.empty())
+    return;
+  const bool add = options.add_hydrogens.value_or(mol.GetDimension() == 0);
+  if (!add)
+    throw ToolError(missing + " (--add-hydrogens adds them)");
+  const unsigned int before = mol.NumAtoms();
+  mol.AddHydrogens();
+  notes.push_back("hydrogens added: " + std::to_string(mol.NumAtoms() - before));
+}
+
+void build_coordinates(OBMol& mol, std::vector<std::string>& notes) {
+  if (mol.GetDimension() == coordinates_3d)
+    return;
+  OpenBabel::OBOp* builder = OpenBabel::OBOp::FindType("gen3D");
+  if (builder == nullptr || !builder->Do(&mol, "") || mol.GetDimension() != coordinates_3d)
+    throw ToolError("Open Babel could not build 3D coordinates");
+  notes.push_back("3D coordinates built by Open Babel");
+}
+
+// The file's types for the atoms it had, Open Babel's typer for the rest (or for all). Where the
+// two disagree, the kept type is noted with the typer's.
+void assign_types(OBMol& mol, const std::vector<std::string>& file_types,
+                  std::vector<std::string>& notes) {
+  mol.SetAtomTypesPerceived(false);
+  const std::vector<std::string> perceived = sybyl_types(mol); // runs the typer
+  std::string differing;
+  std::size_t count = 0;
+  std::size_t k = 0;
+  FOR_ATOMS_OF_MOL(atom, mol) {
+    if (k < file_types.size() && file_types[k] != perceived[k]) {
+      atom->SetType(internal_of(file_types[k]));
+      if (count++ < atoms_named)
+        differing += (differing.empty() ? "" : ", ") + std::string("atom ") +
+                     std::to_string(k + 1) + " " + file_types[k] + " (typer: " + perceived[k] + ")";
+    }
+    ++k;
+  }
+  mol.SetAtomTypesPerceived();
+  if (count > 0)
+    notes.push_back(std::to_string(count) +
+                    " atoms keep the file's type against Open Babel's "
+                    "typer (--retype takes the typer's): " +
+                    differing + (count > atoms_named ? ", ..." : ""));
+}
+
+int bond_code(OBBond& bond, std::map<std::string, int>& oddities) {
+  if (bond.IsAromatic())
+    return aromatic_code;
+  if (bond.IsAmide())
+    return amide_code;
+  const int order = static_cast<int>(bond.GetBondOrder());
+  if (order >= 1 && order <= highest_bond_order)
+    return order;
+  ++oddities["bond order " + std::to_string(order) + " taken as single (1)"];
+  return 1;
+}
+
+void note_counted(const std::map<std::string, int>& counted, std::vector<std::string>& notes) {
+  for (const auto& [what, count] : counted)
+    notes.push_back(what + (count > 1 ? " (" + std::to_string(count) + " times)" : ""));
+}
+
+Molecule molecule_of(OBMol& mol, std::vector<std::string>& notes) {
+  Molecule molecule;
+  molecule.name = std::string(trim(mol.GetTitle()));
+  std::map<std::string, int> oddities;
+  FOR_ATOMS_OF_MOL(atom, mol) {
+    Atom out{element_of(*atom), sybyl_of(atom->GetType()), 0, {atom->x(), atom->y(), atom->z()}};
+    const TypeMatch match = sybyl_type_number(out.sybyl_type);
+    out.ff_type = match.number;
+    if (!match.exact)
+      ++oddities[out.sybyl_type + " takes " + std::string(match.stands_in_for) + " (" +
+                 std::to_string(match.number) + ")"];
+    molecule.atoms.push_back(std::move(out));
+  }
+  FOR_BONDS_OF_MOL(bond, mol) {
+    const int a = static_cast<int>(bond->GetBeginAtomIdx());
+    const int b = static_cast<int>(bond->GetEndAtomIdx());
+    molecule.bonds.push_back({std::min(a, b), std::max(a, b), bond_code(*bond, oddities)});
+  }
+  std::sort(molecule.bonds.begin(), molecule.bonds.end(),
+            [](const Bond& p, const Bond& q) { return std::pair(p.i, p.j) < std::pair(q.i, q.j); });
+  note_counted(oddities, notes);
+  return molecule;
+}
+
+} // namespace
+
+Molecule perceive(OBMol& mol, const PerceptionOptions& options, std::vector<std::string>& notes) {
+  const bool file_typed = mol.HasAtomTypesPerceived() && !options.retype;
+  const std::vector<std::string> file_types =
+      file_typed ? sybyl_types(mol) : std::vector<std::string>{};
+  perceive_bonds(mol, notes);
+  complete_hydrogens(mol, options, notes);
+  build_coordinates(mol, notes);
+  assign_types(mol, file_types, notes);
+  // Aromaticity from Open Babel's own model, not from the bond types the file wrote.
+  mol.SetAromaticPerceived(false);
+  return molecule_of(mol, notes);
+}
+
+} // namespace tools

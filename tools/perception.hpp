@@ -1,0 +1,30 @@
+// What a molecule needs before the force field can take it, all done by Open Babel: bonds and
+// bond orders perceived from the coordinates when the file has none, the hydrogens its valences
+// call for, 3D coordinates when it has none, Sybyl atom types and the bond codes 1 single,
+// 2 double, 3 triple, 4 amide, 5 aromatic. Whatever was guessed or added is noted.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/molecule.hpp"
+
+namespace OpenBabel {
+class OBMol;
+}
+
+namespace tools {
+
+struct PerceptionOptions {
+  std::optional<bool> add_hydrogens; // unset: added only to molecules without coordinates
+  bool retype = false;               // type the atoms afresh even when the file gave types
+};
+
+// Completes mol as above and returns it as the tools' molecule; mol keeps the completed form
+// (the template of the results). Types the file wrote (MOL2) are kept unless options.retype.
+// ToolError when hydrogens are missing and not to be added, or 3D coordinates cannot be built.
+Molecule perceive(OpenBabel::OBMol& mol, const PerceptionOptions& options,
+                  std::vector<std::string>& notes);
+
+} // namespace tools
