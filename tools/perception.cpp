@@ -27,6 +27,10 @@ constexpr int aromatic_code = 5;
 constexpr int highest_bond_order = 3;
 // Open Babel's own dimension of a molecule with Cartesian coordinates.
 constexpr int coordinates_3d = 3;
+// kelma optimises the built geometry, so Open Babel's quick force-field clean-up (its "fast" level,
+// given by number: the word is not understood) suffices; its default adds a rotor search that
+// takes seconds and draws random numbers.
+constexpr const char* build_speed = "2";
 // Atoms named in a report (missing hydrogens, kept types); the rest are counted.
 constexpr std::size_t atoms_named = 5;
 
@@ -120,7 +124,7 @@ void build_coordinates(OBMol& mol, std::vector<std::string>& notes) {
   if (mol.GetDimension() == coordinates_3d)
     return;
   OpenBabel::OBOp* builder = OpenBabel::OBOp::FindType("gen3D");
-  if (builder == nullptr || !builder->Do(&mol, "") || mol.GetDimension() != coordinates_3d)
+  if (builder == nullptr || !builder->Do(&mol, build_speed) || mol.GetDimension() != coordinates_3d)
     throw ToolError("Open Babel could not build 3D coordinates");
   notes.push_back("3D coordinates built by Open Babel");
 }

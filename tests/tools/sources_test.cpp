@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <unistd.h>
+
 #include "tools/text.hpp"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(KeywordInputReading, CountAndElements) {
   const std::string input = "# x\n$natoms 2\n$coordinates\n"
@@ -14,6 +19,25 @@ TEST(KeywordInputReading, CountAndElements) {
   EXPECT_EQ(tools::input_elements(input), (std::vector<std::string>{"Cl", "H"}));
   EXPECT_EQ(tools::natoms_of("$natomsx\n"), -1);
   EXPECT_THROW(tools::input_elements("$natoms 3\n$coordinates\n"), tools::ToolError);
+}
+
+// Only a .in file, or one whose first non-blank line is a keyword, stands as a keyword input;
+// any other file goes to Open Babel, which refuses what it cannot read.
+TEST(KeywordInputReading, OnlyKeywordFilesAreTakenAsTheyStand) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("sources_test_" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const std::string keywords = "\n$natoms 1\n$coordinates\n";
+  std::ofstream(folder / "job") << keywords;
+  std::ofstream(folder / "notes.nomolecule") << "# not a molecule\n$natoms 1\n";
+  const auto molecules =
+      tools::prepare_molecules({folder / "job", folder / "notes.nomolecule"}, {}, {});
+  fs::remove_all(folder);
+  ASSERT_EQ(molecules.size(), 2u);
+  EXPECT_EQ(molecules[0].input, keywords);
+  EXPECT_TRUE(molecules[0].error.empty());
+  EXPECT_TRUE(molecules[1].input.empty());
+  EXPECT_EQ(molecules[1].error, "unknown format '.nomolecule' (-i FORMAT names one)");
 }
 
 TEST(Names, StemsAreSafeAndUnique) {

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# End-to-end runs of the companion tools on molecules that come without types: XYZ files whose
+# bonds are perceived, SMILES through kelma to SDF, the parameter-coverage report and the files
+# that must be refused.
+# Usage: run_chemistry.sh BUILD_DIR EXAMPLES_DIR (BUILD_DIR holds the tools and kelma).
+set -u
+bin=$(realpath "${1:?usage: run_chemistry.sh BUILD_DIR EXAMPLES_DIR}")
+examples=$(realpath "${2:?usage: run_chemistry.sh BUILD_DIR EXAMPLES_DIR}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+outcome() { awk -F'\t' -v m="$2" -v p="$3" '$1 == m && $3 == p { print $4 }' "$1"; }
+
+# --- XYZ: perceived bonds optimise to their Tripos lengths --------------------------------
+# Largest difference between a bonded distance of the "!" records and its reference length in
+# the parameter listing of the debug file (print level 4: i, j, r0, k for every pair; r0 is 0
+# for non-bonded pairs), and the number of bonds listed.
+bond_errors() { # debug stdout
+  awk 'FNR == 1 { file++ }
+       file == 1 && /Distance Parameters/ { listing = 1; next }
+       file == 1 && listing && NF == 4 && $3 + 0 > 0 { n++; a[n] = $1; b[n] = $2; r0[n] = $3; next }
+       file == 1 && listing && NF != 4 { listing = 0 }
+       file == 2 && /^!/ { m++; x[m] = substr($0, 2, 16); y[m] = substr($0, 18, 16); z[m] = substr($0, 34, 16) }
+       END { for (k = 1; k <= n; k++) {
+               d = sqrt((x[a[k]]-x[b[k]])^2 + (y[a[k]]-y[b[k]])^2 + (z[a[k]]-z[b[k]])^2) - r0[k]
+               if (d < 0) d = -d; if (d > worst) worst = d }
+             printf "%d %.4f\n", n, worst }' "$1" "$2"
+}
+"$bin/ffbatch" -j 2 -p kelma --print 4 -o xyz "$examples/water.xyz" "$examples/paracetamol.xyz" \
+  "$examples/molecules.xyz" >/dev/null 2>xyz.err
+[ $? = 0 ] || fail "ffbatch on XYZ files: $(cat xyz.err)"
+grep -q "^ffbatch: water.xyz molecule 1: the file has no bonds: 2 bonds and their orders perceived" xyz.err ||
+  fail "perceived bonds not reported: $(head -3 xyz.err)"
+for expected in "water 2" "benzene 12" "acetic_acid 7" "paracetamol 20"; do
+  set -- $expected
+  [ "$(outcome xyz/status.tsv "$1" kelma)" = converged ] || fail "$1 from XYZ did not converge"
+  [ "$(awk -F'\t' -v m="$1" '$1 == m { print $9 }' xyz/status.tsv)" = none ] || fail "$1: terms without parameter"
+  set -- $1 $2 $(bond_errors "xyz/$1/kelma/debug" "xyz/$1/kelma/stdout")
+  [ "$3" = "$2" ] || fail "$1: $3 bonds with a reference length, expected $2"
+  awk -v e="$4" 'BEGIN { exit !(e <= 0.05) }' || fail "$1: a bond is $4 A from its reference length"
+done
+
+# --- SMILES -> ffprep -> kelma -> ffresult SDF ---------------------------------------------
+smiles=("CC(=O)O" "Oc1ccccc1" "CC(=O)Nc1ccc(O)cc1" "Cn1cnc2c1c(=O)n(C)c(=O)n2C" "CC(=O)Oc1ccccc1C(=O)O")
+names=(acetic_acid phenol paracetamol caffeine aspirin)
+args=()
+for k in "${!smiles[@]}"; do args+=(--smiles "${smiles[$k]}" --name "${names[$k]}"); done
+"$bin/ffprep" -o smi "${args[@]}" >/dev/null 2>smi.err
+[ $? = 0 ] || fail "ffprep on SMILES: $(cat smi.err)"
+for k in "${!names[@]}"; do
+  name=${names[$k]}
+  mkdir -p "run/$name"
+  (cd "run/$name" && "$bin/kelma" <"../../smi/$name.in" >stdout 2>stderr)
+  [ -s "run/$name/stderr" ] && fail "$name: kelma said $(cat "run/$name/stderr")"
+  grep -q '^!' "run/$name/stdout" || fail "$name: kelma did not converge"
+  "$bin/ffresult" --template "smi/$name.mol2" --geometry "$name.sdf" "run/$name/stdout" ||
+    fail "$name: ffresult"
+  grep -A1 '<converged>' "$name.sdf" | grep -qx yes || fail "$name: no convergence field"
+  grep -q '<energy_kcal_per_mol>' "$name.sdf" || fail "$name: no energy field"
+  # Open Babel reads the result back as the molecule of the SMILES.
+  [ "$(obabel "$name.sdf" -ocan 2>/dev/null | cut -f1)" = "$(obabel -:"${smiles[$k]}" -ocan 2>/dev/null | cut -f1)" ] ||
+    fail "$name: the SDF is not the molecule of the SMILES"
+done
+
+# --- parameter coverage ----------------------------------------------------------------------
+"$bin/ffprep" -o cover --smiles 'CC(=O)[O-]' --name acetate --smiles c1ccccc1 --name benzene \
+  >/dev/null 2>cover.err
+[ $? = 0 ] || fail "ffprep acetate and benzene"
+grep -qx "ffprep: SMILES CC(=O)\[O-\]: 1 bond has no parameter and is held at its input length: C.2-O.co2" cover.err ||
+  fail "no coverage summary for acetate: $(cat cover.err)"
+grep "c1ccccc1" cover.err | grep -q "no parameter" && fail "coverage summary for benzene"
+"$bin/ffbatch" -p kelma -o strict --strict --smiles 'CC(=O)[O-]' --name acetate --smiles c1ccccc1 \
+  --name benzene >/dev/null 2>strict.err
+[ $? = 1 ] || fail "ffbatch --strict did not report the skipped molecule"
+[ "$(outcome strict/status.tsv acetate -)" = skipped ] || fail "--strict did not skip acetate"
+[ "$(awk -F'\t' '$1 == "acetate" { print $9 }' strict/status.tsv)" = "bonds 1" ] || fail "coverage column"
+[ "$(outcome strict/status.tsv benzene kelma)" = converged ] || fail "--strict: benzene"
+
+# --- bad files: one line each, a skipped status, nothing half written -------------------------
+head -c "$(($(grep -b -m1 '^acetone' "$examples/molecules.sdf" | cut -d: -f1) + 200))" \
+  "$examples/molecules.sdf" >truncated.sdf
+awk '/^CONECT/ && !done { print "CONECT    1  999"; done = 1; next } { print }' \
+  "$examples/molecules.pdb" | awk '/^END/ { exit } { print }' >conect.pdb
+echo "1 2 3" >molecule.foo
+: >empty.sdf
+head -c 4096 "$bin/ffprep" >binary.sdf
+for file in truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf; do
+  "$bin/ffprep" -o "bad-${file%.*}" "$file" >/dev/null 2>bad.err
+  [ $? = 1 ] || fail "$file: ffprep exit status"
+  [ "$(wc -l <bad.err)" = 1 ] && grep -q "^ffprep: $file.*: .*; skipped$" bad.err ||
+    fail "$file: not one clear line: $(cat bad.err)"
+done
+[ "$(ls bad-truncated)" = "$(printf 'ethanol.in\nethanol.mol2')" ] || fail "truncated SDF: $(ls bad-truncated)"
+[ -z "$(ls bad-conect bad-molecule bad-empty bad-binary 2>/dev/null | grep '\.')" ] ||
+  fail "a bad file left files behind"
+"$bin/ffbatch" -p kelma -o bad truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf \
+  >/dev/null 2>/dev/null
+[ $? = 1 ] || fail "ffbatch on bad files: exit status"
+[ "$(awk -F'\t' 'NR > 1 && $4 == "skipped"' bad/status.tsv | wc -l)" = 5 ] ||
+  fail "bad files not skipped: $(cat bad/status.tsv)"
+[ "$(outcome bad/status.tsv ethanol kelma)" = converged ] || fail "the good molecule before the damage"
+
+if [ $failures -gt 0 ]; then
+  echo "$failures failures"
+  exit 1
+fi
+echo "all chemistry checks passed"
