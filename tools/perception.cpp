@@ -35,26 +35,26 @@ constexpr const char* build_speed = "2";
 constexpr std::size_t atoms_named = 5;
 
 // Open Babel keeps atom types in its internal naming; MOL2 speaks Sybyl.
+OpenBabel::OBTypeTable type_table(const char* from, const char* to) {
+  OpenBabel::OBTypeTable table;
+  table.SetFromType(from);
+  table.SetToType(to);
+  return table;
+}
+
+std::string translated(OpenBabel::OBTypeTable& table, const std::string& type) {
+  std::string out;
+  return table.Translate(out, type) ? out : type;
+}
+
 std::string sybyl_of(const std::string& internal) {
-  static OpenBabel::OBTypeTable table = [] {
-    OpenBabel::OBTypeTable t;
-    t.SetFromType("INT");
-    t.SetToType("SYB");
-    return t;
-  }();
-  std::string sybyl;
-  return table.Translate(sybyl, internal) ? sybyl : internal;
+  static OpenBabel::OBTypeTable table = type_table("INT", "SYB");
+  return translated(table, internal);
 }
 
 std::string internal_of(const std::string& sybyl) {
-  static OpenBabel::OBTypeTable table = [] {
-    OpenBabel::OBTypeTable t;
-    t.SetFromType("SYB");
-    t.SetToType("INT");
-    return t;
-  }();
-  std::string internal;
-  return table.Translate(internal, sybyl) ? internal : sybyl;
+  static OpenBabel::OBTypeTable table = type_table("SYB", "INT");
+  return translated(table, sybyl);
 }
 
 std::vector<std::string> sybyl_types(OBMol& mol) {

@@ -6,12 +6,7 @@
 set -u
 bin=$(realpath "${1:?usage: run_chemistry.sh BUILD_DIR EXAMPLES_DIR}")
 examples=$(realpath "${2:?usage: run_chemistry.sh BUILD_DIR EXAMPLES_DIR}")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-outcome() { awk -F'\t' -v m="$2" -v p="$3" '$1 == m && $3 == p { print $4 }' "$1"; }
+source "$(dirname "$0")/harness.sh"
 
 # --- XYZ: perceived bonds optimise to their Tripos lengths --------------------------------
 # Largest difference between a bonded distance of the "!" records and its reference length in
@@ -30,7 +25,7 @@ bond_errors() { # debug stdout
 }
 "$bin/ffbatch" -j 2 -p kelma --print 4 -o xyz "$examples/water.xyz" "$examples/paracetamol.xyz" \
   "$examples/molecules.xyz" >/dev/null 2>xyz.err
-[ $? = 0 ] || fail "ffbatch on XYZ files: $(cat xyz.err)"
+expect_status 0 $? "ffbatch on XYZ files"
 grep -q "^ffbatch: water.xyz molecule 1: the file has no bonds: 2 bonds and their orders perceived" xyz.err ||
   fail "perceived bonds not reported: $(head -3 xyz.err)"
 for expected in "water 2" "benzene 12" "acetic_acid 7" "paracetamol 20"; do
@@ -48,16 +43,19 @@ names=(acetic_acid phenol paracetamol caffeine aspirin)
 args=()
 for k in "${!smiles[@]}"; do args+=(--smiles "${smiles[$k]}" --name "${names[$k]}"); done
 "$bin/ffprep" -o smi "${args[@]}" >/dev/null 2>smi.err
-[ $? = 0 ] || fail "ffprep on SMILES: $(cat smi.err)"
+expect_status 0 $? "ffprep on SMILES"
 for k in "${!names[@]}"; do
   name=${names[$k]}
   mkdir -p "run/$name"
-  (cd "run/$name" && "$bin/kelma" <"../../smi/$name.in" >stdout 2>stderr)
+  (cd "run/$name" && "$bin/kelma" <"../../smi/$name.in" >stdout 2>stderr &&
+    "$bin/symmetry" <"../../smi/$name.in" >symmetry.out)
   [ -s "run/$name/stderr" ] && fail "$name: kelma said $(cat "run/$name/stderr")"
   grep -q '^!' "run/$name/stdout" || fail "$name: kelma did not converge"
-  "$bin/ffresult" --template "smi/$name.mol2" --geometry "$name.sdf" "run/$name/stdout" ||
-    fail "$name: ffresult"
+  "$bin/ffresult" --template "smi/$name.mol2" --symmetry "run/$name/symmetry.out" \
+    --geometry "$name.sdf" "run/$name/stdout" || fail "$name: ffresult"
   grep -A1 '<converged>' "$name.sdf" | grep -qx yes || fail "$name: no convergence field"
+  [ "$(grep -A1 '<point_group>' "$name.sdf" | tail -1)" = "$(sed -n 's/^\*Point Group: *\([^ ]*\).*/\1/p' "run/$name/symmetry.out")" ] ||
+    fail "$name: point group field"
   grep -q '<energy_kcal_per_mol>' "$name.sdf" || fail "$name: no energy field"
   # Open Babel reads the result back as the molecule of the SMILES.
   [ "$(obabel "$name.sdf" -ocan 2>/dev/null | cut -f1)" = "$(obabel -:"${smiles[$k]}" -ocan 2>/dev/null | cut -f1)" ] ||
@@ -67,13 +65,13 @@ done
 # --- parameter coverage ----------------------------------------------------------------------
 "$bin/ffprep" -o cover --smiles 'CC(=O)[O-]' --name acetate --smiles c1ccccc1 --name benzene \
   >/dev/null 2>cover.err
-[ $? = 0 ] || fail "ffprep acetate and benzene"
+expect_status 0 $? "ffprep acetate and benzene"
 grep -qx "ffprep: SMILES CC(=O)\[O-\]: 1 bond has no parameter and is held at its input length: C.2-O.co2" cover.err ||
   fail "no coverage summary for acetate: $(cat cover.err)"
 grep "c1ccccc1" cover.err | grep -q "no parameter" && fail "coverage summary for benzene"
 "$bin/ffbatch" -p kelma -o strict --strict --smiles 'CC(=O)[O-]' --name acetate --smiles c1ccccc1 \
   --name benzene >/dev/null 2>strict.err
-[ $? = 1 ] || fail "ffbatch --strict did not report the skipped molecule"
+expect_status 1 $? "ffbatch --strict"
 [ "$(outcome strict/status.tsv acetate -)" = skipped ] || fail "--strict did not skip acetate"
 [ "$(awk -F'\t' '$1 == "acetate" { print $9 }' strict/status.tsv)" = "bonds 1" ] || fail "coverage column"
 [ "$(outcome strict/status.tsv benzene kelma)" = converged ] || fail "--strict: benzene"
@@ -88,7 +86,7 @@ echo "1 2 3" >molecule.foo
 head -c 4096 "$bin/ffprep" >binary.sdf
 for file in truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf; do
   "$bin/ffprep" -o "bad-${file%.*}" "$file" >/dev/null 2>bad.err
-  [ $? = 1 ] || fail "$file: ffprep exit status"
+  expect_status 1 $? "ffprep $file"
   [ "$(wc -l <bad.err)" = 1 ] && grep -q "^ffprep: $file.*: .*; skipped$" bad.err ||
     fail "$file: not one clear line: $(cat bad.err)"
 done
@@ -97,13 +95,9 @@ done
   fail "a bad file left files behind"
 "$bin/ffbatch" -p kelma -o bad truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf \
   >/dev/null 2>/dev/null
-[ $? = 1 ] || fail "ffbatch on bad files: exit status"
+expect_status 1 $? "ffbatch on bad files"
 [ "$(awk -F'\t' 'NR > 1 && $4 == "skipped"' bad/status.tsv | wc -l)" = 5 ] ||
   fail "bad files not skipped: $(cat bad/status.tsv)"
 [ "$(outcome bad/status.tsv ethanol kelma)" = converged ] || fail "the good molecule before the damage"
 
-if [ $failures -gt 0 ]; then
-  echo "$failures failures"
-  exit 1
-fi
-echo "all chemistry checks passed"
+finish chemistry

@@ -6,16 +6,7 @@
 set -u
 bin=$(realpath "${1:?usage: run_tools.sh BUILD_DIR MOLECULES_MOL2}")
 molecules=$(realpath "${2:?usage: run_tools.sh BUILD_DIR MOLECULES_MOL2}")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_status() { # expected actual what
-  [ "$1" = "$2" ] || fail "$3: exit status $2, expected $1"
-}
-# The outcome column of a status.tsv for one molecule and program.
-outcome() { awk -F'\t' -v m="$2" -v p="$3" '$1 == m && $3 == p { print $4 }' "$1"; }
+source "$(dirname "$0")/harness.sh"
 
 # --- ffprep: one keyword input and one MOL2 per molecule ---------------------------------
 "$bin/ffprep" -o prep "$molecules" >prep.out 2>prep.err
@@ -147,8 +138,4 @@ else
   echo "SKIP: GNU parallel is not installed (Debian package: parallel)"
 fi
 
-if [ $failures -gt 0 ]; then
-  echo "$failures failures"
-  exit 1
-fi
-echo "all tool checks passed"
+finish tool
