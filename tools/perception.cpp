@@ -64,6 +64,14 @@ std::vector<std::string> sybyl_types(OBMol& mol) {
   return types;
 }
 
+// The first few items, comma-separated, and "..." for the rest.
+std::string listed(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t k = 0; k < items.size() && k < atoms_named; ++k)
+    text += (k == 0 ? "" : ", ") + items[k];
+  return items.size() > atoms_named ? text + ", ..." : text;
+}
+
 std::string element_of(const OBAtom& atom) {
   return OpenBabel::OBElements::GetSymbol(atom.GetAtomicNum());
 }
@@ -86,24 +94,21 @@ void count_missing_hydrogens(OBMol& mol) {
   OpenBabel::OBAtomAssignTypicalImplicitHydrogens(&*atom);
 }
 
+// "atom 3 (O) lacks 1, atom 5 (N) lacks 2"; empty when no hydrogen is missing.
 std::string missing_hydrogens_text(OBMol& mol) {
-  std::string named;
-  std::size_t atoms = 0;
+  std::vector<std::string> atoms;
   unsigned int total = 0;
   FOR_ATOMS_OF_MOL(atom, mol) {
-    const unsigned int missing = atom->GetImplicitHCount();
-    if (missing == 0)
-      continue;
-    total += missing;
-    if (atoms++ < atoms_named)
-      named += (named.empty() ? "" : ", ") + std::string("atom ") + std::to_string(atom->GetIdx()) +
-               " (" + element_of(*atom) + ") lacks " + std::to_string(missing);
+    if (const unsigned int missing = atom->GetImplicitHCount(); missing > 0) {
+      total += missing;
+      atoms.push_back("atom " + std::to_string(atom->GetIdx()) + " (" + element_of(*atom) +
+                      ") lacks " + std::to_string(missing));
+    }
   }
-  if (total == 0)
-    return "";
-  if (atoms > atoms_named)
-    named += ", ...";
-  return std::to_string(total) + " missing hydrogens: " + named;
+  return atoms.empty()
+             ? ""
+             : listed(atoms) +
+                   (atoms.size() > atoms_named ? " (" + std::to_string(total) + " in all)" : "");
 }
 
 void complete_hydrogens(OBMol& mol, const PerceptionOptions& options,
@@ -114,7 +119,7 @@ void complete_hydrogens(OBMol& mol, const PerceptionOptions& options,
     return;
   const bool add = options.add_hydrogens.value_or(mol.GetDimension() == 0);
   if (!add)
-    throw ToolError(missing + " (--add-hydrogens adds them)");
+    throw ToolError("hydrogens missing: " + missing + " (--add-hydrogens adds them)");
   const unsigned int before = mol.NumAtoms();
   mol.AddHydrogens();
   notes.push_back("hydrogens added: " + std::to_string(mol.NumAtoms() - before));
@@ -135,24 +140,24 @@ void assign_types(OBMol& mol, const std::vector<std::string>& file_types,
                   std::vector<std::string>& notes) {
   mol.SetAtomTypesPerceived(false);
   const std::vector<std::string> perceived = sybyl_types(mol); // runs the typer
-  std::string differing;
-  std::size_t count = 0;
+  std::vector<std::string> differing;
   std::size_t k = 0;
   FOR_ATOMS_OF_MOL(atom, mol) {
     if (k < file_types.size() && file_types[k] != perceived[k]) {
       atom->SetType(internal_of(file_types[k]));
-      if (count++ < atoms_named)
-        differing += (differing.empty() ? "" : ", ") + std::string("atom ") +
-                     std::to_string(k + 1) + " " + file_types[k] + " (typer: " + perceived[k] + ")";
+      differing.push_back("atom " + std::to_string(k + 1) + " " + file_types[k] +
+                          " (typer: " + perceived[k] + ")");
     }
     ++k;
   }
   mol.SetAtomTypesPerceived();
-  if (count > 0)
-    notes.push_back(std::to_string(count) +
-                    " atoms keep the file's type against Open Babel's "
-                    "typer (--retype takes the typer's): " +
-                    differing + (count > atoms_named ? ", ..." : ""));
+  if (!differing.empty())
+    notes.push_back("types kept from the file where Open Babel's typer differs (--retype takes "
+                    "the typer's): " +
+                    listed(differing) +
+                    (differing.size() > atoms_named
+                         ? " (" + std::to_string(differing.size()) + " atoms)"
+                         : ""));
 }
 
 int bond_code(OBBond& bond, std::map<std::string, int>& oddities) {
@@ -205,9 +210,10 @@ Molecule perceive(OBMol& mol, const PerceptionOptions& options, std::vector<std:
   perceive_bonds(mol, notes);
   complete_hydrogens(mol, options, notes);
   build_coordinates(mol, notes);
-  assign_types(mol, file_types, notes);
-  // Aromaticity from Open Babel's own model, not from the bond types the file wrote.
+  // Aromaticity, for the typer and the bond codes, from Open Babel's own model, not from the
+  // bond types the file wrote.
   mol.SetAromaticPerceived(false);
+  assign_types(mol, file_types, notes);
   return molecule_of(mol, notes);
 }
 

@@ -89,7 +89,7 @@ awk '/^propyne$/ { p = 1 } p && /^@<TRIPOS>BOND/ { print; getline; $3 = "99"; p 
 "$bin/ffprep" -o badprep bad.mol2 >/dev/null 2>badprep.err
 expect_status 1 $? "ffprep with a bad molecule"
 [ "$(ls badprep/*.in | wc -l)" = 11 ] || fail "ffprep wrote $(ls badprep/*.in | wc -l) inputs, expected 11"
-grep -q "^ffprep: bad.mol2 molecule 9: 2 missing hydrogens: atom 1 (C) lacks 1, .*; skipped$" badprep.err ||
+grep -q "^ffprep: bad.mol2 molecule 9: hydrogens missing: atom 1 (C) lacks 1, atom 2 (C) lacks 1 (--add-hydrogens adds them); skipped$" badprep.err ||
   fail "ffprep diagnostic: $(cat badprep.err)"
 "$bin/ffbatch" -j 2 -o bad bad.mol2 >/dev/null 2>bad.err
 expect_status 1 $? "ffbatch with a bad molecule"
