@@ -138,7 +138,7 @@ void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
 } // namespace
 
 bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Arguments& args) {
-  if (flag == "-i" || flag == "--input-format")
+  if (flag == "-i")
     options.read.format = args.value(flag);
   else if (flag == "--smiles")
     options.smiles.push_back({args.value(flag), ""});
