@@ -38,10 +38,17 @@ OBFormat* input_format(OBConversion& conversion, const fs::path& file, const std
   return format;
 }
 
+// The molecule's title, or the given name when it has none; the template carries it.
+std::string named(OBMol& mol, const std::string& name) {
+  if (trim(mol.GetTitle()).empty())
+    mol.SetTitle(name.c_str());
+  return std::string(trim(mol.GetTitle()));
+}
+
 // Perceives the molecule; Open Babel's own complaints on the way become a note.
-ReadMolecule complete(OBMol& mol, int index, const ReadOptions& options) {
+ReadMolecule complete(OBMol& mol, const std::string& name, int index, const ReadOptions& options) {
   ReadMolecule entry;
-  entry.name = std::string(trim(mol.GetTitle()));
+  entry.name = named(mol, name);
   entry.index = index;
   clear_babel_messages();
   try {
@@ -55,9 +62,9 @@ ReadMolecule complete(OBMol& mol, int index, const ReadOptions& options) {
   return entry;
 }
 
-ReadMolecule damaged(const OBMol& mol, int index, const std::string& problem) {
+ReadMolecule damaged(OBMol& mol, const std::string& name, int index, const std::string& problem) {
   ReadMolecule entry;
-  entry.name = std::string(trim(mol.GetTitle()));
+  entry.name = named(mol, name);
   entry.index = index;
   entry.error = problem.empty() ? "Open Babel cannot read the molecule" : problem;
   return entry;
@@ -80,6 +87,7 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions
   std::ifstream in(file, std::ios::binary);
   if (!in)
     throw ToolError("cannot read " + file.string());
+  const std::string stem = file.stem().string();
   std::vector<ReadMolecule> molecules;
   for (int index = 1;;) {
     OBMol mol;
@@ -91,7 +99,7 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions
     if (!read && mol.NumAtoms() == 0 && (problem.empty() || blank_from(in, before)))
       break;
     if (!read) {
-      molecules.push_back(damaged(mol, index, problem));
+      molecules.push_back(damaged(mol, stem, index, problem));
       break;
     }
     // Some readers end a file with an empty molecule (PDB's END record).
@@ -101,8 +109,8 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions
       continue;
     }
     // A molecule read with complaints (a CONECT record to no atom) is not run as read.
-    molecules.push_back(problem.empty() ? complete(mol, index, options)
-                                        : damaged(mol, index, problem));
+    molecules.push_back(problem.empty() ? complete(mol, stem, index, options)
+                                        : damaged(mol, stem, index, problem));
     ++index;
   }
   if (molecules.empty())
@@ -110,14 +118,15 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions
   return molecules;
 }
 
-ReadMolecule read_smiles(std::string_view smiles, const ReadOptions& options) {
+ReadMolecule read_smiles(std::string_view smiles, const std::string& name,
+                         const ReadOptions& options) {
   OBConversion conversion;
   conversion.SetInFormat(smiles_format);
   OBMol mol;
   clear_babel_messages();
   if (!conversion.ReadString(&mol, std::string(smiles)) || mol.NumAtoms() == 0)
-    return damaged(mol, 1, "unreadable SMILES '" + std::string(smiles) + "'");
-  return complete(mol, 1, options);
+    return damaged(mol, name, 1, "unreadable SMILES '" + std::string(smiles) + "'");
+  return complete(mol, name, 1, options);
 }
 
 bool is_chemistry_file(const fs::path& file) {

@@ -19,7 +19,7 @@ struct ReadOptions {
 };
 
 struct ReadMolecule {
-  std::string name; // the file's title of the molecule; empty when it has none
+  std::string name; // the molecule's title in the file, or the name it is given
   int index = 0;    // 1-based place in the file
   Molecule molecule;
   std::string mol2; // the completed molecule as MOL2 text: the template of the results
@@ -27,14 +27,17 @@ struct ReadMolecule {
   std::string error; // not empty: the molecule cannot be run, for this reason
 };
 
-// The molecules of a file in order. A molecule Open Babel cannot read ends the list with an
-// entry that gives the reason (reading cannot resume inside a damaged file). ToolError when the
-// format is unknown, the file cannot be opened or it holds no molecule.
+// The molecules of a file in order, those without a title named by the file's stem. A molecule Open
+// Babel cannot read ends the list with an entry that gives the reason (reading cannot resume inside
+// a damaged file). ToolError when the format is unknown, the file cannot be opened or it holds no
+// molecule.
 std::vector<ReadMolecule> read_molecules(const std::filesystem::path& file,
                                          const ReadOptions& options);
 
-// The molecule of a SMILES string (hydrogens added and 3D coordinates built by default).
-ReadMolecule read_smiles(std::string_view smiles, const ReadOptions& options);
+// The molecule of a SMILES string, given the name (hydrogens added and 3D coordinates built
+// by default).
+ReadMolecule read_smiles(std::string_view smiles, const std::string& name,
+                         const ReadOptions& options);
 
 // Whether Open Babel reads files with this file's extension.
 bool is_chemistry_file(const std::filesystem::path& file);

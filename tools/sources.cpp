@@ -20,10 +20,10 @@ std::string origin_of(const fs::path& file, int index) {
 
 // The keyword input, the coverage and the notes of a molecule that was read; any reason to skip
 // it lands in error.
-Prepared finish(ReadMolecule read, std::string name, std::string origin, const JobOptions& job,
+Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
                 const MoleculeOptions& options) {
   Prepared prepared;
-  prepared.name = read.name.empty() ? std::move(name) : read.name;
+  prepared.name = std::move(read.name);
   prepared.origin = std::move(origin);
   prepared.mol2 = std::move(read.mol2);
   prepared.notes = std::move(read.notes);
@@ -62,8 +62,7 @@ std::vector<Prepared> prepare_chemistry_file(const fs::path& file, const JobOpti
   std::vector<Prepared> out;
   for (ReadMolecule& molecule : molecules) {
     const int index = molecule.index;
-    out.push_back(
-        finish(std::move(molecule), file.stem().string(), origin_of(file, index), job, options));
+    out.push_back(finish(std::move(molecule), origin_of(file, index), job, options));
   }
   return out;
 }
@@ -129,9 +128,8 @@ void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
                     std::vector<Prepared>& out) {
   for (const SmilesInput& input : options.smiles) {
     const std::string name = input.name.empty() ? input.smiles : input.name;
-    ReadMolecule read = read_smiles(input.smiles, options.read);
-    read.name = name;
-    out.push_back(finish(std::move(read), name, "SMILES " + input.smiles, job, options));
+    out.push_back(finish(read_smiles(input.smiles, name, options.read), "SMILES " + input.smiles,
+                         job, options));
   }
 }
 

@@ -70,6 +70,7 @@ TEST(ChemistryFormats, EveryFormatGivesTheTypesAndBondsOfTheMol2) {
     }
   }
   EXPECT_EQ(mol2[5].name, "N-methylacetamide");
+  EXPECT_EQ(tools::read_molecules(examples / "molecules.pdb", {})[5].name, "molecules");
   EXPECT_EQ(bonds(mol2[5].molecule)[1], (std::array<int, 3>{1, 3, 4})); // the amide C-N
   EXPECT_EQ(mol2[5].molecule.atoms[2].ff_type, 28);                     // N.am
   EXPECT_EQ(bonds(mol2[3].molecule)[0], (std::array<int, 3>{1, 2, 5})); // benzene
@@ -144,7 +145,7 @@ TEST_F(ChemistryFile, WrittenTypesAreKeptUnlessRetyped) {
   EXPECT_EQ(retyped[0].molecule.atoms[1].ff_type, 8);
   EXPECT_TRUE(retyped[0].notes.empty());
 
-  const auto acetate = tools::read_smiles("CC(=O)[O-]", {});
+  const auto acetate = tools::read_smiles("CC(=O)[O-]", "acetate", {});
   EXPECT_EQ(acetate.molecule.atoms[2].sybyl_type, "O.co2");
   EXPECT_EQ(acetate.molecule.atoms[2].ff_type, 9);
   EXPECT_NE(std::find(acetate.notes.begin(), acetate.notes.end(), "O.co2 takes O.2 (9) (2 times)"),
@@ -152,8 +153,9 @@ TEST_F(ChemistryFile, WrittenTypesAreKeptUnlessRetyped) {
 }
 
 TEST(Smiles, HydrogensAndCoordinatesAreBuilt) {
-  const auto acid = tools::read_smiles("CC(=O)O", {});
+  const auto acid = tools::read_smiles("CC(=O)O", "acetic acid", {});
   ASSERT_TRUE(acid.error.empty()) << acid.error;
+  EXPECT_NE(acid.mol2.find("@<TRIPOS>MOLECULE\nacetic acid\n"), std::string::npos);
   EXPECT_EQ(sybyl_types(acid.molecule),
             (std::vector<std::string>{"C.3", "C.2", "O.2", "O.3", "H", "H", "H", "H"}));
   const auto acid_bonds = bonds(acid.molecule);
@@ -166,7 +168,7 @@ TEST(Smiles, HydrogensAndCoordinatesAreBuilt) {
   EXPECT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 1.21, 0.05);
   EXPECT_EQ(acid.notes,
             (std::vector<std::string>{"hydrogens added: 4", "3D coordinates built by Open Babel"}));
-  EXPECT_EQ(tools::read_smiles("C1CC", {}).error, "unreadable SMILES 'C1CC'");
+  EXPECT_EQ(tools::read_smiles("C1CC", "", {}).error, "unreadable SMILES 'C1CC'");
 }
 
 // A damaged molecule ends the list with its reason; the molecules before it are whole.
