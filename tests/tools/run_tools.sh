@@ -68,6 +68,9 @@ for dir in runs/*/; do
   [ "$(head -1 "$name.xyz")" = "$(grep -c '^!' "$dir/kelma/stdout")" ] || fail "$name: XYZ count"
 done
 [ "$(sed -n 3p benzene.xyz | cut -c1-2)" = "C " ] || fail "XYZ element symbols"
+# Without a template the keyword input gives the elements.
+"$bin/ffresult" --input runs/benzene/input runs/benzene/kelma/stdout >plain.xyz
+[ "$(awk 'NR > 2 { print $1 }' plain.xyz | tr -d '\n')" = CCCCCCHHHHHH ] || fail "XYZ from the input"
 "$bin/ffresult" --input runs/benzene/input runs/benzene/input >/dev/null 2>err.txt
 [ $? = 1 ] && [ "$(wc -l <err.txt)" = 1 ] || fail "ffresult on a file that is not a run: $(cat err.txt)"
 
