@@ -23,7 +23,7 @@ constexpr auto progress_interval = std::chrono::seconds(10);
 
 const std::string input_name = "input";
 const std::string template_name = "molecule.mol2";
-const std::string coverage_name = "coverage";
+const std::string preparation_name = "preparation.tsv";
 const std::string result_name = "result.tsv";
 const std::string molecules_name = "molecules.txt";
 const std::string status_name = "status.tsv";
@@ -92,6 +92,21 @@ std::string join_status(const std::vector<StatusLine>& lines) {
   return text;
 }
 
+// The coverage and note columns that the preparation left in the folder; "-" for a keyword
+// input's.
+StatusLine preparation_of(const fs::path& folder) {
+  StatusLine line;
+  const fs::path file = folder / preparation_name;
+  if (!fs::exists(file))
+    return line;
+  const std::string text(trim(split_lines(read_file(file)).at(0)));
+  const std::size_t tab = text.find('\t');
+  line.no_parameter = text.substr(0, tab);
+  if (tab != std::string::npos)
+    line.notes = text.substr(tab + 1);
+  return line;
+}
+
 fs::path step_folder(const fs::path& out, const std::string& stem) {
   return fs::absolute(out / stem).lexically_normal();
 }
@@ -109,7 +124,8 @@ bool prepare_folder(const Prepared& molecule, const fs::path& folder, bool resum
     fs::remove(folder / template_name);
   else
     write_file_atomic(folder / template_name, molecule.mol2);
-  write_file_atomic(folder / coverage_name, molecule.coverage + "\n");
+  write_file_atomic(folder / preparation_name,
+                    molecule.coverage + "\t" + molecule.note_tags + "\n");
   return true;
 }
 
@@ -226,13 +242,14 @@ void emit_slurm(const std::vector<fs::path>& folders, const BatchOptions& option
 } // namespace
 
 std::string status_header() {
-  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter";
+  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\t"
+         "notes";
 }
 
 std::string status_text(const StatusLine& line) {
   return line.molecule + "\t" + line.atoms + "\t" + line.program + "\t" + line.outcome + "\t" +
          line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds + "\t" +
-         line.no_parameter;
+         line.no_parameter + "\t" + line.notes;
 }
 
 StatusLine parse_status(std::string_view text) {
@@ -244,11 +261,11 @@ StatusLine parse_status(std::string_view text) {
     pos = tab + 1;
   }
   fields.emplace_back(text.substr(pos));
-  constexpr std::size_t field_count = 9;
+  constexpr std::size_t field_count = 10;
   if (fields.size() != field_count)
     throw ToolError("damaged status line: " + std::string(text));
   return {fields[0], fields[1], fields[2], fields[3], fields[4],
-          fields[5], fields[6], fields[7], fields[8]};
+          fields[5], fields[6], fields[7], fields[8], fields[9]};
 }
 
 bool succeeded(const StatusLine& line) {
@@ -291,9 +308,7 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
 std::vector<StatusLine> run_step(const fs::path& folder, const Programs& programs) {
   const fs::path input = folder / input_name;
   const int atoms = natoms_of(read_file(input));
-  const fs::path coverage = folder / coverage_name;
-  const std::string no_parameter =
-      fs::exists(coverage) ? std::string(trim(read_file(coverage))) : std::string("-");
+  const StatusLine prepared = preparation_of(folder);
   std::vector<StatusLine> lines;
   for (const ProgramRun& run : selected(programs)) {
     const fs::path place = folder / run.name;
@@ -307,7 +322,8 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
     StatusLine line = classify_run(run.name, child, output, errors);
     line.molecule = folder.filename().string();
     line.atoms = atoms > 0 ? std::to_string(atoms) : "-";
-    line.no_parameter = no_parameter;
+    line.no_parameter = prepared.no_parameter;
+    line.notes = prepared.notes;
     lines.push_back(std::move(line));
   }
   write_file_atomic(folder / result_name, join_status(lines));
@@ -334,6 +350,7 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
       StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
                       "skipped"};
       line.no_parameter = molecule.coverage;
+      line.notes = molecule.note_tags;
       write_file_atomic(folder / result_name, join_status({line}));
       skipped = true;
     } else if (prepare_folder(molecule, folder, options.resume)) {

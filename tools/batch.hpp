@@ -3,10 +3,10 @@
 // writing the job list for GNU parallel or a Slurm array script that runs the same step.
 //
 // Output folder layout: <out>/<molecule>/input (the keyword input), molecule.mol2 (the molecule
-// as prepared, when known), coverage (its parameter-coverage column), kelma/ and symmetry/ (each
-// program's stdout, stderr and files),
-// result.tsv (the molecule's status lines, written when its step is done); <out>/molecules.txt
-// (every molecule folder, in input order) and <out>/status.tsv (all status lines).
+// as prepared, when known), preparation.tsv (its coverage and note columns), kelma/ and symmetry/
+// (each program's stdout, stderr and files), result.tsv (the molecule's status lines, written when
+// its step is done); <out>/molecules.txt (every molecule folder, in input order) and
+// <out>/status.tsv (all status lines).
 #pragma once
 
 #include <filesystem>
@@ -26,8 +26,9 @@ struct Programs {
 };
 
 // One line of status.tsv: molecule, atoms, program, outcome, cycles, final energy, final RMS
-// force, seconds, the terms without parameter ("none", "bonds 3, torsions 1"); "-" where a value
-// does not apply.
+// force, seconds, the terms without parameter ("none", "bonds 3, torsions 1") and what was
+// guessed or added when the molecule was prepared ("none", "bonds perceived, nearest types");
+// "-" where a value does not apply.
 struct StatusLine {
   std::string molecule;
   std::string atoms = "-";
@@ -38,6 +39,7 @@ struct StatusLine {
   std::string rms = "-";
   std::string seconds = "-";
   std::string no_parameter = "-";
+  std::string notes = "-";
 };
 
 std::string status_header();

@@ -58,7 +58,7 @@ ReadMolecule complete(OBMol& mol, const std::string& name, int index, const Read
     entry.error = e.what();
   }
   if (const std::string problem = babel_problem(); !problem.empty())
-    entry.notes.push_back("Open Babel: " + problem);
+    entry.notes.add("Open Babel warnings", "Open Babel: " + problem);
   return entry;
 }
 

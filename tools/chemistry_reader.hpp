@@ -23,7 +23,7 @@ struct ReadMolecule {
   int index = 0;    // 1-based place in the file
   Molecule molecule;
   std::string mol2; // the completed molecule as MOL2 text: the template of the results
-  std::vector<std::string> notes;
+  Notes notes;
   std::string error; // not empty: the molecule cannot be run, for this reason
 };
 

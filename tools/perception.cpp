@@ -76,13 +76,13 @@ std::string element_of(const OBAtom& atom) {
   return OpenBabel::OBElements::GetSymbol(atom.GetAtomicNum());
 }
 
-void perceive_bonds(OBMol& mol, std::vector<std::string>& notes) {
+void perceive_bonds(OBMol& mol, Notes& notes) {
   if (mol.NumBonds() > 0 || mol.NumAtoms() < 2)
     return;
   mol.ConnectTheDots();
   mol.PerceiveBondOrders();
-  notes.push_back("the file has no bonds: " + std::to_string(mol.NumBonds()) +
-                  " bonds and their orders perceived from the coordinates");
+  notes.add("bonds perceived", "the file has no bonds: " + std::to_string(mol.NumBonds()) +
+                                   " bonds and their orders perceived from the coordinates");
 }
 
 // Open Babel's typical valences say how many hydrogens each atom lacks. Readers of formats
@@ -111,8 +111,7 @@ std::string missing_hydrogens_text(OBMol& mol) {
                    (atoms.size() > atoms_named ? " (" + std::to_string(total) + " in all)" : "");
 }
 
-void complete_hydrogens(OBMol& mol, const PerceptionOptions& options,
-                        std::vector<std::string>& notes) {
+void complete_hydrogens(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
   count_missing_hydrogens(mol);
   const std::string missing = missing_hydrogens_text(mol);
   if (missing.empty())
@@ -122,22 +121,21 @@ void complete_hydrogens(OBMol& mol, const PerceptionOptions& options,
     throw ToolError("hydrogens missing: " + missing + " (--add-hydrogens adds them)");
   const unsigned int before = mol.NumAtoms();
   mol.AddHydrogens();
-  notes.push_back("hydrogens added: " + std::to_string(mol.NumAtoms() - before));
+  notes.add("hydrogens added", "hydrogens added: " + std::to_string(mol.NumAtoms() - before));
 }
 
-void build_coordinates(OBMol& mol, std::vector<std::string>& notes) {
+void build_coordinates(OBMol& mol, Notes& notes) {
   if (mol.GetDimension() == coordinates_3d)
     return;
   OpenBabel::OBOp* builder = OpenBabel::OBOp::FindType("gen3D");
   if (builder == nullptr || !builder->Do(&mol, build_speed) || mol.GetDimension() != coordinates_3d)
     throw ToolError("Open Babel could not build 3D coordinates");
-  notes.push_back("3D coordinates built by Open Babel");
+  notes.add("3D built", "3D coordinates built by Open Babel");
 }
 
 // The file's types for the atoms it had, Open Babel's typer for the rest (or for all). Where the
 // two disagree, the kept type is noted with the typer's.
-void assign_types(OBMol& mol, const std::vector<std::string>& file_types,
-                  std::vector<std::string>& notes) {
+void assign_types(OBMol& mol, const std::vector<std::string>& file_types, Notes& notes) {
   mol.SetAtomTypesPerceived(false);
   const std::vector<std::string> perceived = sybyl_types(mol); // runs the typer
   std::vector<std::string> differing;
@@ -152,15 +150,16 @@ void assign_types(OBMol& mol, const std::vector<std::string>& file_types,
   }
   mol.SetAtomTypesPerceived();
   if (!differing.empty())
-    notes.push_back("types kept from the file where Open Babel's typer differs (--retype takes "
-                    "the typer's): " +
-                    listed(differing) +
-                    (differing.size() > atoms_named
-                         ? " (" + std::to_string(differing.size()) + " atoms)"
-                         : ""));
+    notes.add("file types kept",
+              "types kept from the file where Open Babel's typer differs (--retype takes "
+              "the typer's): " +
+                  listed(differing) +
+                  (differing.size() > atoms_named
+                       ? " (" + std::to_string(differing.size()) + " atoms)"
+                       : ""));
 }
 
-int bond_code(OBBond& bond, std::map<std::string, int>& oddities) {
+int bond_code(OBBond& bond, std::map<std::string, int>& odd_orders) {
   if (bond.IsAromatic())
     return aromatic_code;
   if (bond.IsAmide())
@@ -168,42 +167,57 @@ int bond_code(OBBond& bond, std::map<std::string, int>& oddities) {
   const int order = static_cast<int>(bond.GetBondOrder());
   if (order >= 1 && order <= highest_bond_order)
     return order;
-  ++oddities["bond order " + std::to_string(order) + " taken as single (1)"];
+  ++odd_orders["bond order " + std::to_string(order) + " taken as single (1)"];
   return 1;
 }
 
-void note_counted(const std::map<std::string, int>& counted, std::vector<std::string>& notes) {
+void note_counted(const std::map<std::string, int>& counted, std::string_view tag, Notes& notes) {
   for (const auto& [what, count] : counted)
-    notes.push_back(what + (count > 1 ? " (" + std::to_string(count) + " times)" : ""));
+    notes.add(tag, what + (count > 1 ? " (" + std::to_string(count) + " times)" : ""));
 }
 
-Molecule molecule_of(OBMol& mol, std::vector<std::string>& notes) {
+Molecule molecule_of(OBMol& mol, Notes& notes) {
   Molecule molecule;
   molecule.name = std::string(trim(mol.GetTitle()));
-  std::map<std::string, int> oddities;
+  std::map<std::string, int> nearest_types;
+  std::map<std::string, int> odd_orders;
   FOR_ATOMS_OF_MOL(atom, mol) {
     Atom out{element_of(*atom), sybyl_of(atom->GetType()), 0, {atom->x(), atom->y(), atom->z()}};
     const TypeMatch match = sybyl_type_number(out.sybyl_type);
     out.ff_type = match.number;
     if (!match.exact)
-      ++oddities[out.sybyl_type + " takes " + std::string(match.stands_in_for) + " (" +
-                 std::to_string(match.number) + ")"];
+      ++nearest_types[out.sybyl_type + " takes " + std::string(match.stands_in_for) + " (" +
+                      std::to_string(match.number) + ")"];
     molecule.atoms.push_back(std::move(out));
   }
   FOR_BONDS_OF_MOL(bond, mol) {
     const int a = static_cast<int>(bond->GetBeginAtomIdx());
     const int b = static_cast<int>(bond->GetEndAtomIdx());
-    molecule.bonds.push_back({std::min(a, b), std::max(a, b), bond_code(*bond, oddities)});
+    molecule.bonds.push_back({std::min(a, b), std::max(a, b), bond_code(*bond, odd_orders)});
   }
   std::sort(molecule.bonds.begin(), molecule.bonds.end(),
             [](const Bond& p, const Bond& q) { return std::pair(p.i, p.j) < std::pair(q.i, q.j); });
-  note_counted(oddities, notes);
+  note_counted(nearest_types, "nearest types", notes);
+  note_counted(odd_orders, "bond orders taken as single", notes);
   return molecule;
 }
 
 } // namespace
 
-Molecule perceive(OBMol& mol, const PerceptionOptions& options, std::vector<std::string>& notes) {
+void Notes::add(std::string_view tag, std::string line) {
+  lines.push_back(std::move(line));
+  if (std::find(tags.begin(), tags.end(), tag) == tags.end())
+    tags.emplace_back(tag);
+}
+
+std::string Notes::column() const {
+  std::string text;
+  for (const std::string& tag : tags)
+    text += (text.empty() ? "" : ", ") + tag;
+  return text.empty() ? "none" : text;
+}
+
+Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
   const bool file_typed = mol.HasAtomTypesPerceived() && !options.retype;
   const std::vector<std::string> file_types =
       file_typed ? sybyl_types(mol) : std::vector<std::string>{};

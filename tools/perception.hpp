@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/molecule.hpp"
@@ -16,6 +17,17 @@ class OBMol;
 
 namespace tools {
 
+// What was guessed, added or complained about on the way to the force field: one line each for
+// standard error and a short tag each ("bonds perceived") for the status column.
+struct Notes {
+  std::vector<std::string> lines;
+  std::vector<std::string> tags; // each once, in the order they first came
+
+  void add(std::string_view tag, std::string line);
+  // The tags joined by ", ", or "none".
+  std::string column() const;
+};
+
 struct PerceptionOptions {
   std::optional<bool> add_hydrogens; // unset: added only to molecules without coordinates
   bool retype = false;               // type the atoms afresh even when the file gave types
@@ -24,7 +36,6 @@ struct PerceptionOptions {
 // Completes mol as above and returns it as the tools' molecule; mol keeps the completed form
 // (the template of the results). Types the file wrote (MOL2) are kept unless options.retype.
 // ToolError when hydrogens are missing and not to be added, or 3D coordinates cannot be built.
-Molecule perceive(OpenBabel::OBMol& mol, const PerceptionOptions& options,
-                  std::vector<std::string>& notes);
+Molecule perceive(OpenBabel::OBMol& mol, const PerceptionOptions& options, Notes& notes);
 
 } // namespace tools

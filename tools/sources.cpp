@@ -26,7 +26,8 @@ Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
   prepared.name = std::move(read.name);
   prepared.origin = std::move(origin);
   prepared.mol2 = std::move(read.mol2);
-  prepared.notes = std::move(read.notes);
+  prepared.notes = std::move(read.notes.lines);
+  prepared.note_tags = read.notes.column();
   prepared.error = std::move(read.error);
   if (!prepared.error.empty())
     return prepared;

@@ -21,7 +21,8 @@ struct Prepared {
   std::string input;              // the keyword input
   std::string mol2;               // the molecule as MOL2, the template of its results, if known
   std::vector<std::string> notes; // perceived bonds, guessed types, parameter coverage, ...
-  std::string coverage = "-";     // the status.tsv column of the parameter coverage
+  std::string coverage = "-";     // the status.tsv columns of the parameter coverage
+  std::string note_tags = "-";    // and of the notes' tags
   std::string error;              // not empty: the molecule is skipped for this reason
 };
 

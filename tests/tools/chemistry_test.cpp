@@ -65,6 +65,8 @@ TEST(ChemistryFormats, EveryFormatGivesTheTypesAndBondsOfTheMol2) {
       ASSERT_TRUE(other[k].error.empty()) << what << ": " << other[k].error;
       EXPECT_EQ(sybyl_types(other[k].molecule), sybyl_types(mol2[k].molecule)) << what;
       EXPECT_EQ(bonds(other[k].molecule), bonds(mol2[k].molecule)) << what;
+      EXPECT_EQ(other[k].notes.column(), format == std::string("xyz") ? "bonds perceived" : "none")
+          << what;
       EXPECT_NEAR(other[k].molecule.atoms.back().xyz[2], mol2[k].molecule.atoms.back().xyz[2], 1e-3)
           << what;
     }
@@ -74,7 +76,7 @@ TEST(ChemistryFormats, EveryFormatGivesTheTypesAndBondsOfTheMol2) {
   EXPECT_EQ(bonds(mol2[5].molecule)[1], (std::array<int, 3>{1, 3, 4})); // the amide C-N
   EXPECT_EQ(mol2[5].molecule.atoms[2].ff_type, 28);                     // N.am
   EXPECT_EQ(bonds(mol2[3].molecule)[0], (std::array<int, 3>{1, 2, 5})); // benzene
-  EXPECT_TRUE(mol2[0].notes.empty()) << mol2[0].notes.front();
+  EXPECT_EQ(mol2[0].notes.column(), "none");
 }
 
 std::string example_text(const std::string& name) {
@@ -120,8 +122,8 @@ TEST_F(ChemistryFile, MissingHydrogensOnAnyElementAreFound) {
   EXPECT_EQ(added[0].molecule.atoms.size(), 8u);
   EXPECT_EQ(sybyl_types(added[0].molecule),
             (std::vector<std::string>{"C.2", "O.3", "O.2", "C.3", "H", "H", "H", "H"}));
-  EXPECT_NE(std::find(added[0].notes.begin(), added[0].notes.end(), "hydrogens added: 1"),
-            added[0].notes.end());
+  EXPECT_EQ(added[0].notes.lines.back(), "hydrogens added: 1");
+  EXPECT_EQ(added[0].notes.column(), "bonds perceived, hydrogens added");
 }
 
 // MOL2 types stay as written, noted where Open Babel's typer disagrees, unless retyped; a type
@@ -134,22 +136,22 @@ TEST_F(ChemistryFile, WrittenTypesAreKeptUnlessRetyped) {
                            "@<TRIPOS>BOND\n1 1 2 1\n2 1 3 1\n3 1 4 1\n4 1 5 1\n5 2 6 1\n";
   const auto kept = read("methanol.mol2", text);
   EXPECT_EQ(kept.at(0).molecule.atoms[1].sybyl_type, "O.2");
-  ASSERT_EQ(kept[0].notes.size(), 1u);
-  EXPECT_NE(
-      kept[0].notes[0].find("typer differs (--retype takes the typer's): atom 2 O.2 (typer: O.3)"),
-      std::string::npos);
+  ASSERT_EQ(kept[0].notes.tags, (std::vector<std::string>{"file types kept"}));
+  EXPECT_NE(kept[0].notes.lines[0].find(
+                "typer differs (--retype takes the typer's): atom 2 O.2 (typer: O.3)"),
+            std::string::npos);
   tools::ReadOptions retype;
   retype.perception.retype = true;
   const auto retyped = read("methanol.mol2", text, retype);
   EXPECT_EQ(retyped.at(0).molecule.atoms[1].sybyl_type, "O.3");
   EXPECT_EQ(retyped[0].molecule.atoms[1].ff_type, 8);
-  EXPECT_TRUE(retyped[0].notes.empty());
+  EXPECT_EQ(retyped[0].notes.column(), "none");
 
   const auto acetate = tools::read_smiles("CC(=O)[O-]", "acetate", {});
   EXPECT_EQ(acetate.molecule.atoms[2].sybyl_type, "O.co2");
   EXPECT_EQ(acetate.molecule.atoms[2].ff_type, 9);
-  EXPECT_NE(std::find(acetate.notes.begin(), acetate.notes.end(), "O.co2 takes O.2 (9) (2 times)"),
-            acetate.notes.end());
+  EXPECT_EQ(acetate.notes.lines.back(), "O.co2 takes O.2 (9) (2 times)");
+  EXPECT_EQ(acetate.notes.column(), "hydrogens added, 3D built, nearest types");
 }
 
 TEST(Smiles, HydrogensAndCoordinatesAreBuilt) {
@@ -166,7 +168,7 @@ TEST(Smiles, HydrogensAndCoordinatesAreBuilt) {
   const double dx = a[1].xyz[0] - a[2].xyz[0], dy = a[1].xyz[1] - a[2].xyz[1],
                dz = a[1].xyz[2] - a[2].xyz[2];
   EXPECT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 1.21, 0.05);
-  EXPECT_EQ(acid.notes,
+  EXPECT_EQ(acid.notes.lines,
             (std::vector<std::string>{"hydrogens added: 4", "3D coordinates built by Open Babel"}));
   EXPECT_EQ(tools::read_smiles("C1CC", "", {}).error, "unreadable SMILES 'C1CC'");
 }

@@ -18,7 +18,7 @@ expect_status 0 $? "ffprep"
 # --- ffbatch -j 2 over the prepared folder ----------------------------------------------
 "$bin/ffbatch" -j 2 -o runs prep >batch.out 2>batch.err
 expect_status 0 $? "ffbatch -j 2"
-[ "$(head -1 runs/status.tsv)" = "$(printf 'molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter')" ] ||
+[ "$(head -1 runs/status.tsv)" = "$(printf 'molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\tnotes')" ] ||
   fail "status.tsv header"
 [ "$(wc -l <runs/status.tsv)" = 25 ] || fail "status.tsv has $(wc -l <runs/status.tsv) lines"
 [ "$(awk -F'\t' '$3 == "kelma" && $4 == "converged" && $5 ~ /^[0-9]+$/' runs/status.tsv | wc -l)" = 12 ] ||
@@ -98,8 +98,8 @@ grep -q "^ffprep: bad.mol2 molecule 9: hydrogens missing: atom 1 (C) lacks 1, at
 expect_status 1 $? "ffbatch with a bad molecule"
 [ "$(outcome bad/status.tsv propyne -)" = skipped ] || fail "bad molecule not reported as skipped"
 [ "$(awk -F'\t' '$4 == "converged"' bad/status.tsv | wc -l)" = 11 ] || fail "the good molecules did not finish"
-[ "$(awk -F'\t' '$4 == "converged" && $9 == "none"' bad/status.tsv | wc -l)" = 11 ] ||
-  fail "the bundled molecules have terms without parameter: $(cut -f1,9 bad/status.tsv)"
+[ "$(awk -F'\t' '$4 == "converged" && $9 == "none" && $10 == "none"' bad/status.tsv | wc -l)" = 11 ] ||
+  fail "the bundled molecules have terms without parameter or notes: $(cut -f1,9,10 bad/status.tsv)"
 grep -q "propyne.*skipped\|molecule 9.*skipped" bad.err || fail "ffbatch diagnostic: $(cat bad.err)"
 
 # --- the cycle limit is a failure the status names ------------------------------------------
