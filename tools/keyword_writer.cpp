@@ -27,7 +27,7 @@ struct OptionField {
 const std::array<OptionField, 8> option_fields = {{
     {"--fftype", &JobOptions::fftype, Kind::text, "force-field name (not used by the programs)"},
     {"--jobtype", &JobOptions::jobtype, Kind::non_negative_integer,
-     "1: start from the inverted force-field Hessian, 0: from the unit matrix"},
+     "1: start from the inverse of the force-field Hessian, 0: from the unit matrix"},
     {"--vdwc", &JobOptions::vdwc, Kind::positive_real, "van der Waals cut-off, Angstrom"},
     {"--print", &JobOptions::print, Kind::non_negative_integer, "listing level"},
     {"--gtol", &JobOptions::gtol, Kind::positive_real, "RMS force threshold, hartree/bohr"},

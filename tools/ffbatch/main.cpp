@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 constexpr int failure_status = 1;
 
 void usage() {
-  std::cerr
+  std::cout
       << "usage: ffbatch [options] INPUT...      run (or emit) the molecules of the inputs\n"
          "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
          "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 constexpr int skipped_status = 1;
 
 void usage() {
-  std::cerr
+  std::cout
       << "usage: ffprep [options] FILE... [--smiles S [--name NAME]]...\n"
          "Reads every molecule of the files (any format Open Babel reads: mol2, sdf, pdb, xyz,\n"
          "smi, cml, ...) and writes NAME.in (the keyword input of both programs) and NAME.mol2\n"

@@ -17,7 +17,7 @@ constexpr int failure_status = 1;
 constexpr const char* default_format = "xyz";
 
 void usage() {
-  std::cerr
+  std::cout
       << "usage: ffresult [options] RUN_OUTPUT\n"
          "Reads kelma's standard output (or its fort.9; - for standard input) and writes:\n"
          "  --geometry FILE   the final geometry, in the format of FILE's extension (sdf, mol2,\n"
