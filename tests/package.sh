@@ -14,6 +14,7 @@ dpkg -i "$deb" >/dev/null
 fail() { echo "FAIL $1"; dpkg -r "$name" >/dev/null || true; exit 1; }
 /usr/bin/kelma --help | grep -q '^Usage: kelma' || fail "kelma --help"
 /usr/bin/symmetry --version | grep -q '^symmetry ' || fail "symmetry --version"
+/usr/bin/ffbatch --help | grep -q "^usage: ffbatch" || fail "ffbatch --help"
 for page in 1/kelma 1/symmetry 5/ffdata; do
   section=${page%/*}
   page=${page#*/}
