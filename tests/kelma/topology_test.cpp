@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
-#include <algorithm>
 #include <functional>
 #include <random>
 #include <set>

@@ -16,4 +16,4 @@ ChannelCapture::~ChannelCapture() {
   common::redirect_unit(common::trace_unit, nullptr);
 }
 
-}  // namespace test_support
+} // namespace test_support

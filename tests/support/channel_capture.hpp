@@ -7,7 +7,7 @@
 namespace test_support {
 
 class ChannelCapture {
- public:
+public:
   ChannelCapture();
   ~ChannelCapture();
   ChannelCapture(const ChannelCapture&) = delete;
@@ -17,10 +17,10 @@ class ChannelCapture {
   std::string listing() const { return listing_.str(); }
   std::string trace() const { return trace_.str(); }
 
- private:
+private:
   std::ostringstream out_;
   std::ostringstream listing_;
   std::ostringstream trace_;
 };
 
-}  // namespace test_support
+} // namespace test_support
