@@ -7,6 +7,9 @@
 #include <thread>
 
 #include "tools/files.hpp"
+#include "tools/folder_lock.hpp"
+#include "tools/job_lists.hpp"
+#include "tools/run_outcome.hpp"
 #include "tools/run_output.hpp"
 
 namespace tools {
@@ -15,67 +18,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view cycle_limit_stop = "STOP 666 statement executed";
-constexpr std::string_view stop_mark = "STOP ";
-constexpr int input_error_status = 2;
-constexpr int seconds_decimals = 2;
 constexpr auto progress_interval = std::chrono::seconds(10);
 
 const std::string input_name = "input";
+const std::string optimised_name = "optimised.in";
 const std::string template_name = "molecule.mol2";
 const std::string preparation_name = "preparation.tsv";
+const std::string settings_name = "settings";
 const std::string result_name = "result.tsv";
 const std::string molecules_name = "molecules.txt";
 const std::string status_name = "status.tsv";
-const std::string parallel_name = "jobs.txt";
-const std::string tasks_name = "tasks.txt";
-const std::string slurm_name = "jobs.slurm";
+const std::string slurm_error_name = "slurm.err";
 
 // Files a program may leave in its folder; cleared before it runs so that none is stale.
 const std::vector<std::string> program_files = {"debug", "fort.8", "fort.9"};
+// The listing a numbered report goes to: "debug" when the program opened it, else "fort.8".
+const std::vector<std::string> listing_files = {"debug", "fort.8"};
 
+// One program run of a step, and what it left.
 struct ProgramRun {
-  std::string name;
-  fs::path path;
+  StatusLine line;
+  std::string output;
 };
-
-std::vector<ProgramRun> selected(const Programs& programs) {
-  std::vector<ProgramRun> runs;
-  if (programs.run_kelma)
-    runs.push_back({"kelma", programs.kelma});
-  if (programs.run_symmetry)
-    runs.push_back({"symmetry", programs.symmetry});
-  return runs;
-}
-
-std::string program_option(const Programs& programs) {
-  if (programs.run_kelma && programs.run_symmetry)
-    return "both";
-  return programs.run_kelma ? "kelma" : "symmetry";
-}
-
-void fill_cycles(StatusLine& line, const RunOutput& run) {
-  if (run.cycles.empty())
-    return;
-  line.cycles = std::to_string(run.cycles.back().cycle);
-  line.energy = run.cycles.back().energy;
-  line.rms = run.cycles.back().rms;
-}
-
-// The outcome of a run that ended through the program's own logic (exit status 0).
-std::string own_outcome(const std::string& program, const RunOutput& run, std::string_view errors) {
-  if (errors.find(cycle_limit_stop) != std::string_view::npos)
-    return "cycle limit";
-  if (errors.find(stop_mark) != std::string_view::npos)
-    return "numbered report";
-  if (run.final_geometry.empty())
-    return "failed: no final geometry";
-  if (program == "kelma")
-    return "converged";
-  if (run.point_group.empty())
-    return "failed: no point group record";
-  return "point group " + run.point_group;
-}
 
 std::vector<std::string> read_lines(const fs::path& file) {
   std::vector<std::string> lines;
@@ -107,19 +71,35 @@ StatusLine preparation_of(const fs::path& folder) {
   return line;
 }
 
+// What the step of a folder runs; a resumed run takes a finished step only when it ran the same.
+std::string settings_text(const Programs& programs) {
+  return std::string("kelma ") + (programs.run_kelma ? "yes" : "no") + "\nsymmetry " +
+         (programs.run_symmetry ? "yes" : "no") + "\nsymmetry input " +
+         (programs.symmetry_input == SymmetryInput::final ? "final" : "start") + "\ntimeout " +
+         std::to_string(programs.timeout_seconds) + "\n";
+}
+
+bool same_file(const fs::path& file, std::string_view text) {
+  return fs::exists(file) && read_file(file) == text;
+}
+
 fs::path step_folder(const fs::path& out, const std::string& stem) {
   return fs::absolute(out / stem).lexically_normal();
 }
 
-// Writes the molecule's folder; false when a resumed run finds it finished with this input.
-bool prepare_folder(const Prepared& molecule, const fs::path& folder, bool resume) {
+// Writes the molecule's folder; false when a resumed run finds it finished with this input and
+// these programs. The result is removed first, so that a batch killed while it writes the
+// folder leaves the step unfinished.
+bool prepare_folder(const Prepared& molecule, const fs::path& folder, const BatchOptions& options) {
   fs::create_directories(folder);
   const fs::path result = folder / result_name;
-  if (resume && fs::exists(result) && fs::exists(folder / input_name) &&
-      read_file(folder / input_name) == molecule.input)
+  const std::string settings = settings_text(options.programs);
+  if (options.resume && fs::exists(result) && same_file(folder / input_name, molecule.input) &&
+      same_file(folder / settings_name, settings))
     return false;
   fs::remove(result);
   write_file_atomic(folder / input_name, molecule.input);
+  write_file_atomic(folder / settings_name, settings);
   if (molecule.mol2.empty())
     fs::remove(folder / template_name);
   else
@@ -160,14 +140,23 @@ private:
   std::chrono::steady_clock::time_point last_ = start_;
 };
 
+// Runs the steps on a pool of workers. A full disk stops the pool: the workers finish what they
+// run, take no more, and the first report is thrown once they are done.
 void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options) {
   Progress progress(folders.size());
   std::atomic<std::size_t> next = 0;
+  std::mutex full_mutex;
+  std::string disk_full;
   const auto worker = [&] {
     for (std::size_t k = next++; k < folders.size(); k = next++) {
       std::vector<StatusLine> lines;
       try {
         lines = run_step(folders[k], options.programs);
+      } catch (const DiskFull& e) {
+        const std::lock_guard lock(full_mutex);
+        disk_full = disk_full.empty() ? e.what() : disk_full;
+        next = folders.size();
+        return;
       } catch (const std::exception& e) {
         lines.push_back(
             {folders[k].filename().string(), "-", "-", std::string("failed: ") + e.what()});
@@ -175,156 +164,137 @@ void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options)
       progress.finished(folders[k].filename().string(), lines);
     }
   };
-  std::vector<std::jthread> pool;
-  const std::size_t count = std::min(folders.size(), static_cast<std::size_t>(options.workers));
-  for (std::size_t w = 0; w < count; ++w)
-    pool.emplace_back(worker);
-}
-
-// The step of one molecule as a shell command; folder_word is the folder as a shell word.
-std::string step_command(std::string_view folder_word, const Programs& programs) {
-  std::string command = shell_quote(own_executable().string()) + " --step " +
-                        std::string(folder_word) + " --program " + program_option(programs);
-  for (const ProgramRun& run : selected(programs))
-    command += " --" + run.name + " " + shell_quote(run.path.string());
-  return command;
-}
-
-void emit_parallel(const std::vector<fs::path>& folders, const BatchOptions& options) {
-  std::string jobs;
-  for (const fs::path& folder : folders)
-    jobs += step_command(shell_quote(folder.string()), options.programs) + "\n";
-  const fs::path file = options.out / parallel_name;
-  write_file_atomic(file, jobs);
-  std::cerr << "ffbatch: " << folders.size() << " jobs in " << file.string()
-            << "; run them with: parallel < " << shell_quote(file.string())
-            << "; then: ffbatch --collect " << shell_quote(options.out.string()) << '\n';
-}
-
-std::string slurm_script(std::size_t tasks, const fs::path& task_list,
-                         const BatchOptions& options) {
-  std::string array = "1-" + std::to_string(tasks);
-  if (options.workers_given)
-    array += "%" + std::to_string(options.workers);
-  return "#!/bin/bash\n"
-         "#SBATCH --job-name=ffbatch\n"
-         "#SBATCH --array=" +
-         array +
-         "\n"
-         "#SBATCH --ntasks=1\n"
-         "#SBATCH --cpus-per-task=1\n"
-         "# One molecule per array task: task k runs the step of the k-th folder of the list.\n"
-         "set -eu\n"
-         "folder=$(sed -n \"${SLURM_ARRAY_TASK_ID}p\" " +
-         shell_quote(task_list.string()) +
-         ")\n"
-         "exec " +
-         step_command("\"$folder\"", options.programs) + "\n";
-}
-
-void emit_slurm(const std::vector<fs::path>& folders, const BatchOptions& options) {
-  if (folders.empty()) {
-    std::cerr << "ffbatch: every molecule is finished; no Slurm script written\n";
-    return;
+  {
+    std::vector<std::jthread> pool;
+    const std::size_t count = std::min(folders.size(), static_cast<std::size_t>(options.workers));
+    for (std::size_t w = 0; w < count; ++w)
+      pool.emplace_back(worker);
   }
-  std::string list;
-  for (const fs::path& folder : folders)
-    list += folder.string() + "\n";
-  const fs::path task_list = fs::absolute(options.out / tasks_name).lexically_normal();
-  write_file_atomic(task_list, list);
-  const fs::path script = options.out / slurm_name;
-  write_file_atomic(script, slurm_script(folders.size(), task_list, options));
-  std::cerr << "ffbatch: " << folders.size() << " array tasks in " << script.string()
-            << "; submit with: sbatch " << shell_quote(script.string())
-            << "; then: ffbatch --collect " << shell_quote(options.out.string()) << '\n';
+  if (!disk_full.empty())
+    throw DiskFull(disk_full + "; the molecules without a result run again with --resume");
+}
+
+std::string listing_text(const fs::path& place) {
+  for (const std::string& name : listing_files)
+    if (fs::exists(place / name))
+      return read_file(place / name);
+  return "";
+}
+
+// Runs one program of a step in its own sub-folder of the molecule's folder.
+ProgramRun run_program(const std::string& name, const fs::path& program, const fs::path& folder,
+                       const fs::path& input, int timeout_seconds) {
+  const fs::path place = folder / name;
+  fs::create_directories(place);
+  for (const std::string& file : program_files)
+    fs::remove(place / file);
+  const ChildFiles files{place, input, place / "stdout", place / "stderr"};
+  const ChildResult child = run_child(program, files, timeout_seconds);
+  check_space(place);
+  ProgramRun run;
+  if (!child.started) {
+    run.line = classify_run(name, child, {});
+    return run;
+  }
+  run.output = read_file(files.output);
+  const std::string errors = read_file(files.errors);
+  run.line = classify_run(name, child, {run.output, errors, listing_text(place)});
+  return run;
+}
+
+// The line of a symmetry run left out because kelma did not converge.
+StatusLine not_symmetrised(const StatusLine& kelma) {
+  StatusLine line;
+  line.program = "symmetry";
+  line.outcome = "not symmetrised";
+  line.detail = "kelma did not converge (" + kelma.outcome +
+                "); symmetry runs on the optimised geometry only (--symmetry-input start takes "
+                "the starting one)";
+  return line;
+}
+
+// kelma's final geometry as symmetry's input, in the molecule's folder; empty when kelma did
+// not converge.
+fs::path optimised_input(const fs::path& folder, const ProgramRun& kelma) {
+  if (kelma.line.outcome != "converged")
+    return {};
+  const fs::path file = folder / optimised_name;
+  write_file_atomic(file, with_coordinates(read_file(folder / input_name),
+                                           parse_run_output(kelma.output).final_geometry));
+  return file;
+}
+
+std::vector<StatusLine> program_lines(const fs::path& folder, const Programs& programs) {
+  const fs::path input = folder / input_name;
+  fs::remove(folder / optimised_name);
+  std::vector<StatusLine> lines;
+  fs::path symmetry_input = input;
+  if (programs.run_kelma) {
+    const ProgramRun kelma =
+        run_program("kelma", programs.kelma, folder, input, programs.timeout_seconds);
+    lines.push_back(kelma.line);
+    if (programs.run_symmetry && programs.symmetry_input == SymmetryInput::final) {
+      symmetry_input = optimised_input(folder, kelma);
+      if (symmetry_input.empty()) {
+        lines.push_back(not_symmetrised(kelma.line));
+        return lines;
+      }
+    }
+  }
+  if (programs.run_symmetry)
+    lines.push_back(
+        run_program("symmetry", programs.symmetry, folder, symmetry_input, programs.timeout_seconds)
+            .line);
+  return lines;
+}
+
+// Why a listed molecule has no result: what Slurm said of its task, when it said anything.
+std::string missing_result_detail(const fs::path& folder) {
+  const fs::path slurm_errors = folder / slurm_error_name;
+  if (fs::exists(slurm_errors)) {
+    const auto lines = read_lines(slurm_errors);
+    if (!lines.empty())
+      return "no result; the Slurm task's " + slurm_error_name +
+             " ends: " + std::string(trim(lines.back()));
+  }
+  return "no result: the step did not finish; --resume runs it";
+}
+
+// Gathers the result.tsv of every listed molecule into status.tsv, written last.
+int gather_status(const fs::path& out) {
+  std::vector<StatusLine> lines;
+  for (const std::string& stem : read_lines(out / molecules_name)) {
+    const fs::path result = out / stem / result_name;
+    if (!fs::exists(result)) {
+      StatusLine line{stem, "-", "-", "not run"};
+      line.detail = missing_result_detail(out / stem);
+      lines.push_back(line);
+      continue;
+    }
+    for (const std::string& text : read_lines(result))
+      lines.push_back(parse_status(text));
+  }
+  write_file_atomic(out / status_name, status_header() + "\n" + join_status(lines));
+  std::size_t failures = 0;
+  for (const StatusLine& line : lines)
+    failures += succeeded(line) ? 0 : 1;
+  if (failures > 0)
+    std::cerr << "ffbatch: " << failures << " of " << lines.size() << " runs failed (see "
+              << (out / status_name).string() << ")\n";
+  return failures > 0 ? 1 : 0;
 }
 
 } // namespace
 
-std::string status_header() {
-  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\t"
-         "notes";
-}
-
-std::string status_text(const StatusLine& line) {
-  return line.molecule + "\t" + line.atoms + "\t" + line.program + "\t" + line.outcome + "\t" +
-         line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds + "\t" +
-         line.no_parameter + "\t" + line.notes;
-}
-
-StatusLine parse_status(std::string_view text) {
-  std::vector<std::string> fields;
-  std::size_t pos = 0;
-  for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
-       tab = text.find('\t', pos)) {
-    fields.emplace_back(text.substr(pos, tab - pos));
-    pos = tab + 1;
-  }
-  fields.emplace_back(text.substr(pos));
-  constexpr std::size_t field_count = 10;
-  if (fields.size() != field_count)
-    throw ToolError("damaged status line: " + std::string(text));
-  return {fields[0], fields[1], fields[2], fields[3], fields[4],
-          fields[5], fields[6], fields[7], fields[8], fields[9]};
-}
-
-bool succeeded(const StatusLine& line) {
-  return line.outcome == "converged" || line.outcome.starts_with("point group ");
-}
-
-StatusLine classify_run(const std::string& program, const ChildResult& child,
-                        std::string_view output, std::string_view errors) {
-  StatusLine line;
-  line.program = program;
-  if (!child.started) {
-    line.outcome = "failed: " + child.error;
-    return line;
-  }
-  line.seconds = fixed(child.seconds, seconds_decimals);
-  if (child.signal != 0) {
-    line.outcome = "failed: signal " + std::to_string(child.signal);
-  } else if (child.exit_status == input_error_status) {
-    line.outcome = "input error";
-  } else if (child.exit_status != 0) {
-    line.outcome = "failed: exit status " + std::to_string(child.exit_status);
-  } else {
-    RunOutput run;
-    try {
-      run = parse_run_output(output);
-    } catch (const ToolError& e) {
-      // A numbered report may leave records of its own on standard output.
-      line.outcome = errors.find(stop_mark) != std::string_view::npos
-                         ? own_outcome(program, run, errors)
-                         : "failed: standard output " + std::string(e.what());
-      return line;
-    }
-    line.outcome = own_outcome(program, run, errors);
-    if (program == "kelma")
-      fill_cycles(line, run);
-  }
-  return line;
-}
-
 std::vector<StatusLine> run_step(const fs::path& folder, const Programs& programs) {
-  const fs::path input = folder / input_name;
-  const int atoms = natoms_of(read_file(input));
+  const int atoms = natoms_of(read_file(folder / input_name));
   const StatusLine prepared = preparation_of(folder);
-  std::vector<StatusLine> lines;
-  for (const ProgramRun& run : selected(programs)) {
-    const fs::path place = folder / run.name;
-    fs::create_directories(place);
-    for (const std::string& name : program_files)
-      fs::remove(place / name);
-    const ChildFiles files{place, input, place / "stdout", place / "stderr"};
-    const ChildResult child = run_child(run.path, files);
-    const std::string output = child.started ? read_file(files.output) : "";
-    const std::string errors = child.started ? read_file(files.errors) : "";
-    StatusLine line = classify_run(run.name, child, output, errors);
+  std::vector<StatusLine> lines = program_lines(folder, programs);
+  for (StatusLine& line : lines) {
     line.molecule = folder.filename().string();
     line.atoms = atoms > 0 ? std::to_string(atoms) : "-";
     line.no_parameter = prepared.no_parameter;
     line.notes = prepared.notes;
-    lines.push_back(std::move(line));
   }
   write_file_atomic(folder / result_name, join_status(lines));
   return lines;
@@ -332,8 +302,12 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
 
 int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& options) {
   fs::create_directories(options.out);
-  const std::vector<std::string> stems =
-      unique_stems(molecules, {molecules_name, status_name, parallel_name, tasks_name, slurm_name});
+  const FolderLock lock(options.out);
+  // status.tsv is the mark of a finished batch: it goes first and comes back last.
+  fs::remove(options.out / status_name);
+  std::vector<std::string> reserved = {molecules_name, status_name, lock_name};
+  reserved.insert(reserved.end(), job_list_names.begin(), job_list_names.end());
+  const std::vector<std::string> stems = unique_stems(molecules, reserved);
   std::vector<fs::path> to_run;
   std::string listed;
   bool skipped = false;
@@ -351,9 +325,10 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
                       "skipped"};
       line.no_parameter = molecule.coverage;
       line.notes = molecule.note_tags;
+      line.detail = molecule.error;
       write_file_atomic(folder / result_name, join_status({line}));
       skipped = true;
-    } else if (prepare_folder(molecule, folder, options.resume)) {
+    } else if (prepare_folder(molecule, folder, options)) {
       to_run.push_back(folder);
     }
   }
@@ -372,28 +347,12 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
     break;
   }
   run_pool(to_run, options);
-  return collect_status(options.out);
+  return gather_status(options.out);
 }
 
 int collect_status(const fs::path& out) {
-  std::vector<StatusLine> lines;
-  for (const std::string& stem : read_lines(out / molecules_name)) {
-    const fs::path result = out / stem / result_name;
-    if (!fs::exists(result)) {
-      lines.push_back({stem, "-", "-", "not run"});
-      continue;
-    }
-    for (const std::string& text : read_lines(result))
-      lines.push_back(parse_status(text));
-  }
-  write_file_atomic(out / status_name, status_header() + "\n" + join_status(lines));
-  std::size_t failures = 0;
-  for (const StatusLine& line : lines)
-    failures += succeeded(line) ? 0 : 1;
-  if (failures > 0)
-    std::cerr << "ffbatch: " << failures << " of " << lines.size() << " runs failed (see "
-              << (out / status_name).string() << ")\n";
-  return failures > 0 ? 1 : 0;
+  const FolderLock lock(out);
+  return gather_status(out);
 }
 
 } // namespace tools

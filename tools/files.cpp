@@ -1,14 +1,34 @@
 #include "tools/files.hpp"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <system_error>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "tools/text.hpp"
 
 namespace tools {
+
+namespace {
+
+constexpr mode_t file_mode = 0644;
+
+// Removes the temporary file and reports the errno of the failed call.
+[[noreturn]] void write_failed(const std::filesystem::path& path,
+                               const std::filesystem::path& temp) {
+  const int error = errno;
+  ::unlink(temp.c_str());
+  const std::string what = "cannot write " + path.string() + ": " + std::strerror(error);
+  if (error == ENOSPC || error == EDQUOT)
+    throw DiskFull(what);
+  throw ToolError(what);
+}
+
+} // namespace
 
 std::string read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -45,22 +65,29 @@ void write_file_atomic(const std::filesystem::path& path, std::string_view text)
   // The process id keeps concurrent writers of one folder apart.
   std::filesystem::path temp = path;
   temp += ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      throw ToolError("cannot write " + path.string());
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, file_mode);
+  if (fd < 0)
+    write_failed(path, temp);
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      errno = error;
+      write_failed(path, temp);
     }
+    done += static_cast<std::size_t>(n);
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    throw ToolError("cannot write " + path.string());
-  }
+  if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0)
+    write_failed(path, temp);
+}
+
+void check_space(const std::filesystem::path& folder) {
+  struct statvfs space {};
+  if (::statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
+    throw DiskFull("no space left on the device of " + folder.string());
 }
 
 } // namespace tools

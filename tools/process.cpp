@@ -2,10 +2,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,56 +26,117 @@ bool is_executable(const fs::path& path) {
   return fs::is_regular_file(path) && ::access(path.c_str(), X_OK) == 0;
 }
 
-// posix_spawn file actions that a destructor releases.
-class FileActions {
-public:
-  FileActions() { ::posix_spawn_file_actions_init(&actions_); }
-  ~FileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-  FileActions(const FileActions&) = delete;
-  FileActions& operator=(const FileActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
+constexpr mode_t file_mode = 0644;
+constexpr int exec_failed_status = 127;
 
-private:
-  posix_spawn_file_actions_t actions_;
+// What the child opens; prepared before the fork, since the child may only make system calls.
+struct ChildPaths {
+  std::string program, folder, input, output, errors;
 };
 
-} // namespace
+// In the child: errno to the parent through the pipe, then out.
+[[noreturn]] void child_failed(int report) {
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
+  ::_exit(exec_failed_status);
+}
 
-ChildResult run_child(const fs::path& program, const ChildFiles& files) {
-  ChildResult result;
-  // The paths are made absolute first: the child opens them after changing its folder.
-  const fs::path input = fs::absolute(files.input);
-  const fs::path output = fs::absolute(files.output);
-  const fs::path errors = fs::absolute(files.errors);
-  constexpr mode_t file_mode = 0644;
-  FileActions actions;
-  ::posix_spawn_file_actions_addchdir_np(actions.get(), files.folder.c_str());
-  ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, input.c_str(), O_RDONLY, 0);
-  ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, output.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, file_mode);
-  ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, errors.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, file_mode);
-  std::string name = program.string();
-  char* argv[] = {name.data(), nullptr};
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, program.c_str(), actions.get(), nullptr, argv, environ);
-  if (rc != 0) {
-    result.error = "cannot start " + name + ": " + std::strerror(rc);
-    return result;
+void redirect(int fd, const std::string& path, int flags, int report) {
+  const int opened = ::open(path.c_str(), flags, file_mode);
+  if (opened < 0 || ::dup2(opened, fd) < 0)
+    child_failed(report);
+  ::close(opened);
+}
+
+// In the child, between fork and exec: async-signal-safe calls only.
+[[noreturn]] void exec_child(const ChildPaths& paths, pid_t parent, int report) {
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    ::_exit(exec_failed_status);
+  if (::chdir(paths.folder.c_str()) != 0)
+    child_failed(report);
+  redirect(STDIN_FILENO, paths.input, O_RDONLY, report);
+  redirect(STDOUT_FILENO, paths.output, O_WRONLY | O_CREAT | O_TRUNC, report);
+  redirect(STDERR_FILENO, paths.errors, O_WRONLY | O_CREAT | O_TRUNC, report);
+  char* argv[] = {const_cast<char*>(paths.program.c_str()), nullptr};
+  ::execve(paths.program.c_str(), argv, environ);
+  child_failed(report);
+}
+
+// Waits up to timeout_seconds for the child to end; false when it is still running then.
+bool ended_in_time(pid_t pid, int timeout_seconds) {
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd < 0) {
+    const int error = errno;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    throw ToolError(std::string("cannot watch a program's time: ") + std::strerror(error));
   }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  int ready = 0;
+  do {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd watch{pidfd, POLLIN, 0};
+    ready = ::poll(&watch, 1, static_cast<int>(std::max<long>(0, left.count())));
+  } while (ready < 0 && errno == EINTR);
+  ::close(pidfd);
+  return ready != 0;
+}
+
+// The child's exit status or signal, once it has ended.
+void reap(pid_t pid, ChildResult& result) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) {
-      result.error = "lost the child process of " + name;
-      return result;
-    }
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.started = true;
+    if (errno != EINTR)
+      throw ToolError("lost the child process of a program");
   if (WIFEXITED(status))
     result.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status))
     result.signal = WTERMSIG(status);
+}
+
+// The errno the child reported before its exec, 0 when the exec succeeded (the pipe closed).
+int start_error(int report) {
+  int error = 0;
+  ssize_t got = 0;
+  do
+    got = ::read(report, &error, sizeof error);
+  while (got < 0 && errno == EINTR);
+  return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+} // namespace
+
+ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds) {
+  ChildResult result;
+  result.timeout_seconds = timeout_seconds;
+  // The paths are made absolute first: the child opens them after changing its folder.
+  const ChildPaths paths{program.string(), files.folder.string(),
+                         fs::absolute(files.input).string(), fs::absolute(files.output).string(),
+                         fs::absolute(files.errors).string()};
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0)
+    throw ToolError(std::string("cannot start a program: ") + std::strerror(errno));
+  const pid_t parent = ::getpid();
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0)
+    exec_child(paths, parent, report[1]);
+  ::close(report[1]);
+  const int error = pid < 0 ? errno : start_error(report[0]);
+  ::close(report[0]);
+  if (pid > 0 && error == 0 && timeout_seconds > 0 && !ended_in_time(pid, timeout_seconds)) {
+    ::kill(pid, SIGKILL);
+    result.timed_out = true;
+  }
+  if (pid > 0)
+    reap(pid, result);
+  if (error != 0) {
+    result.error = "cannot start " + paths.program + ": " + std::strerror(error);
+    return result;
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.started = true;
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/records.hpp"
 #include "tools/coverage.hpp"
 #include "tools/files.hpp"
 
@@ -13,6 +14,33 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view keyword_mark = "$";
+constexpr std::string_view coordinates_section = "$coordinates";
+// The atom lines' coordinates: 3F16.10 in columns 1-48.
+constexpr int coordinate_width = 16;
+constexpr int coordinate_decimals = 10;
+constexpr std::size_t coordinate_columns = 48;
+
+// The lines of a keyword input and where its $natoms atom lines are (the lines after the first
+// $coordinates line, as the programs read them).
+struct AtomLines {
+  std::vector<std::string> lines;
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
+AtomLines atom_lines(std::string_view input) {
+  const int n = natoms_of(input);
+  AtomLines atoms{split_lines(input)};
+  const auto section = std::find_if(atoms.lines.begin(), atoms.lines.end(), [](const auto& line) {
+    return line.starts_with(coordinates_section);
+  });
+  atoms.first = static_cast<std::size_t>(section - atoms.lines.begin()) + 1;
+  if (n < 0 || section == atoms.lines.end() ||
+      atoms.lines.size() - atoms.first < static_cast<std::size_t>(n))
+    throw ToolError("the keyword input has no complete $coordinates section");
+  atoms.count = static_cast<std::size_t>(n);
+  return atoms;
+}
 
 std::string origin_of(const fs::path& file, int index) {
   return file.filename().string() + " molecule " + std::to_string(index);
@@ -213,26 +241,36 @@ int natoms_of(std::string_view input) {
 }
 
 std::vector<std::string> input_elements(std::string_view input) {
-  constexpr std::string_view section = "$coordinates";
   constexpr std::size_t label_column = 53; // columns 54-55
   constexpr std::size_t label_width = 2;
-  const int n = natoms_of(input);
-  const std::vector<std::string> lines = split_lines(input);
+  const AtomLines atoms = atom_lines(input);
   std::vector<std::string> elements;
-  for (std::size_t k = 0; k < lines.size(); ++k) {
-    if (!lines[k].starts_with(section))
-      continue;
-    for (std::size_t a = k + 1; a < lines.size() && static_cast<int>(elements.size()) < n; ++a) {
-      const std::string& line = lines[a];
-      elements.emplace_back(line.size() > label_column
-                                ? trim(std::string_view(line).substr(label_column, label_width))
-                                : "");
-    }
-    break;
+  for (std::size_t a = 0; a < atoms.count; ++a) {
+    const std::string& line = atoms.lines[atoms.first + a];
+    elements.emplace_back(line.size() > label_column
+                              ? trim(std::string_view(line).substr(label_column, label_width))
+                              : "");
   }
-  if (n < 0 || static_cast<int>(elements.size()) != n)
-    throw ToolError("the keyword input has no complete $coordinates section");
   return elements;
+}
+
+std::string with_coordinates(std::string_view input, const std::vector<Vec3>& xyz) {
+  AtomLines atoms = atom_lines(input);
+  if (xyz.size() != atoms.count)
+    throw ToolError("the geometry has " + std::to_string(xyz.size()) + " atoms, the input " +
+                    std::to_string(atoms.count));
+  for (std::size_t a = 0; a < atoms.count; ++a) {
+    std::string& line = atoms.lines[atoms.first + a];
+    common::Record record;
+    for (const double c : xyz[a])
+      record.f(c, coordinate_width, coordinate_decimals);
+    line.resize(std::max(line.size(), coordinate_columns), ' ');
+    line.replace(0, coordinate_columns, record.str());
+  }
+  std::string text;
+  for (const std::string& line : atoms.lines)
+    text += line + "\n";
+  return text;
 }
 
 std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,

@@ -63,6 +63,11 @@ int natoms_of(std::string_view input);
 // The element labels of the atom lines (columns 54-55, trimmed) of a keyword input.
 std::vector<std::string> input_elements(std::string_view input);
 
+// The keyword input with the coordinates of its atom lines (columns 1-48) replaced by xyz, as
+// the programs print them (3F16.10); the rest of every line is kept. ToolError when the atom
+// counts differ.
+std::string with_coordinates(std::string_view input, const std::vector<Vec3>& xyz);
+
 // File stems for the names, unique in the list and apart from the reserved names: a repeated
 // stem gets "_2", "_3", ...
 std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,

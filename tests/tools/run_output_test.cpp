@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/batch.hpp"
+#include "tools/run_outcome.hpp"
 
 namespace {
 
@@ -57,7 +57,7 @@ tools::ChildResult exited(int status) {
 }
 
 TEST(Classify, EveryWayARunCanEnd) {
-  auto line = tools::classify_run("kelma", exited(0), converged, "");
+  auto line = tools::classify_run("kelma", exited(0), {converged, "", ""});
   EXPECT_EQ(line.outcome, "converged");
   EXPECT_EQ(line.cycles, "2");
   EXPECT_EQ(line.energy, "0.000827312");
@@ -66,33 +66,68 @@ TEST(Classify, EveryWayARunCanEnd) {
   EXPECT_TRUE(tools::succeeded(line));
 
   const std::string_view unfinished = converged.substr(0, converged.rfind("**"));
-  line = tools::classify_run("kelma", exited(0), unfinished, "STOP 666 statement executed\n");
+  line = tools::classify_run("kelma", exited(0), {unfinished, "STOP 666 statement executed\n", ""});
   EXPECT_EQ(line.outcome, "cycle limit");
   EXPECT_EQ(line.cycles, "2");
+  EXPECT_EQ(
+      line.detail,
+      "stopped at the cycle limit after cycle 2, with the RMS force at 0.00010 "
+      "hartree/bohr and the energy changing by -0.014000898 hartree in the last cycle; a larger "
+      "--nsteps may converge it");
   EXPECT_FALSE(tools::succeeded(line));
 
   const std::string report = "STOP *** KELMA Error Termination *** statement executed\n";
-  EXPECT_EQ(tools::classify_run("kelma", exited(0), "", report).outcome, "numbered report");
+  const std::string listing = " ** Error no. 2 in File IO routine <rdcntrl> **\n"
+                              "  Unable to find Keyword $nsteps in <ffdata> file\n";
+  line = tools::classify_run("kelma", exited(0), {"", report, listing});
+  EXPECT_EQ(line.outcome, "numbered report");
+  EXPECT_EQ(line.detail, "the input has no $nsteps keyword");
   // The workspace report writes records of its own on standard output.
-  EXPECT_EQ(tools::classify_run("kelma", exited(0), "\n  ***ERROR*** Insufficient\n",
-                                "STOP 9 statement executed\n")
-                .outcome,
-            "numbered report");
-  EXPECT_EQ(tools::classify_run("kelma", exited(2), "", "bad $natoms\n").outcome, "input error");
-  EXPECT_EQ(tools::classify_run("kelma", exited(0), "", "").outcome, "failed: no final geometry");
-  EXPECT_EQ(tools::classify_run("kelma", exited(1), "", "").outcome, "failed: exit status 1");
+  line = tools::classify_run("kelma", exited(0),
+                             {"\n  ***ERROR*** Insufficient\n", "STOP 9 statement executed\n", ""});
+  EXPECT_EQ(line.outcome, "numbered report");
+  EXPECT_EQ(line.detail, "the run ended with STOP 9 statement executed");
+  line = tools::classify_run("kelma", exited(2), {"", "line 3: $natoms: unreadable\n", ""});
+  EXPECT_EQ(line.outcome, "input error");
+  EXPECT_EQ(line.detail, "line 3: $natoms: unreadable");
+  EXPECT_EQ(tools::classify_run("kelma", exited(0), {}).outcome, "failed: no final geometry");
+  EXPECT_EQ(tools::classify_run("kelma", exited(1), {}).outcome, "failed: exit status 1");
   tools::ChildResult killed = exited(-1);
   killed.signal = 11;
-  EXPECT_EQ(tools::classify_run("kelma", killed, "", "").outcome, "failed: signal 11");
+  EXPECT_EQ(tools::classify_run("kelma", killed, {}).outcome, "failed: signal 11");
+  killed.signal = 9;
+  killed.timed_out = true;
+  killed.timeout_seconds = 5;
+  line = tools::classify_run("kelma", killed, {});
+  EXPECT_EQ(line.outcome, "timeout");
+  EXPECT_EQ(line.detail, "killed after 0.12 s, the --timeout of 5 s");
 
-  line = tools::classify_run("symmetry", exited(0), point_group, "");
+  line = tools::classify_run("symmetry", exited(0), {point_group, "", ""});
   EXPECT_EQ(line.outcome, "point group c2v");
+  EXPECT_EQ(line.detail, "C2v, 2 totally symmetric degrees of freedom");
   EXPECT_EQ(line.cycles, "-");
   EXPECT_TRUE(tools::succeeded(line));
 }
 
+TEST(Classify, OverflowingDegreesOfFreedomAreCountedForC1) {
+  std::string output = "*Point Group: c1          Degrees of freedom: ***\n";
+  for (int atom = 0; atom < 336; ++atom)
+    output += "!    0.0000000000    0.0000000000    0.0000000000\n";
+  EXPECT_EQ(tools::classify_run("symmetry", exited(0), {output, "", ""}).detail,
+            "C1, 1002 (printed as ***) totally symmetric degrees of freedom");
+}
+
+TEST(Classify, GroupNamesInWords) {
+  EXPECT_EQ(tools::group_name("d*h "), "D-infinity-h");
+  EXPECT_EQ(tools::group_name("c*v"), "C-infinity-v");
+  EXPECT_EQ(tools::group_name("ih  "), "Ih");
+  EXPECT_EQ(tools::group_name("d3d "), "D3d");
+}
+
 TEST(Status, LinesRoundTripThroughText) {
-  const tools::StatusLine line{"ethanol", "9", "kelma", "cycle limit", "200", "0.1", "0.2", "1.50"};
+  const tools::StatusLine line{
+      "ethanol", "9",    "kelma", "cycle limit",         "200", "0.1", "0.2",
+      "1.50",    "none", "none",  "stopped at cycle 200"};
   const auto again = tools::parse_status(tools::status_text(line));
   EXPECT_EQ(tools::status_text(again), tools::status_text(line));
   EXPECT_EQ(again.outcome, "cycle limit");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end run of the companion tools on the bundled MOL2 file: ffprep, ffbatch (local pool,
-# resume, a bad molecule, the cycle limit, GNU parallel and Slurm job lists) and ffresult.
+# symmetry on the optimised geometry, resume, a bad molecule, the cycle limit, GNU parallel and
+# Slurm job lists) and ffresult.
 # Usage: run_tools.sh BUILD_DIR MOLECULES_MOL2 (BUILD_DIR holds ffprep, ffbatch, ffresult,
 # kelma and symmetry side by side).
 set -u
@@ -18,7 +19,7 @@ expect_status 0 $? "ffprep"
 # --- ffbatch -j 2 over the prepared folder ----------------------------------------------
 "$bin/ffbatch" -j 2 -o runs prep >batch.out 2>batch.err
 expect_status 0 $? "ffbatch -j 2"
-[ "$(head -1 runs/status.tsv)" = "$(printf 'molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\tnotes')" ] ||
+[ "$(head -1 runs/status.tsv)" = "$(printf 'molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\tnotes\tdetail')" ] ||
   fail "status.tsv header"
 [ "$(wc -l <runs/status.tsv)" = 25 ] || fail "status.tsv has $(wc -l <runs/status.tsv) lines"
 [ "$(awk -F'\t' '$3 == "kelma" && $4 == "converged" && $5 ~ /^[0-9]+$/' runs/status.tsv | wc -l)" = 12 ] ||
@@ -34,6 +35,29 @@ done
 last=$(grep '^\*\*' runs/benzene/kelma/stdout | tail -1 | awk '{ print $2, $4, $6 }')
 [ "$(awk -F'\t' '$1 == "benzene" && $3 == "kelma" { print $5, $6, $7 }' runs/status.tsv)" = "$last" ] ||
   fail "benzene: status columns differ from the last cycle record"
+
+[ "$(awk -F'\t' '$1 == "benzene" && $3 == "symmetry" { print $11 }' runs/status.tsv)" = \
+  "D6h, 2 totally symmetric degrees of freedom" ] || fail "benzene: point group in words"
+
+# --- symmetry runs on kelma's optimised geometry, or with --symmetry-input start on the input's ---
+ethane=$(dirname "$molecules")/kelma/ethane.in
+"$bin/ffbatch" -o chained "$ethane" >/dev/null 2>&1
+expect_status 0 $? "ffbatch on ethane"
+[ "$(outcome chained/status.tsv ethane symmetry)" = "point group d3d" ] || fail "chained ethane: $(cat chained/status.tsv)"
+# The symmetry input is the keyword input with kelma's "!" coordinates in columns 1-48.
+[ "$(awk '/^\$coordinates/ { a = 1; next } a && n < 8 { print substr($0, 1, 48); n++ }' chained/ethane/optimised.in)" = \
+  "$(grep '^!' chained/ethane/kelma/stdout | cut -c2-)" ] || fail "optimised.in coordinates"
+"$bin/ffbatch" -o start --symmetry-input start "$ethane" >/dev/null 2>&1
+expect_status 0 $? "ffbatch --symmetry-input start"
+[ "$(outcome start/status.tsv ethane symmetry)" = "point group c1" ] || fail "ethane from its start"
+[ -e start/ethane/optimised.in ] && fail "--symmetry-input start wrote optimised.in"
+# ffresult writes the symmetrised geometry, in the standard frame: the C-C axis on z.
+"$bin/ffresult" --input chained/ethane/input --symmetry chained/ethane/symmetry/stdout \
+  --symmetrised sym.xyz --symmetrised sym.sdf chained/ethane/kelma/stdout
+expect_status 0 $? "ffresult --symmetrised"
+[ "$(awk 'NR == 3 || NR == 4 { print $1, $2, $3 }' sym.xyz)" = "$(printf 'C 0.00000 0.00000\nC 0.00000 0.00000')" ] ||
+  fail "symmetrised ethane: $(cat sym.xyz)"
+grep -A1 '<point_group>' sym.sdf | grep -qx d3d || fail "symmetrised SDF: no point group"
 
 # --- ffresult: optimised MOL2, CSV, XYZ ------------------------------------------------
 # Atom names, types and charges, and the bond lines, of a MOL2 file (Open Babel numbers the
@@ -101,24 +125,37 @@ expect_status 1 $? "ffbatch with a bad molecule"
 [ "$(awk -F'\t' '$4 == "converged" && $9 == "none" && $10 == "none"' bad/status.tsv | wc -l)" = 11 ] ||
   fail "the bundled molecules have terms without parameter or notes: $(cut -f1,9,10 bad/status.tsv)"
 grep -q "propyne.*skipped\|molecule 9.*skipped" bad.err || fail "ffbatch diagnostic: $(cat bad.err)"
+awk -F'\t' '$1 == "propyne" { print $11 }' bad/status.tsv | grep -q "^hydrogens missing: atom 1 (C)" ||
+  fail "skipped molecule: no reason in status.tsv"
 
-# --- the cycle limit is a failure the status names ------------------------------------------
-"$bin/ffbatch" -j 2 -p kelma --nsteps 2 -o limit "$molecules" >/dev/null 2>limit.err
+# --- the cycle limit is a failure the status names, and the molecule is not symmetrised --------
+"$bin/ffbatch" -j 2 --nsteps 4 -o limit "$molecules" >/dev/null 2>limit.err
 expect_status 1 $? "ffbatch at the cycle limit"
 [ "$(outcome limit/status.tsv ethanol kelma)" = "cycle limit" ] || fail "cycle limit outcome"
+awk -F'\t' '$1 == "ethanol" && $3 == "kelma" { print $11 }' limit/status.tsv |
+  grep -q "^stopped at the cycle limit after cycle [0-9]*, with the RMS force at 0\.[0-9]* hartree/bohr and the energy changing by -0\.[0-9]* hartree" ||
+  fail "cycle limit detail: $(cut -f11 limit/status.tsv | head -1)"
+[ "$(outcome limit/status.tsv ethanol symmetry)" = "not symmetrised" ] || fail "cycle limit: symmetrised"
+[ -e limit/ethanol/symmetry ] && fail "cycle limit: symmetry ran"
 
 # --- Slurm: an array script, one molecule per task -------------------------------------------
-"$bin/ffbatch" -j 3 --emit slurm -o slurm prep >/dev/null 2>slurm.err
+"$bin/ffbatch" -j 3 --emit slurm --slurm-option --time=00:10:00 --slurm-option --mem=1G -o slurm prep \
+  >/dev/null 2>slurm.err
 expect_status 0 $? "ffbatch --emit slurm"
 script=slurm/jobs.slurm
 [ "$(head -1 $script)" = "#!/bin/bash" ] || fail "slurm: no shebang"
 grep -qx "#SBATCH --array=1-12%3" $script || fail "slurm: array range"
-grep -q 'sed -n "${SLURM_ARRAY_TASK_ID}p"' $script || fail "slurm: task selection"
-[ "$(wc -l <slurm/tasks.txt)" = 12 ] || fail "slurm: task list"
+grep -q "^#SBATCH --time=00:10:00$" $script && grep -q "^#SBATCH --mem=1G$" $script ||
+  fail "slurm: --slurm-option lines"
+grep -qx "#SBATCH --error=$PWD/slurm/tasks/%a/slurm.err" $script || fail "slurm: error file per task"
+[ "$(ls slurm/tasks | wc -l)" = 12 ] || fail "slurm: task links"
 bash -n $script || fail "slurm: script does not parse"
 SLURM_ARRAY_TASK_ID=4 bash $script >/dev/null 2>&1
 expect_status 0 $? "slurm task 4"
-[ "$(cut -f4 "$(sed -n 4p slurm/tasks.txt)/result.tsv" | head -1)" = converged ] || fail "slurm task 4 result"
+[ "$(cut -f1,4 slurm/tasks/4/result.tsv | head -1)" = "$(basename "$(readlink slurm/tasks/4)")	converged" ] ||
+  fail "slurm task 4 result"
+"$bin/ffbatch" --emit slurm --slurm-option 'time 10' -o slurm prep >/dev/null 2>&1
+expect_status 2 $? "a --slurm-option that is not an option"
 
 # --- GNU parallel: the job list runs as it stands ---------------------------------------------
 if parallel --version 2>/dev/null | grep -q "GNU parallel"; then

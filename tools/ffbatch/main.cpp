@@ -15,17 +15,23 @@ void usage() {
   std::cout
       << "usage: ffbatch [options] INPUT...      run (or emit) the molecules of the inputs\n"
          "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
+         "                      [--symmetry-input I] [--timeout SECONDS]\n"
          "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"
          "INPUT is a chemistry file of any format Open Babel reads (one or many molecules), a\n"
          "keyword input (.in, or a file whose first line starts with $), or a folder of .in\n"
          "files (or, when it has none, of chemistry files).\n"
          "  --list FILE        more inputs, one path per line\n"
          "  -o, --out DIR      output folder (default ffbatch-out)\n"
-         "  -p, --program P    kelma, symmetry or both (default both)\n"
+         "  -p, --program P    kelma, symmetry or both (default both: symmetry on kelma's\n"
+         "                     optimised geometry, and not when kelma did not converge)\n"
+         "  --symmetry-input I final (default) or start: symmetry on the starting geometry\n"
+         "  --timeout SECONDS  kill a program run that takes longer (outcome timeout)\n"
          "  -j N               parallel runs (default: the number of cores)\n"
          "  --resume           skip molecules finished with the same input\n"
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
          "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
+         "  --slurm-option O   an #SBATCH line of the script (--time=00:10:00, --partition=P,\n"
+         "                     --account=A, --mem=2G, ...); repeatable\n"
          "  --kelma PATH, --symmetry PATH   the programs (default: beside ffbatch, else PATH)\n"
       << tools::molecule_option_usage() << tools::job_option_usage()
       << "Exit status: 0 every molecule succeeded, 1 some failed, 2 usage or unreadable input.\n";
@@ -42,6 +48,22 @@ struct Request {
   tools::JobOptions job;
   tools::MoleculeOptions molecules;
 };
+
+tools::SymmetryInput symmetry_input(std::string_view text) {
+  if (text == "final")
+    return tools::SymmetryInput::final;
+  if (text == "start")
+    return tools::SymmetryInput::start;
+  throw tools::ToolError("--symmetry-input takes final or start, not " + std::string(text));
+}
+
+// An option of the Slurm script: one option word, on one line.
+std::string slurm_option(std::string_view text) {
+  if (!text.starts_with("-") || text.find_first_of("\n\r") != std::string_view::npos)
+    throw tools::ToolError("--slurm-option takes one sbatch option such as --time=00:10:00, not '" +
+                           std::string(text) + "'");
+  return std::string(text);
+}
 
 tools::Emit emit_kind(std::string_view text) {
   if (text == "parallel")
@@ -61,6 +83,12 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
     request.batch.resume = true;
   else if (arg == "--emit")
     request.batch.emit = emit_kind(args.value(arg));
+  else if (arg == "--slurm-option")
+    request.batch.slurm_options.push_back(slurm_option(args.value(arg)));
+  else if (arg == "--symmetry-input")
+    request.batch.programs.symmetry_input = symmetry_input(args.value(arg));
+  else if (arg == "--timeout")
+    request.batch.programs.timeout_seconds = tools::positive_count(arg, args.value(arg));
   else if (arg == "--list")
     request.lists.push_back(args.value(arg));
   else if (arg == "--step")
@@ -98,7 +126,7 @@ Request parse_arguments(int argc, char** argv) {
 }
 
 tools::Programs programs(const Request& request) {
-  tools::Programs out;
+  tools::Programs out = request.batch.programs;
   out.run_kelma = request.program != "symmetry";
   out.run_symmetry = request.program != "kelma";
   if (out.run_kelma)
@@ -110,7 +138,8 @@ tools::Programs programs(const Request& request) {
 
 // The per-molecule step of the emitted job lists; its exit status tells parallel or Slurm.
 int run_step(const Request& request) {
-  const auto lines = tools::run_step(fs::absolute(request.step), programs(request));
+  // Canonical: a Slurm task names its folder through the link of its task number.
+  const auto lines = tools::run_step(fs::canonical(request.step), programs(request));
   int status = 0;
   for (const tools::StatusLine& line : lines)
     if (!tools::succeeded(line)) {

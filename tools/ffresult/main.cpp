@@ -29,6 +29,8 @@ void usage() {
          "                    molecule.mol2): its atoms, bonds, charges and name are kept\n"
          "  --input FILE      the keyword input: the elements, when there is no template\n"
          "  --symmetry FILE   symmetry's standard output: its point group joins the data fields\n"
+         "  --symmetrised FILE  symmetry's symmetrised geometry (in its standard frame), in the\n"
+         "                    format of FILE's extension; repeatable; needs --symmetry\n"
          "  --last            take the last cycle's geometry when the run did not converge\n"
          "SDF output carries the energy, RMS force, cycle count, convergence and point group as\n"
          "data fields. FILE - is standard output. Exit status: 0 written, 1 no result, 2 usage.\n";
@@ -37,6 +39,7 @@ void usage() {
 struct Request {
   std::string run;
   std::vector<std::string> geometries;
+  std::vector<std::string> symmetrised;
   std::string format, csv, template_file, input, symmetry;
   bool last = false;
 };
@@ -44,6 +47,8 @@ struct Request {
 bool parse_file_flag(Request& request, tools::Arguments& args, std::string_view arg) {
   if (arg == "--geometry")
     request.geometries.push_back(args.value(arg));
+  else if (arg == "--symmetrised")
+    request.symmetrised.push_back(args.value(arg));
   else if (arg == "-o")
     request.format = args.value(arg);
   else if (arg == "--csv")
@@ -75,12 +80,15 @@ Request parse_arguments(int argc, char** argv) {
   }
   if (request.run.empty())
     throw tools::ToolError("no run output given");
-  if (request.geometries.empty() && request.csv.empty()) {
+  if (!request.symmetrised.empty() && request.symmetry.empty())
+    throw tools::ToolError("--symmetrised needs symmetry's output: give --symmetry");
+  if (request.geometries.empty() && request.csv.empty() && request.symmetrised.empty()) {
     request.geometries.emplace_back(1, '-'); // standard output
     if (request.format.empty())
       request.format = default_format;
   }
-  if (request.template_file.empty() && request.input.empty() && !request.geometries.empty())
+  if (request.template_file.empty() && request.input.empty() &&
+      !(request.geometries.empty() && request.symmetrised.empty()))
     throw tools::ToolError("the geometry needs the atoms: give --template or --input");
   return request;
 }
@@ -117,18 +125,20 @@ const std::vector<tools::Vec3>& geometry(const tools::RunOutput& run, const Requ
                                        "takes the last cycle's geometry)");
 }
 
-tools::GeometryResult result_of(const tools::RunOutput& run, const Request& request) {
-  const std::string point_group =
-      request.symmetry.empty() ? "" : parse_run(request.symmetry).point_group;
-  return {geometry(run, request), tools::result_fields(run, point_group)};
-}
-
 std::string geometry_text(const Request& request, const tools::GeometryResult& result,
                           const std::string& format) {
   if (!request.template_file.empty())
     return tools::template_result(request.template_file, result, format);
   return tools::elements_result(request.run, tools::input_elements(tools::read_file(request.input)),
                                 result, format);
+}
+
+void write_geometries(const Request& request, const std::vector<std::string>& files,
+                      const tools::GeometryResult& result) {
+  for (const std::string& file : files) {
+    const std::string format = tools::output_format(file, request.format);
+    tools::write_file_atomic(file, geometry_text(request, result, format));
+  }
 }
 
 int write_results(const Request& request) {
@@ -138,13 +148,17 @@ int write_results(const Request& request) {
       throw tools::ToolError(request.run + ": no cycle records");
     tools::write_file_atomic(request.csv, cycles_csv(run));
   }
-  if (request.geometries.empty())
+  const tools::RunOutput symmetry =
+      request.symmetry.empty() ? tools::RunOutput{} : parse_run(request.symmetry);
+  if (!request.geometries.empty())
+    write_geometries(request, request.geometries,
+                     {geometry(run, request), tools::result_fields(run, symmetry.point_group)});
+  if (request.symmetrised.empty())
     return 0;
-  const tools::GeometryResult result = result_of(run, request);
-  for (const std::string& file : request.geometries) {
-    const std::string format = tools::output_format(file, request.format);
-    tools::write_file_atomic(file, geometry_text(request, result, format));
-  }
+  if (symmetry.final_geometry.empty())
+    throw tools::ToolError(request.symmetry + ": no symmetrised geometry");
+  write_geometries(request, request.symmetrised,
+                   {symmetry.final_geometry, tools::result_fields(run, symmetry.point_group)});
   return 0;
 }
 

@@ -1,0 +1,25 @@
+// The lock of an output folder, so that two ffbatch runs never share one. It is the kernel's
+// lock on an open file, so it goes with the process however that ends (SIGKILL included).
+#pragma once
+
+#include <filesystem>
+
+namespace tools {
+
+class FolderLock {
+public:
+  // Takes the lock of folder (its file "ffbatch.lock"); ToolError naming the process that holds
+  // it.
+  explicit FolderLock(const std::filesystem::path& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+  int fd_;
+};
+
+// The name of the lock file in a folder, kept apart from the molecules' names.
+inline constexpr const char* lock_name = "ffbatch.lock";
+
+} // namespace tools

@@ -1,0 +1,171 @@
+#include "tools/run_outcome.hpp"
+
+#include <cctype>
+#include <cstring>
+
+#include "tools/files.hpp"
+#include "tools/run_output.hpp"
+
+namespace tools {
+
+namespace {
+
+constexpr std::string_view cycle_limit_stop = "STOP 666 statement executed";
+constexpr std::string_view stop_mark = "STOP ";
+constexpr std::string_view report_mark = "** Error no. ";
+constexpr std::string_view missing_keyword = "Unable to find Keyword ";
+constexpr char infinity_mark = '*'; // "c*v", "d*h"
+constexpr int input_error_status = 2;
+constexpr int seconds_decimals = 2;
+constexpr int energy_decimals = 9; // as the cycle records print the energy
+// The degrees-of-freedom field has three columns; C1 molecules of 336 atoms or more overflow it,
+// and for C1 the count is all internal motions.
+constexpr std::string_view overflow = "***";
+constexpr int rigid_motions = 6;
+
+void fill_cycles(StatusLine& line, const RunOutput& run) {
+  if (run.cycles.empty())
+    return;
+  line.cycles = std::to_string(run.cycles.back().cycle);
+  line.energy = run.cycles.back().energy;
+  line.rms = run.cycles.back().rms;
+}
+
+// Where the last cycle stood when the cycle limit stopped the run.
+std::string cycle_limit_detail(const RunOutput& run) {
+  if (run.cycles.empty())
+    return "stopped at the cycle limit before the first cycle record";
+  const CycleRecord& last = run.cycles.back();
+  std::string text = "stopped at the cycle limit after cycle " + std::to_string(last.cycle) +
+                     ", with the RMS force at " + last.rms + " hartree/bohr";
+  double now = 0.0;
+  double before = 0.0;
+  if (run.cycles.size() > 1 && parse_double(last.energy, now) &&
+      parse_double(run.cycles[run.cycles.size() - 2].energy, before))
+    text += " and the energy changing by " + fixed(now - before, energy_decimals) +
+            " hartree in the last cycle";
+  return text + "; a larger --nsteps may converge it";
+}
+
+// The text of a numbered report in the listing: "** Error no. N in ROUTINE **", then the text.
+std::string report_detail(std::string_view listing, std::string_view errors) {
+  const auto lines = split_lines(listing);
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+    const std::string_view head = trim(lines[k]);
+    if (!head.starts_with(report_mark))
+      continue;
+    const std::string_view text = trim(lines[k + 1]);
+    const std::size_t key = text.find(missing_keyword);
+    if (key != std::string_view::npos) {
+      const auto words = split_words(text.substr(key + missing_keyword.size()));
+      if (!words.empty())
+        return "the input has no " + std::string(words[0]) + " keyword";
+    }
+    return std::string(head.substr(report_mark.size())) + ": " + std::string(text);
+  }
+  for (const std::string& line : split_lines(errors))
+    if (line.starts_with(stop_mark))
+      return "the run ended with " + line;
+  return "-";
+}
+
+std::string first_line(std::string_view text) {
+  for (const std::string& line : split_lines(text))
+    if (!trim(line).empty())
+      return std::string(trim(line));
+  return "-";
+}
+
+std::string degrees_of_freedom(const RunOutput& run) {
+  if (run.degrees_of_freedom != overflow)
+    return run.degrees_of_freedom;
+  const int atoms = static_cast<int>(run.final_geometry.size());
+  if (run.point_group == "c1")
+    return std::to_string(3 * atoms - rigid_motions) + " (printed as ***)";
+  return "above 999 (printed as ***)";
+}
+
+// The outcome and detail of a run that ended through the program's own logic (exit status 0).
+void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) {
+  if (texts.errors.find(cycle_limit_stop) != std::string_view::npos) {
+    line.outcome = "cycle limit";
+    line.detail = cycle_limit_detail(run);
+  } else if (texts.errors.find(stop_mark) != std::string_view::npos) {
+    line.outcome = "numbered report";
+    line.detail = report_detail(texts.listing, texts.errors);
+  } else if (run.final_geometry.empty()) {
+    line.outcome = "failed: no final geometry";
+  } else if (line.program == "kelma") {
+    line.outcome = "converged";
+  } else if (run.point_group.empty()) {
+    line.outcome = "failed: no point group record";
+  } else {
+    line.outcome = "point group " + run.point_group;
+    line.detail = group_name(run.point_group) + ", " + degrees_of_freedom(run) +
+                  " totally symmetric degrees of freedom";
+  }
+}
+
+void signal_outcome(StatusLine& line, const ChildResult& child) {
+  if (child.timed_out) {
+    line.outcome = "timeout";
+    line.detail = "killed after " + line.seconds + " s, the --timeout of " +
+                  std::to_string(child.timeout_seconds) + " s";
+    return;
+  }
+  line.outcome = "failed: signal " + std::to_string(child.signal);
+  line.detail =
+      "killed by signal " + std::to_string(child.signal) + " (" + ::strsignal(child.signal) + ")";
+}
+
+} // namespace
+
+std::string group_name(std::string_view label) {
+  std::string name;
+  for (const char c : trim(label)) {
+    if (c == infinity_mark)
+      name += "-infinity-";
+    else
+      name += c;
+  }
+  if (!name.empty())
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+  return name;
+}
+
+StatusLine classify_run(const std::string& program, const ChildResult& child,
+                        const RunTexts& texts) {
+  StatusLine line;
+  line.program = program;
+  if (!child.started) {
+    line.outcome = "failed: " + child.error;
+    return line;
+  }
+  line.seconds = fixed(child.seconds, seconds_decimals);
+  if (child.signal != 0) {
+    signal_outcome(line, child);
+  } else if (child.exit_status == input_error_status) {
+    line.outcome = "input error";
+    line.detail = first_line(texts.errors);
+  } else if (child.exit_status != 0) {
+    line.outcome = "failed: exit status " + std::to_string(child.exit_status);
+    line.detail = first_line(texts.errors);
+  } else {
+    RunOutput run;
+    try {
+      run = parse_run_output(texts.output);
+    } catch (const ToolError& e) {
+      // A numbered report may leave records of its own on standard output.
+      if (texts.errors.find(stop_mark) == std::string_view::npos) {
+        line.outcome = "failed: standard output " + std::string(e.what());
+        return line;
+      }
+    }
+    own_outcome(line, run, texts);
+    if (program == "kelma")
+      fill_cycles(line, run);
+  }
+  return line;
+}
+
+} // namespace tools

@@ -1,0 +1,44 @@
+#include "tools/status.hpp"
+
+#include <vector>
+
+#include "tools/text.hpp"
+
+namespace tools {
+
+namespace {
+constexpr std::size_t field_count = 11;
+constexpr std::string_view point_group_outcome = "point group ";
+} // namespace
+
+std::string status_header() {
+  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\t"
+         "notes\tdetail";
+}
+
+std::string status_text(const StatusLine& line) {
+  return line.molecule + "\t" + line.atoms + "\t" + line.program + "\t" + line.outcome + "\t" +
+         line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds + "\t" +
+         line.no_parameter + "\t" + line.notes + "\t" + line.detail;
+}
+
+StatusLine parse_status(std::string_view text) {
+  std::vector<std::string> fields;
+  std::size_t pos = 0;
+  for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
+       tab = text.find('\t', pos)) {
+    fields.emplace_back(text.substr(pos, tab - pos));
+    pos = tab + 1;
+  }
+  fields.emplace_back(text.substr(pos));
+  if (fields.size() != field_count)
+    throw ToolError("damaged status line: " + std::string(text));
+  return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
+          fields[6], fields[7], fields[8], fields[9], fields[10]};
+}
+
+bool succeeded(const StatusLine& line) {
+  return line.outcome == "converged" || line.outcome.starts_with(point_group_outcome);
+}
+
+} // namespace tools
