@@ -24,10 +24,10 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
   if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
     ::close(fd_);
-    const std::string holder(trim(read_file(file)));
+    const std::vector<std::string> holder = split_lines(read_file(file));
     if (error == EWOULDBLOCK)
       throw ToolError(folder.string() + " is in use by another ffbatch run" +
-                      (holder.empty() ? "" : " (process " + holder + ")"));
+                      (holder.empty() ? "" : " (process " + holder[0] + ")"));
     throw ToolError("cannot lock " + file.string() + ": " + std::strerror(error));
   }
   // The holder's process id, for the message of a run that finds the folder taken.
