@@ -1,5 +1,6 @@
 #include "tools/keyword_writer.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "common/records.hpp"
@@ -15,7 +16,23 @@ constexpr int element_width = 2;
 constexpr int type_width = 3;
 constexpr std::size_t text_value_length = 20;
 
-enum class Kind { positive_integer, non_negative_integer, positive_real, non_negative_real, text };
+// The cycle limit: the cycle record prints the cycle number in four columns and a run may go one
+// cycle past $nsteps, so 9998 is the most that never misprints. The automatic limit, 50 cycles
+// per atom within 1000 and that, leaves a margin of five or more over the cycles that real
+// molecules of 7 to 194 atoms needed (8.5 per atom at the most, paracetamol's 170).
+constexpr int largest_cycle_limit = 9998;
+constexpr int cycles_per_atom = 50;
+constexpr int smallest_automatic_limit = 1000;
+constexpr std::string_view automatic = "auto";
+
+enum class Kind {
+  positive_integer,
+  non_negative_integer,
+  positive_real,
+  non_negative_real,
+  cycle_limit,
+  text
+};
 
 struct OptionField {
   std::string_view flag;
@@ -32,7 +49,8 @@ const std::array<OptionField, 8> option_fields = {{
     {"--print", &JobOptions::print, Kind::non_negative_integer, "listing level"},
     {"--gtol", &JobOptions::gtol, Kind::positive_real, "RMS force threshold, hartree/bohr"},
     {"--etol", &JobOptions::etol, Kind::non_negative_real, "energy decrease threshold, hartree"},
-    {"--nsteps", &JobOptions::nsteps, Kind::positive_integer, "largest cycle number"},
+    {"--nsteps", &JobOptions::nsteps, Kind::cycle_limit,
+     "largest cycle number, at most 9998; auto: 50 per atom, 1000 to 9998"},
     {"--thrsym", &JobOptions::thrsym, Kind::positive_real, "symmetry tolerance, Angstrom"},
 }};
 
@@ -48,6 +66,8 @@ bool valid(Kind kind, std::string_view text) {
     return parse_double(text, r) && r > 0.0;
   case Kind::non_negative_real:
     return parse_double(text, r) && r >= 0.0;
+  case Kind::cycle_limit:
+    return text == automatic || (parse_int(text, i) && i > 0 && i <= largest_cycle_limit);
   case Kind::text:
     return !trim(text).empty() && text.size() <= text_value_length &&
            text.find_first_of("\n\r") == std::string_view::npos;
@@ -70,6 +90,13 @@ std::string comment(std::string_view text) {
   for (const char c : text)
     line += (c == '\n' || c == '\r') ? ' ' : c;
   return line;
+}
+
+std::string cycle_limit(const std::string& nsteps, std::size_t atoms) {
+  if (nsteps != automatic)
+    return nsteps;
+  const auto per_atoms = static_cast<int>(atoms) * cycles_per_atom;
+  return std::to_string(std::clamp(per_atoms, smallest_automatic_limit, largest_cycle_limit));
 }
 
 } // namespace
@@ -109,7 +136,7 @@ std::string keyword_input(const Molecule& molecule, const JobOptions& options,
   out += "$print " + options.print + "\n";
   out += "$gtol " + options.gtol + "\n";
   out += "$etol " + options.etol + "\n";
-  out += "$nsteps " + options.nsteps + "\n";
+  out += "$nsteps " + cycle_limit(options.nsteps, molecule.atoms.size()) + "\n";
   out += "$coordinates\n";
   for (const Atom& atom : molecule.atoms)
     out += atom_line(atom) + "\n";

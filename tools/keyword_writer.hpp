@@ -17,7 +17,7 @@ struct JobOptions {
   std::string print = "1";
   std::string gtol = "0.0005";
   std::string etol = "1.0e-6";
-  std::string nsteps = "200";
+  std::string nsteps = "auto"; // 50 cycles per atom, 1000 to 9998
   std::string thrsym = "0.05";
 };
 

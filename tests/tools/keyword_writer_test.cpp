@@ -78,12 +78,27 @@ TEST(KeywordInput, OptionValuesAreCheckedWhenSet) {
                                     {"--gtol", "nan"},
                                     {"--vdwc", "8.0x"},
                                     {"--nsteps", "1.5"},
+                                    {"--nsteps", "9999"}, // past the four columns of the record
                                     {"--jobtype", "-1"},
                                     {"--thrsym", ""},
                                     {"--fftype", "a name longer than twenty"}})
     EXPECT_THROW(tools::set_job_option(options, flag, value), tools::ToolError) << flag << value;
   EXPECT_TRUE(tools::set_job_option(options, "--etol", "0"));
   EXPECT_EQ(options.etol, "0");
+}
+
+// 50 cycles per atom, never below 1000 nor above 9998.
+TEST(KeywordInput, TheAutomaticCycleLimitFollowsTheAtomCount) {
+  const auto nsteps = [](std::size_t atoms) {
+    tools::Molecule m = hydrogen_chloride();
+    m.atoms.resize(atoms, m.atoms[1]);
+    std::istringstream in(tools::keyword_input(m, {}, "x"));
+    common::InputDeck deck(in);
+    return common::read_integer_keyword(deck, "$nsteps");
+  };
+  EXPECT_EQ(nsteps(2), 1000);
+  EXPECT_EQ(nsteps(146), 7300);
+  EXPECT_EQ(nsteps(200), 9998);
 }
 
 TEST(KeywordInput, NamesCannotBecomeKeywords) {
