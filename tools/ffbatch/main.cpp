@@ -49,12 +49,16 @@ struct Request {
   tools::MoleculeOptions molecules;
 };
 
-tools::SymmetryInput symmetry_input(std::string_view text) {
-  if (text == "final")
-    return tools::SymmetryInput::final;
-  if (text == "start")
-    return tools::SymmetryInput::start;
-  throw tools::ToolError("--symmetry-input takes final or start, not " + std::string(text));
+// The value of flag: the first or the second of its two named choices.
+template <class T>
+T one_of(std::string_view flag, std::string_view text, std::pair<std::string_view, T> first,
+         std::pair<std::string_view, T> second) {
+  if (text == first.first)
+    return first.second;
+  if (text == second.first)
+    return second.second;
+  throw tools::ToolError(std::string(flag) + " takes " + std::string(first.first) + " or " +
+                         std::string(second.first) + ", not " + std::string(text));
 }
 
 // An option of the Slurm script: one option word, on one line.
@@ -63,14 +67,6 @@ std::string slurm_option(std::string_view text) {
     throw tools::ToolError("--slurm-option takes one sbatch option such as --time=00:10:00, not '" +
                            std::string(text) + "'");
   return std::string(text);
-}
-
-tools::Emit emit_kind(std::string_view text) {
-  if (text == "parallel")
-    return tools::Emit::parallel;
-  if (text == "slurm")
-    return tools::Emit::slurm;
-  throw tools::ToolError("--emit takes parallel or slurm, not " + std::string(text));
 }
 
 bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view arg) {
@@ -82,11 +78,14 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
   } else if (arg == "--resume")
     request.batch.resume = true;
   else if (arg == "--emit")
-    request.batch.emit = emit_kind(args.value(arg));
+    request.batch.emit = one_of<tools::Emit>(
+        arg, args.value(arg), {"parallel", tools::Emit::parallel}, {"slurm", tools::Emit::slurm});
   else if (arg == "--slurm-option")
     request.batch.slurm_options.push_back(slurm_option(args.value(arg)));
   else if (arg == "--symmetry-input")
-    request.batch.programs.symmetry_input = symmetry_input(args.value(arg));
+    request.batch.programs.symmetry_input =
+        one_of<tools::SymmetryInput>(arg, args.value(arg), {"final", tools::SymmetryInput::final},
+                                     {"start", tools::SymmetryInput::start});
   else if (arg == "--timeout")
     request.batch.programs.timeout_seconds = tools::positive_count(arg, args.value(arg));
   else if (arg == "--list")
