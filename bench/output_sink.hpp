@@ -1,7 +1,8 @@
 // Points the output units 6, 8 and 9 at memory while a benchmark runs whole programs.
 #pragma once
 
-#include <sstream>
+#include <string>
+#include <string_view>
 
 #include "common/channels.hpp"
 
@@ -11,7 +12,7 @@ class OutputSink {
 public:
   OutputSink() {
     for (const int unit : units)
-      common::redirect_unit(unit, &text_);
+      common::redirect_unit(unit, [this](std::string_view chunk) { text_ += chunk; });
   }
   ~OutputSink() {
     for (const int unit : units)
@@ -21,11 +22,11 @@ public:
   OutputSink& operator=(const OutputSink&) = delete;
 
   // Drops what the last run wrote, so that the buffer does not grow across iterations.
-  void clear() { text_.str({}); }
+  void clear() { text_.clear(); }
 
 private:
   static constexpr int units[] = {common::stdout_unit, common::listing_unit, common::trace_unit};
-  std::ostringstream text_;
+  std::string text_;
 };
 
 } // namespace bench

@@ -11,9 +11,12 @@ namespace common {
 // in w columns; w asterisks when it does not fit. The leading zero of |value| < 1 is dropped
 // only when that makes the value fit.
 std::string format_f(double value, int w, int d);
+// The same field appended to out.
+void append_f(std::string& out, double value, int w, int d);
 
 // Iw: the integer right-justified in w columns; w asterisks when it does not fit.
 std::string format_i(long long value, int w);
+void append_i(std::string& out, long long value, int w);
 
 // Aw: the text right-justified in w columns when shorter, its first w characters when longer.
 std::string format_a(std::string_view text, int w);

@@ -17,6 +17,10 @@ const std::function<void()>* current_body = nullptr;
 
 void call_current_body() { (*current_body)(); }
 
+common::UnitSink append_to(std::string& text) {
+  return [&text](std::string_view chunk) { text += chunk; };
+}
+
 bool is_word_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
 std::string lower(std::string_view text) {
@@ -29,9 +33,9 @@ std::string lower(std::string_view text) {
 } // namespace
 
 MemoryUnits::MemoryUnits() : saved_cerr_(std::cerr.rdbuf(err_.rdbuf())) {
-  common::redirect_unit(common::stdout_unit, &out_);
-  common::redirect_unit(common::listing_unit, &listing_);
-  common::redirect_unit(common::trace_unit, &trace_);
+  common::redirect_unit(common::stdout_unit, append_to(out_));
+  common::redirect_unit(common::listing_unit, append_to(listing_));
+  common::redirect_unit(common::trace_unit, append_to(trace_));
 }
 
 MemoryUnits::~MemoryUnits() {

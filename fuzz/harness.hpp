@@ -25,15 +25,16 @@ public:
   MemoryUnits(const MemoryUnits&) = delete;
   MemoryUnits& operator=(const MemoryUnits&) = delete;
 
-  std::string stdout_text() const { return out_.str(); }
+  // What the units received; a run hands over its collected text when it closes them.
+  std::string stdout_text() const { return out_; }
   std::string stderr_text() const { return err_.str(); }
   // Standard output, the listing and the trace, one after the other.
-  std::string records() const { return out_.str() + listing_.str() + trace_.str(); }
+  std::string records() const { return out_ + listing_ + trace_; }
 
 private:
-  std::ostringstream out_;
-  std::ostringstream listing_;
-  std::ostringstream trace_;
+  std::string out_;
+  std::string listing_;
+  std::string trace_;
   std::ostringstream err_;
   std::streambuf* saved_cerr_;
 };

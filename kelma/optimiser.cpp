@@ -48,12 +48,14 @@ std::string cycle_record(const CycleState& s) {
       .str();
 }
 
-std::string geometry_record(char mark, std::span<const double> atom) {
-  common::Record record;
-  record.text(std::string(1, mark));
-  for (const double x : atom)
-    record.f(x, 16, 10);
-  return record.str();
+// Appends the geometry record of every atom: the mark, then x, y, z in Angstrom.
+void append_geometry(std::string& block, char mark, std::span<const double> xyz) {
+  for (std::size_t k = 0; k < xyz.size(); k += 3) {
+    block += mark;
+    for (std::size_t c = k; c < k + 3; ++c)
+      common::append_f(block, xyz[c], 16, 10);
+    block += '\n';
+  }
 }
 
 void write_listing_cycle(const CycleState& s) {
@@ -78,22 +80,19 @@ void write_line_search_step(int lsc, double energy) {
                                                  .str());
 }
 
-// Writes the record on one unit and flushes it.
-void write_flushed(int unit, const std::string& record) {
-  common::write_record(unit, record);
-  common::flush_unit(unit);
+// A block of records, the cycle record and the geometry marked with mark, on the trace and on
+// standard output, each in one piece.
+void write_block(const CycleState& s, char mark, std::span<const double> xyz) {
+  std::string block = cycle_record(s);
+  block += '\n';
+  append_geometry(block, mark, xyz);
+  common::write_lines(common::trace_unit, block);
+  common::write_lines(common::stdout_unit, block);
+  common::flush_unit(common::trace_unit);
+  common::flush_unit(common::stdout_unit);
 }
 
-// The geometry records of every atom, each on standard output first, then on the trace.
-void write_geometry(char mark, std::span<const double> xyz) {
-  for (std::size_t k = 0; k < xyz.size(); k += 3) {
-    const std::string record = geometry_record(mark, xyz.subspan(k, 3));
-    write_flushed(common::stdout_unit, record);
-    write_flushed(common::trace_unit, record);
-  }
-}
-
-// The records of an accepted cycle; xyz in Angstrom.
+// The records of an accepted cycle; xyz in Angstrom. The listing of the cycle goes out with it.
 void write_cycle_block(const CycleState& s, std::span<const double> xyz, int print) {
   if (print > coordinates_print) {
     for (std::size_t k = 0; k < xyz.size(); k += 3) {
@@ -102,18 +101,13 @@ void write_cycle_block(const CycleState& s, std::span<const double> xyz, int pri
           common::FreeRecord().item(xyz[k]).item(xyz[k + 1]).item(xyz[k + 2]).str());
     }
   }
-  const std::string record = cycle_record(s);
-  write_flushed(common::trace_unit, record);
-  write_flushed(common::stdout_unit, record);
-  write_geometry('@', xyz);
+  write_block(s, '@', xyz);
+  common::flush_unit(common::listing_unit);
 }
 
 // The records of the end of a converged run; xyz in Angstrom.
 void write_final_block(const CycleState& s, std::span<const double> xyz) {
-  const std::string record = cycle_record(s);
-  common::write_record(common::stdout_unit, record);
-  common::write_record(common::trace_unit, record);
-  write_geometry('!', xyz);
+  write_block(s, '!', xyz);
 }
 
 // xyz = xyz + sign step.

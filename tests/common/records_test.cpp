@@ -21,6 +21,8 @@ TEST(FixedFields, RealsRoundAndJustify) {
 TEST(FixedFields, NegativeValuesRoundingToZeroKeepTheirSign) {
   EXPECT_EQ(format_f(-0.000001, 8, 5), "-0.00000");
   EXPECT_EQ(format_f(-0.4e-10, 16, 10), "   -0.0000000000");
+  EXPECT_EQ(format_f(-0.0, 8, 5), "-0.00000");
+  EXPECT_EQ(format_f(-0.000005, 7, 5), "-.00001"); // rounds away from zero, then fits
 }
 
 TEST(FixedFields, OverflowGivesAsterisks) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/channels.hpp"
 #include "common/termination.hpp"
 #include "kelma/workspace.hpp"
 #include "support/channel_capture.hpp"
@@ -145,6 +146,26 @@ TEST(Optim, ConvergesToTheMinimumOfABowlAndEndsWithTheLastGeometryTwice) {
   EXPECT_EQ(count_prefix(listing, "  0.") + count_prefix(listing, "  1.") +
                 count_prefix(listing, " -0."),
             2 * (cycles - 1));
+}
+
+TEST(Optim, EachBlockReachesStandardOutputInOnePiece) {
+  Model model = isotropic({0.1, 0.2, -0.1, 1.4, 0.0, 0.1}, 300.0, -2.0);
+  std::vector<double> xyz{0.15, 0.1, -0.05, 1.5, 0.05, 0.0};
+  OptimRun run(2, 50, 0);
+  std::vector<std::string> pieces;
+  common::redirect_unit(common::stdout_unit,
+                        [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+  run.go(xyz, model.calls());
+  common::redirect_unit(common::stdout_unit, nullptr);
+  ASSERT_FALSE(run.stopped);
+  ASSERT_GE(pieces.size(), 2u);
+  for (const std::string& piece : pieces) {
+    const auto records = lines(piece);
+    ASSERT_EQ(records.size(), 3u) << piece;
+    EXPECT_EQ(records[0].rfind("**  ", 0), 0u);
+    EXPECT_EQ(records[2][0], records[1][0]);
+  }
+  EXPECT_EQ(pieces.back()[lines(pieces.back())[0].size() + 1], '!');
 }
 
 TEST(Optim, LineSearchStepsWhileTheEnergyFallsAndUndoesTheLastTrial) {

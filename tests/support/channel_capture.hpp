@@ -1,7 +1,6 @@
 // Points the output units 6, 8 and 9 at memory for the life of the object.
 #pragma once
 
-#include <sstream>
 #include <string>
 
 namespace test_support {
@@ -13,14 +12,15 @@ public:
   ChannelCapture(const ChannelCapture&) = delete;
   ChannelCapture& operator=(const ChannelCapture&) = delete;
 
-  std::string stdout_text() const { return out_.str(); }
-  std::string listing() const { return listing_.str(); }
-  std::string trace() const { return trace_.str(); }
+  // Each returns what its unit received, after handing over what is still collected.
+  std::string stdout_text() const;
+  std::string listing() const;
+  std::string trace() const;
 
 private:
-  std::ostringstream out_;
-  std::ostringstream listing_;
-  std::ostringstream trace_;
+  std::string out_;
+  std::string listing_;
+  std::string trace_;
 };
 
 } // namespace test_support
