@@ -11,6 +11,8 @@
 #include "bench/molecules.hpp"
 #include "bench/output_sink.hpp"
 #include "common/keyword_input.hpp"
+#include "common/vectors.hpp"
+#include "common/worker_pool.hpp"
 #include "kelma/derivatives.hpp"
 #include "kelma/driver.hpp"
 #include "kelma/energy.hpp"
@@ -89,15 +91,17 @@ BENCHMARK(hessian_alkane)
 
 constexpr int big_dimension = 1446; // 3n for C160H322
 
-// One quasi-Newton update with a well-conditioned secant pair, from the unit matrix each time.
+// One quasi-Newton update with a well-conditioned secant pair, from the unit matrix each time,
+// at 3n = range(0) on range(1) threads.
 void bfgsupd_cycle(benchmark::State& state) {
-  const int n = big_dimension;
+  const int n = static_cast<int>(state.range(0));
   const auto un = static_cast<std::size_t>(n);
   std::vector<double> h(un * un);
   std::vector<double> f(un);
   std::vector<double> fprev(un);
   std::vector<double> step(un);
-  std::vector<double> scratch(2 * un);
+  std::vector<double> scratch(kelma::bfgsupd_scratch * un);
+  common::WorkerPool pool(static_cast<int>(state.range(1)));
   for (auto _ : state) {
     state.PauseTiming();
     for (std::size_t i = 0; i < un; ++i) {
@@ -105,15 +109,19 @@ void bfgsupd_cycle(benchmark::State& state) {
       step[i] = 0.001 * (1.0 + static_cast<double>(i % 7));
       fprev[i] = f[i] + 2.0 * step[i];
     }
-    std::fill(h.begin(), h.end(), 0.0);
-    for (std::size_t i = 0; i < un; ++i)
-      h[i + i * un] = 1.0;
+    common::setdiagmat(n, 1.0, h);
+    kelma::InverseHessian hinv{h, false};
     state.ResumeTiming();
-    kelma::bfgsupd(n, 0, f, fprev, h, step, scratch);
+    kelma::bfgsupd(n, 0, f, fprev, hinv, step, scratch, pool);
     benchmark::DoNotOptimize(h.data());
   }
 }
-BENCHMARK(bfgsupd_cycle)->Unit(benchmark::kMillisecond);
+BENCHMARK(bfgsupd_cycle)
+    ->ArgsProduct({{96, 192, 366, 600, big_dimension}, {1, 2}})
+    ->ArgNames({"dim", "threads"})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 // The $jobtype 1 start from the force-field Hessian of an alkane at its staggered geometry.
 void hessian_start_alkane(benchmark::State& state) {

@@ -11,7 +11,9 @@
 #include "common/records.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
+#include "common/worker_pool.hpp"
 #include "kelma/hessian_start.hpp"
+#include "kelma/lower_triangle.hpp"
 
 namespace kelma {
 
@@ -192,68 +194,41 @@ struct Correction {
   }
 };
 
-// Columns of H per block of the update: a tile of the lower triangle and its mirror stay in cache.
-constexpr std::size_t update_block = 128;
-// Columns whose products with f are summed side by side.
-constexpr std::size_t product_group = 4;
+// Coordinates from which the products and the update of bfgsupd are shared among threads; below
+// it the waking of a second thread costs more than it saves (bench/README.md).
+constexpr int parallel_update_size = 600;
 
-// y(j) = column j of h times x for j in [first, last), each sum over the rows in increasing order.
-// For a symmetric h this is the matrix-vector product with the sums of matvec, term for term.
-void column_products(std::span<const double> h, std::size_t n, std::span<const double> x,
-                     std::size_t first, std::size_t last, std::span<double> y) {
-  std::size_t j = first;
-  for (; j + product_group <= last; j += product_group) {
-    std::array<double, product_group> sum{};
-    for (std::size_t r = 0; r < n; ++r) {
-      for (std::size_t k = 0; k < product_group; ++k)
-        sum[k] += h[r + (j + k) * n] * x[r];
-    }
-    for (std::size_t k = 0; k < product_group; ++k)
-      y[j + k] = sum[k];
-  }
-  for (; j < last; ++j) {
-    double sum = 0.0;
-    for (std::size_t r = 0; r < n; ++r)
-      sum += h[r + j * n] * x[r];
-    y[j] = sum;
+// Updates H(i, j), i >= j, for the columns of one part. Each element is computed from the same
+// operands in the same order whatever the parts are.
+void update_lower(const Correction& k, std::span<double> h, std::size_t n, IndexRange columns) {
+  for (std::size_t j = columns.first; j < columns.last; ++j) {
+    double* column = h.data() + j * n;
+    for (std::size_t i = j; i < n; ++i)
+      column[i] = k.updated(column[i], i, j);
   }
 }
 
-// Updates every H(i, j) with i >= j and copies it to H(j, i), tile by tile, then forms
-// step = H f for each finished block of columns (H is symmetric once updated). Each element is
-// computed once from the same operands as ever, so the order of the tiles changes no value.
-// delta may be step itself: a block writes step only where no later block reads delta.
-void update_and_multiply(const Correction& k, int n, std::span<double> h, std::span<const double> f,
-                         std::span<double> step) {
-  const auto un = static_cast<std::size_t>(n);
-  for (std::size_t jb = 0; jb < un; jb += update_block) {
-    const std::size_t jend = std::min(jb + update_block, un);
-    for (std::size_t ib = jb; ib < un; ib += update_block) {
-      const std::size_t iend = std::min(ib + update_block, un);
-      // The lower part runs down the columns (the compiler can vectorise it); the mirror copy
-      // then works inside the tile, which is still in cache.
-      for (std::size_t j = jb; j < jend; ++j) {
-        for (std::size_t i = std::max(ib, j); i < iend; ++i)
-          h[i + j * un] = k.updated(h[i + j * un], i, j);
-      }
-      for (std::size_t j = jb; j < jend; ++j) {
-        for (std::size_t i = std::max(ib, j + 1); i < iend; ++i)
-          h[j + i * un] = h[i + j * un];
-      }
-    }
-    // Columns jb .. jend - 1 are complete: their upper parts came from earlier blocks.
-    column_products(h, un, f, jb, jend, step);
-  }
+// y = H x from the lower triangle, its rows shared out over the pool.
+void shared_product(common::WorkerPool& pool, std::span<const double> h, std::size_t n,
+                    std::span<const double> x, std::span<double> y) {
+  const int parts = pool.size();
+  pool.run(parts, [&](int part) { lower_product(h, n, x, y, product_rows(n, part, parts)); });
 }
 
 } // namespace
 
+int bfgsupd_threads(int n) { return n >= parallel_update_size ? common::available_cpus() : 1; }
+
 void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
-             std::span<double> h, std::span<double> step, std::span<double> scratch) {
+             InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
+             common::WorkerPool& pool) {
   const auto un = static_cast<std::size_t>(n);
-  const std::span<const double> delta = step.first(un);
+  const std::span<double> h = hinv.h;
   const std::span<double> gamma = scratch.first(un);
   const std::span<double> v = scratch.subspan(un, un);
+  // The previous step, kept apart: the new step is formed in its place.
+  const std::span<double> delta = scratch.subspan(2 * un, un);
+  common::cpyvec(step.first(un), delta);
   for (std::size_t i = 0; i < un; ++i)
     gamma[i] = fprev[i] - f[i];
   const double c = common::sprod(delta, gamma);
@@ -266,15 +241,23 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
     }
     steepest_step(f, step);
     common::setdiagmat(n, 1.0, h);
+    hinv.whole = false;
     return;
   }
-  common::matvec(n, h, gamma, v);
+  if (hinv.whole)
+    common::matvec(n, h, gamma, v);
+  else
+    shared_product(pool, h, un, gamma, v);
   const double q = common::sprod(gamma, v);
   // gamma is not needed any more: its place takes u = delta / c - v / q.
   const std::span<double> u = gamma;
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
-  update_and_multiply({delta, v, u, c, q}, n, h, f, step);
+  const Correction k{delta, v, u, c, q};
+  const int parts = pool.size();
+  pool.run(parts, [&](int part) { update_lower(k, h, un, update_columns(un, part, parts)); });
+  hinv.whole = false;
+  shared_product(pool, h, un, f, step);
   cap_step(step.first(un));
 }
 
@@ -287,7 +270,11 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
   const std::span<double> fprev = std::span<double>(ws.gscratch).first(un);
   const std::span<double> step = std::span<double>(ws.step).first(un);
   const std::span<double> h = std::span<double>(ws.hess).first(un * un);
-  std::vector<double> scratch(2 * un);
+  // Until the first update the starting matrix (an inverse that may be slightly unsymmetric)
+  // counts as a whole.
+  InverseHessian hinv{h, jobtype == 1};
+  std::vector<double> scratch(bfgsupd_scratch * un);
+  common::WorkerPool pool(bfgsupd_threads(n));
 
   double eprev = 0.0;
   bool restart = false;
@@ -329,7 +316,7 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
       steepest_step(f, step);
       restart = false;
     } else {
-      bfgsupd(n, settings.print, f, fprev, h, step, scratch);
+      bfgsupd(n, settings.print, f, fprev, hinv, step, scratch, pool);
     }
 
     const bool converged =

@@ -2,9 +2,11 @@
 // search while the force is large, capped steps, and the cycle and geometry records.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 
+#include "common/worker_pool.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -34,11 +36,28 @@ struct OptimSettings {
 void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
            const ForceFieldCalls& ff, int& cycle);
 
-// BFGS update of the n x n inverse Hessian h. On entry step is the previous step and fprev the
-// force before it; on exit h is updated and step is h f, cut to the step limit. When the
-// curvature along the previous step is too small it warns on the listing (print > 0), resets h
-// to the unit matrix and takes the capped steepest-descent step instead. scratch holds 2n doubles.
+// The inverse Hessian of the optimiser, n x n, column by column. The update keeps only its lower
+// triangle (the matrix stays symmetric); whole says that the whole matrix still counts, as for
+// a starting matrix that need not be exactly symmetric.
+struct InverseHessian {
+  std::span<double> h;
+  bool whole = false;
+};
+
+// Scratch of bfgsupd, in multiples of n.
+inline constexpr std::size_t bfgsupd_scratch = 3;
+
+// The threads bfgsupd takes for n coordinates: one for small molecules, otherwise one per CPU the
+// process may use.
+int bfgsupd_threads(int n);
+
+// BFGS update of the inverse Hessian. On entry step is the previous step and fprev the force
+// before it; on exit H is updated (its lower triangle) and step is H f, cut to the step limit.
+// When the curvature along the previous step is too small it warns on the listing (print > 0),
+// resets H to the unit matrix and takes the capped steepest-descent step instead. The products
+// and the update are shared out over the pool; every value is the same on any number of threads.
 void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
-             std::span<double> h, std::span<double> step, std::span<double> scratch);
+             InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
+             common::WorkerPool& pool);
 
 } // namespace kelma

@@ -9,6 +9,7 @@
 
 #include "common/channels.hpp"
 #include "common/termination.hpp"
+#include "common/worker_pool.hpp"
 #include "kelma/workspace.hpp"
 #include "support/channel_capture.hpp"
 
@@ -387,26 +388,29 @@ TEST(Optim, StartsFromTheInternalInverseOrFallsBackToTheUnitMatrix) {
 }
 
 TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStep) {
-  // Secant condition: after the update H gamma = delta, with H symmetric; the new step is H f
-  // cut to length 0.3 (here H f is longer).
+  // Secant condition: after the update H gamma = delta, H read from its lower triangle; the new
+  // step is H f cut to length 0.3 (here H f is longer). The starting matrix counts as a whole.
   const int n = 3;
   std::vector<double> h{2, 0.5, 0, 0.5, 1, 0.2, 0, 0.2, 1.5};
+  kelma::InverseHessian hinv{h, true};
   const std::vector<double> delta{0.1, -0.05, 0.02};
   const std::vector<double> fprev{0.3, 0.1, -0.2};
   const std::vector<double> f{0.05, 0.2, -0.25};
   std::vector<double> step = delta;
-  std::vector<double> scratch(2 * n);
+  std::vector<double> scratch(kelma::bfgsupd_scratch * n);
   test_support::ChannelCapture capture;
-  kelma::bfgsupd(n, 1, f, fprev, h, step, scratch);
+  common::WorkerPool pool(2);
+  kelma::bfgsupd(n, 1, f, fprev, hinv, step, scratch, pool);
   EXPECT_EQ(capture.listing(), "");
+  EXPECT_FALSE(hinv.whole);
+  const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
   std::vector<double> hf(n, 0.0);
   double hf_norm2 = 0.0;
   for (int i = 0; i < n; ++i) {
     double hg = 0.0;
     for (int j = 0; j < n; ++j) {
-      hg += h[i + j * n] * (fprev[j] - f[j]);
-      hf[i] += h[i + j * n] * f[j];
-      EXPECT_EQ(h[i + j * n], h[j + i * n]);
+      hg += at(i, j) * (fprev[j] - f[j]);
+      hf[i] += at(i, j) * f[j];
     }
     EXPECT_NEAR(hg, delta[i], 1e-14);
     hf_norm2 += hf[i] * hf[i];

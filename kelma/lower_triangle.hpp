@@ -1,0 +1,29 @@
+// The inverse Hessian once the BFGS update has made it symmetric: n x n, column by column, of
+// which only the lower triangle (i >= j) is kept. The routines work on a part of the matrix, so
+// that threads can share one product or one update without changing any value.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace kelma {
+
+// A half-open range of rows or columns.
+struct IndexRange {
+  std::size_t first;
+  std::size_t last;
+};
+
+// Rows of y = H x, for the rows of part `part` of `parts` (each row costs about n terms).
+IndexRange product_rows(std::size_t n, int part, int parts);
+
+// Columns of the lower triangle for part `part` of `parts`, with about as many elements each.
+IndexRange update_columns(std::size_t n, int part, int parts);
+
+// y(i) = sum over j of H(i, j) x(j) for the rows i in rows, read from the lower triangle. Each
+// sum starts from zero and adds its terms in increasing j, the products formed from the same
+// operands as matvec forms them on the whole symmetric matrix, so the results are the same bits.
+void lower_product(std::span<const double> h, std::size_t n, std::span<const double> x,
+                   std::span<double> y, IndexRange rows);
+
+} // namespace kelma
