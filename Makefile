@@ -17,12 +17,15 @@ run: build
 	cd build/run && ../release/symmetry < ../../examples/symmetry/benzene.in
 
 # All tests: unit and end-to-end tests of the release build, then everything again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
 test: build
 	ctest --preset release
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan
+	ctest --preset tsan
 
 # A Debian package of the programs, the tools and the manual pages (build/release/*.deb).
 package: build

@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "common/channels.hpp"
@@ -14,6 +12,7 @@
 #include "common/records.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
+#include "common/worker_pool.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/parameters.hpp"
 
@@ -109,28 +108,20 @@ void hessian_worker(HessianJob& job, int t, HessianScratch& s) {
     step_and_restore(s.xyz[static_cast<std::size_t>(walked - 1)]);
 }
 
-// Runs the calling thread as thread 0 in its own arrays and the others with scratch of their own
-// and a copy of the coordinates taken before any thread moves them.
+// Runs part 0 in the run's own arrays and the others with scratch of their own and a copy of the
+// coordinates taken before any part moves them.
 void run_hessian_workers(HessianJob& job, HessianScratch& own) {
   const auto natoms = static_cast<std::size_t>(job.model.natoms);
   std::vector<HessianScratch> scratch;
   scratch.reserve(static_cast<std::size_t>(job.threads - 1));
-  std::vector<std::thread> pool;
-  std::vector<int> refused; // threads the system would not start: their rows are done here
   for (int t = 1; t < job.threads; ++t) {
     scratch.emplace_back(natoms * natoms, 3 * natoms);
     common::cpyvec(job.start, scratch.back().xyz);
-    try {
-      pool.emplace_back(hessian_worker, std::ref(job), t, std::ref(scratch.back()));
-    } catch (const std::system_error&) {
-      refused.push_back(t);
-    }
   }
-  hessian_worker(job, 0, own);
-  for (const int t : refused)
-    hessian_worker(job, t, scratch[static_cast<std::size_t>(t - 1)]);
-  for (std::thread& worker : pool)
-    worker.join();
+  common::WorkerPool pool(job.threads);
+  pool.run(job.threads, [&](int t) {
+    hessian_worker(job, t, t == 0 ? own : scratch[static_cast<std::size_t>(t - 1)]);
+  });
 }
 
 // Row i of the Hessian (kcal/mol/Angstrom^2) is the difference of the gradients a step either
@@ -167,7 +158,7 @@ void finite_difference_hessian(const ForceFieldModel& m, std::span<double> xyz,
 int hessian_thread_count(int requested) {
   if (requested > 0)
     return requested;
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  return common::available_cpus();
 }
 
 void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,

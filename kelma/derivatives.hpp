@@ -14,7 +14,8 @@ inline constexpr double hessian_to_hartree_bohr2 = 0.0004462530946234944;
 inline constexpr double gradient_to_force = -0.0008432964671999999;
 
 // What the derivative routine needs besides the coordinates: the run's sizes and settings, the
-// arrays the set-up fills, and the number of threads of the Hessian (0: one per hardware thread).
+// arrays the set-up fills, and the number of threads of the Hessian (0: one per CPU the process
+// may run on).
 struct ForceFieldModel {
   int natoms;
   int maxbend;
@@ -27,8 +28,8 @@ struct ForceFieldModel {
   int hessian_threads = 0;
 };
 
-// The threads a Hessian with the given request uses: the request, or one per hardware thread for
-// 0; at least 1.
+// The threads a Hessian with the given request uses: the request, or for 0 one per CPU the
+// process may run on (its affinity mask); at least 1.
 int hessian_thread_count(int requested);
 
 // The derivatives at xyz (Angstrom; perturbed and restored during the Hessian). The first call
