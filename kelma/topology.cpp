@@ -133,18 +133,21 @@ int neighbour_count(ConstMatrix conn, int natoms, int p) {
   return count;
 }
 
-// Torsions with the central bond j-k: ordered pairs (l, m), l bonded to j, m bonded to k.
+// Torsions with the central bond j-k: ordered pairs (l, m), l bonded to j, m bonded to k, with
+// l != k, m != j and m != l. With A the l and B the m allowed but for m != l, that is
+// |A| |B| - |A and B|, counted in one pass over the atoms.
 long long torsions_about(ConstMatrix conn, int natoms, int j, int k) {
-  long long count = 0;
-  for (int l = 1; l <= natoms; ++l) {
-    if (l == k || !bonded(conn, l, j))
-      continue;
-    for (int m = 1; m <= natoms; ++m) {
-      if (m != j && m != l && bonded(conn, m, k))
-        ++count;
-    }
+  long long ends_at_j = 0;
+  long long ends_at_k = 0;
+  long long ends_at_both = 0;
+  for (int x = 1; x <= natoms; ++x) {
+    const bool at_j = x != k && bonded(conn, x, j);
+    const bool at_k = x != j && bonded(conn, x, k);
+    ends_at_j += at_j ? 1 : 0;
+    ends_at_k += at_k ? 1 : 0;
+    ends_at_both += at_j && at_k ? 1 : 0;
   }
-  return count;
+  return ends_at_j * ends_at_k - ends_at_both;
 }
 
 // Appends the out-of-plane entry of atom p when it has exactly three neighbours.
@@ -188,13 +191,14 @@ NeighbourLists::NeighbourLists(std::span<const int> conn_data, int natoms)
 
 void ffcount(int natoms, std::span<const int> conn_data, int& nbend, int& ntors) {
   const ConstMatrix conn{conn_data.data(), natoms};
-  nbend = 0;
-  visit_bends(conn, natoms, [&](int, int, int) { ++nbend; });
-  // Over all quadruples, 3 for each atom bonded to the three others: that is 3 for every way to
-  // choose three neighbours of one atom, summed here atom by atom.
+  // The bond-code matrix is symmetric, so every bend is one apex and two of its neighbours; and
+  // over all quadruples, 3 for each atom bonded to the three others: that is 3 for every way to
+  // choose three neighbours of one atom. Both are summed here atom by atom.
+  long long bends = 0;
   long long bound = 0;
   for (int p = 1; p <= natoms; ++p) {
     const long long m = neighbour_count(conn, natoms, p);
+    bends += m * (m - 1) / 2;
     bound += branch_bound * (m * (m - 1) * (m - 2) / 6);
   }
   for (int j = 2; j <= natoms; ++j) {
@@ -204,6 +208,7 @@ void ffcount(int natoms, std::span<const int> conn_data, int& nbend, int& ntors)
     }
   }
   // Only a nonsense connectivity comes near this; its workspace is refused by the driver.
+  nbend = static_cast<int>(std::min<long long>(bends, std::numeric_limits<int>::max()));
   ntors = static_cast<int>(std::min<long long>(bound, std::numeric_limits<int>::max()));
 }
 

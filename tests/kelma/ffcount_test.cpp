@@ -48,4 +48,16 @@ TEST(Ffcount, BranchedAtomsBoundTheOutOfPlaneEntries) {
             std::make_pair(12, 9 + 24));
 }
 
+TEST(Ffcount, CompleteGraphsAndSelfBondsCountAsTheDefinitionSays) {
+  // Five atoms all bonded: 5 apexes x 6 pairs of neighbours; for each of the 10 bonds j-k,
+  // 3 x 3 end pairs less the 3 with the same atom at both ends, plus 3 x 4 per centre.
+  std::vector<std::pair<int, int>> all;
+  for (int i = 1; i <= 5; ++i)
+    for (int j = i + 1; j <= 5; ++j)
+      all.emplace_back(i, j);
+  EXPECT_EQ(count(5, all), std::make_pair(30, 10 * 6 + 5 * 12));
+  // A self-bond on atom 1 makes it an end of a torsion about 2-1 (3-2-1-1), but no bend.
+  EXPECT_EQ(count(3, {{1, 2}, {2, 3}, {1, 1}}), std::make_pair(1, 1));
+}
+
 } // namespace
