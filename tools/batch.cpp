@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "tools/cpu_share.hpp"
 #include "tools/files.hpp"
 #include "tools/folder_lock.hpp"
 #include "tools/job_lists.hpp"
@@ -147,7 +148,9 @@ void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options)
   std::atomic<std::size_t> next = 0;
   std::mutex full_mutex;
   std::string disk_full;
-  const auto worker = [&] {
+  const std::size_t count = std::min(folders.size(), static_cast<std::size_t>(options.workers));
+  const auto worker = [&](std::size_t w) {
+    take_cpu_share(static_cast<int>(w), static_cast<int>(count));
     for (std::size_t k = next++; k < folders.size(); k = next++) {
       std::vector<StatusLine> lines;
       try {
@@ -166,9 +169,8 @@ void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options)
   };
   {
     std::vector<std::jthread> pool;
-    const std::size_t count = std::min(folders.size(), static_cast<std::size_t>(options.workers));
     for (std::size_t w = 0; w < count; ++w)
-      pool.emplace_back(worker);
+      pool.emplace_back(worker, w);
   }
   if (!disk_full.empty())
     throw DiskFull(disk_full + "; the molecules without a result run again with --resume");

@@ -1,7 +1,7 @@
 // ffbatch: kelma and/or symmetry over many molecules, each in its own folder.
 #include <iostream>
-#include <thread>
 
+#include "common/worker_pool.hpp"
 #include "tools/batch.hpp"
 #include "tools/cli.hpp"
 
@@ -26,7 +26,7 @@ void usage() {
          "                     optimised geometry, and not when kelma did not converge)\n"
          "  --symmetry-input I final (default) or start: symmetry on the starting geometry\n"
          "  --timeout SECONDS  kill a program run that takes longer (outcome timeout)\n"
-         "  -j N               parallel runs (default: the number of cores)\n"
+         "  -j N               parallel runs (default: the CPUs ffbatch may use)\n"
          "  --resume           skip molecules finished with the same input\n"
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
          "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
@@ -108,7 +108,7 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
 Request parse_arguments(int argc, char** argv) {
   Request request;
   request.batch.out = "ffbatch-out";
-  request.batch.workers = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  request.batch.workers = common::available_cpus();
   tools::Arguments args(argc, argv);
   while (!args.done()) {
     const std::string_view arg = args.next();
