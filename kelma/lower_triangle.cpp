@@ -76,15 +76,21 @@ IndexRange update_columns(std::size_t n, int part, int parts) {
 }
 
 void lower_product(std::span<const double> h, std::size_t n, std::span<const double> x,
-                   std::span<double> y, IndexRange rows) {
+                   std::span<double> y, IndexRange rows, const ColumnsHook& prepare) {
   std::fill(y.begin() + static_cast<std::ptrdiff_t>(rows.first),
             y.begin() + static_cast<std::ptrdiff_t>(rows.last), 0.0);
   add_left_columns(h, n, x, y, rows, rows.first);
   std::size_t j0 = rows.first;
-  for (; j0 + column_group <= rows.last; j0 += column_group)
+  for (; j0 + column_group <= rows.last; j0 += column_group) {
+    if (prepare)
+      prepare({j0, j0 + column_group});
     add_column_group<column_group>(h, n, x, y, rows.last, j0);
-  for (; j0 < rows.last; ++j0)
+  }
+  for (; j0 < rows.last; ++j0) {
+    if (prepare)
+      prepare({j0, j0 + 1});
     add_column_group<1>(h, n, x, y, rows.last, j0);
+  }
 }
 
 } // namespace kelma

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 
 namespace kelma {
@@ -20,10 +21,16 @@ IndexRange product_rows(std::size_t n, int part, int parts);
 // Columns of the lower triangle for part `part` of `parts`, with about as many elements each.
 IndexRange update_columns(std::size_t n, int part, int parts);
 
+// Called with columns of H just before a product first reads them.
+using ColumnsHook = std::function<void(IndexRange columns)>;
+
 // y(i) = sum over j of H(i, j) x(j) for the rows i in rows, read from the lower triangle. Each
 // sum starts from zero and adds its terms in increasing j, the products formed from the same
 // operands as matvec forms them on the whole symmetric matrix, so the results are the same bits.
+// The columns of the rows' own block are read one narrow block after another, from the
+// diagonal down, and prepare (when given) may bring each block up to date first: an update
+// and the product of its result then take one pass over the matrix.
 void lower_product(std::span<const double> h, std::size_t n, std::span<const double> x,
-                   std::span<double> y, IndexRange rows);
+                   std::span<double> y, IndexRange rows, const ColumnsHook& prepare = nullptr);
 
 } // namespace kelma

@@ -254,10 +254,16 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
   const Correction k{delta, v, u, c, q};
-  const int parts = pool.size();
-  pool.run(parts, [&](int part) { update_lower(k, h, un, update_columns(un, part, parts)); });
+  const auto update = [&](IndexRange columns) { update_lower(k, h, un, columns); };
   hinv.whole = false;
-  shared_product(pool, h, un, f, step);
+  const int parts = pool.size();
+  if (parts == 1) {
+    // One thread: each block of columns is updated just before the product reads it.
+    lower_product(h, un, f, step, {0, un}, update);
+  } else {
+    pool.run(parts, [&](int part) { update(update_columns(un, part, parts)); });
+    shared_product(pool, h, un, f, step);
+  }
   cap_step(step.first(un));
 }
 

@@ -387,37 +387,44 @@ TEST(Optim, StartsFromTheInternalInverseOrFallsBackToTheUnitMatrix) {
   EXPECT_EQ(singular.jobtype, 0);
 }
 
-TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStep) {
+TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStepOnAnyNumberOfThreads) {
   // Secant condition: after the update H gamma = delta, H read from its lower triangle; the new
   // step is H f cut to length 0.3 (here H f is longer). The starting matrix counts as a whole.
+  // One thread updates and multiplies in one pass, two in turn: the bits must agree.
   const int n = 3;
-  std::vector<double> h{2, 0.5, 0, 0.5, 1, 0.2, 0, 0.2, 1.5};
-  kelma::InverseHessian hinv{h, true};
   const std::vector<double> delta{0.1, -0.05, 0.02};
   const std::vector<double> fprev{0.3, 0.1, -0.2};
   const std::vector<double> f{0.05, 0.2, -0.25};
-  std::vector<double> step = delta;
-  std::vector<double> scratch(kelma::bfgsupd_scratch * n);
-  test_support::ChannelCapture capture;
-  common::WorkerPool pool(2);
-  kelma::bfgsupd(n, 1, f, fprev, hinv, step, scratch, pool);
-  EXPECT_EQ(capture.listing(), "");
-  EXPECT_FALSE(hinv.whole);
-  const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
-  std::vector<double> hf(n, 0.0);
-  double hf_norm2 = 0.0;
-  for (int i = 0; i < n; ++i) {
-    double hg = 0.0;
-    for (int j = 0; j < n; ++j) {
-      hg += at(i, j) * (fprev[j] - f[j]);
-      hf[i] += at(i, j) * f[j];
+  std::vector<std::vector<double>> results;
+  for (const int threads : {1, 2}) {
+    std::vector<double> h{2, 0.5, 0, 0.5, 1, 0.2, 0, 0.2, 1.5};
+    kelma::InverseHessian hinv{h, true};
+    std::vector<double> step = delta;
+    std::vector<double> scratch(kelma::bfgsupd_scratch * n);
+    test_support::ChannelCapture capture;
+    common::WorkerPool pool(threads);
+    kelma::bfgsupd(n, 1, f, fprev, hinv, step, scratch, pool);
+    EXPECT_EQ(capture.listing(), "");
+    EXPECT_FALSE(hinv.whole);
+    const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
+    std::vector<double> hf(n, 0.0);
+    double hf_norm2 = 0.0;
+    for (int i = 0; i < n; ++i) {
+      double hg = 0.0;
+      for (int j = 0; j < n; ++j) {
+        hg += at(i, j) * (fprev[j] - f[j]);
+        hf[i] += at(i, j) * f[j];
+      }
+      EXPECT_NEAR(hg, delta[i], 1e-14);
+      hf_norm2 += hf[i] * hf[i];
     }
-    EXPECT_NEAR(hg, delta[i], 1e-14);
-    hf_norm2 += hf[i] * hf[i];
+    ASSERT_GT(hf_norm2, 0.09);
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(step[i], hf[i] * 0.3 / std::sqrt(hf_norm2), 1e-15);
+    h.insert(h.end(), step.begin(), step.end());
+    results.push_back(h);
   }
-  ASSERT_GT(hf_norm2, 0.09);
-  for (int i = 0; i < n; ++i)
-    EXPECT_NEAR(step[i], hf[i] * 0.3 / std::sqrt(hf_norm2), 1e-15);
+  EXPECT_EQ(results[0], results[1]);
 }
 
 } // namespace
