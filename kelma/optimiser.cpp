@@ -194,8 +194,9 @@ struct Correction {
   }
 };
 
-// Coordinates from which the products and the update of bfgsupd are shared among threads; below
-// it the waking of a second thread costs more than it saves (bench/README.md).
+// Coordinates from which the products and the update of bfgsupd are shared among threads: below
+// it an update takes under 0.3 ms, and handing its passes to other threads and reading the
+// rectangle between their rows twice eat what they save (bench/README.md).
 constexpr int parallel_update_size = 600;
 
 // Updates H(i, j), i >= j, for the columns of one part. Each element is computed from the same
@@ -213,6 +214,21 @@ void shared_product(common::WorkerPool& pool, std::span<const double> h, std::si
                     std::span<const double> x, std::span<double> y) {
   const int parts = pool.size();
   pool.run(parts, [&](int part) { lower_product(h, n, x, y, product_rows(n, part, parts)); });
+}
+
+// The curvature along the last step is too small for the update: warn (print > 0), reset H to
+// the unit matrix and take the capped steepest-descent step.
+void restart_from_unit_matrix(int n, int print, std::span<const double> f, InverseHessian& hinv,
+                              std::span<double> step) {
+  if (print > 0) {
+    common::write_record(common::listing_unit,
+                         "**WARNING** Hereditary positive definiteness endangered");
+    common::write_record(common::listing_unit, " Reinitializing Hessian");
+    common::write_record(common::listing_unit, " Taking Steepest Descent Step");
+  }
+  steepest_step(f, step);
+  common::setdiagmat(n, 1.0, hinv.h);
+  hinv.whole = false;
 }
 
 } // namespace
@@ -233,15 +249,7 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
     gamma[i] = fprev[i] - f[i];
   const double c = common::sprod(delta, gamma);
   if (c < curvature_threshold) {
-    if (print > 0) {
-      common::write_record(common::listing_unit,
-                           "**WARNING** Hereditary positive definiteness endangered");
-      common::write_record(common::listing_unit, " Reinitializing Hessian");
-      common::write_record(common::listing_unit, " Taking Steepest Descent Step");
-    }
-    steepest_step(f, step);
-    common::setdiagmat(n, 1.0, h);
-    hinv.whole = false;
+    restart_from_unit_matrix(n, print, f, hinv, step);
     return;
   }
   if (hinv.whole)
