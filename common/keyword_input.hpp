@@ -41,6 +41,9 @@ private:
 void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
              std::string& cval);
 
+// Ends the run with an input error when natoms is outside 1 .. max_atoms.
+void check_atom_count(int natoms, int max_atoms);
+
 // rdcntrl for the integer or the real value of a keyword.
 int read_integer_keyword(InputDeck& deck, std::string_view key);
 double read_real_keyword(InputDeck& deck, std::string_view key);

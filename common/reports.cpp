@@ -23,7 +23,7 @@ void nerror(int ierr, std::string_view routine, std::string_view text, int ip1, 
   if (ip1 != 0 || ip2 != 0)
     detail.item(" parameters:").item(ip1).item(ip2);
   write_record(listing_unit, detail.str());
-  stop_run(banner());
+  stop_run(banner(), NumberedReport{ierr, std::string(routine), std::string(text), ip1, ip2});
 }
 
 void message(std::string_view head, std::string_view text, int ip1, int ip2) {

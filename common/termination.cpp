@@ -1,6 +1,7 @@
 #include "common/termination.hpp"
 
 #include <iostream>
+#include <utility>
 
 #include "common/channels.hpp"
 
@@ -13,7 +14,11 @@ std::string& banner_text() {
 }
 } // namespace
 
-void stop_run(std::string_view code) { throw RunStop{std::string(code)}; }
+void stop_run(std::string_view code) { throw RunStop{std::string(code), std::nullopt}; }
+
+void stop_run(std::string_view code, NumberedReport report) {
+  throw RunStop{std::string(code), std::move(report)};
+}
 
 void input_error(const std::string& what) { throw InputError(what); }
 

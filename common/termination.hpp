@@ -4,6 +4,7 @@
 // one-line diagnostic on standard error and exit status 2.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,8 +13,18 @@ namespace common {
 
 inline constexpr int input_error_status = 2;
 
+// What nerror reported, for callers that run a program body in process.
+struct NumberedReport {
+  int number = 0;
+  std::string routine;
+  std::string text;
+  int ip1 = 0;
+  int ip2 = 0;
+};
+
 struct RunStop {
   std::string code; // the text between "STOP " and " statement executed"
+  std::optional<NumberedReport> report;
 };
 
 class InputError : public std::runtime_error {
@@ -23,6 +34,9 @@ public:
 
 // Ends the run with "STOP <code> statement executed" on standard error, exit status 0.
 [[noreturn]] void stop_run(std::string_view code);
+
+// The same after the numbered report, which the stop carries.
+[[noreturn]] void stop_run(std::string_view code, NumberedReport report);
 
 // Ends the run with an input-layer diagnostic.
 [[noreturn]] void input_error(const std::string& what);

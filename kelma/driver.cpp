@@ -15,9 +15,7 @@
 
 namespace kelma {
 
-namespace {
-
-void check_types(const std::vector<int>& itype) {
+void check_types(std::span<const int> itype) {
   for (std::size_t atom = 0; atom < itype.size(); ++atom) {
     if (itype[atom] > type_count) {
       common::input_error("atom " + std::to_string(atom + 1) + ": force-field type " +
@@ -26,21 +24,19 @@ void check_types(const std::vector<int>& itype) {
   }
 }
 
-} // namespace
+void check_jobtype(int jobtype) {
+  if (jobtype < 0)
+    common::input_error("$jobtype must not be negative, not " + std::to_string(jobtype));
+}
 
 KelmaInput read_kelma_input(common::InputDeck& deck) {
   KelmaInput in;
   in.natoms = common::read_integer_keyword(deck, "$natoms");
-  if (in.natoms < 1 || in.natoms > max_atoms) {
-    common::input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
-                        std::to_string(in.natoms));
-  }
+  common::check_atom_count(in.natoms, max_atoms);
   double unused_real = 0.0;
   common::rdcntrl(deck, 7, "$fftype", common::kind_text, in.fftype_length, unused_real, in.fftype);
   in.jobtype = common::read_integer_keyword(deck, "$jobtype");
-  if (in.jobtype < 0) {
-    common::input_error("$jobtype must not be negative, not " + std::to_string(in.jobtype));
-  }
+  check_jobtype(in.jobtype);
   in.vdwc = common::read_real_keyword(deck, "$vdwc");
   in.print = common::read_integer_keyword(deck, "$print");
   in.gtol = common::read_real_keyword(deck, "$gtol");
@@ -61,6 +57,10 @@ void run_kelma(std::istream& input) {
   common::open_listing();
   common::InputDeck deck(input);
   KelmaInput in = read_kelma_input(deck);
+  run_kelma(in);
+}
+
+void run_kelma(KelmaInput& in) {
   check_geometry(in.natoms, in.xyz);
   if (in.print > 0)
     common::open_listing();

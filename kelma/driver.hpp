@@ -2,6 +2,7 @@
 #pragma once
 
 #include <istream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,18 @@ struct KelmaInput {
   std::vector<int> conn;   // natoms x natoms bond codes, column by column
 };
 
+// Input errors for a negative $jobtype and for a force-field type above the table.
+void check_jobtype(int jobtype);
+void check_types(std::span<const int> itype);
+
 // Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
 KelmaInput read_kelma_input(common::InputDeck& deck);
 
 // One whole run on the keyword input in.
 void run_kelma(std::istream& in);
+
+// The run after the input is read: checks the geometry, sizes the workspace and optimises;
+// in.xyz ends as the converged geometry (the cycle limit leaves it as the optimiser stopped).
+void run_kelma(KelmaInput& in);
 
 } // namespace kelma

@@ -51,17 +51,17 @@ void write_coordinates(int n, std::span<const double> xyz) {
 
 } // namespace
 
+void check_thrsym(double thrsym) {
+  if (!std::isfinite(thrsym) || !(thrsym > 0.0))
+    common::input_error("$thrsym must be a positive number");
+}
+
 SymmetryInput read_symmetry_input(common::InputDeck& deck) {
   SymmetryInput in;
   in.natoms = common::read_integer_keyword(deck, "$natoms");
-  if (in.natoms < 1 || in.natoms > max_atoms) {
-    common::input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
-                        std::to_string(in.natoms));
-  }
+  common::check_atom_count(in.natoms, max_atoms);
   in.thrsym = common::read_real_keyword(deck, "$thrsym");
-  if (!std::isfinite(in.thrsym) || !(in.thrsym > 0.0)) {
-    common::input_error("$thrsym must be a positive number");
-  }
+  check_thrsym(in.thrsym);
   in.print = common::read_integer_keyword(deck, "$print");
   in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
   common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
@@ -212,6 +212,10 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
 void run_symmetry(std::istream& in) {
   common::InputDeck deck(in);
   SymmetryInput input = read_symmetry_input(deck);
+  run_symmetry(input);
+}
+
+SymmetryResult run_symmetry(SymmetryInput& input) {
   if (input.print > 0)
     common::open_listing();
   Workspace ws = make_workspace(input.natoms);
@@ -221,6 +225,7 @@ void run_symmetry(std::istream& in) {
   if (input.print > 0)
     common::close_listing();
   write_coordinates(input.natoms, result.xyz);
+  return result;
 }
 
 } // namespace symmetry

@@ -32,6 +32,9 @@ struct SymmetryInput {
   std::vector<std::string> symbols; // natoms element symbols, 8 characters
 };
 
+// Input error unless thrsym is a positive finite number.
+void check_thrsym(double thrsym);
+
 // Reads $natoms, $thrsym, $print and the atom lines, rejecting an atom count outside 1 .. 500
 // and a tolerance that is not a positive finite number.
 SymmetryInput read_symmetry_input(common::InputDeck& deck);
@@ -105,5 +108,8 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
 
 // One whole run on the keyword input in.
 void run_symmetry(std::istream& in);
+
+// The run after the input is read, records written as by the program; input.xyz ends centred.
+SymmetryResult run_symmetry(SymmetryInput& input);
 
 } // namespace symmetry

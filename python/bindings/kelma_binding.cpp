@@ -1,0 +1,113 @@
+#include "kelma_binding.hpp"
+
+#include <sstream>
+#include <string>
+
+#include "arrays.hpp"
+#include "common/keyword_input.hpp"
+#include "kelma/driver.hpp"
+#include "program_call.hpp"
+
+namespace bindings {
+
+namespace py = pybind11;
+
+namespace {
+
+std::vector<int> type_values(const IntArray& types, int natoms) {
+  if (types.ndim() != 1 || types.shape(0) != natoms)
+    reject("types must hold one force-field type per atom");
+  std::vector<int> itype(types.data(), types.data() + types.size());
+  kelma::check_types(itype);
+  return itype;
+}
+
+// The bond-code matrix as getconn fills it, from (atom, atom, code) rows with 0-based atoms.
+std::vector<int> bond_matrix(const IntArray& bonds, int natoms) {
+  const auto n = static_cast<std::size_t>(natoms);
+  std::vector<int> conn(n * n, 0);
+  if (bonds.size() == 0)
+    return conn;
+  if (bonds.ndim() != 2 || bonds.shape(1) != 3)
+    reject("bonds must be an (m, 3) array of atom, atom, bond code");
+  const auto rows = bonds.unchecked<2>();
+  for (py::ssize_t row = 0; row < rows.shape(0); ++row) {
+    const int i = rows(row, 0);
+    const int j = rows(row, 1);
+    if (i < 0 || i >= natoms || j < 0 || j >= natoms) {
+      reject("bond " + std::to_string(row + 1) + ": atom index outside 0.." +
+             std::to_string(natoms - 1));
+    }
+    conn[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * n] = rows(row, 2);
+    conn[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * n] = rows(row, 2);
+  }
+  return conn;
+}
+
+// The (atom, atom, code) rows of the bond-code matrix, 0-based, first atom not above the second.
+IntArray bond_rows(const std::vector<int>& conn, int natoms) {
+  const auto n = static_cast<std::size_t>(natoms);
+  std::vector<int> rows;
+  for (std::size_t j = 0; j < n; ++j) {
+    for (std::size_t i = 0; i <= j; ++i) {
+      if (const int code = conn[i + j * n]; code != 0)
+        rows.insert(rows.end(), {static_cast<int>(i), static_cast<int>(j), code});
+    }
+  }
+  IntArray array({static_cast<py::ssize_t>(rows.size() / 3), py::ssize_t{3}});
+  std::copy(rows.begin(), rows.end(), array.mutable_data());
+  return array;
+}
+
+py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const IntArray& bonds,
+                  int jobtype, double gtol, double etol, int nsteps, double vdwc, int print) {
+  kelma::KelmaInput in;
+  in.natoms = atom_count(coordinates);
+  common::check_atom_count(in.natoms, kelma::max_atoms);
+  kelma::check_jobtype(jobtype);
+  in.jobtype = jobtype;
+  in.vdwc = vdwc;
+  in.print = print;
+  in.gtol = gtol;
+  in.etol = etol;
+  in.nsteps = nsteps;
+  in.xyz = coordinate_values(coordinates);
+  in.itype = type_values(types, in.natoms);
+  in.conn = bond_matrix(bonds, in.natoms);
+  const CallOutput output = call_program(kelma_banner, [&] { kelma::run_kelma(in); });
+  py::dict result = call_fields(output);
+  result["coordinates"] = coordinate_array(in.xyz);
+  return result;
+}
+
+py::dict read_input(const std::string& text) {
+  std::istringstream stream(text);
+  kelma::KelmaInput in;
+  const CallOutput output = call_program(kelma_banner, [&] {
+    common::InputDeck deck(stream);
+    in = kelma::read_kelma_input(deck);
+  });
+  py::dict result = call_fields(output);
+  if (output.stop)
+    return result;
+  result["coordinates"] = coordinate_array(in.xyz);
+  result["types"] = IntArray(static_cast<py::ssize_t>(in.itype.size()), in.itype.data());
+  result["bonds"] = bond_rows(in.conn, in.natoms);
+  result["settings"] = py::dict(py::arg("jobtype") = in.jobtype, py::arg("gtol") = in.gtol,
+                                py::arg("etol") = in.etol, py::arg("nsteps") = in.nsteps,
+                                py::arg("vdwc") = in.vdwc, py::arg("print_level") = in.print);
+  return result;
+}
+
+} // namespace
+
+void add_kelma(py::module_& module) {
+  module.def("optimise", &optimise, py::arg("coordinates"), py::arg("types"), py::arg("bonds"),
+             py::arg("jobtype"), py::arg("gtol"), py::arg("etol"), py::arg("nsteps"),
+             py::arg("vdwc"), py::arg("print_level"),
+             "kelma's run on arrays: records, listing, stop and the last coordinates.");
+  module.def("read_kelma_input", &read_input, py::arg("text"),
+             "kelma's reader on a keyword input text.");
+}
+
+} // namespace bindings

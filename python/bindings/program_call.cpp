@@ -1,0 +1,70 @@
+#include "program_call.hpp"
+
+#include <array>
+#include <sstream>
+
+#include "common/channels.hpp"
+
+namespace bindings {
+
+namespace py = pybind11;
+
+namespace {
+
+constexpr std::array<int, 3> captured_units{common::stdout_unit, common::listing_unit,
+                                            common::trace_unit};
+
+// Points the units at the streams for its lifetime, so that an exception restores them too.
+class UnitsInMemory {
+public:
+  explicit UnitsInMemory(std::array<std::ostringstream, 3>& sinks) {
+    for (std::size_t k = 0; k < captured_units.size(); ++k)
+      common::redirect_unit(captured_units[k], &sinks[k]);
+  }
+  ~UnitsInMemory() {
+    for (const int unit : captured_units)
+      common::redirect_unit(unit, nullptr);
+  }
+  UnitsInMemory(const UnitsInMemory&) = delete;
+  UnitsInMemory& operator=(const UnitsInMemory&) = delete;
+};
+
+py::object report_fields(const std::optional<common::NumberedReport>& report) {
+  if (!report)
+    return py::none();
+  return py::dict(py::arg("number") = report->number, py::arg("routine") = report->routine,
+                  py::arg("text") = report->text,
+                  py::arg("parameters") = py::make_tuple(report->ip1, report->ip2));
+}
+
+} // namespace
+
+CallOutput call_program(std::string_view banner, const std::function<void()>& body) {
+  std::array<std::ostringstream, 3> sinks;
+  CallOutput output;
+  {
+    const UnitsInMemory in_memory(sinks);
+    common::set_banner(banner);
+    try {
+      body();
+    } catch (const common::RunStop& stop) {
+      output.stop = stop;
+    }
+  }
+  output.stdout_text = sinks[0].str();
+  output.listing = sinks[1].str();
+  return output;
+}
+
+py::dict call_fields(const CallOutput& output) {
+  py::dict fields;
+  fields["stdout"] = output.stdout_text;
+  fields["listing"] = output.listing;
+  fields["stop"] =
+      output.stop ? py::object(py::dict(py::arg("code") = output.stop->code,
+                                        py::arg("report") = report_fields(output.stop->report)))
+                  : py::object(py::none());
+  return fields;
+}
+
+} // namespace bindings

@@ -1,0 +1,116 @@
+#include "symmetry_binding.hpp"
+
+#include <sstream>
+#include <string>
+
+#include <pybind11/stl.h>
+
+#include "arrays.hpp"
+#include "common/keyword_input.hpp"
+#include "program_call.hpp"
+#include "symmetry/driver.hpp"
+
+namespace bindings {
+
+namespace py = pybind11;
+
+namespace {
+
+// Width of the element field of the atom lines (columns 54-55).
+constexpr std::size_t element_width = 2;
+
+// The element labels as getcoord1 makes them: the two columns as written, padded to 8.
+std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
+  if (elements.size() != static_cast<std::size_t>(natoms))
+    reject("elements must hold one symbol per atom");
+  std::vector<std::string> labels;
+  for (std::size_t k = 0; k < elements.size(); ++k) {
+    if (elements[k].size() > element_width) {
+      reject("atom " + std::to_string(k + 1) + ": element '" + elements[k] +
+             "' is longer than 2 characters");
+    }
+    std::string label = elements[k];
+    label.resize(common::label_length, ' ');
+    labels.push_back(label);
+  }
+  return labels;
+}
+
+DoubleArray operation_array(const symmetry::SymmetryResult& result) {
+  DoubleArray array({static_cast<py::ssize_t>(result.count), py::ssize_t{3}, py::ssize_t{3}});
+  auto out = array.mutable_unchecked<3>();
+  for (int m = 0; m < result.count; ++m) {
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j)
+        out(m, i, j) = result.ops[static_cast<std::size_t>(m)][static_cast<std::size_t>(i + 3 * j)];
+    }
+  }
+  return array;
+}
+
+// neqatm as (operation, atom) with 0-based atoms.
+IntArray equivalent_atoms(const symmetry::SymmetryResult& result, int natoms) {
+  IntArray array({static_cast<py::ssize_t>(result.count), static_cast<py::ssize_t>(natoms)});
+  auto out = array.mutable_unchecked<2>();
+  for (int m = 0; m < result.count; ++m) {
+    for (int i = 0; i < natoms; ++i)
+      out(m, i) = result.neqatm[static_cast<std::size_t>(i + natoms * m)] - 1;
+  }
+  return array;
+}
+
+py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
+                     double thrsym, int print) {
+  symmetry::SymmetryInput in;
+  in.natoms = atom_count(coordinates);
+  common::check_atom_count(in.natoms, symmetry::max_atoms);
+  symmetry::check_thrsym(thrsym);
+  in.thrsym = thrsym;
+  in.print = print;
+  in.xyz = coordinate_values(coordinates);
+  in.symbols = element_labels(elements, in.natoms);
+  symmetry::SymmetryResult found;
+  const CallOutput output =
+      call_program(symmetry_banner, [&] { found = symmetry::run_symmetry(in); });
+  py::dict result = call_fields(output);
+  if (output.stop)
+    return result;
+  result["label"] = found.label;
+  result["operations"] = operation_array(found);
+  result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
+  result["centred"] = coordinate_array(in.xyz);
+  result["coordinates"] = coordinate_array(found.xyz);
+  result["degrees_of_freedom"] = found.degrees;
+  return result;
+}
+
+py::dict read_input(const std::string& text) {
+  std::istringstream stream(text);
+  symmetry::SymmetryInput in;
+  const CallOutput output = call_program(symmetry_banner, [&] {
+    common::InputDeck deck(stream);
+    in = symmetry::read_symmetry_input(deck);
+  });
+  py::dict result = call_fields(output);
+  if (output.stop)
+    return result;
+  std::vector<std::string> elements;
+  for (const std::string& label : in.symbols)
+    elements.push_back(label.substr(0, element_width));
+  result["coordinates"] = coordinate_array(in.xyz);
+  result["elements"] = elements;
+  result["settings"] = py::dict(py::arg("thrsym") = in.thrsym, py::arg("print_level") = in.print);
+  return result;
+}
+
+} // namespace
+
+void add_symmetry(py::module_& module) {
+  module.def("point_group", &point_group, py::arg("coordinates"), py::arg("elements"),
+             py::arg("thrsym"), py::arg("print_level"),
+             "symmetry's run on arrays: the group, its operations and the symmetrised atoms.");
+  module.def("read_symmetry_input", &read_input, py::arg("text"),
+             "symmetry's reader on a keyword input text.");
+}
+
+} // namespace bindings

@@ -1,0 +1,85 @@
+"""kelma's geometry optimisation as a function on arrays."""
+
+from dataclasses import dataclass
+
+import numpy as np
+
+from . import _core
+from .errors import raise_stop
+from .records import cycle_records, last_geometry
+
+# The defaults of the tools (ffprep --help).
+DEFAULT_JOBTYPE = 0
+DEFAULT_GTOL = 0.0005
+DEFAULT_ETOL = 1.0e-6
+DEFAULT_NSTEPS = 200
+DEFAULT_VDWC = 8.0
+DEFAULT_PRINT_LEVEL = 1
+# The stop code of the cycle limit.
+CYCLE_LIMIT_CODE = "666"
+
+
+@dataclass(frozen=True)
+class Optimisation:
+    """What one optimisation gives.
+
+    ``energies`` (hartree) and ``rms_forces`` (hartree/bohr) hold one value per cycle, as the cycle
+    records show them; ``coordinates`` is the converged geometry (Angstrom, full precision), or
+    when ``converged`` is False the last geometry the records show (10 decimals). ``records`` is what
+    the program writes on standard output; ``listing`` its listing, when asked for.
+    """
+
+    energies: np.ndarray
+    rms_forces: np.ndarray
+    coordinates: np.ndarray
+    cycles: int
+    converged: bool
+    records: str
+    listing: str | None
+
+    @property
+    def energy(self):
+        """The energy of the last cycle, hartree."""
+        return float(self.energies[-1])
+
+
+def optimise(
+    coordinates,
+    types,
+    bonds,
+    jobtype=DEFAULT_JOBTYPE,
+    gtol=DEFAULT_GTOL,
+    etol=DEFAULT_ETOL,
+    nsteps=DEFAULT_NSTEPS,
+    vdwc=DEFAULT_VDWC,
+    print_level=DEFAULT_PRINT_LEVEL,
+    listing=False,
+):
+    """Optimises a molecule with the Tripos 5.2 force field, as kelma does.
+
+    coordinates: (n, 3) Angstrom; types: n force-field types 1-32; bonds: (m, 3) rows of atom,
+    atom (0-based) and bond code (1 single, 2 double, 3 triple, 4 amide, 5 aromatic). The keyword
+    values are those of the keyword input. With ``listing`` the result carries the listing text of
+    ``print_level``.
+
+    Raises ValueError for input the program rejects, NumberedReport for a numbered report and
+    RunStopped for too little workspace.
+    """
+    bonds = np.asarray(bonds, dtype=np.intc).reshape(-1, 3)
+    call = _core.optimise(
+        coordinates, types, bonds, jobtype, gtol, etol, nsteps, vdwc, print_level
+    )
+    stop = call["stop"]
+    at_limit = stop is not None and stop["report"] is None and stop["code"] == CYCLE_LIMIT_CODE
+    if not at_limit:
+        raise_stop(call)
+    cycles = cycle_records(call["stdout"])
+    return Optimisation(
+        energies=np.array([energy for _, energy, _ in cycles]),
+        rms_forces=np.array([rms for _, _, rms in cycles]),
+        coordinates=call["coordinates"] if stop is None else last_geometry(call["stdout"]),
+        cycles=cycles[-1][0] if cycles else 0,
+        converged=stop is None,
+        records=call["stdout"],
+        listing=call["listing"] if listing else None,
+    )
