@@ -1,0 +1,81 @@
+"""Molecules from chemistry files and SMILES, prepared by the tools' formats layer (Open Babel)
+exactly as ffprep prepares them: bonds perceived where the file has none, hydrogens added where
+asked, Sybyl atom types and their force-field numbers, bond codes 1-5."""
+
+import os
+import tempfile
+from dataclasses import dataclass, field
+
+import numpy as np
+
+from . import _core
+from .optimiser import optimise
+from .point_groups import point_group
+
+
+@dataclass(frozen=True)
+class Molecule:
+    """A molecule ready for both programs. ``bonds`` are (atom, atom, code) rows with 0-based
+    atoms; ``notes`` say what was guessed or added on the way, ``mol2`` is the prepared molecule
+    as MOL2 text. A molecule with an ``error`` cannot be run."""
+
+    name: str
+    elements: list
+    types: np.ndarray
+    coordinates: np.ndarray
+    bonds: np.ndarray
+    sybyl_types: list = field(default_factory=list)
+    notes: list = field(default_factory=list)
+    tags: list = field(default_factory=list)
+    mol2: str = ""
+    error: str = ""
+
+    def runnable(self):
+        """The molecule itself; ValueError with the reason when it cannot be run."""
+        if self.error:
+            raise ValueError(f"{self.name}: {self.error}")
+        return self
+
+    def optimise(self, **settings):
+        """kelma on the molecule (keyword arguments as for kelma_symmetry.optimise)."""
+        return optimise(self.runnable().coordinates, self.types, self.bonds, **settings)
+
+    def point_group(self, **settings):
+        """symmetry on the molecule (keyword arguments as for kelma_symmetry.point_group)."""
+        return point_group(self.runnable().coordinates, self.elements, **settings)
+
+
+def molecule(fields):
+    return Molecule(
+        name=fields["name"],
+        elements=fields["elements"],
+        types=fields["types"],
+        coordinates=fields["coordinates"],
+        bonds=fields["bonds"],
+        sybyl_types=fields["sybyl_types"],
+        notes=fields["notes"],
+        tags=fields["tags"],
+        mol2=fields["mol2"],
+        error=fields["error"],
+    )
+
+
+def read_file(path, format="", add_hydrogens=None, retype=False):
+    """The molecules of a chemistry file, in order; the format comes from the extension unless
+    given as Open Babel's code ("sdf"). add_hydrogens: None adds them only to molecules without
+    coordinates. Raises ValueError (FormatError) for a file that cannot be read at all."""
+    return [molecule(fields) for fields in _core.read_file(os.fspath(path), format, add_hydrogens, retype)]
+
+
+def read_text(text, format, **options):
+    """The molecules of a chemistry file's text in the given format (read_file's options)."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, f"molecule.{format}")
+        with open(path, "w", encoding="utf-8") as file:
+            file.write(text)
+        return read_file(path, format, **options)
+
+
+def from_smiles(smiles, name="smiles"):
+    """The molecule of a SMILES string, hydrogens added and 3D coordinates built."""
+    return molecule(_core.read_smiles(smiles, name)).runnable()
