@@ -1,10 +1,8 @@
 #include "kelma_binding.hpp"
 
-#include <sstream>
 #include <string>
 
 #include "arrays.hpp"
-#include "common/keyword_input.hpp"
 #include "kelma/driver.hpp"
 #include "program_call.hpp"
 
@@ -62,8 +60,7 @@ IntArray bond_rows(const std::vector<int>& conn, int natoms) {
 py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const IntArray& bonds,
                   int jobtype, double gtol, double etol, int nsteps, double vdwc, int print) {
   kelma::KelmaInput in;
-  in.natoms = atom_count(coordinates);
-  common::check_atom_count(in.natoms, kelma::max_atoms);
+  in.natoms = atom_count(coordinates, kelma::max_atoms);
   kelma::check_jobtype(jobtype);
   in.jobtype = jobtype;
   in.vdwc = vdwc;
@@ -81,21 +78,15 @@ py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const I
 }
 
 py::dict read_input(const std::string& text) {
-  std::istringstream stream(text);
-  kelma::KelmaInput in;
-  const CallOutput output = call_program(kelma_banner, [&] {
-    common::InputDeck deck(stream);
-    in = kelma::read_kelma_input(deck);
-  });
-  py::dict result = call_fields(output);
-  if (output.stop)
+  auto [result, in] = read_keyword_input(kelma_banner, text, &kelma::read_kelma_input);
+  if (!in)
     return result;
-  result["coordinates"] = coordinate_array(in.xyz);
-  result["types"] = IntArray(static_cast<py::ssize_t>(in.itype.size()), in.itype.data());
-  result["bonds"] = bond_rows(in.conn, in.natoms);
-  result["settings"] = py::dict(py::arg("jobtype") = in.jobtype, py::arg("gtol") = in.gtol,
-                                py::arg("etol") = in.etol, py::arg("nsteps") = in.nsteps,
-                                py::arg("vdwc") = in.vdwc, py::arg("print_level") = in.print);
+  result["coordinates"] = coordinate_array(in->xyz);
+  result["types"] = IntArray(static_cast<py::ssize_t>(in->itype.size()), in->itype.data());
+  result["bonds"] = bond_rows(in->conn, in->natoms);
+  result["settings"] = py::dict(py::arg("jobtype") = in->jobtype, py::arg("gtol") = in->gtol,
+                                py::arg("etol") = in->etol, py::arg("nsteps") = in->nsteps,
+                                py::arg("vdwc") = in->vdwc, py::arg("print_level") = in->print);
   return result;
 }
 

@@ -4,11 +4,14 @@
 
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <pybind11/pybind11.h>
 
+#include "common/keyword_input.hpp"
 #include "common/termination.hpp"
 
 namespace bindings {
@@ -29,5 +32,20 @@ CallOutput call_program(std::string_view banner, const std::function<void()>& bo
 // The parts of a call that every result has: "stdout", "listing" and "stop" (None, or a dict of
 // the stop code and the numbered report when there was one).
 pybind11::dict call_fields(const CallOutput& output);
+
+// A program's reader on a keyword input text: the fields of the call, and the input when the
+// reader got to its end.
+template <class Input>
+std::pair<pybind11::dict, std::optional<Input>>
+read_keyword_input(std::string_view banner, const std::string& text,
+                   Input (*reader)(common::InputDeck&)) {
+  std::istringstream stream(text);
+  std::optional<Input> in;
+  const CallOutput output = call_program(banner, [&] {
+    common::InputDeck deck(stream);
+    in = reader(deck);
+  });
+  return {call_fields(output), std::move(in)};
+}
 
 } // namespace bindings

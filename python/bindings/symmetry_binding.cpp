@@ -1,6 +1,5 @@
 #include "symmetry_binding.hpp"
 
-#include <sstream>
 #include <string>
 
 #include <pybind11/stl.h>
@@ -62,8 +61,7 @@ IntArray equivalent_atoms(const symmetry::SymmetryResult& result, int natoms) {
 py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                      double thrsym, int print) {
   symmetry::SymmetryInput in;
-  in.natoms = atom_count(coordinates);
-  common::check_atom_count(in.natoms, symmetry::max_atoms);
+  in.natoms = atom_count(coordinates, symmetry::max_atoms);
   symmetry::check_thrsym(thrsym);
   in.thrsym = thrsym;
   in.print = print;
@@ -85,21 +83,15 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
 }
 
 py::dict read_input(const std::string& text) {
-  std::istringstream stream(text);
-  symmetry::SymmetryInput in;
-  const CallOutput output = call_program(symmetry_banner, [&] {
-    common::InputDeck deck(stream);
-    in = symmetry::read_symmetry_input(deck);
-  });
-  py::dict result = call_fields(output);
-  if (output.stop)
+  auto [result, in] = read_keyword_input(symmetry_banner, text, &symmetry::read_symmetry_input);
+  if (!in)
     return result;
   std::vector<std::string> elements;
-  for (const std::string& label : in.symbols)
+  for (const std::string& label : in->symbols)
     elements.push_back(label.substr(0, element_width));
-  result["coordinates"] = coordinate_array(in.xyz);
+  result["coordinates"] = coordinate_array(in->xyz);
   result["elements"] = elements;
-  result["settings"] = py::dict(py::arg("thrsym") = in.thrsym, py::arg("print_level") = in.print);
+  result["settings"] = py::dict(py::arg("thrsym") = in->thrsym, py::arg("print_level") = in->print);
   return result;
 }
 
