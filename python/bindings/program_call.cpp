@@ -1,7 +1,8 @@
 #include "program_call.hpp"
 
 #include <array>
-#include <sstream>
+#include <string>
+#include <string_view>
 
 #include "common/channels.hpp"
 
@@ -14,12 +15,15 @@ namespace {
 constexpr std::array<int, 3> captured_units{common::stdout_unit, common::listing_unit,
                                             common::trace_unit};
 
-// Points the units at the streams for its lifetime, so that an exception restores them too.
+// Points the units at the texts for its lifetime, so that an exception restores them too; what
+// a unit still holds reaches its text when the unit is restored.
 class UnitsInMemory {
 public:
-  explicit UnitsInMemory(std::array<std::ostringstream, 3>& sinks) {
-    for (std::size_t k = 0; k < captured_units.size(); ++k)
-      common::redirect_unit(captured_units[k], &sinks[k]);
+  explicit UnitsInMemory(std::array<std::string, 3>& sinks) {
+    for (std::size_t k = 0; k < captured_units.size(); ++k) {
+      std::string& text = sinks[k];
+      common::redirect_unit(captured_units[k], [&text](std::string_view chunk) { text += chunk; });
+    }
   }
   ~UnitsInMemory() {
     for (const int unit : captured_units)
@@ -40,7 +44,7 @@ py::object report_fields(const std::optional<common::NumberedReport>& report) {
 } // namespace
 
 CallOutput call_program(std::string_view banner, const std::function<void()>& body) {
-  std::array<std::ostringstream, 3> sinks;
+  std::array<std::string, 3> sinks;
   CallOutput output;
   {
     const UnitsInMemory in_memory(sinks);
@@ -51,8 +55,8 @@ CallOutput call_program(std::string_view banner, const std::function<void()>& bo
       output.stop = stop;
     }
   }
-  output.stdout_text = sinks[0].str();
-  output.listing = sinks[1].str();
+  output.stdout_text = sinks[0];
+  output.listing = sinks[1];
   return output;
 }
 
