@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench/molecules.hpp"
-#include "bench/output_sink.hpp"
 #include "common/keyword_input.hpp"
+#include "common/output_sink.hpp"
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/derivatives.hpp"
@@ -136,7 +136,7 @@ BENCHMARK(hessian_start_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMi
 
 // A whole kelma run, output kept in memory.
 void run_kelma_text(benchmark::State& state, const std::string& text) {
-  bench::OutputSink sink;
+  common::OutputSink sink;
   for (auto _ : state) {
     sink.clear();
     std::istringstream input(text);

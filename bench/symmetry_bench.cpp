@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/molecules.hpp"
-#include "bench/output_sink.hpp"
 #include "common/keyword_input.hpp"
+#include "common/output_sink.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/point_group_search.hpp"
@@ -71,7 +71,7 @@ BENCHMARK(getsym_molecule)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 void symtry_molecule(benchmark::State& state) {
   const int which = static_cast<int>(state.range(0));
   PreparedMolecule m(molecule_text(which));
-  bench::OutputSink sink;
+  common::OutputSink sink;
   std::vector<double> xyz(m.in.xyz.size());
   for (auto _ : state) {
     sink.clear();
@@ -84,7 +84,7 @@ void symtry_molecule(benchmark::State& state) {
 BENCHMARK(symtry_molecule)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 void run_symmetry_text(benchmark::State& state, const std::string& text) {
-  bench::OutputSink sink;
+  common::OutputSink sink;
   for (auto _ : state) {
     sink.clear();
     std::istringstream input(text);

@@ -228,16 +228,19 @@ std::vector<fs::path> expand_inputs(const std::vector<std::string>& paths,
   return files;
 }
 
-int natoms_of(std::string_view input) {
-  constexpr std::string_view keyword = "$natoms";
+std::string keyword_value(std::string_view input, std::string_view keyword) {
   for (const std::string& line : split_lines(input)) {
     if (!line.starts_with(keyword))
       continue;
     const auto words = split_words(std::string_view(line).substr(keyword.size()));
-    int n = -1;
-    return !words.empty() && parse_int(words[0], n) ? n : -1;
+    return words.empty() ? std::string() : std::string(words[0]);
   }
-  return -1;
+  return {};
+}
+
+int natoms_of(std::string_view input) {
+  int n = -1;
+  return parse_int(keyword_value(input, "$natoms"), n) ? n : -1;
 }
 
 std::vector<std::string> input_elements(std::string_view input) {

@@ -57,6 +57,10 @@ std::vector<Prepared> prepare_molecules(const std::vector<std::filesystem::path>
 std::vector<std::filesystem::path> expand_inputs(const std::vector<std::string>& paths,
                                                  const std::vector<std::string>& lists);
 
+// The first word after a keyword (such as "$gtol") on its line of a keyword input; empty when the
+// keyword is absent.
+std::string keyword_value(std::string_view input, std::string_view keyword);
+
 // The value of $natoms in a keyword input, -1 when it cannot be read.
 int natoms_of(std::string_view input);
 

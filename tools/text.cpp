@@ -72,6 +72,18 @@ std::string shell_quote(std::string_view text) {
   return out + "'";
 }
 
+std::vector<std::string> split_tabs(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t from = 0;
+  for (std::size_t tab = line.find('\t'); tab != std::string_view::npos;
+       tab = line.find('\t', from)) {
+    fields.emplace_back(line.substr(from, tab - from));
+    from = tab + 1;
+  }
+  fields.emplace_back(line.substr(from));
+  return fields;
+}
+
 std::string fixed(double value, int d) {
   return std::string(trim(common::format_f(value, fixed_field_width, d)));
 }

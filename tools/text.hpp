@@ -21,6 +21,9 @@ public:
 // The blank-separated words of a line (blanks and tabs separate).
 std::vector<std::string_view> split_words(std::string_view line);
 
+// The tab-separated fields of a line (a TSV line), empty ones kept.
+std::vector<std::string> split_tabs(std::string_view line);
+
 std::string_view trim(std::string_view text);
 
 // Whole-token parsing: false for trailing characters, overflow, inf or nan.

@@ -1,4 +1,5 @@
-// Points the output units 6, 8 and 9 at memory while a benchmark runs whole programs.
+// Points the output units 6, 8 and 9 at memory for the life of the object: a benchmark that runs
+// whole programs, a tool that runs a program's routines in memory.
 #pragma once
 
 #include <string>
@@ -6,17 +7,17 @@
 
 #include "common/channels.hpp"
 
-namespace bench {
+namespace common {
 
 class OutputSink {
 public:
   OutputSink() {
     for (const int unit : units)
-      common::redirect_unit(unit, [this](std::string_view chunk) { text_ += chunk; });
+      redirect_unit(unit, [this](std::string_view chunk) { text_ += chunk; });
   }
   ~OutputSink() {
     for (const int unit : units)
-      common::redirect_unit(unit, nullptr);
+      redirect_unit(unit, nullptr);
   }
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
@@ -25,8 +26,8 @@ public:
   void clear() { text_.clear(); }
 
 private:
-  static constexpr int units[] = {common::stdout_unit, common::listing_unit, common::trace_unit};
+  static constexpr int units[] = {stdout_unit, listing_unit, trace_unit};
   std::string text_;
 };
 
-} // namespace bench
+} // namespace common

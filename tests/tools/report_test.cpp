@@ -1,0 +1,113 @@
+// The pieces of ffreport: status.tsv by header names, the symmetry elements found in memory, the
+// escaping of the page's text and data, and the convergence plots.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tools/files.hpp"
+#include "tools/markup.hpp"
+#include "tools/report_plot.hpp"
+#include "tools/status_table.hpp"
+#include "tools/symmetry_elements.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(StatusTable, ColumnsByNameWhereverTheyStandAndWhateverIsAdded) {
+  const auto rows = tools::read_status_table("outcome\tmolecule\tdetail\n"
+                                             "converged\tbenzene\tnew\n"
+                                             "skipped\twater\n");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(tools::status_field(rows[0], "molecule"), "benzene");
+  EXPECT_EQ(tools::status_field(rows[0], "outcome"), "converged");
+  EXPECT_EQ(tools::status_field(rows[1], "detail"), "-"); // a short line lacks its last columns
+  EXPECT_EQ(tools::status_field(rows[1], "cycles"), "-"); // a column the table does not have
+}
+
+TEST(StatusTable, DamagedTablesAreRefusedWithTheLine) {
+  EXPECT_THROW(tools::read_status_table(""), tools::ToolError);
+  EXPECT_THROW(tools::read_status_table("atoms\toutcome\n3\tconverged\n"), tools::ToolError);
+  try {
+    tools::read_status_table("molecule\toutcome\nwater\tconverged\textra\n");
+    FAIL() << "a line wider than the header was taken";
+  } catch (const tools::ToolError& e) {
+    EXPECT_STREQ(e.what(), "line 2: more fields than the header names");
+  }
+}
+
+std::vector<int> orders(const tools::SymmetryElements& e) {
+  std::vector<int> list;
+  for (const tools::RotationAxis& axis : e.axes)
+    list.push_back(axis.order);
+  std::sort(list.rbegin(), list.rend());
+  return list;
+}
+
+std::string example(const std::string& name) {
+  return tools::read_file(fs::path(EXAMPLES_DIR) / "symmetry" / (name + ".in"));
+}
+
+TEST(SymmetryElements, OneEntryPerElementOfTheGroup) {
+  const auto benzene = tools::find_symmetry_elements(example("benzene"), {});
+  EXPECT_EQ(benzene.group, "d6h");
+  EXPECT_EQ(orders(benzene), (std::vector<int>{6, 2, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(benzene.plane_normals.size(), 7u);
+  EXPECT_TRUE(benzene.inversion);
+  EXPECT_EQ(benzene.positions.size(), 12u);
+
+  const auto water = tools::find_symmetry_elements(example("water"), {});
+  EXPECT_EQ(water.group, "c2v");
+  EXPECT_EQ(orders(water), (std::vector<int>{2}));
+  EXPECT_EQ(water.plane_normals.size(), 2u);
+  EXPECT_FALSE(water.inversion);
+}
+
+TEST(SymmetryElements, FoundOnTheGivenGeometryInPlaceOfTheInputs) {
+  // Water's atoms on a line: the linear group, whose inversion centre no bent water has.
+  const std::vector<tools::Vec3> line{{0.0, 0.0, 0.0}, {0.0, 0.0, 0.96}, {0.0, 0.0, -0.96}};
+  EXPECT_TRUE(tools::find_symmetry_elements(example("water"), line).inversion);
+  EXPECT_THROW(tools::find_symmetry_elements(example("water"), {line.begin(), line.begin() + 2}),
+               tools::ToolError);
+}
+
+TEST(SymmetryElements, DamagedInputIsAToolErrorAndLeavesNoListingFile) {
+  const fs::path before = fs::current_path();
+  const fs::path scratch = fs::temp_directory_path() / "report_test_listing";
+  fs::create_directories(scratch);
+  fs::current_path(scratch);
+  EXPECT_THROW(tools::find_symmetry_elements("$natoms 3\n", {}), tools::ToolError);
+  EXPECT_THROW(tools::find_symmetry_elements("$natoms 0\n$thrsym 0.1\n", {}), tools::ToolError);
+  EXPECT_FALSE(fs::exists("fort.8"));
+  fs::current_path(before);
+  fs::remove_all(scratch);
+}
+
+TEST(Markup, TextAndDataCannotCloseTheirElement) {
+  EXPECT_EQ(tools::html_escape("a<b & \"c\"'"), "a&lt;b &amp; &quot;c&quot;&#39;");
+  EXPECT_EQ(tools::json_string("</script>\"\\\n"), "\"\\u003c/script>\\\"\\\\\\u000a\"");
+  EXPECT_EQ(tools::json_number(0.25, 3), "0.250");
+  EXPECT_EQ(tools::json_number(std::numeric_limits<double>::infinity(), 3), "null");
+}
+
+TEST(ConvergencePlot, ThresholdLineAndNoInfiniteCoordinates) {
+  const std::vector<tools::CycleRecord> cycles{
+      {1, "0.0100", "0.02000"}, {2, "*******", "0.00100"}, {3, "0.0010", "0.00000"}};
+  const std::string svg = tools::convergence_svg(cycles, 0.0005, tools::section_plot);
+  EXPECT_NE(svg.find("class=\"gtol\""), std::string::npos);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  EXPECT_EQ(svg.find("inf"), std::string::npos);
+  // The unreadable energy is left out of its curve only: two energy points, three force points.
+  const auto points = [&svg](const std::string& css) {
+    const std::size_t from = svg.find("points=\"", svg.find("class=\"" + css + "\""));
+    const std::string list = svg.substr(from, svg.find("\"/>", from) - from);
+    return std::count(list.begin(), list.end(), ',');
+  };
+  EXPECT_EQ(points("energy"), 2);
+  EXPECT_EQ(points("force"), 3);
+  EXPECT_EQ(tools::convergence_svg({}, 0.0005, tools::table_plot).find("<svg"), std::string::npos);
+  EXPECT_EQ(tools::convergence_svg(cycles, 0.0, tools::table_plot).find("gtol"), std::string::npos);
+}
+
+} // namespace
