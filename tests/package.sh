@@ -15,6 +15,12 @@ fail() { echo "FAIL $1"; dpkg -r "$name" >/dev/null || true; exit 1; }
 /usr/bin/kelma --help | grep -q '^Usage: kelma' || fail "kelma --help"
 /usr/bin/symmetry --version | grep -q '^symmetry ' || fail "symmetry --version"
 /usr/bin/ffbatch --help | grep -q "^usage: ffbatch" || fail "ffbatch --help"
+# The installed ffreport finds its scripts where the package put them.
+batch=$(mktemp -d)
+printf 'molecule\tprogram\toutcome\nghost\t-\tskipped\n' >"$batch/status.tsv"
+/usr/bin/ffreport "$batch" 2>/dev/null && [ -s "$batch/report-files/3Dmol-min.js" ] ||
+  fail "ffreport from the package"
+rm -rf "$batch"
 for page in 1/kelma 1/symmetry 5/ffdata; do
   section=${page%/*}
   page=${page#*/}

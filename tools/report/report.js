@@ -113,7 +113,7 @@ function makeViewer(section, molecule) {
   const place = section.querySelector(".viewer");
   const words = section.querySelector(".elements");
   if (!molecule) {
-    place.textContent = "No geometry to draw (see the problems above).";
+    place.textContent = "No geometry to draw for this molecule.";
     return;
   }
   if (typeof $3Dmol === "undefined") {
