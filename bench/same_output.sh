@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Runs two kelma builds on the same inputs, each at $print 0, 3 and 4 (and $jobtype 1 when
-# HESSIAN=1), and reports any difference in standard output, standard error, "debug", "fort.8"
-# or "fort.9".  usage: same_output.sh REFERENCE_KELMA NEW_KELMA INPUT...
+# Runs two builds of one program on the same inputs, each at $print 0, 3 and 4 (the levels in
+# PRINTS when set; $jobtype 1 when HESSIAN=1), and reports any difference in standard output,
+# standard error, "debug", "fort.8" or "fort.9".
+# usage: same_output.sh REFERENCE_PROGRAM NEW_PROGRAM INPUT...
 set -u
 reference=$(realpath "$1")
 candidate=$(realpath "$2")
 shift 2
 failures=0
+checked=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for input in "$@"; do
-  for print in 0 3 4; do
+  for print in ${PRINTS:-0 3 4}; do
     sed -e "s/^\$print.*/\$print $print/" "$input" >"$work/input"
     [ "${HESSIAN:-0}" = 1 ] && sed -i -e 's/^\$jobtype.*/$jobtype 1/' "$work/input"
     for side in reference candidate; do
@@ -20,12 +22,13 @@ for input in "$@"; do
     for file in stdout stderr debug fort.8 fort.9; do
       if [ -e "$work/reference/$file" ] || [ -e "$work/candidate/$file" ]; then
         if ! cmp -s "$work/reference/$file" "$work/candidate/$file"; then
-          echo "DIFFER $(basename "$input") print $print: $file"
+          echo "DIFFER $input print $print: $file"
           failures=$((failures + 1))
         fi
       fi
     done
   done
-  echo "checked $(basename "$input")"
+  checked=$((checked + 1))
 done
+echo "$checked inputs compared, $failures differing files"
 exit $((failures > 0))
