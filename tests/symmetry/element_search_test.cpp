@@ -78,7 +78,8 @@ TEST(ElementGeometry, RotationRoutinesAgreeWithTheirMatrices) {
       double by_matrix[3];
       double by_routine[3];
       apply(r, x, by_matrix);
-      (sigma > 0 ? symmetry::rotc : symmetry::rots)(e1, e2, e3, x, by_routine, phi);
+      (sigma > 0 ? symmetry::rotc : symmetry::rots)(e1, e2, e3, x, by_routine,
+                                                    symmetry::turn_by(phi));
       for (int k = 0; k < 3; ++k)
         EXPECT_NEAR(by_matrix[k], by_routine[k], 1e-14);
     }
