@@ -134,14 +134,16 @@ double product_table(int count, std::span<const Operation> ops, std::span<int> t
     for (int k = 0; k < count; ++k) {
       const Operation p = product(ops, k, m);
       int nearest = 0;
+      double nearest_distance = dif(p.data(), ops[0].data(), 9);
       for (int l = 1; l < count; ++l) {
-        if (dif(p.data(), ops[static_cast<std::size_t>(l)].data(), 9) <
-            dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9)) {
+        const double distance = dif(p.data(), ops[static_cast<std::size_t>(l)].data(), 9);
+        if (distance < nearest_distance) {
           nearest = l;
+          nearest_distance = distance;
         }
       }
       table[at(k, m, count)] = nearest;
-      worst = std::max(worst, dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9));
+      worst = std::max(worst, nearest_distance);
     }
   }
   return worst;
