@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "symmetry/frame.hpp"
@@ -56,6 +57,39 @@ Operation orthogonal_part(Operation x) {
       break;
   }
   return x;
+}
+
+// dif(a, b) rounds to no less than |a_e - b_e| (1 - 2^-51) for any element e while the squares
+// do not underflow: an operation farther than reach(d) from p in one element is farther than d.
+constexpr double dif_rounding = 1.0e-12;
+constexpr double underflow_floor = 1.0e-150;
+
+bool beyond(const Operation& a, const Operation& b, double distance) {
+  const double reach = distance * (1.0 + dif_rounding) + underflow_floor;
+  for (std::size_t e = 0; e < a.size(); ++e) {
+    if (std::fabs(a[e] - b[e]) > reach)
+      return true;
+  }
+  return false;
+}
+
+// The operation nearest p by dif (the first on a tie) and its distance. Operations that lie
+// beyond the nearest so far in one element are passed over without measuring them.
+std::pair<int, double> nearest_operation(const Operation& p, int count,
+                                         std::span<const Operation> ops) {
+  int nearest = 0;
+  double nearest_distance = dif(p.data(), ops[0].data(), 9);
+  for (int l = 1; l < count; ++l) {
+    const Operation& r = ops[static_cast<std::size_t>(l)];
+    if (beyond(p, r, nearest_distance))
+      continue;
+    const double distance = dif(p.data(), r.data(), 9);
+    if (distance < nearest_distance) {
+      nearest = l;
+      nearest_distance = distance;
+    }
+  }
+  return {nearest, nearest_distance};
 }
 
 Operation product(std::span<const Operation> ops, int k, int m) {
@@ -132,16 +166,7 @@ double product_table(int count, std::span<const Operation> ops, std::span<int> t
   double worst = 0.0;
   for (int m = 0; m < count; ++m) {
     for (int k = 0; k < count; ++k) {
-      const Operation p = product(ops, k, m);
-      int nearest = 0;
-      double nearest_distance = dif(p.data(), ops[0].data(), 9);
-      for (int l = 1; l < count; ++l) {
-        const double distance = dif(p.data(), ops[static_cast<std::size_t>(l)].data(), 9);
-        if (distance < nearest_distance) {
-          nearest = l;
-          nearest_distance = distance;
-        }
-      }
+      const auto [nearest, nearest_distance] = nearest_operation(product(ops, k, m), count, ops);
       table[at(k, m, count)] = nearest;
       worst = std::max(worst, nearest_distance);
     }

@@ -18,8 +18,10 @@ std::span<const int> XOrder::within(double x0, double tol) const {
   const auto x = [this](int j) { return xyz_[3 * static_cast<std::size_t>(j)]; };
   const auto first =
       std::partition_point(order_.begin(), order_.end(), [&](int j) { return x0 - x(j) > tol; });
-  const auto last =
-      std::partition_point(first, order_.end(), [&](int j) { return x0 - x(j) >= -tol; });
+  // The run is short: walking it is cheaper than a second bisection.
+  auto last = first;
+  while (last != order_.end() && x0 - x(*last) >= -tol)
+    ++last;
   return {first, last};
 }
 
