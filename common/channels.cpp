@@ -1,8 +1,8 @@
 #include "common/channels.hpp"
 
 #include <array>
-#include <fstream>
-#include <iostream>
+#include <cstdio>
+#include <ostream>
 
 namespace common {
 
@@ -10,10 +10,18 @@ namespace {
 
 constexpr int unit_count = 10;
 
+// A file of the channels: created, or emptied, when it is opened.
+struct File {
+  const char* name;
+  std::FILE* handle = nullptr;
+};
+
+// The units write through C streams: standard output as the C library buffers it, and no
+// iostream to set up when a program starts.
 struct Units {
-  std::ofstream debug; // the listing opened by name
-  std::ofstream fort8; // the listing when none is open by name
-  std::ofstream fort9; // the trace file
+  File debug{"debug"};  // the listing opened by name
+  File fort8{"fort.8"}; // the listing when none is open by name
+  File fort9{"fort.9"}; // the trace file
   std::array<std::ostream*, unit_count> redirected{};
 };
 
@@ -22,55 +30,67 @@ Units& units() {
   return u;
 }
 
-std::ostream& file_unit(std::ofstream& file, const char* name) {
-  if (!file.is_open())
-    file.open(name, std::ios::out | std::ios::trunc);
-  return file;
+std::FILE* opened(File& file) {
+  if (file.handle == nullptr)
+    file.handle = std::fopen(file.name, "w");
+  return file.handle;
 }
 
-std::ostream& stream_for(int unit) {
+void close(File& file) {
+  if (file.handle != nullptr) {
+    std::fclose(file.handle);
+    file.handle = nullptr;
+  }
+}
+
+std::ostream* redirected(int unit) {
+  return unit >= 0 && unit < unit_count ? units().redirected[unit] : nullptr;
+}
+
+// The C stream of a unit that is not redirected (null when its file cannot be created).
+std::FILE* file_for(int unit) {
   Units& u = units();
-  if (unit >= 0 && unit < unit_count && u.redirected[unit] != nullptr)
-    return *u.redirected[unit];
   switch (unit) {
   case listing_unit:
-    return u.debug.is_open() ? u.debug : file_unit(u.fort8, "fort.8");
+    return u.debug.handle != nullptr ? u.debug.handle : opened(u.fort8);
   case trace_unit:
-    return file_unit(u.fort9, "fort.9");
+    return opened(u.fort9);
   default:
-    return std::cout;
+    return stdout;
   }
 }
 
 } // namespace
 
 void write_record(int unit, std::string_view record) {
-  std::ostream& out = stream_for(unit);
-  out << record << '\n';
+  if (std::ostream* sink = redirected(unit)) {
+    *sink << record << '\n';
+  } else if (std::FILE* file = file_for(unit)) {
+    std::fwrite(record.data(), 1, record.size(), file);
+    std::fputc('\n', file);
+  }
 }
 
-void flush_unit(int unit) { stream_for(unit).flush(); }
+void flush_unit(int unit) {
+  if (std::ostream* sink = redirected(unit))
+    sink->flush();
+  else if (std::FILE* file = file_for(unit))
+    std::fflush(file);
+}
 
 void open_listing() {
   Units& u = units();
-  if (u.redirected[listing_unit] != nullptr || u.debug.is_open())
-    return;
-  u.debug.open("debug", std::ios::out | std::ios::trunc);
+  if (u.redirected[listing_unit] == nullptr)
+    opened(u.debug);
 }
 
-void close_listing() {
-  Units& u = units();
-  if (u.debug.is_open())
-    u.debug.close();
-}
+void close_listing() { close(units().debug); }
 
 void close_all_units() {
   Units& u = units();
-  std::cout.flush();
-  for (std::ofstream* file : {&u.debug, &u.fort8, &u.fort9}) {
-    if (file->is_open())
-      file->close();
-  }
+  std::fflush(stdout);
+  for (File* file : {&u.debug, &u.fort8, &u.fort9})
+    close(*file);
 }
 
 void redirect_unit(int unit, std::ostream* sink) {

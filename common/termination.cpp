@@ -1,12 +1,19 @@
 #include "common/termination.hpp"
 
-#include <iostream>
+#include <cstdio>
 
 #include "common/channels.hpp"
 
 namespace common {
 
 namespace {
+
+// One line on standard error, written through the C stream as every other unit is.
+void write_error_line(const std::string& line) {
+  std::fputs(line.c_str(), stderr);
+  std::fputc('\n', stderr);
+}
+
 std::string& banner_text() {
   static std::string text;
   return text;
@@ -28,9 +35,9 @@ int run_program(std::string_view program_name, std::string_view banner, void (*b
     body();
   } catch (const RunStop& stop) {
     close_all_units();
-    std::cerr << "STOP " << stop.code << " statement executed\n";
+    write_error_line("STOP " + stop.code + " statement executed");
   } catch (const InputError& error) {
-    std::cerr << program_name << ": " << error.what() << '\n';
+    write_error_line(std::string(program_name) + ": " + error.what());
     status = input_error_status;
   }
   close_all_units();
