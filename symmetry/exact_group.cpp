@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -59,13 +60,9 @@ Operation orthogonal_part(Operation x) {
   return x;
 }
 
-// dif(a, b) rounds to no less than |a_e - b_e| (1 - 2^-51) for any element e while the squares
-// do not underflow: an operation farther than reach(d) from p in one element is farther than d.
-constexpr double dif_rounding = 1.0e-12;
-constexpr double underflow_floor = 1.0e-150;
-
+// a is farther than distance from b in one element.
 bool beyond(const Operation& a, const Operation& b, double distance) {
-  const double reach = distance * (1.0 + dif_rounding) + underflow_floor;
+  const double reach = distance_reach(distance);
   for (std::size_t e = 0; e < a.size(); ++e) {
     if (std::fabs(a[e] - b[e]) > reach)
       return true;
@@ -73,24 +70,56 @@ bool beyond(const Operation& a, const Operation& b, double distance) {
   return false;
 }
 
-// The operation nearest p by dif (the first on a tie) and its distance. Operations that lie
-// beyond the nearest so far in one element are passed over without measuring them.
-std::pair<int, double> nearest_operation(const Operation& p, int count,
-                                         std::span<const Operation> ops) {
-  int nearest = 0;
-  double nearest_distance = dif(p.data(), ops[0].data(), 9);
-  for (int l = 1; l < count; ++l) {
-    const Operation& r = ops[static_cast<std::size_t>(l)];
-    if (beyond(p, r, nearest_distance))
-      continue;
-    const double distance = dif(p.data(), r.data(), 9);
-    if (distance < nearest_distance) {
-      nearest = l;
-      nearest_distance = distance;
-    }
+// The search for the operation nearest a product by dif (the first on a tie). The operations are
+// visited from those nearest the product in their first element outwards, so that the nearest is
+// met early, and the walk in each direction ends where the first element alone puts every further
+// operation beyond the nearest so far.
+class NearestOperation {
+public:
+  NearestOperation(int count, std::span<const Operation> ops)
+      : ops_(ops), by_first_(static_cast<std::size_t>(count)) {
+    std::iota(by_first_.begin(), by_first_.end(), 0);
+    std::stable_sort(by_first_.begin(), by_first_.end(),
+                     [this](int a, int b) { return first(a) < first(b); });
   }
-  return {nearest, nearest_distance};
-}
+
+  std::pair<int, double> of(const Operation& p) {
+    p_ = &p;
+    best_ = -1;
+    const auto split = std::partition_point(by_first_.begin(), by_first_.end(),
+                                            [&](int l) { return first(l) < p[0]; });
+    for (auto up = split; up != by_first_.end() && consider(*up); ++up) {
+    }
+    for (auto down = split; down != by_first_.begin() && consider(*(down - 1)); --down) {
+    }
+    return {best_, best_distance_};
+  }
+
+private:
+  double first(int l) const { return ops_[static_cast<std::size_t>(l)][0]; }
+
+  // Measures operation l unless it lies beyond the nearest so far; false when its first element
+  // alone does.
+  bool consider(int l) {
+    const Operation& r = ops_[static_cast<std::size_t>(l)];
+    if (best_ >= 0 && std::fabs((*p_)[0] - r[0]) > distance_reach(best_distance_))
+      return false;
+    if (best_ >= 0 && beyond(*p_, r, best_distance_))
+      return true;
+    const double distance = dif(p_->data(), r.data(), 9);
+    if (best_ < 0 || distance < best_distance_ || (distance == best_distance_ && l < best_)) {
+      best_ = l;
+      best_distance_ = distance;
+    }
+    return true;
+  }
+
+  std::span<const Operation> ops_;
+  std::vector<int> by_first_;
+  const Operation* p_ = nullptr;
+  int best_ = -1;
+  double best_distance_ = 0.0;
+};
 
 Operation product(std::span<const Operation> ops, int k, int m) {
   Operation p;
@@ -163,10 +192,11 @@ void average_round(int count, std::span<Operation> ops, std::span<const int> tab
 } // namespace
 
 double product_table(int count, std::span<const Operation> ops, std::span<int> table) {
+  NearestOperation search(count, ops);
   double worst = 0.0;
   for (int m = 0; m < count; ++m) {
     for (int k = 0; k < count; ++k) {
-      const auto [nearest, nearest_distance] = nearest_operation(product(ops, k, m), count, ops);
+      const auto [nearest, nearest_distance] = search.of(product(ops, k, m));
       table[at(k, m, count)] = nearest;
       worst = std::max(worst, nearest_distance);
     }
