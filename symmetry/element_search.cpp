@@ -86,9 +86,13 @@ Run shell_run(const ShellAtoms& atoms, int shell) {
 // The first atom of the run within thrsym of y, 0 when none: the first of the whole list, since
 // no atom outside the run is of the shell.
 int first_within(const ShellAtoms& atoms, const Run& run, const double* y, double thrsym) {
+  // An atom beyond the reach in x is beyond thrsym: most are passed over on that one difference.
+  const double reach = distance_reach(thrsym);
   for (int j = run.first; j < run.last; ++j) {
     const double* x = position(atoms, j);
     const double dx = x[0] - y[0];
+    if (std::fabs(dx) > reach)
+      continue;
     const double dy = x[1] - y[1];
     const double dz = x[2] - y[2];
     if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
