@@ -71,9 +71,9 @@ bool beyond(const Operation& a, const Operation& b, double distance) {
 }
 
 // The search for the operation nearest a product by dif (the first on a tie). The operations are
-// visited from those nearest the product in their first element outwards, so that the nearest is
-// met early, and the walk in each direction ends where the first element alone puts every further
-// operation beyond the nearest so far.
+// visited in the order of their distance from the product in the first element, so that the
+// nearest is met early, and the walk on each side ends where the first element alone puts every
+// further operation beyond the nearest so far.
 class NearestOperation {
 public:
   NearestOperation(int count, std::span<const Operation> ops)
@@ -88,9 +88,17 @@ public:
     best_ = -1;
     const auto split = std::partition_point(by_first_.begin(), by_first_.end(),
                                             [&](int l) { return first(l) < p[0]; });
-    for (auto up = split; up != by_first_.end() && consider(*up); ++up) {
-    }
-    for (auto down = split; down != by_first_.begin() && consider(*(down - 1)); --down) {
+    // Two walks from the split, the one nearer the product in the first element first.
+    auto up = split;
+    auto down = split;
+    bool up_open = up != by_first_.end();
+    bool down_open = down != by_first_.begin();
+    while (up_open || down_open) {
+      if (up_open && (!down_open || first(*up) - p[0] <= p[0] - first(*(down - 1)))) {
+        up_open = consider(*up) && ++up != by_first_.end();
+      } else {
+        down_open = consider(*(down - 1)) && --down != by_first_.begin();
+      }
     }
     return {best_, best_distance_};
   }
