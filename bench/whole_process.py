@@ -1,6 +1,7 @@
 """Whole-process timings of one or more symmetry builds: every build runs every input RUNS times
 (interleaved, in an empty folder, output discarded) and the median CPU time (user + system, from
-the kernel's accounting of the child) and the median wall time are printed per input.
+the kernel's accounting of the child) and the median wall time are printed per input, and last
+the median of those medians over all the inputs.
 Usage: python3 whole_process.py [--runs N] PROGRAM... -- INPUT..."""
 import os, statistics, sys, tempfile, time
 
@@ -27,6 +28,7 @@ def main(argv):
     inputs = [os.path.realpath(p) for p in argv[split + 1:]]
     os.chdir(tempfile.mkdtemp())
     print("input | " + " | ".join(f"{name} cpu ms / wall ms" for name in argv[:split]))
+    medians = {p: ([], []) for p in programs}
     for path in inputs:
         cpu = {p: [] for p in programs}
         wall = {p: [] for p in programs}
@@ -35,10 +37,15 @@ def main(argv):
                 c, w = run_once(p, path)
                 cpu[p].append(c * 1e3)
                 wall[p].append(w * 1e3)
+        for p in programs:
+            medians[p][0].append(statistics.median(cpu[p]))
+            medians[p][1].append(statistics.median(wall[p]))
         name = os.path.basename(path.removesuffix("/input"))
-        cells = [f"{statistics.median(cpu[p]):.2f} / {statistics.median(wall[p]):.2f}"
-                 for p in programs]
-        print(f"{name} | " + " | ".join(cells), flush=True)
+        print(f"{name} | " + " | ".join(f"{medians[p][0][-1]:.2f} / {medians[p][1][-1]:.2f}"
+                                        for p in programs), flush=True)
+    print(f"median of {len(inputs)} | " + " | ".join(
+        f"{statistics.median(medians[p][0]):.2f} / {statistics.median(medians[p][1]):.2f}"
+        for p in programs))
 
 
 if __name__ == "__main__":

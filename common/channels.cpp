@@ -66,7 +66,8 @@ void write_record(int unit, std::string_view record) {
   if (std::ostream* sink = redirected(unit)) {
     *sink << record << '\n';
   } else if (std::FILE* file = file_for(unit)) {
-    std::fwrite(record.data(), 1, record.size(), file);
+    if (!record.empty()) // an empty view may hold no pointer at all
+      std::fwrite(record.data(), 1, record.size(), file);
     std::fputc('\n', file);
   }
 }
