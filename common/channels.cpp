@@ -55,6 +55,8 @@ std::FILE* file_for(int unit) {
     return u.debug.handle != nullptr ? u.debug.handle : opened(u.fort8);
   case trace_unit:
     return opened(u.fort9);
+  case stderr_unit:
+    return stderr;
   default:
     return stdout;
   }

@@ -1,19 +1,10 @@
 #include "common/termination.hpp"
 
-#include <cstdio>
-
 #include "common/channels.hpp"
 
 namespace common {
 
 namespace {
-
-// One line on standard error, written through the C stream as every other unit is.
-void write_error_line(const std::string& line) {
-  std::fputs(line.c_str(), stderr);
-  std::fputc('\n', stderr);
-}
-
 std::string& banner_text() {
   static std::string text;
   return text;
@@ -35,9 +26,9 @@ int run_program(std::string_view program_name, std::string_view banner, void (*b
     body();
   } catch (const RunStop& stop) {
     close_all_units();
-    write_error_line("STOP " + stop.code + " statement executed");
+    write_record(stderr_unit, "STOP " + stop.code + " statement executed");
   } catch (const InputError& error) {
-    write_error_line(std::string(program_name) + ": " + error.what());
+    write_record(stderr_unit, std::string(program_name) + ": " + error.what());
     status = input_error_status;
   }
   close_all_units();

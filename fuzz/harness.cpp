@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "common/channels.hpp"
 #include "common/termination.hpp"
@@ -28,7 +27,8 @@ std::string lower(std::string_view text) {
 
 } // namespace
 
-MemoryUnits::MemoryUnits() : saved_cerr_(std::cerr.rdbuf(err_.rdbuf())) {
+MemoryUnits::MemoryUnits() {
+  common::redirect_unit(common::stderr_unit, &err_);
   common::redirect_unit(common::stdout_unit, &out_);
   common::redirect_unit(common::listing_unit, &listing_);
   common::redirect_unit(common::trace_unit, &trace_);
@@ -38,7 +38,7 @@ MemoryUnits::~MemoryUnits() {
   common::redirect_unit(common::stdout_unit, nullptr);
   common::redirect_unit(common::listing_unit, nullptr);
   common::redirect_unit(common::trace_unit, nullptr);
-  std::cerr.rdbuf(saved_cerr_);
+  common::redirect_unit(common::stderr_unit, nullptr);
 }
 
 int run_program(std::string_view name, const std::function<void()>& body) {

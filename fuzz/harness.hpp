@@ -35,7 +35,6 @@ private:
   std::ostringstream listing_;
   std::ostringstream trace_;
   std::ostringstream err_;
-  std::streambuf* saved_cerr_;
 };
 
 // Runs a program body as its main program does; returns the exit status.
