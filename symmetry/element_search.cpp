@@ -83,6 +83,16 @@ Run shell_run(const ShellAtoms& atoms, int shell) {
           static_cast<int>(last - numbers.begin()) + 1};
 }
 
+// The run of atom i from a run before it: the shells between are stepped over by their sizes.
+Run next_run(const ShellAtoms& atoms, Run run, int i) {
+  while (i >= run.last) {
+    run.first = run.last;
+    run.last =
+        run.first + atoms.shell_sizes[static_cast<std::size_t>(shell_of(atoms, run.first) - 1)];
+  }
+  return run;
+}
+
 // The first atom of the run within thrsym of y, 0 when none: the first of the whole list, since
 // no atom outside the run is of the shell.
 int first_within(const ShellAtoms& atoms, const Run& run, const double* y, double thrsym) {
@@ -106,12 +116,12 @@ template <class Image>
 bool all_atoms_match(const ShellAtoms& atoms, std::span<int> flags, int start_atom, double thrsym,
                      Image image) {
   reset_flags(flags, start_atom);
-  Run run; // of atom i's shell, found again only when i leaves it
+  Run run{1, 1}; // of atom i's shell, moved on only when i leaves it
   for (int i = 1; i <= atoms.natoms; ++i) {
     if (flagged(flags, i))
       continue;
     if (i >= run.last)
-      run = shell_run(atoms, shell_of(atoms, i));
+      run = next_run(atoms, run, i);
     double y[3];
     image(position(atoms, i), y);
     const int j = first_within(atoms, run, y, thrsym);

@@ -25,7 +25,7 @@ struct ShellAtoms {
   std::span<const double> positions;  // 3 x natoms
   std::span<const double> distances;  // centre distance of every atom
   std::span<const int> shell_numbers; // 1-based shell of every atom, never decreasing
-  std::span<const int> shell_sizes;   // size of every shell
+  std::span<const int> shell_sizes;   // size of every shell: the length of its run
   int natoms = 0;
   int nshell = 0;
 };
