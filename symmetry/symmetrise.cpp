@@ -107,9 +107,9 @@ int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symb
 }
 
 bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
-                    std::span<const std::string> symbols, double tol, std::span<int> taken) {
+                    std::span<const std::string> symbols, double tol, const XOrder& by_x,
+                    std::span<int> taken) {
   common::izero(taken.first(static_cast<std::size_t>(n)));
-  const XOrder by_x(xyz, n);
   for (int i = 0; i < n; ++i) {
     const int j = image_atom(r, i, by_x, xyz, symbols, tol);
     if (j == 0 || taken[static_cast<std::size_t>(j - 1)] != 0)

@@ -10,6 +10,7 @@ namespace symmetry {
 
 class XOrder {
 public:
+  XOrder() = default;
   // The n atoms of xyz (3 x n), ordered on x; equal x keep the lower number first.
   XOrder(std::span<const double> xyz, int n);
 
