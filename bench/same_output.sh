@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Runs two kelma builds on the same inputs at every $print level of PRINTS, every $jobtype of
-# JOBTYPES and every CPU set of CPUSETS (taskset lists: the process may use only those CPUs, so
-# "0" is one thread and "0,1" two), and reports any difference in standard output, standard
-# error, "debug", "fort.8" or "fort.9".
-# usage: same_output.sh REFERENCE_KELMA NEW_KELMA INPUT...
+# Runs two builds of one program on the same inputs at every $print level of PRINTS, every
+# $jobtype of JOBTYPES (kelma) and every CPU set of CPUSETS (taskset lists: the process may use
+# only those CPUs, so "0" is one thread and "0,1" two), and reports any difference in standard
+# output, standard error, "debug", "fort.8" or "fort.9".
+# usage: same_output.sh REFERENCE_PROGRAM NEW_PROGRAM INPUT...
 set -u
 reference=$(realpath "$1")
 candidate=$(realpath "$2")

@@ -52,6 +52,8 @@ std::FILE* file_for(int unit) {
     return u.debug != nullptr ? u.debug : file_unit(u.fort8, "fort.8");
   case trace_unit:
     return file_unit(u.fort9, "fort.9");
+  case stderr_unit:
+    return stderr;
   default:
     return stdout;
   }
@@ -120,7 +122,7 @@ void close_listing() {
 }
 
 void close_all_units() {
-  for (const int unit : {stdout_unit, listing_unit, trace_unit})
+  for (const int unit : {stderr_unit, stdout_unit, listing_unit, trace_unit})
     write_out(unit);
   Units& u = units();
   for (std::FILE** file : {&u.debug, &u.fort8, &u.fort9})

@@ -1,5 +1,6 @@
-// The output channels: 6 standard output, 8 the listing ("debug" when opened by name, otherwise
-// "fort.8" created at its first record), 9 the trace file "fort.9" created at its first record.
+// The output channels: 0 standard error, 6 standard output, 8 the listing ("debug" when opened by
+// name, otherwise "fort.8" created at its first record), 9 the trace file "fort.9" created at its
+// first record.
 //
 // Records collect in memory per unit and reach their file in one piece when the unit is flushed
 // (or when a unit's collected text grows past a bound), so a reader of the file sees whole blocks.
@@ -10,6 +11,7 @@
 
 namespace common {
 
+inline constexpr int stderr_unit = 0;
 inline constexpr int stdout_unit = 6;
 inline constexpr int listing_unit = 8;
 inline constexpr int trace_unit = 9;

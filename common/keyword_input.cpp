@@ -172,8 +172,20 @@ void next_atom_line(InputDeck& deck, int atom, int n, std::string& record) {
 
 } // namespace
 
+// One line up to a line feed or the end of the input, as std::getline reads it: false only when
+// the input ends before any character.
+bool InputDeck::read_line(std::string& record) {
+  if (in_ != nullptr)
+    return static_cast<bool>(std::getline(*in_, record));
+  record.clear();
+  int c = 0;
+  while ((c = std::getc(file_)) != EOF && c != '\n')
+    record.push_back(static_cast<char>(c));
+  return c == '\n' || !record.empty();
+}
+
 bool InputDeck::next(std::string& record) {
-  if (!std::getline(in_, record))
+  if (!read_line(record))
     return false;
   ++line_;
   if (!record.empty() && record.back() == '\r')

@@ -2,6 +2,7 @@
 // reader, the atom-line readers and the connectivity reader.
 #pragma once
 
+#include <cstdio>
 #include <istream>
 #include <span>
 #include <string>
@@ -24,14 +25,18 @@ enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kin
 // padded to exactly 80 columns. Never rewinds.
 class InputDeck {
 public:
-  explicit InputDeck(std::istream& in) : in_(in) {}
+  explicit InputDeck(std::istream& in) : in_(&in) {}
+  // Reads a C stream (standard input of a program that sets up no iostream).
+  explicit InputDeck(std::FILE* in) : file_(in) {}
   // The next record, or false at the end of the input.
   bool next(std::string& record);
   // Number of the record returned last (1-based).
   int line_number() const { return line_; }
 
 private:
-  std::istream& in_;
+  bool read_line(std::string& record);
+  std::istream* in_ = nullptr;
+  std::FILE* file_ = nullptr;
   int line_ = 0;
 };
 

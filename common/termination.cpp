@@ -1,6 +1,5 @@
 #include "common/termination.hpp"
 
-#include <iostream>
 #include <utility>
 
 #include "common/channels.hpp"
@@ -33,9 +32,9 @@ int run_program(std::string_view program_name, std::string_view banner, void (*b
     body();
   } catch (const RunStop& stop) {
     close_all_units();
-    std::cerr << "STOP " << stop.code << " statement executed\n";
+    write_record(stderr_unit, "STOP " + stop.code + " statement executed");
   } catch (const InputError& error) {
-    std::cerr << program_name << ": " << error.what() << '\n';
+    write_record(stderr_unit, std::string(program_name) + ": " + error.what());
     status = input_error_status;
   }
   close_all_units();

@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "common/channels.hpp"
 #include "common/termination.hpp"
@@ -32,7 +31,8 @@ std::string lower(std::string_view text) {
 
 } // namespace
 
-MemoryUnits::MemoryUnits() : saved_cerr_(std::cerr.rdbuf(err_.rdbuf())) {
+MemoryUnits::MemoryUnits() {
+  common::redirect_unit(common::stderr_unit, append_to(err_));
   common::redirect_unit(common::stdout_unit, append_to(out_));
   common::redirect_unit(common::listing_unit, append_to(listing_));
   common::redirect_unit(common::trace_unit, append_to(trace_));
@@ -42,7 +42,7 @@ MemoryUnits::~MemoryUnits() {
   common::redirect_unit(common::stdout_unit, nullptr);
   common::redirect_unit(common::listing_unit, nullptr);
   common::redirect_unit(common::trace_unit, nullptr);
-  std::cerr.rdbuf(saved_cerr_);
+  common::redirect_unit(common::stderr_unit, nullptr);
 }
 
 int run_program(std::string_view name, const std::function<void()>& body) {

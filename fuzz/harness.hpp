@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -27,7 +26,7 @@ public:
 
   // What the units received; a run hands over its collected text when it closes them.
   std::string stdout_text() const { return out_; }
-  std::string stderr_text() const { return err_.str(); }
+  std::string stderr_text() const { return err_; }
   // Standard output, the listing and the trace, one after the other.
   std::string records() const { return out_ + listing_ + trace_; }
 
@@ -35,8 +34,7 @@ private:
   std::string out_;
   std::string listing_;
   std::string trace_;
-  std::ostringstream err_;
-  std::streambuf* saved_cerr_;
+  std::string err_;
 };
 
 // Runs a program body as its main program does; returns the exit status.

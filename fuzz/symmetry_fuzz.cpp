@@ -7,7 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::MemoryUnits units;
   std::istringstream in(fuzz::as_text(data, size));
-  const int status = fuzz::run_program("symmetry", [&] { symmetry::run_symmetry(in); });
+  common::InputDeck deck(in);
+  const int status = fuzz::run_program("symmetry", [&] { symmetry::run_symmetry(deck); });
   fuzz::check_rejection_is_clean(status, units);
   fuzz::check_no_nonfinite_words(units.records());
   return 0;

@@ -209,8 +209,7 @@ void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, 
   write_point_group(result);
 }
 
-void run_symmetry(std::istream& in) {
-  common::InputDeck deck(in);
+void run_symmetry(common::InputDeck& deck) {
   SymmetryInput input = read_symmetry_input(deck);
   run_symmetry(input);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <istream>
 #include <span>
 #include <string>
 #include <vector>
@@ -106,8 +105,8 @@ bool search_pass(int n, std::span<const std::string> symbols, std::span<const do
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
             int& adjst, int print, Workspace& ws, SymmetryResult& result);
 
-// One whole run on the keyword input in.
-void run_symmetry(std::istream& in);
+// One whole run on the keyword input that deck reads.
+void run_symmetry(common::InputDeck& deck);
 
 // The run after the input is read, records written as by the program; input.xyz ends centred.
 SymmetryResult run_symmetry(SymmetryInput& input);

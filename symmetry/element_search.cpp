@@ -16,17 +16,17 @@ namespace {
 constexpr double apothem_slack = -1.0e-6;
 
 using ImageRoutine = void (*)(const double*, const double*, const double*, const double*, double*,
-                              double);
+                              const Turn&);
 
-// x expressed in the frame, turned by phi about e3 and rebuilt; axis_sign -1 also reflects it
-// through the plane perpendicular to e3.
+// x expressed in the frame, turned about e3 and rebuilt; axis_sign -1 also reflects it through
+// the plane perpendicular to e3.
 void turn_in_frame(const double* e1, const double* e2, const double* e3, const double* x, double* y,
-                   double phi, double axis_sign) {
+                   const Turn& turn, double axis_sign) {
   const double a = x[0] * e1[0] + x[1] * e1[1] + x[2] * e1[2];
   const double b = x[0] * e2[0] + x[1] * e2[1] + x[2] * e2[2];
   const double c = x[0] * e3[0] + x[1] * e3[1] + x[2] * e3[2];
-  const double ar = a * std::cos(phi) - b * std::sin(phi);
-  const double br = a * std::sin(phi) + b * std::cos(phi);
+  const double ar = a * turn.c - b * turn.s;
+  const double br = a * turn.s + b * turn.c;
   for (int k = 0; k < 3; ++k)
     y[k] = ar * e1[k] + br * e2[k] + axis_sign * c * e3[k];
 }
@@ -69,17 +69,62 @@ bool flagged(std::span<const int> flags, int atom) {
 
 void flag(std::span<int> flags, int atom) { flags[static_cast<std::size_t>(atom - 1)] = 1; }
 
+// The atoms first .. last - 1 (1-based) of one shell: the atoms of a shell are consecutive.
+struct Run {
+  int first = 0;
+  int last = 0;
+};
+
+Run shell_run(const ShellAtoms& atoms, int shell) {
+  const std::span<const int> numbers =
+      atoms.shell_numbers.first(static_cast<std::size_t>(atoms.natoms));
+  const auto [first, last] = std::equal_range(numbers.begin(), numbers.end(), shell);
+  return {static_cast<int>(first - numbers.begin()) + 1,
+          static_cast<int>(last - numbers.begin()) + 1};
+}
+
+// The run of atom i from a run before it: the shells between are stepped over by their sizes.
+Run next_run(const ShellAtoms& atoms, Run run, int i) {
+  while (i >= run.last) {
+    run.first = run.last;
+    run.last =
+        run.first + atoms.shell_sizes[static_cast<std::size_t>(shell_of(atoms, run.first) - 1)];
+  }
+  return run;
+}
+
+// The first atom of the run within thrsym of y, 0 when none: the first of the whole list, since
+// no atom outside the run is of the shell.
+int first_within(const ShellAtoms& atoms, const Run& run, const double* y, double thrsym) {
+  // An atom beyond the reach in x is beyond thrsym: most are passed over on that one difference.
+  const double reach = distance_reach(thrsym);
+  for (int j = run.first; j < run.last; ++j) {
+    const double* x = position(atoms, j);
+    const double dx = x[0] - y[0];
+    if (std::fabs(dx) > reach)
+      continue;
+    const double dy = x[1] - y[1];
+    const double dz = x[2] - y[2];
+    if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
+      return j;
+  }
+  return 0;
+}
+
 // True when every atom not yet matched has an image under `image` (one step of a candidate).
 template <class Image>
 bool all_atoms_match(const ShellAtoms& atoms, std::span<int> flags, int start_atom, double thrsym,
                      Image image) {
   reset_flags(flags, start_atom);
+  Run run{1, 1}; // of atom i's shell, moved on only when i leaves it
   for (int i = 1; i <= atoms.natoms; ++i) {
     if (flagged(flags, i))
       continue;
+    if (i >= run.last)
+      run = next_run(atoms, run, i);
     double y[3];
     image(position(atoms, i), y);
-    const int j = hitit(atoms, y, shell_of(atoms, i), thrsym);
+    const int j = first_within(atoms, run, y, thrsym);
     if (j == 0)
       return false;
     flag(flags, i);
@@ -94,8 +139,8 @@ bool ccheck(const ShellAtoms& atoms, const Frame& f, const AxisSlots& slots, dou
             double phi0, double delta, std::span<int> flags, int n, int slot, int start_atom,
             int code, ImageRoutine routine) {
   for (int t = 1; t <= n - 1; ++t) {
-    const double phi = phi0 + t * delta;
-    const auto image = [&](const double* x, double* y) { routine(f.e1, f.e2, f.e3, x, y, phi); };
+    const Turn turn = turn_by(phi0 + t * delta);
+    const auto image = [&](const double* x, double* y) { routine(f.e1, f.e2, f.e3, x, y, turn); };
     if (!all_atoms_match(atoms, flags, start_atom, thrsym, image))
       return false;
   }
@@ -346,14 +391,16 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
 
 } // namespace
 
+Turn turn_by(double phi) { return {std::cos(phi), std::sin(phi)}; }
+
 void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
-          double phi) {
-  turn_in_frame(e1, e2, e3, x, y, phi, 1.0);
+          const Turn& turn) {
+  turn_in_frame(e1, e2, e3, x, y, turn, 1.0);
 }
 
 void rots(const double* e1, const double* e2, const double* e3, const double* x, double* y,
-          double phi) {
-  turn_in_frame(e1, e2, e3, x, y, phi, -1.0);
+          const Turn& turn) {
+  turn_in_frame(e1, e2, e3, x, y, turn, -1.0);
 }
 
 void rotcs(const double* p, const double* n, const double* x, double* y) {
@@ -384,17 +431,7 @@ void gencs(const double* n, Operation& r) {
 }
 
 int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
-  for (int j = 1; j <= atoms.natoms; ++j) {
-    if (shell_of(atoms, j) != shell)
-      continue;
-    const double* x = position(atoms, j);
-    const double dx = x[0] - y[0];
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
-      return j;
-  }
-  return 0;
+  return first_within(atoms, shell_run(atoms, shell), y, thrsym);
 }
 
 int ionc(std::span<const double> distances, int natoms) {

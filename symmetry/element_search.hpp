@@ -24,8 +24,8 @@ inline constexpr int code_plane = -1;
 struct ShellAtoms {
   std::span<const double> positions;  // 3 x natoms
   std::span<const double> distances;  // centre distance of every atom
-  std::span<const int> shell_numbers; // 1-based shell of every atom
-  std::span<const int> shell_sizes;   // size of every shell
+  std::span<const int> shell_numbers; // 1-based shell of every atom, never decreasing
+  std::span<const int> shell_sizes;   // size of every shell: the length of its run
   int natoms = 0;
   int nshell = 0;
 };
@@ -36,12 +36,20 @@ struct AxisSlots {
   std::span<int> codes;
 };
 
-// y = x rotated by phi about e3 (rotc), or rotated and reflected through the plane
+// The cosine and sine of a turn by phi, taken once for all the atoms that one step of a candidate
+// turns by it.
+struct Turn {
+  double c;
+  double s;
+};
+Turn turn_by(double phi);
+
+// y = x rotated by the turn about e3 (rotc), or rotated and reflected through the plane
 // perpendicular to e3 (rots); the point is expressed in the frame e1, e2, e3.
 void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
-          double phi);
+          const Turn& turn);
 void rots(const double* e1, const double* e2, const double* e3, const double* x, double* y,
-          double phi);
+          const Turn& turn);
 
 // y = x - 2 ((x - p).n) n: the mirror image through the plane through p with unit normal n.
 void rotcs(const double* p, const double* n, const double* x, double* y);
@@ -53,7 +61,8 @@ void gencn(const double* e1, const double* e2, const double* e3, double phi, dou
 // R = I - 2 n n'.
 void gencs(const double* n, Operation& r);
 
-// First atom (1-based) of the given shell within thrsym of y, 0 when none.
+// First atom (1-based) of the given shell within thrsym of y, 0 when none. Only the shell's own
+// run of atoms is read.
 int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym);
 
 // First atom (1-based) whose centre distance is below 0.001, 0 when none.

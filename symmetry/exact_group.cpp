@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
+#include <utility>
 #include <vector>
 
 #include "symmetry/frame.hpp"
@@ -57,6 +59,75 @@ Operation orthogonal_part(Operation x) {
   }
   return x;
 }
+
+// a is farther than distance from b in one element.
+bool beyond(const Operation& a, const Operation& b, double distance) {
+  const double reach = distance_reach(distance);
+  for (std::size_t e = 0; e < a.size(); ++e) {
+    if (std::fabs(a[e] - b[e]) > reach)
+      return true;
+  }
+  return false;
+}
+
+// The search for the operation nearest a product by dif (the first on a tie). The operations are
+// visited in the order of their distance from the product in the first element, so that the
+// nearest is met early, and the walk on each side ends where the first element alone puts every
+// further operation beyond the nearest so far.
+class NearestOperation {
+public:
+  NearestOperation(int count, std::span<const Operation> ops)
+      : ops_(ops), by_first_(static_cast<std::size_t>(count)) {
+    std::iota(by_first_.begin(), by_first_.end(), 0);
+    std::stable_sort(by_first_.begin(), by_first_.end(),
+                     [this](int a, int b) { return first(a) < first(b); });
+  }
+
+  std::pair<int, double> of(const Operation& p) {
+    p_ = &p;
+    best_ = -1;
+    const auto split = std::partition_point(by_first_.begin(), by_first_.end(),
+                                            [&](int l) { return first(l) < p[0]; });
+    // Two walks from the split, the one nearer the product in the first element first.
+    auto up = split;
+    auto down = split;
+    bool up_open = up != by_first_.end();
+    bool down_open = down != by_first_.begin();
+    while (up_open || down_open) {
+      if (up_open && (!down_open || first(*up) - p[0] <= p[0] - first(*(down - 1)))) {
+        up_open = consider(*up) && ++up != by_first_.end();
+      } else {
+        down_open = consider(*(down - 1)) && --down != by_first_.begin();
+      }
+    }
+    return {best_, best_distance_};
+  }
+
+private:
+  double first(int l) const { return ops_[static_cast<std::size_t>(l)][0]; }
+
+  // Measures operation l unless it lies beyond the nearest so far; false when its first element
+  // alone does.
+  bool consider(int l) {
+    const Operation& r = ops_[static_cast<std::size_t>(l)];
+    if (best_ >= 0 && std::fabs((*p_)[0] - r[0]) > distance_reach(best_distance_))
+      return false;
+    if (best_ >= 0 && beyond(*p_, r, best_distance_))
+      return true;
+    const double distance = dif(p_->data(), r.data(), 9);
+    if (best_ < 0 || distance < best_distance_ || (distance == best_distance_ && l < best_)) {
+      best_ = l;
+      best_distance_ = distance;
+    }
+    return true;
+  }
+
+  std::span<const Operation> ops_;
+  std::vector<int> by_first_;
+  const Operation* p_ = nullptr;
+  int best_ = -1;
+  double best_distance_ = 0.0;
+};
 
 Operation product(std::span<const Operation> ops, int k, int m) {
   Operation p;
@@ -129,19 +200,13 @@ void average_round(int count, std::span<Operation> ops, std::span<const int> tab
 } // namespace
 
 double product_table(int count, std::span<const Operation> ops, std::span<int> table) {
+  NearestOperation search(count, ops);
   double worst = 0.0;
   for (int m = 0; m < count; ++m) {
     for (int k = 0; k < count; ++k) {
-      const Operation p = product(ops, k, m);
-      int nearest = 0;
-      for (int l = 1; l < count; ++l) {
-        if (dif(p.data(), ops[static_cast<std::size_t>(l)].data(), 9) <
-            dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9)) {
-          nearest = l;
-        }
-      }
+      const auto [nearest, nearest_distance] = search.of(product(ops, k, m));
       table[at(k, m, count)] = nearest;
-      worst = std::max(worst, dif(p.data(), ops[static_cast<std::size_t>(nearest)].data(), 9));
+      worst = std::max(worst, nearest_distance);
     }
   }
   return worst;

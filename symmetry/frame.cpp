@@ -1,9 +1,12 @@
 #include "symmetry/frame.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 #include <utility>
+#include <vector>
 
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
@@ -212,22 +215,20 @@ int rshell(std::span<const double> xyz, std::span<const std::string> symbols, in
   if (n < 1)
     return 0;
   const auto count = static_cast<std::size_t>(n);
-  common::cpyvec(xyz.first(3 * count), out.positions);
-  for (std::size_t k = 0; k < count; ++k)
-    out.symbols[k] = symbols[k];
-
-  // Bubble sort keeps equal keys in input order.
-  for (std::size_t pass = 1; pass < count; ++pass) {
-    for (std::size_t k = 0; k + pass < count; ++k) {
-      const int order = out.symbols[k].compare(out.symbols[k + 1]);
-      if (order < 0 || (order == 0 && !(out.distances[k] > out.distances[k + 1])))
-        continue;
-      std::swap(out.symbols[k], out.symbols[k + 1]);
-      std::swap(out.distances[k], out.distances[k + 1]);
-      for (std::size_t c = 0; c < 3; ++c) {
-        std::swap(out.positions[3 * k + c], out.positions[3 * (k + 1) + c]);
-      }
-    }
+  // By symbol, then distance. The sort is stable: equal keys keep their input order, as in the
+  // bubble sort this order was first defined by.
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const std::vector<double> distances(out.distances.begin(), out.distances.begin() + n);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const int by_symbol = symbols[a].compare(symbols[b]);
+    return by_symbol < 0 || (by_symbol == 0 && distances[a] < distances[b]);
+  });
+  for (std::size_t k = 0; k < count; ++k) {
+    out.symbols[k] = symbols[order[k]];
+    out.distances[k] = distances[order[k]];
+    for (std::size_t c = 0; c < 3; ++c)
+      out.positions[3 * k + c] = xyz[3 * order[k] + c];
   }
 
   // Each entry is compared with its neighbour only, so a shell may span more than tol.

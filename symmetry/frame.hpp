@@ -61,6 +61,16 @@ int anorm(double* v, double& length);
 // Euclidean distance between the first m elements of a and b.
 double dif(const double* a, const double* b, int m);
 
+// A distance computed as dif computes it rounds to no less than |a_i - b_i| (1 - 2^-51) for every
+// component while the squares stay normal: a point farther than distance_reach(d) from another in
+// one component is farther than d from it, and one within d of it lies within distance_reach(d)
+// in every component.
+inline double distance_reach(double d) {
+  constexpr double rounding = 1.0e-12;
+  constexpr double underflow_floor = 1.0e-150;
+  return d * (1.0 + rounding) + underflow_floor;
+}
+
 // Determinant of the 3 x 3 column-major matrix a, by cofactors of the first row.
 double deter(const double* a);
 

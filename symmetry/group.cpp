@@ -63,7 +63,8 @@ bool new_representative(const Group& group, int c, Operation& g) {
 bool maps_atoms(const Group& group, int first) {
   const MappedAtoms& a = group.atoms;
   for (int k = first; k < group.count && a.natoms > 0; ++k) {
-    if (!permutes_atoms(group.ops[k], a.natoms, a.positions, a.symbols, a.tolerance, a.scratch))
+    if (!permutes_atoms(group.ops[k], a.natoms, a.positions, a.symbols, a.tolerance, a.by_x,
+                        a.scratch))
       return false;
   }
   return true;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "symmetry/operations.hpp"
+#include "symmetry/x_order.hpp"
 
 namespace symmetry {
 
@@ -38,6 +39,7 @@ struct MappedAtoms {
   std::span<const std::string> symbols; // natoms element symbols
   double tolerance = 0.0;
   std::span<int> scratch; // natoms entries
+  XOrder by_x;            // the positions ordered on x, once for the whole search
 };
 
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the

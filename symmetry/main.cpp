@@ -1,4 +1,4 @@
-#include <iostream>
+#include <cstdio>
 
 #include "common/command_line.hpp"
 #include "common/termination.hpp"
@@ -33,5 +33,8 @@ int main(int argc, char** argv) {
     return status;
   }
   return common::run_program("symmetry", "*** SYMMETRY Error Termination ***",
-                             [] { symmetry::run_symmetry(std::cin); });
+                             [] {
+                               common::InputDeck deck(stdin);
+                               symmetry::run_symmetry(deck);
+                             });
 }

@@ -84,7 +84,8 @@ int linear_group(std::span<double> xyz, int n, std::span<const std::string> symb
   traxyz(turned, e1, e2, line, n);
   const bool centre = line_is_centrosymmetric(turned, n, symbols, thrsym);
   if (!on_axis(turned, n, thrsym) ||
-      (centre && !permutes_atoms(inversion, n, turned, symbols, thrsym, ws.closure_scratch))) {
+      (centre && !permutes_atoms(inversion, n, turned, symbols, thrsym, XOrder(turned, n),
+                                 ws.closure_scratch))) {
     return line_broken;
   }
   common::cpyvec(turned, xyz);
@@ -142,7 +143,7 @@ bool turn_maps_atoms(const Axis& axis, int order, double sigma, const MappedAtom
   Operation r;
   gencn(e1, e2, axis.data(), 2.0 * pi / order, sigma, r);
   return permutes_atoms(r, atoms.natoms, atoms.positions, atoms.symbols, atoms.tolerance,
-                        atoms.scratch);
+                        atoms.by_x, atoms.scratch);
 }
 
 // The principal axes the label will name hold on the atoms. Noise can leave an operation whose
@@ -212,7 +213,7 @@ int search_group(std::span<double> xyz, int n, std::span<const std::string> symb
                  Group& group, std::string& label) {
   label = unnamed_group;
   group = make_group(thrsym);
-  group.atoms = MappedAtoms{n, xyz, symbols, thrsym, ws.closure_scratch};
+  group.atoms = MappedAtoms{n, xyz, symbols, thrsym, ws.closure_scratch, XOrder(xyz, n)};
   if (plane != nullptr) {
     Operation mirror;
     gencs(plane, mirror);

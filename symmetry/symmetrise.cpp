@@ -10,6 +10,7 @@
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/x_order.hpp"
 
 namespace symmetry {
 
@@ -35,12 +36,13 @@ std::array<double, 3> image(const Operation& r, std::span<const double> position
 }
 
 // The nearest atom of the given symbol within tol of v in every component: its 1-based number,
-// or 0 when there is none.
-int nearest_match(int n, std::span<const double> xyz, std::span<const std::string> symbols,
-                  const std::string& symbol, const std::array<double, 3>& v, double tol) {
+// or 0 when there is none. Of two at the same distance the lower number is taken.
+int nearest_match(const XOrder& by_x, std::span<const double> xyz,
+                  std::span<const std::string> symbols, const std::string& symbol,
+                  const std::array<double, 3>& v, double tol) {
   int best = 0;
   double best_distance = 0.0;
-  for (int j = 0; j < n; ++j) {
+  for (const int j : by_x.within(v[0], tol)) {
     // The position test first: it rules out nearly every atom, and more cheaply.
     const std::span<const double> r = atom(xyz, j);
     if (!(std::fabs(v[0] - r[0]) <= tol && std::fabs(v[1] - r[1]) <= tol &&
@@ -52,7 +54,7 @@ int nearest_match(int n, std::span<const double> xyz, std::span<const std::strin
     double distance = 0.0;
     for (int k = 0; k < 3; ++k)
       distance += (v[k] - r[k]) * (v[k] - r[k]);
-    if (best == 0 || distance < best_distance) {
+    if (best == 0 || distance < best_distance || (distance == best_distance && j + 1 < best)) {
       best = j + 1;
       best_distance = distance;
     }
@@ -61,10 +63,10 @@ int nearest_match(int n, std::span<const double> xyz, std::span<const std::strin
 }
 
 // The image of atom i under r: the 1-based number of the nearest like atom within tol, or 0.
-int image_atom(const Operation& r, int i, int n, std::span<const double> xyz,
+int image_atom(const Operation& r, int i, const XOrder& by_x, std::span<const double> xyz,
                std::span<const std::string> symbols, double tol) {
   const std::array<double, 3> v = image(r, atom(xyz, i));
-  return nearest_match(n, xyz, symbols, symbols[static_cast<std::size_t>(i)], v, tol);
+  return nearest_match(by_x, xyz, symbols, symbols[static_cast<std::size_t>(i)], v, tol);
 }
 
 // True when every column m = 1 .. g-1 of neqatm hits every atom once.
@@ -92,9 +94,10 @@ int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symb
     neqatm[slot(i, 0, n)] = i + 1;
   if (g == 1 || n < 1)
     return 0;
+  const XOrder by_x(xyz, n);
   for (int i = 0; i < n; ++i) {
     for (int m = 1; m < g; ++m) {
-      const int j = image_atom(ops[static_cast<std::size_t>(m)], i, n, xyz, symbols, tol);
+      const int j = image_atom(ops[static_cast<std::size_t>(m)], i, by_x, xyz, symbols, tol);
       neqatm[slot(i, m, n)] = j;
       if (j == 0)
         return -1;
@@ -104,10 +107,11 @@ int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symb
 }
 
 bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
-                    std::span<const std::string> symbols, double tol, std::span<int> taken) {
+                    std::span<const std::string> symbols, double tol, const XOrder& by_x,
+                    std::span<int> taken) {
   common::izero(taken.first(static_cast<std::size_t>(n)));
   for (int i = 0; i < n; ++i) {
-    const int j = image_atom(r, i, n, xyz, symbols, tol);
+    const int j = image_atom(r, i, by_x, xyz, symbols, tol);
     if (j == 0 || taken[static_cast<std::size_t>(j - 1)] != 0)
       return false;
     taken[static_cast<std::size_t>(j - 1)] = 1;

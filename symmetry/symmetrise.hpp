@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "symmetry/operations.hpp"
+#include "symmetry/x_order.hpp"
 
 namespace symmetry {
 
@@ -21,9 +22,11 @@ int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symb
            std::span<const Operation> ops, double tol, std::span<int> neqatm);
 
 // True when r carries every atom onto a distinct atom of the same element symbol within tol in
-// every component: the test of eqvatm for one operation. taken is scratch of one entry per atom.
+// every component: the test of eqvatm for one operation. by_x orders the n atoms of xyz on x;
+// taken is scratch of one entry per atom.
 bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
-                    std::span<const std::string> symbols, double tol, std::span<int> taken);
+                    std::span<const std::string> symbols, double tol, const XOrder& by_x,
+                    std::span<int> taken);
 
 // Replaces every atom by the average over the group of the images that land on it (accum is
 // 3 x n scratch), then sets every coordinate of magnitude below zero_threshold to exactly 0.

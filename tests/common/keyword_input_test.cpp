@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
+#include <vector>
 
 #include "common/termination.hpp"
 #include "support/channel_capture.hpp"
@@ -37,6 +39,30 @@ TEST(InputDeck, RecordsAreEightyColumnsAndAcceptCrlf) {
   EXPECT_EQ(record.substr(0, 20), "last without newline");
   EXPECT_EQ(deck.line_number(), 3);
   EXPECT_FALSE(deck.next(record));
+}
+
+// Every record of the deck, up to the end of the input.
+std::vector<std::string> records(InputDeck& deck) {
+  std::vector<std::string> all;
+  std::string record;
+  while (deck.next(record))
+    all.push_back(record);
+  return all;
+}
+
+TEST(InputDeck, ACStreamGivesTheRecordsOfAStream) {
+  for (const std::string& text : std::vector<std::string>{
+           "abc\r\nlast without newline", std::string("a\0b\n\n\nc\n", 8), "", "\n", "\r"}) {
+    std::istringstream in(text);
+    InputDeck from_stream(in);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+    InputDeck from_file(file);
+    EXPECT_EQ(records(from_file), records(from_stream)) << text;
+    std::fclose(file);
+  }
 }
 
 TEST(Rdcntrl, ReadsEachKindAndLeavesTheOthersUntouched) {

@@ -184,7 +184,8 @@ RunOutput run_at(int print) {
                             "    0.0000000000    0.5000000000   -0.7500000000     Br\n";
   test_support::ChannelCapture capture;
   std::istringstream in(input);
-  symmetry::run_symmetry(in);
+  common::InputDeck deck(in);
+  symmetry::run_symmetry(deck);
   return {capture.stdout_text(), capture.listing()};
 }
 

@@ -78,7 +78,8 @@ TEST(ElementGeometry, RotationRoutinesAgreeWithTheirMatrices) {
       double by_matrix[3];
       double by_routine[3];
       apply(r, x, by_matrix);
-      (sigma > 0 ? symmetry::rotc : symmetry::rots)(e1, e2, e3, x, by_routine, phi);
+      (sigma > 0 ? symmetry::rotc : symmetry::rots)(e1, e2, e3, x, by_routine,
+                                                    symmetry::turn_by(phi));
       for (int k = 0; k < 3; ++k)
         EXPECT_NEAR(by_matrix[k], by_routine[k], 1e-14);
     }
@@ -101,6 +102,11 @@ TEST(ElementGeometry, HititTakesTheFirstLikeAtomWithinTolerance) {
   const double y[3] = {1.0004, 0.0, 0.0};
   EXPECT_EQ(symmetry::hitit(m.view(), y, 1, 0.001), 1);
   EXPECT_EQ(symmetry::hitit(m.view(), y, 2, 0.001), 0);
+  // Exactly at the tolerance is a hit; a nearer atom of another shell is none.
+  m.add_shell({{2.25, 0.0, 0.0}});
+  const double z[3] = {2.25, 0.0, 0.0};
+  EXPECT_EQ(symmetry::hitit(m.view(), z, 2, 0.25), 3);
+  EXPECT_EQ(symmetry::hitit(m.view(), z, 3, 0.25), 4);
   EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5, 0.0009, 0.0}, 3), 2);
   EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5}, 1), 0);
 }

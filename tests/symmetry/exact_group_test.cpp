@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -32,6 +33,39 @@ std::vector<Operation> d5() {
 double defect(std::vector<Operation>& ops) {
   std::vector<int> table(ops.size() * ops.size());
   return symmetry::product_table(static_cast<int>(ops.size()), ops, table);
+}
+
+// The table names for every product the operation a scan of the whole list finds nearest (the
+// first on a tie): on a noisy list that holds one operation twice, and on that list reversed.
+TEST(ProductTable, NamesTheFirstNearestOperationAsAFullScan) {
+  std::vector<Operation> ops = d5();
+  for (std::size_t m = 1; m < ops.size(); ++m) {
+    Operation r;
+    symmetry::mult3(test_support::rotation(test_support::unit(0.2, 1.0, 0.4 * m), 3e-5 * m), ops[m],
+                    r);
+    ops[m] = r;
+  }
+  ops.push_back(ops[3]);
+  for (int pass = 0; pass < 2; ++pass) {
+    const int count = static_cast<int>(ops.size());
+    std::vector<int> table(ops.size() * ops.size());
+    symmetry::product_table(count, ops, table);
+    for (int m = 0; m < count; ++m) {
+      for (int k = 0; k < count; ++k) {
+        Operation p;
+        symmetry::mult3(ops[k], ops[m], p);
+        int nearest = 0;
+        for (int l = 1; l < count; ++l) {
+          if (symmetry::dif(p.data(), ops[l].data(), 9) <
+              symmetry::dif(p.data(), ops[nearest].data(), 9)) {
+            nearest = l;
+          }
+        }
+        EXPECT_EQ(table[k + count * m], nearest) << k << " " << m << " pass " << pass;
+      }
+    }
+    std::reverse(ops.begin(), ops.end());
+  }
 }
 
 TEST(Fitgrp, LeavesAnExactGroupAlone) {

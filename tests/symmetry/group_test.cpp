@@ -168,7 +168,7 @@ TEST(Closure, AProductThatMissesTheAtomsFails) {
   for (const bool held : {false, true}) {
     Group g = symmetry::make_group(0.05);
     if (held)
-      g.atoms = {4, square, symbols, 0.05, scratch};
+      g.atoms = {4, square, symbols, 0.05, scratch, symmetry::XOrder(square, 4)};
     ASSERT_EQ(symmetry::grpgrp(s1, g), 0);
     g.order = g.count;
     EXPECT_EQ(symmetry::grpgrp(s2, g), held ? symmetry::closure_wrong_image : 0);
