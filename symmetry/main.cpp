@@ -32,9 +32,8 @@ int main(int argc, char** argv) {
       status != common::go_on) {
     return status;
   }
-  return common::run_program("symmetry", "*** SYMMETRY Error Termination ***",
-                             [] {
-                               common::InputDeck deck(stdin);
-                               symmetry::run_symmetry(deck);
-                             });
+  return common::run_program("symmetry", "*** SYMMETRY Error Termination ***", [] {
+    common::InputDeck deck(stdin);
+    symmetry::run_symmetry(deck);
+  });
 }
