@@ -44,4 +44,11 @@ int command_line(int argc, const char* const* argv, const ProgramText& program) 
   return input_error_status;
 }
 
+int program_main(int argc, const char* const* argv, const ProgramText& program,
+                 std::string_view banner, void (*body)()) {
+  if (const int status = command_line(argc, argv, program); status != go_on)
+    return status;
+  return run_program(program.name, banner, body);
+}
+
 } // namespace common

@@ -19,4 +19,8 @@ struct ProgramText {
 inline constexpr int go_on = -1;
 int command_line(int argc, const char* const* argv, const ProgramText& program);
 
+// The main program: the command line, then the body run with the termination banner.
+int program_main(int argc, const char* const* argv, const ProgramText& program,
+                 std::string_view banner, void (*body)());
+
 } // namespace common

@@ -1,7 +1,6 @@
 #include <iostream>
 
 #include "common/command_line.hpp"
-#include "common/termination.hpp"
 #include "kelma/driver.hpp"
 
 namespace {
@@ -28,10 +27,6 @@ The program: man kelma; the keyword input: man 5 ffdata.
 } // namespace
 
 int main(int argc, char** argv) {
-  if (const int status = common::command_line(argc, argv, {"kelma", usage});
-      status != common::go_on) {
-    return status;
-  }
-  return common::run_program("kelma", "*** KELMA Error Termination ***",
-                             [] { kelma::run_kelma(std::cin); });
+  return common::program_main(argc, argv, {"kelma", usage}, "*** KELMA Error Termination ***",
+                              [] { kelma::run_kelma(std::cin); });
 }

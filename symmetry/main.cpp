@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "common/command_line.hpp"
-#include "common/termination.hpp"
 #include "symmetry/driver.hpp"
 
 namespace {
@@ -28,12 +27,9 @@ The program: man symmetry; the keyword input: man 5 ffdata.
 } // namespace
 
 int main(int argc, char** argv) {
-  if (const int status = common::command_line(argc, argv, {"symmetry", usage});
-      status != common::go_on) {
-    return status;
-  }
-  return common::run_program("symmetry", "*** SYMMETRY Error Termination ***", [] {
-    common::InputDeck deck(stdin);
-    symmetry::run_symmetry(deck);
-  });
+  return common::program_main(argc, argv, {"symmetry", usage}, "*** SYMMETRY Error Termination ***",
+                              [] {
+                                common::InputDeck deck(stdin);
+                                symmetry::run_symmetry(deck);
+                              });
 }

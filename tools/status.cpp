@@ -23,14 +23,7 @@ std::string status_text(const StatusLine& line) {
 }
 
 StatusLine parse_status(std::string_view text) {
-  std::vector<std::string> fields;
-  std::size_t pos = 0;
-  for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
-       tab = text.find('\t', pos)) {
-    fields.emplace_back(text.substr(pos, tab - pos));
-    pos = tab + 1;
-  }
-  fields.emplace_back(text.substr(pos));
+  const std::vector<std::string> fields = split_tabs(text);
   if (fields.size() != field_count)
     throw ToolError("damaged status line: " + std::string(text));
   return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
