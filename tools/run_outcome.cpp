@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/termination.hpp"
 #include "tools/files.hpp"
 #include "tools/run_output.hpp"
 
@@ -15,7 +16,6 @@ constexpr std::string_view stop_mark = "STOP ";
 constexpr std::string_view report_mark = "** Error no. ";
 constexpr std::string_view missing_keyword = "Unable to find Keyword ";
 constexpr char infinity_mark = '*'; // "c*v", "d*h"
-constexpr int input_error_status = 2;
 constexpr int seconds_decimals = 2;
 constexpr int energy_decimals = 9; // as the cycle records print the energy
 // The degrees-of-freedom field has three columns; C1 molecules of 336 atoms or more overflow it,
@@ -144,7 +144,7 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
   line.seconds = fixed(child.seconds, seconds_decimals);
   if (child.signal != 0) {
     signal_outcome(line, child);
-  } else if (child.exit_status == input_error_status) {
+  } else if (child.exit_status == common::input_error_status) {
     line.outcome = "input error";
     line.detail = first_line(texts.errors);
   } else if (child.exit_status != 0) {
