@@ -88,7 +88,8 @@ void run_symmetry_text(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
     sink.clear();
     std::istringstream input(text);
-    symmetry::run_symmetry(input);
+    common::InputDeck deck(input);
+    symmetry::run_symmetry(deck);
   }
 }
 

@@ -2,9 +2,36 @@
 
 #include <sched.h>
 
+#include <chrono>
 #include <system_error>
 
 namespace common {
+
+namespace {
+
+// Microseconds a roused worker waits awake for its job: longer than the serial work between a
+// rouse and its job (a product over the largest matrix).
+constexpr int rouse_wait = 2000;
+// Microseconds a thread that has finished a job waits awake for the next one, or the caller of
+// run for the last worker: jobs of one computation follow each other closely, and parts of one
+// job end at about the same time.
+constexpr int linger = 100;
+
+// Waits awake while done() is false, for at most limit microseconds; true when it came true.
+template <typename Done> bool spin_until(Done done, int limit) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(limit);
+  for (;;) {
+    for (int poll = 0; poll < 64; ++poll) {
+      if (done())
+        return true;
+    }
+    if (std::chrono::steady_clock::now() >= end)
+      return done();
+    sched_yield(); // a thread that wants this CPU gets it
+  }
+}
+
+} // namespace
 
 int available_cpus() {
   cpu_set_t mask;
@@ -35,6 +62,16 @@ WorkerPool::~WorkerPool() {
     worker.join();
 }
 
+void WorkerPool::rouse() {
+  if (workers_.empty())
+    return;
+  {
+    const std::lock_guard lock(mutex_);
+    ++roused_;
+  }
+  wake_.notify_all();
+}
+
 void WorkerPool::run(int parts, const std::function<void(int)>& task) {
   std::unique_lock lock(mutex_);
   task_ = &task;
@@ -46,6 +83,7 @@ void WorkerPool::run(int parts, const std::function<void(int)>& task) {
   lock.unlock();
   wake_.notify_all();
   take_parts();
+  spin_until([this] { return busy_.load() == 0; }, linger);
   lock.lock();
   finished_.wait(lock, [this] { return busy_ == 0; });
   task_ = nullptr;
@@ -53,22 +91,36 @@ void WorkerPool::run(int parts, const std::function<void(int)>& task) {
     std::rethrow_exception(error_);
 }
 
+void WorkerPool::await_job(std::uint64_t seen, int limit) const {
+  spin_until([&] { return job_.load() != seen || stopping_.load(); }, limit);
+}
+
 void WorkerPool::work() {
   std::uint64_t seen = 0;
+  std::uint64_t roused = 0;
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [&] { return stopping_ || job_ != seen; });
+    wake_.wait(lock, [&] { return stopping_ || job_ != seen || roused_ != roused; });
     if (stopping_)
       return;
+    roused = roused_;
+    if (job_ == seen) {
+      lock.unlock();
+      await_job(seen, rouse_wait);
+      lock.lock();
+      continue;
+    }
     seen = job_;
     lock.unlock();
     take_parts();
     lock.lock();
     if (--busy_ == 0)
       finished_.notify_one();
+    lock.unlock();
+    await_job(seen, linger);
+    lock.lock();
   }
 }
-
 // Claims parts of the current job until none is left.
 void WorkerPool::take_parts() {
   for (;;) {

@@ -10,10 +10,10 @@ namespace {
 // Columns whose sums down the column run side by side (independent chains of additions).
 constexpr std::size_t column_group = 4;
 
-// The rows of a product from the columns left of them: y(i) += H(i, j) x(j), j in [0, last).
+// The terms of the columns in `columns` for the rows in rows: y(i) += H(i, j) x(j), increasing j.
 void add_left_columns(std::span<const double> h, std::size_t n, std::span<const double> x,
-                      std::span<double> y, IndexRange rows, std::size_t last) {
-  for (std::size_t j = 0; j < last; ++j) {
+                      std::span<double> y, IndexRange rows, IndexRange columns) {
+  for (std::size_t j = columns.first; j < columns.last; ++j) {
     const double xj = x[j];
     const double* column = h.data() + j * n;
     for (std::size_t i = rows.first; i < rows.last; ++i)
@@ -51,6 +51,25 @@ void add_column_group(std::span<const double> h, std::size_t n, std::span<const 
     y[j0 + a] = sum[a];
 }
 
+// The columns of block (block.first <= block.last <= row_end), one narrow group after another:
+// the rows of the block take all their terms from column block.first on, the rows below it up
+// to row_end the terms of the block's columns. prepare, when given, sees each group first.
+void add_block_columns(std::span<const double> h, std::size_t n, std::span<const double> x,
+                       std::span<double> y, IndexRange block, std::size_t row_end,
+                       const ColumnsHook& prepare) {
+  std::size_t j0 = block.first;
+  for (; j0 + column_group <= block.last; j0 += column_group) {
+    if (prepare)
+      prepare({j0, j0 + column_group});
+    add_column_group<column_group>(h, n, x, y, row_end, j0);
+  }
+  for (; j0 < block.last; ++j0) {
+    if (prepare)
+      prepare({j0, j0 + 1});
+    add_column_group<1>(h, n, x, y, row_end, j0);
+  }
+}
+
 } // namespace
 
 IndexRange product_rows(std::size_t n, int part, int parts) {
@@ -59,18 +78,21 @@ IndexRange product_rows(std::size_t n, int part, int parts) {
   return {n * p / ps, n * (p + 1) / ps};
 }
 
+std::size_t elements_before(std::size_t n, std::size_t j) { return j * n - j * (j - 1) / 2; }
+
+std::size_t column_after_elements(std::size_t n, std::size_t elements) {
+  std::size_t j = 0;
+  while (j < n && elements_before(n, j) < elements)
+    ++j;
+  return j;
+}
+
 IndexRange update_columns(std::size_t n, int part, int parts) {
-  // Elements of the columns before column j: j n - j (j - 1) / 2.
-  const auto before = [n](std::size_t j) { return j * n - j * (j - 1) / 2; };
   const auto boundary = [&](int p) {
     if (p >= parts)
       return n;
-    const std::size_t target =
-        before(n) * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts);
-    std::size_t j = 0;
-    while (j < n && before(j) < target)
-      ++j;
-    return j;
+    return column_after_elements(n, elements_before(n, n) * static_cast<std::size_t>(p) /
+                                        static_cast<std::size_t>(parts));
   };
   return {boundary(part), boundary(part + 1)};
 }
@@ -79,18 +101,20 @@ void lower_product(std::span<const double> h, std::size_t n, std::span<const dou
                    std::span<double> y, IndexRange rows, const ColumnsHook& prepare) {
   std::fill(y.begin() + static_cast<std::ptrdiff_t>(rows.first),
             y.begin() + static_cast<std::ptrdiff_t>(rows.last), 0.0);
-  add_left_columns(h, n, x, y, rows, rows.first);
-  std::size_t j0 = rows.first;
-  for (; j0 + column_group <= rows.last; j0 += column_group) {
-    if (prepare)
-      prepare({j0, j0 + column_group});
-    add_column_group<column_group>(h, n, x, y, rows.last, j0);
-  }
-  for (; j0 < rows.last; ++j0) {
-    if (prepare)
-      prepare({j0, j0 + 1});
-    add_column_group<1>(h, n, x, y, rows.last, j0);
-  }
+  add_left_columns(h, n, x, y, rows, {0, rows.first});
+  add_block_columns(h, n, x, y, rows, rows.last, prepare);
+}
+
+void lower_product_head(std::span<const double> h, std::size_t n, std::span<const double> x,
+                        std::span<double> y, std::size_t head_end, const ColumnsHook& prepare) {
+  std::fill(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(n), 0.0);
+  add_block_columns(h, n, x, y, {0, head_end}, n, prepare);
+}
+
+void add_lower_terms(std::span<const double> h, std::size_t n, std::span<const double> x,
+                     std::span<double> y, IndexRange rows, std::size_t first_column) {
+  add_left_columns(h, n, x, y, rows, {first_column, rows.first});
+  add_block_columns(h, n, x, y, rows, rows.last, nullptr);
 }
 
 } // namespace kelma

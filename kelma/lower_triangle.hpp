@@ -18,6 +18,12 @@ struct IndexRange {
 // Rows of y = H x, for the rows of part `part` of `parts` (each row costs about n terms).
 IndexRange product_rows(std::size_t n, int part, int parts);
 
+// Elements of the lower triangle in the columns before column j.
+std::size_t elements_before(std::size_t n, std::size_t j);
+
+// The first column j with at least `elements` elements of the triangle before it (n at most).
+std::size_t column_after_elements(std::size_t n, std::size_t elements);
+
 // Columns of the lower triangle for part `part` of `parts`, with about as many elements each.
 IndexRange update_columns(std::size_t n, int part, int parts);
 
@@ -32,5 +38,18 @@ using ColumnsHook = std::function<void(IndexRange columns)>;
 // and the product of its result then take one pass over the matrix.
 void lower_product(std::span<const double> h, std::size_t n, std::span<const double> x,
                    std::span<double> y, IndexRange rows, const ColumnsHook& prepare = nullptr);
+
+// The head of y = H x shared by parts: y is cleared, the rows before head_end get their whole
+// sums and every later row the terms of the columns before head_end, in the order of
+// lower_product, each group of columns handed to prepare before it is read. The terms of the
+// later rows from column head_end on are add_lower_terms's.
+void lower_product_head(std::span<const double> h, std::size_t n, std::span<const double> x,
+                        std::span<double> y, std::size_t head_end, const ColumnsHook& prepare);
+
+// Completes y(i) for the rows i in rows (first_column <= rows.first) that hold the terms of the
+// columns before first_column: adds those of the later columns in increasing j, as
+// lower_product does.
+void add_lower_terms(std::span<const double> h, std::size_t n, std::span<const double> x,
+                     std::span<double> y, IndexRange rows, std::size_t first_column);
 
 } // namespace kelma

@@ -194,10 +194,14 @@ struct Correction {
   }
 };
 
-// Coordinates from which the products and the update of bfgsupd are shared among threads: below
-// it an update takes under 0.3 ms, and handing its passes to other threads and reading the
-// rectangle between their rows twice eat what they save (bench/README.md).
+// Coordinates from which the update of bfgsupd and its new step are shared among threads: below
+// it an update takes under 0.3 ms, and handing its passes to other threads eats what they save
+// (bench/README.md).
 constexpr int parallel_update_size = 600;
+
+// What forming the product of a column costs beside updating it: the head part of a shared update
+// does both in one pass, and takes that much fewer elements than each of the other parts.
+constexpr double head_product_cost = 0.3;
 
 // Updates H(i, j), i >= j, for the columns of one part. Each element is computed from the same
 // operands in the same order whatever the parts are.
@@ -209,11 +213,45 @@ void update_lower(const Correction& k, std::span<double> h, std::size_t n, Index
   }
 }
 
-// y = H x from the lower triangle, its rows shared out over the pool.
-void shared_product(common::WorkerPool& pool, std::span<const double> h, std::size_t n,
-                    std::span<const double> x, std::span<double> y) {
+// The end of the head part's columns, when `parts` threads share an update: the head updates its
+// columns and forms their terms of H f in one pass, each other part updates its columns only.
+std::size_t head_columns(std::size_t n, int parts) {
+  const double share = 1.0 / (1.0 + (parts - 1) * (1.0 + head_product_cost));
+  return column_after_elements(
+      n, static_cast<std::size_t>(share * static_cast<double>(elements_before(n, n))));
+}
+
+// The columns of part `part` of `parts` in [first, n), with about as many elements each.
+IndexRange columns_after(std::size_t n, std::size_t first, int part, int parts) {
+  const std::size_t before = elements_before(n, first);
+  const std::size_t rest = elements_before(n, n) - before;
+  const auto boundary = [&](int p) {
+    if (p >= parts)
+      return n;
+    return column_after_elements(n, before + rest * static_cast<std::size_t>(p) /
+                                                 static_cast<std::size_t>(parts));
+  };
+  return {boundary(part), boundary(part + 1)};
+}
+
+// The update of H by correction and the new step H f, shared over the pool: the head part updates
+// the first columns and forms their terms in one pass while the others update the rest; then the
+// rows below the head take their remaining terms, shared out by rows.
+void shared_update(common::WorkerPool& pool, const Correction& k, std::span<double> h,
+                   std::size_t n, std::span<const double> f, std::span<double> step) {
   const int parts = pool.size();
-  pool.run(parts, [&](int part) { lower_product(h, n, x, y, product_rows(n, part, parts)); });
+  const std::size_t head = head_columns(n, parts);
+  const auto update = [&](IndexRange columns) { update_lower(k, h, n, columns); };
+  pool.run(parts, [&](int part) {
+    if (part == 0)
+      lower_product_head(h, n, f, step, head, update);
+    else
+      update(columns_after(n, head, part - 1, parts - 1));
+  });
+  pool.run(parts, [&](int part) {
+    const IndexRange rows = product_rows(n - head, part, parts);
+    add_lower_terms(h, n, f, step, {head + rows.first, head + rows.last}, head);
+  });
 }
 
 // The curvature along the last step is too small for the update: warn (print > 0), reset H to
@@ -252,25 +290,26 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
     restart_from_unit_matrix(n, print, f, hinv, step);
     return;
   }
+  const bool shared = pool.size() > 1;
+  if (shared)
+    pool.rouse(); // the workers wake while this thread forms v
   if (hinv.whole)
     common::matvec(n, h, gamma, v);
   else
-    shared_product(pool, h, un, gamma, v);
+    lower_product(h, un, gamma, v, {0, un});
   const double q = common::sprod(gamma, v);
   // gamma is not needed any more: its place takes u = delta / c - v / q.
   const std::span<double> u = gamma;
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
   const Correction k{delta, v, u, c, q};
-  const auto update = [&](IndexRange columns) { update_lower(k, h, un, columns); };
   hinv.whole = false;
-  const int parts = pool.size();
-  if (parts == 1) {
-    // One thread: each block of columns is updated just before the product reads it.
-    lower_product(h, un, f, step, {0, un}, update);
+  if (shared) {
+    shared_update(pool, k, h, un, f, step);
   } else {
-    pool.run(parts, [&](int part) { update(update_columns(un, part, parts)); });
-    shared_product(pool, h, un, f, step);
+    // One thread: each block of columns is updated just before the product reads it.
+    lower_product(h, un, f, step, {0, un},
+                  [&](IndexRange columns) { update_lower(k, h, un, columns); });
   }
   cap_step(step.first(un));
 }

@@ -9,6 +9,7 @@
 
 #include "common/channels.hpp"
 #include "common/termination.hpp"
+#include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/workspace.hpp"
 #include "support/channel_capture.hpp"
@@ -425,6 +426,38 @@ TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStepOnAnyNumberOfThreads) {
     results.push_back(h);
   }
   EXPECT_EQ(results[0], results[1]);
+}
+
+TEST(Bfgsupd, SuccessiveUpdatesGiveTheSameBitsOnAnyNumberOfThreads) {
+  // Large enough for every part of a shared update to hold several column groups and a remainder;
+  // the second update reads the lower triangle the first one wrote.
+  const int n = 61;
+  const auto un = static_cast<std::size_t>(n);
+  const auto wave = [](std::size_t i, double phase) { return 0.01 * std::sin(0.7 * i + phase); };
+  std::vector<std::vector<double>> results;
+  for (const int threads : {1, 2, 3}) {
+    std::vector<double> h(un * un, 0.0);
+    common::setdiagmat(n, 1.0, h);
+    kelma::InverseHessian hinv{h, true};
+    std::vector<double> step(un), f(un), fprev(un), scratch(kelma::bfgsupd_scratch * un);
+    for (std::size_t i = 0; i < un; ++i) {
+      step[i] = wave(i, 1.0);
+      fprev[i] = wave(i, 2.0);
+      f[i] = fprev[i] - 3.0 * step[i] - wave(i, 0.5) * wave(i, 4.0);
+    }
+    common::WorkerPool pool(threads);
+    ASSERT_EQ(pool.size(), threads);
+    for (int update = 0; update < 2; ++update) {
+      kelma::bfgsupd(n, 0, f, fprev, hinv, step, scratch, pool);
+      fprev = f;
+      for (std::size_t i = 0; i < un; ++i)
+        f[i] = 0.5 * f[i] - 2.0 * step[i];
+    }
+    h.insert(h.end(), step.begin(), step.end());
+    results.push_back(h);
+  }
+  EXPECT_EQ(results[0], results[1]);
+  EXPECT_EQ(results[0], results[2]);
 }
 
 } // namespace
