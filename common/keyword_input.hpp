@@ -46,6 +46,9 @@ private:
 void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
              std::string& cval);
 
+// The largest molecule the two programs accept, in atoms.
+inline constexpr int max_atoms = 500;
+
 // Ends the run with an input error when natoms is outside 1 .. max_atoms.
 void check_atom_count(int natoms, int max_atoms);
 

@@ -32,7 +32,7 @@ void check_jobtype(int jobtype) {
 KelmaInput read_kelma_input(common::InputDeck& deck) {
   KelmaInput in;
   in.natoms = common::read_integer_keyword(deck, "$natoms");
-  common::check_atom_count(in.natoms, max_atoms);
+  common::check_atom_count(in.natoms, common::max_atoms);
   double unused_real = 0.0;
   common::rdcntrl(deck, 7, "$fftype", common::kind_text, in.fftype_length, unused_real, in.fftype);
   in.jobtype = common::read_integer_keyword(deck, "$jobtype");

@@ -10,8 +10,6 @@
 
 namespace kelma {
 
-inline constexpr int max_atoms = 500;
-
 // Everything the keyword input gives a kelma run, in reading order.
 struct KelmaInput {
   int natoms = 0;

@@ -13,9 +13,9 @@ constexpr double coordinate_limit = 99999.9999999999;
 
 void check_molecule(const Molecule& molecule) {
   const auto n = static_cast<int>(molecule.atoms.size());
-  if (n < 1 || n > max_atoms)
+  if (n < 1 || n > common::max_atoms)
     throw ToolError(std::to_string(n) + " atoms, the programs take 1 to " +
-                    std::to_string(max_atoms));
+                    std::to_string(common::max_atoms));
   for (std::size_t k = 0; k < molecule.atoms.size(); ++k)
     for (const double c : molecule.atoms[k].xyz)
       if (!(std::fabs(c) <= coordinate_limit))

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/keyword_input.hpp"
 #include "tools/text.hpp"
 
 namespace tools {
-
-// The largest molecule the two programs accept.
-inline constexpr int max_atoms = 500;
 
 struct Atom {
   std::string element;    // "C", "Cl", ...
