@@ -258,7 +258,8 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
   const std::string_view head = key.substr(0, static_cast<std::size_t>(keylen));
   std::string record;
   if (!find_record(deck, head, record)) {
-    const std::string text = "Unable to find Keyword " + std::string(head) + " in <ffdata> file ";
+    const std::string text =
+        std::string(missing_keyword_text) + std::string(head) + " in <ffdata> file ";
     nerror(missing_keyword_error, "File IO routine <rdcntrl>", text, 0, 0);
   }
   const std::string_view value = std::string_view(record).substr(head.size());

@@ -40,6 +40,9 @@ private:
   int line_ = 0;
 };
 
+// The text of the numbered report of a missing keyword: this, the keyword, then the file.
+inline constexpr std::string_view missing_keyword_text = "Unable to find Keyword ";
+
 // Searches forward for the record that begins with the first keylen characters of key and reads
 // its value by kind (see KeywordKind; text: 20 columns squeezed by rmblank, count in ival).
 // A keyword that never comes ends the run with error 2; an unreadable value is an input error.
