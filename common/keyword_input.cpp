@@ -1,6 +1,5 @@
 #include "common/keyword_input.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -109,9 +108,7 @@ bool parse_decimal(std::string_view s, DecimalText& out) {
 bool decimal_value(const DecimalText& d, long extra_scale, double& value) {
   const long scale = d.exponent - d.fraction_digits - extra_scale;
   std::string text = (d.negative ? "-" : "") + d.digits + "e" + std::to_string(scale);
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
+  const double v = std::strtod(text.c_str(), nullptr);
   if (!std::isfinite(v))
     return false;
   value = v;

@@ -62,8 +62,6 @@ void run_kelma(std::istream& input) {
 
 void run_kelma(KelmaInput& in) {
   check_geometry(in.natoms, in.xyz);
-  if (in.print > 0)
-    common::open_listing();
 
   int maxbend = 0;
   int maxtors = 0;

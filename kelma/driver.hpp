@@ -33,11 +33,13 @@ void check_types(std::span<const int> itype);
 // Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
 KelmaInput read_kelma_input(common::InputDeck& deck);
 
-// One whole run on the keyword input in.
+// One whole run on the keyword input in. The listing is opened as "debug" before the input is
+// read, so that a numbered report of the input goes there too.
 void run_kelma(std::istream& in);
 
 // The run after the input is read: checks the geometry, sizes the workspace and optimises;
 // in.xyz ends as the converged geometry (the cycle limit leaves it as the optimiser stopped).
+// The listing goes where the caller has put it; at print > 0 it is closed at the end.
 void run_kelma(KelmaInput& in);
 
 } // namespace kelma

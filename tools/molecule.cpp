@@ -22,18 +22,4 @@ void check_molecule(const Molecule& molecule) {
         throw ToolError("atom " + std::to_string(k + 1) + ": coordinate too large for the input");
 }
 
-std::vector<double> bond_lengths(const std::vector<Bond>& bonds, const std::vector<Vec3>& xyz) {
-  std::vector<double> lengths;
-  lengths.reserve(bonds.size());
-  for (const Bond& bond : bonds) {
-    const Vec3& a = xyz.at(static_cast<std::size_t>(bond.i - 1));
-    const Vec3& b = xyz.at(static_cast<std::size_t>(bond.j - 1));
-    double sum = 0.0;
-    for (int c = 0; c < 3; ++c)
-      sum += (a[c] - b[c]) * (a[c] - b[c]);
-    lengths.push_back(std::sqrt(sum));
-  }
-  return lengths;
-}
-
 } // namespace tools

@@ -33,7 +33,4 @@ struct Molecule {
 // coordinate too wide for the atom lines.
 void check_molecule(const Molecule& molecule);
 
-// Bond lengths in bond order, Angstrom.
-std::vector<double> bond_lengths(const std::vector<Bond>& bonds, const std::vector<Vec3>& xyz);
-
 } // namespace tools
