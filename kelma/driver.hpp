@@ -2,36 +2,10 @@
 #pragma once
 
 #include <istream>
-#include <span>
-#include <string>
-#include <vector>
 
-#include "common/keyword_input.hpp"
+#include "kelma/input.hpp"
 
 namespace kelma {
-
-// Everything the keyword input gives a kelma run, in reading order.
-struct KelmaInput {
-  int natoms = 0;
-  std::string fftype;
-  int fftype_length = 0;
-  int jobtype = 0;
-  double vdwc = 0.0;
-  int print = 0;
-  double gtol = 0.0;
-  double etol = 0.0;
-  int nsteps = 0;
-  std::vector<double> xyz; // 3 x natoms, Angstrom
-  std::vector<int> itype;  // natoms force-field types
-  std::vector<int> conn;   // natoms x natoms bond codes, column by column
-};
-
-// Input errors for a negative $jobtype and for a force-field type above the table.
-void check_jobtype(int jobtype);
-void check_types(std::span<const int> itype);
-
-// Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
-KelmaInput read_kelma_input(common::InputDeck& deck);
 
 // One whole run on the keyword input in. The listing is opened as "debug" before the input is
 // read, so that a numbered report of the input goes there too.

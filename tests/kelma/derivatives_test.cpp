@@ -136,15 +136,6 @@ TEST(Derivatives, NegativeJobtypeRunsOnlyTheSetUp) {
   EXPECT_EQ(run.ws.ff.r0[1], 1.38);
 }
 
-// Coordinates beyond a million Angstrom are refused earlier, by the atom-line reader.
-TEST(Geometry, CoincidentAtomsAreRejected) {
-  std::vector<double> xyz{0, 0, 0, 1, 0, 0, 0, 1, 0};
-  EXPECT_NO_THROW(kelma::check_geometry(3, xyz));
-  xyz[6] = 1;
-  xyz[7] = 0;
-  EXPECT_THROW(kelma::check_geometry(3, xyz), common::InputError);
-}
-
 std::vector<std::filesystem::path> example_inputs() {
   const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
                       "examples" / "kelma";
