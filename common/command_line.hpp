@@ -1,6 +1,6 @@
 // The command line of the two programs. Called without arguments they read the keyword input on
-// standard input, as batch jobs have always called them; --help and --version answer on standard
-// output; anything else is refused in one line.
+// standard input, as batch jobs call them; --help and --version answer on standard output;
+// anything else is refused in one line.
 #pragma once
 
 #include <optional>
