@@ -167,6 +167,20 @@ void next_atom_line(InputDeck& deck, int atom, int n, std::string& record) {
   }
 }
 
+// The three value fields of rdcntrl; a reading fills the one of its kind.
+struct KeywordValue {
+  int ival = 0;
+  double rval = 0.0;
+  std::string cval;
+};
+
+// rdcntrl on every character of key.
+KeywordValue read_whole_keyword(InputDeck& deck, std::string_view key, int kind) {
+  KeywordValue value;
+  rdcntrl(deck, static_cast<int>(key.size()), key, kind, value.ival, value.rval, value.cval);
+  return value;
+}
+
 } // namespace
 
 // One line up to a line feed or the end of the input, as std::getline reads it: false only when
@@ -280,19 +294,11 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
 }
 
 int read_integer_keyword(InputDeck& deck, std::string_view key) {
-  int value = 0;
-  double unused_real = 0.0;
-  std::string unused_text;
-  rdcntrl(deck, static_cast<int>(key.size()), key, kind_integer, value, unused_real, unused_text);
-  return value;
+  return read_whole_keyword(deck, key, kind_integer).ival;
 }
 
 double read_real_keyword(InputDeck& deck, std::string_view key) {
-  int unused_int = 0;
-  double value = 0.0;
-  std::string unused_text;
-  rdcntrl(deck, static_cast<int>(key.size()), key, kind_real, unused_int, value, unused_text);
-  return value;
+  return read_whole_keyword(deck, key, kind_real).rval;
 }
 
 void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels) {

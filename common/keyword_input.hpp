@@ -11,9 +11,9 @@
 
 namespace common {
 
-inline constexpr int record_length = 80;
-inline constexpr int text_value_length = 20;
-inline constexpr int label_length = 8;
+inline constexpr int record_length = 80;     // columns of an input record
+inline constexpr int text_value_length = 20; // columns of a text value after its keyword
+inline constexpr int label_length = 8;       // characters of an element label
 // Largest accepted coordinate magnitude: the result records cannot show more, and distances of
 // such molecules overflow.
 inline constexpr double max_coordinate = 1.0e6;

@@ -11,8 +11,9 @@ namespace kelma {
 
 namespace {
 
-constexpr int hydrogen_type = 13;
-constexpr int carbonyl_oxygen_type = 9;
+// The Sybyl types that the fallbacks and the hydrogen-bond rule single out.
+constexpr int hydrogen_type = 13;       // H
+constexpr int carbonyl_oxygen_type = 9; // O.2
 
 // Bond fallbacks: the generic hydrogen row, and the constant of a bond taken from the geometry.
 constexpr int hydrogen_bond_row = 23;
