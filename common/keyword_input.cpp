@@ -326,9 +326,9 @@ void getcoord2(InputDeck& deck, int n, std::span<double> xyz, std::span<int> typ
   }
 }
 
-void check_atom_count(int natoms, int max_atoms) {
-  if (natoms < 1 || natoms > max_atoms) {
-    input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
+void check_atom_count(int natoms, int limit) {
+  if (natoms < 1 || natoms > limit) {
+    input_error("$natoms must be between 1 and " + std::to_string(limit) + ", not " +
                 std::to_string(natoms));
   }
 }

@@ -52,8 +52,8 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
 // The largest molecule the two programs accept, in atoms.
 inline constexpr int max_atoms = 500;
 
-// Ends the run with an input error when natoms is outside 1 .. max_atoms.
-void check_atom_count(int natoms, int max_atoms);
+// Ends the run with an input error when natoms is outside 1 .. limit (max_atoms for the programs).
+void check_atom_count(int natoms, int limit);
 
 // rdcntrl for the integer or the real value of a keyword.
 int read_integer_keyword(InputDeck& deck, std::string_view key);
