@@ -12,18 +12,8 @@ namespace common {
 
 namespace {
 
-constexpr std::string_view coordinates_key = "$coordinates";
-constexpr std::string_view connectivity_key = "$connectivity";
-constexpr std::string_view end_key = "$end";
 constexpr int missing_keyword_error = 2;
 constexpr int implied_decimals = 10;
-
-// Atom-line columns (1-based first column, width).
-constexpr int coordinate_width = 16;
-constexpr int label_column = 54;
-constexpr int label_width = 2;
-constexpr int type_column = 56;
-constexpr int type_width = 3;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 

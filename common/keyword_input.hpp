@@ -18,6 +18,19 @@ inline constexpr int label_length = 8;       // characters of an element label
 // such molecules overflow.
 inline constexpr double max_coordinate = 1.0e6;
 
+// The keys of the sections after the keywords.
+inline constexpr std::string_view coordinates_key = "$coordinates";
+inline constexpr std::string_view connectivity_key = "$connectivity";
+inline constexpr std::string_view end_key = "$end";
+
+// Atom-line columns (1-based first column, width): x, y and z one after the other from column 1,
+// then the element label and the force-field type.
+inline constexpr int coordinate_width = 16;
+inline constexpr int label_column = 54;
+inline constexpr int label_width = 2;
+inline constexpr int type_column = 56;
+inline constexpr int type_width = 3;
+
 // What rdcntrl reads after the keyword.
 enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kind_text = 3 };
 
