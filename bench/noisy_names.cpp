@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "support/channel_capture.hpp"
+#include "support/molecules.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/frame.hpp"
-#include "symmetry/molecules.hpp"
 
 namespace {
 

@@ -49,9 +49,9 @@ std::FILE* file_for(int unit) {
   Units& u = units();
   switch (unit) {
   case listing_unit:
-    return u.debug != nullptr ? u.debug : file_unit(u.fort8, "fort.8");
+    return u.debug != nullptr ? u.debug : file_unit(u.fort8, unnamed_listing_file);
   case trace_unit:
-    return file_unit(u.fort9, "fort.9");
+    return file_unit(u.fort9, trace_file);
   case stderr_unit:
     return stderr;
   default:
@@ -110,7 +110,7 @@ void open_listing() {
   if (u.redirected[listing_unit] || u.debug != nullptr)
     return;
   write_out(listing_unit); // what went to "fort.8" stays there
-  u.debug = open_unbuffered("debug");
+  u.debug = open_unbuffered(listing_file);
 }
 
 void close_listing() {

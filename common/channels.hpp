@@ -16,6 +16,11 @@ inline constexpr int stdout_unit = 6;
 inline constexpr int listing_unit = 8;
 inline constexpr int trace_unit = 9;
 
+// The files of units 8 and 9, in the current folder.
+inline constexpr const char* listing_file = "debug";          // the listing opened by name
+inline constexpr const char* unnamed_listing_file = "fort.8"; // the listing when none is open
+inline constexpr const char* trace_file = "fort.9";
+
 // Writes one record and its line end on the unit.
 void write_record(int unit, std::string_view record);
 

@@ -20,14 +20,14 @@ void put(std::FILE* stream, std::string_view text) {
 
 } // namespace
 
-int command_line(int argc, const char* const* argv, const ProgramText& program) {
+std::optional<int> command_line(int argc, const char* const* argv, const ProgramText& program) {
   if (argc <= 1) {
     if (isatty(STDIN_FILENO) != 0) {
       put(stderr, std::string(program.name) +
                       ": reading the keyword input from standard input (end it with Ctrl-D; " +
                       std::string(program.name) + " --help tells more)\n");
     }
-    return go_on;
+    return std::nullopt;
   }
   const std::string_view argument = argv[1];
   if (argc == 2 && argument == "--help") {
@@ -46,8 +46,8 @@ int command_line(int argc, const char* const* argv, const ProgramText& program) 
 
 int program_main(int argc, const char* const* argv, const ProgramText& program,
                  std::string_view banner, void (*body)()) {
-  if (const int status = command_line(argc, argv, program); status != go_on)
-    return status;
+  if (const std::optional<int> status = command_line(argc, argv, program))
+    return *status;
   return run_program(program.name, banner, body);
 }
 

@@ -1,8 +1,9 @@
 // The command line of the two programs. Called without arguments they read the keyword input on
-// standard input, as batch jobs have always called them; --help and --version answer on standard
-// output; anything else is refused in one line.
+// standard input, as batch jobs call them; --help and --version answer on standard output;
+// anything else is refused in one line.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace common {
@@ -13,11 +14,10 @@ struct ProgramText {
   std::string_view usage; // the --help text, ending in a line feed
 };
 
-// The status with which the program ends at once (0 after --help or --version, 2 after any other
-// argument), or go_on when it is to read its input. Without arguments and with a terminal on
+// The exit status with which the program ends at once (0 after --help or --version, 2 after any
+// other argument), or none when it is to read its input. Without arguments and with a terminal on
 // standard input, one line on standard error says where the input is read from.
-inline constexpr int go_on = -1;
-int command_line(int argc, const char* const* argv, const ProgramText& program);
+std::optional<int> command_line(int argc, const char* const* argv, const ProgramText& program);
 
 // The main program: the command line, then the body run with the termination banner.
 int program_main(int argc, const char* const* argv, const ProgramText& program,

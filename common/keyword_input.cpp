@@ -1,6 +1,5 @@
 #include "common/keyword_input.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -13,18 +12,8 @@ namespace common {
 
 namespace {
 
-constexpr std::string_view coordinates_key = "$coordinates";
-constexpr std::string_view connectivity_key = "$connectivity";
-constexpr std::string_view end_key = "$end";
 constexpr int missing_keyword_error = 2;
 constexpr int implied_decimals = 10;
-
-// Atom-line columns (1-based first column, width).
-constexpr int coordinate_width = 16;
-constexpr int label_column = 54;
-constexpr int label_width = 2;
-constexpr int type_column = 56;
-constexpr int type_width = 3;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -109,9 +98,7 @@ bool parse_decimal(std::string_view s, DecimalText& out) {
 bool decimal_value(const DecimalText& d, long extra_scale, double& value) {
   const long scale = d.exponent - d.fraction_digits - extra_scale;
   std::string text = (d.negative ? "-" : "") + d.digits + "e" + std::to_string(scale);
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
+  const double v = std::strtod(text.c_str(), nullptr);
   if (!std::isfinite(v))
     return false;
   value = v;
@@ -168,6 +155,20 @@ void next_atom_line(InputDeck& deck, int atom, int n, std::string& record) {
     input_error("input ends after " + std::to_string(atom - 1) + " of " + std::to_string(n) +
                 " atom lines");
   }
+}
+
+// The three value fields of rdcntrl; a reading fills the one of its kind.
+struct KeywordValue {
+  int ival = 0;
+  double rval = 0.0;
+  std::string cval;
+};
+
+// rdcntrl on every character of key.
+KeywordValue read_whole_keyword(InputDeck& deck, std::string_view key, int kind) {
+  KeywordValue value;
+  rdcntrl(deck, static_cast<int>(key.size()), key, kind, value.ival, value.rval, value.cval);
+  return value;
 }
 
 } // namespace
@@ -258,7 +259,8 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
   const std::string_view head = key.substr(0, static_cast<std::size_t>(keylen));
   std::string record;
   if (!find_record(deck, head, record)) {
-    const std::string text = "Unable to find Keyword " + std::string(head) + " in <ffdata> file ";
+    const std::string text =
+        std::string(missing_keyword_text) + std::string(head) + " in <ffdata> file ";
     nerror(missing_keyword_error, "File IO routine <rdcntrl>", text, 0, 0);
   }
   const std::string_view value = std::string_view(record).substr(head.size());
@@ -282,19 +284,11 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
 }
 
 int read_integer_keyword(InputDeck& deck, std::string_view key) {
-  int value = 0;
-  double unused_real = 0.0;
-  std::string unused_text;
-  rdcntrl(deck, static_cast<int>(key.size()), key, kind_integer, value, unused_real, unused_text);
-  return value;
+  return read_whole_keyword(deck, key, kind_integer).ival;
 }
 
 double read_real_keyword(InputDeck& deck, std::string_view key) {
-  int unused_int = 0;
-  double value = 0.0;
-  std::string unused_text;
-  rdcntrl(deck, static_cast<int>(key.size()), key, kind_real, unused_int, value, unused_text);
-  return value;
+  return read_whole_keyword(deck, key, kind_real).rval;
 }
 
 void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels) {
@@ -322,9 +316,9 @@ void getcoord2(InputDeck& deck, int n, std::span<double> xyz, std::span<int> typ
   }
 }
 
-void check_atom_count(int natoms, int max_atoms) {
-  if (natoms < 1 || natoms > max_atoms) {
-    input_error("$natoms must be between 1 and " + std::to_string(max_atoms) + ", not " +
+void check_atom_count(int natoms, int limit) {
+  if (natoms < 1 || natoms > limit) {
+    input_error("$natoms must be between 1 and " + std::to_string(limit) + ", not " +
                 std::to_string(natoms));
   }
 }

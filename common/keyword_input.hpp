@@ -11,12 +11,25 @@
 
 namespace common {
 
-inline constexpr int record_length = 80;
-inline constexpr int text_value_length = 20;
-inline constexpr int label_length = 8;
+inline constexpr int record_length = 80;     // columns of an input record
+inline constexpr int text_value_length = 20; // columns of a text value after its keyword
+inline constexpr int label_length = 8;       // characters of an element label
 // Largest accepted coordinate magnitude: the result records cannot show more, and distances of
 // such molecules overflow.
 inline constexpr double max_coordinate = 1.0e6;
+
+// The keys of the sections after the keywords.
+inline constexpr std::string_view coordinates_key = "$coordinates";
+inline constexpr std::string_view connectivity_key = "$connectivity";
+inline constexpr std::string_view end_key = "$end";
+
+// Atom-line columns (1-based first column, width): x, y and z one after the other from column 1,
+// then the element label and the force-field type.
+inline constexpr int coordinate_width = 16;
+inline constexpr int label_column = 54;
+inline constexpr int label_width = 2;
+inline constexpr int type_column = 56;
+inline constexpr int type_width = 3;
 
 // What rdcntrl reads after the keyword.
 enum KeywordKind : int { kind_position = 0, kind_integer = 1, kind_real = 2, kind_text = 3 };
@@ -40,14 +53,20 @@ private:
   int line_ = 0;
 };
 
+// The text of the numbered report of a missing keyword: this, the keyword, then the file.
+inline constexpr std::string_view missing_keyword_text = "Unable to find Keyword ";
+
 // Searches forward for the record that begins with the first keylen characters of key and reads
 // its value by kind (see KeywordKind; text: 20 columns squeezed by rmblank, count in ival).
 // A keyword that never comes ends the run with error 2; an unreadable value is an input error.
 void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
              std::string& cval);
 
-// Ends the run with an input error when natoms is outside 1 .. max_atoms.
-void check_atom_count(int natoms, int max_atoms);
+// The largest molecule the two programs accept, in atoms.
+inline constexpr int max_atoms = 500;
+
+// Ends the run with an input error when natoms is outside 1 .. limit (max_atoms for the programs).
+void check_atom_count(int natoms, int limit);
 
 // rdcntrl for the integer or the real value of a keyword.
 int read_integer_keyword(InputDeck& deck, std::string_view key);

@@ -11,13 +11,16 @@ namespace common {
 
 namespace {
 constexpr int prntmat_block = 6;
-constexpr const char* memory_stop_code = "9";
 } // namespace
 
 void nerror(int ierr, std::string_view routine, std::string_view text, int ip1, int ip2) {
-  write_record(
-      listing_unit,
-      FreeRecord().item("** Error no. ").item(ierr).item(" in ").item(routine).item(" **").str());
+  write_record(listing_unit, FreeRecord()
+                                 .item(numbered_report_mark)
+                                 .item(ierr)
+                                 .item(" in ")
+                                 .item(routine)
+                                 .item(" **")
+                                 .str());
   FreeRecord detail;
   detail.item(" ").item(text);
   if (ip1 != 0 || ip2 != 0)

@@ -6,6 +6,9 @@
 
 namespace common {
 
+// The numbered report's first record begins with this text and the number.
+inline constexpr std::string_view numbered_report_mark = "** Error no. ";
+
 // Numbered fatal error: two free-format records on the listing, then the STOP line with the
 // program's banner. Does not return.
 [[noreturn]] void nerror(int ierr, std::string_view routine, std::string_view text, int ip1,

@@ -13,6 +13,10 @@ std::string& banner_text() {
 }
 } // namespace
 
+std::string stop_line(std::string_view code) {
+  return std::string(stop_prefix) + std::string(code) + std::string(stop_suffix);
+}
+
 void stop_run(std::string_view code) { throw RunStop{std::string(code), std::nullopt}; }
 
 void stop_run(std::string_view code, NumberedReport report) {
@@ -32,7 +36,7 @@ int run_program(std::string_view program_name, std::string_view banner, void (*b
     body();
   } catch (const RunStop& stop) {
     close_all_units();
-    write_record(stderr_unit, "STOP " + stop.code + " statement executed");
+    write_record(stderr_unit, stop_line(stop.code));
   } catch (const InputError& error) {
     write_record(stderr_unit, std::string(program_name) + ": " + error.what());
     status = input_error_status;

@@ -13,6 +13,17 @@ namespace common {
 
 inline constexpr int input_error_status = 2;
 
+// The STOP line on standard error is stop_prefix, the stop code, then stop_suffix.
+inline constexpr std::string_view stop_prefix = "STOP ";
+inline constexpr std::string_view stop_suffix = " statement executed";
+
+// Stop codes of the programs' own fatal ends (a numbered report stops with the banner as code).
+inline constexpr std::string_view memory_stop_code = "9";   // the workspace check
+inline constexpr std::string_view cycle_limit_code = "666"; // kelma's cycle limit
+
+// The STOP line of a stop code, without its line end.
+std::string stop_line(std::string_view code);
+
 // What nerror reported, for callers that run a program body in process.
 struct NumberedReport {
   int number = 0;

@@ -10,11 +10,10 @@
 #include "common/channels.hpp"
 #include "common/matrix_view.hpp"
 #include "common/records.hpp"
-#include "common/termination.hpp"
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/energy.hpp"
-#include "kelma/parameters.hpp"
+#include "kelma/setup.hpp"
 
 namespace kelma {
 
@@ -181,17 +180,6 @@ void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
   if (jobtype >= 0) {
     energy = gradient_at(model, xyz, grad);
     common::vscal(gradient_to_force, grad.first(dim));
-  }
-}
-
-void check_geometry(int natoms, std::span<const double> xyz) {
-  for (int j = 2; j <= natoms; ++j) {
-    for (int i = 1; i < j; ++i) {
-      if (atom_distance(xyz, i, j) < min_distance) {
-        common::input_error("atoms " + std::to_string(i) + " and " + std::to_string(j) +
-                            " are at the same position");
-      }
-    }
   }
 }
 

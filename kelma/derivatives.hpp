@@ -42,8 +42,4 @@ void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
              std::span<double> gscratch, double& energy, std::span<double> grad,
              std::span<double> hess, int& ncall);
 
-// Rejects (input-layer diagnostic) a geometry with two atoms closer than min_distance, where the
-// force field cannot give meaningful values.
-void check_geometry(int natoms, std::span<const double> xyz);
-
 } // namespace kelma

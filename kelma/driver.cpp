@@ -1,57 +1,16 @@
 #include "kelma/driver.hpp"
 
-#include <cmath>
 #include <span>
 
 #include "common/channels.hpp"
 #include "common/reports.hpp"
-#include "common/termination.hpp"
 #include "kelma/derivatives.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/optimiser.hpp"
-#include "kelma/parameter_tables.hpp"
 #include "kelma/topology.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
-
-void check_types(std::span<const int> itype) {
-  for (std::size_t atom = 0; atom < itype.size(); ++atom) {
-    if (itype[atom] > type_count) {
-      common::input_error("atom " + std::to_string(atom + 1) + ": force-field type " +
-                          std::to_string(itype[atom]) + " is above " + std::to_string(type_count));
-    }
-  }
-}
-
-void check_jobtype(int jobtype) {
-  if (jobtype < 0)
-    common::input_error("$jobtype must not be negative, not " + std::to_string(jobtype));
-}
-
-KelmaInput read_kelma_input(common::InputDeck& deck) {
-  KelmaInput in;
-  in.natoms = common::read_integer_keyword(deck, "$natoms");
-  common::check_atom_count(in.natoms, max_atoms);
-  double unused_real = 0.0;
-  common::rdcntrl(deck, 7, "$fftype", common::kind_text, in.fftype_length, unused_real, in.fftype);
-  in.jobtype = common::read_integer_keyword(deck, "$jobtype");
-  check_jobtype(in.jobtype);
-  in.vdwc = common::read_real_keyword(deck, "$vdwc");
-  in.print = common::read_integer_keyword(deck, "$print");
-  in.gtol = common::read_real_keyword(deck, "$gtol");
-  in.etol = common::read_real_keyword(deck, "$etol");
-  in.nsteps = common::read_integer_keyword(deck, "$nsteps");
-
-  const auto n = static_cast<std::size_t>(in.natoms);
-  in.xyz.assign(3 * n, 0.0);
-  in.itype.assign(n, 0);
-  common::getcoord2(deck, in.natoms, in.xyz, in.itype);
-  check_types(in.itype);
-  in.conn.assign(n * n, 0);
-  common::getconn(deck, in.natoms, in.conn);
-  return in;
-}
 
 void run_kelma(std::istream& input) {
   common::open_listing();
@@ -62,8 +21,6 @@ void run_kelma(std::istream& input) {
 
 void run_kelma(KelmaInput& in) {
   check_geometry(in.natoms, in.xyz);
-  if (in.print > 0)
-    common::open_listing();
 
   int maxbend = 0;
   int maxtors = 0;

@@ -190,12 +190,12 @@ RigidModes rigid_modes(std::span<const double> xyz) {
   return modes;
 }
 
-int internal_inverse(std::span<const double> hess, std::span<const double> xyz,
-                     std::span<double> b) {
+InverseStatus internal_inverse(std::span<const double> hess, std::span<const double> xyz,
+                               std::span<double> b) {
   const auto dim = static_cast<Eigen::Index>(xyz.size());
   const Eigen::Map<const Matrix> h(hess.data(), dim, dim);
   if (!every_row_has_curvature(h))
-    return -1;
+    return inverse_singular;
   const RigidModes modes = rigid_modes(xyz);
   const Eigen::Map<const Matrix> r(modes.basis.data(), dim, modes.count);
 
@@ -208,14 +208,14 @@ int internal_inverse(std::span<const double> hess, std::span<const double> xyz,
     raised.selfadjointView<Eigen::Lower>().rankUpdate(low.vectors * lift.asDiagonal());
   const Eigen::LLT<Matrix, Eigen::Lower> factors(raised);
   if (factors.info() != Eigen::Success)
-    return -1;
+    return inverse_singular;
   Eigen::Map<Matrix> out(b.data(), dim, dim);
   out = factors.solve(Matrix::Identity(dim, dim));
   for (Eigen::Index j = 1; j < dim; ++j) {
     for (Eigen::Index i = 0; i < j; ++i)
       out(i, j) = out(j, i);
   }
-  return 0;
+  return inverse_found;
 }
 
 } // namespace kelma

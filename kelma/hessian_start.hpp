@@ -29,11 +29,17 @@ struct RigidModes {
 };
 RigidModes rigid_modes(std::span<const double> xyz);
 
+// What internal_inverse gives back (inverse_found is 0).
+enum InverseStatus : int {
+  inverse_found = 0,     // b holds the inverse
+  inverse_singular = -1, // a row of hess below singularity_threshold, or no Cholesky factor
+};
+
 // Fills b (3n x 3n, column by column, exactly symmetric) with the inverse of the Hessian hess on
 // the internal motions of the atoms at xyz, curvatures taken by magnitude and raised to
 // curvature_floor, plus the unit matrix on the rigid-body motions. hess must be symmetric.
-// Returns 0, or -1 when a row of hess is below singularity_threshold (b untouched).
-int internal_inverse(std::span<const double> hess, std::span<const double> xyz,
-                     std::span<double> b);
+// Leaves b untouched unless it returns inverse_found.
+InverseStatus internal_inverse(std::span<const double> hess, std::span<const double> xyz,
+                               std::span<double> b);
 
 } // namespace kelma

@@ -5,23 +5,15 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "common/channels.hpp"
-#include "common/matrix_view.hpp"
-#include "common/records.hpp"
-#include "kelma/energy.hpp"
 #include "kelma/parameter_tables.hpp"
-#include "kelma/topology.hpp"
 
 namespace kelma {
 
 namespace {
 
-using ConstIntMatrix = common::MatrixView<const int>;
-using ConstMatrix = common::MatrixView<const double>;
-using Matrix = common::MatrixView<double>;
-
-constexpr int hydrogen_type = 13;
-constexpr int carbonyl_oxygen_type = 9;
+// The Sybyl types that the fallbacks and the hydrogen-bond rule single out.
+constexpr int hydrogen_type = 13;       // H
+constexpr int carbonyl_oxygen_type = 9; // O.2
 
 // Bond fallbacks: the generic hydrogen row, and the constant of a bond taken from the geometry.
 constexpr int hydrogen_bond_row = 23;
@@ -55,8 +47,6 @@ constexpr double oop_constant_120 = 120.0;
 constexpr std::initializer_list<int> donor_types = {5, 6, 8, 16, 19, 28, 31};
 constexpr std::initializer_list<int> acceptor_types = {5, 6, 7, 8, 9, 11, 16};
 
-constexpr int parameter_listing_level = 3;
-
 bool one_of(int type, std::initializer_list<int> types) {
   return std::find(types.begin(), types.end(), type) != types.end();
 }
@@ -82,98 +72,11 @@ bool central_pair_torsion(const TorsionRow& row, int tb, int tc) {
   return (row.b == tb && row.c == tc) || (row.b == tc && row.c == tb);
 }
 
-// The hydrogen-bond exclusion: a hydrogen h bonded to a donor m, paired with an acceptor.
+} // namespace
+
 bool hydrogen_bond(int th, int tm, int tpartner) {
   return th == hydrogen_type && one_of(tm, donor_types) && one_of(tpartner, acceptor_types);
 }
-
-// Whether some atom m excludes the non-bonded pair i, j: bonded to both (a 1-3 pair), or the
-// hydrogen-bond pattern through m from either side. Only atoms bonded to i or j can, so only
-// their neighbour lists are scanned.
-bool excluded_pair(std::span<const int> itype, ConstIntMatrix conn,
-                   const NeighbourLists& neighbours, int i, int j) {
-  const int ti = itype[i - 1];
-  const int tj = itype[j - 1];
-  for (const int m : neighbours.of(i)) {
-    if (conn(j, m) != 0 || hydrogen_bond(ti, itype[m - 1], tj))
-      return true;
-  }
-  for (const int m : neighbours.of(j)) {
-    if (hydrogen_bond(tj, itype[m - 1], ti))
-      return true;
-  }
-  return false;
-}
-
-void fill_distances(int natoms, std::span<const double> xyz, std::span<double> dist_data) {
-  const Matrix dist{dist_data.data(), natoms};
-  for (int j = 1; j <= natoms; ++j) {
-    for (int i = 1; i <= natoms; ++i)
-      dist(i, j) = atom_distance(xyz, i, j);
-  }
-}
-
-void write_heading(const char* text) {
-  common::write_record(common::listing_unit, common::FreeRecord().item(text).str());
-}
-
-void list_pairs(int natoms, const ForceFieldArrays& ff) {
-  const ConstMatrix r0{ff.r0.data(), natoms};
-  const ConstMatrix kpair{ff.kpair.data(), natoms};
-  write_heading(" Distance Parameters");
-  for (int i = 2; i <= natoms; ++i) {
-    for (int j = 1; j <= i - 1; ++j) {
-      if (kpair(i, j) == 0.0)
-        continue;
-      common::write_record(
-          common::listing_unit,
-          common::Record().x(1).i(i, 4).i(j, 4).f(r0(i, j), 12, 6).f(kpair(i, j), 12, 6).str());
-    }
-  }
-}
-
-void list_bends(const BendList& bends, int nbend) {
-  if (nbend == 0)
-    return;
-  write_heading(" Angle Parameters");
-  for (std::size_t e = 0; e < static_cast<std::size_t>(nbend); ++e) {
-    common::Record line;
-    line.x(1).i(bends.i[e], 4).i(bends.j[e], 4).i(bends.k[e], 4);
-    line.f(bends.theta0[e], 12, 6).f(bends.kbend[e], 12, 6);
-    common::write_record(common::listing_unit, line.str());
-  }
-}
-
-void list_torsions(const TorsionList& tors, const Counts& counts) {
-  if (counts.ntors > 0) {
-    write_heading(" Torsion Parameters");
-    for (std::size_t e = 0; e < static_cast<std::size_t>(counts.ntors); ++e) {
-      common::Record line;
-      line.x(1).i(tors.a[e], 4).i(tors.b[e], 4).i(tors.c[e], 4).i(tors.d[e], 4);
-      line.f(tors.v[e], 12, 6).i(tors.n[e], 6);
-      common::write_record(common::listing_unit, line.str());
-    }
-  }
-  if (counts.noop > 0) {
-    write_heading(" Out-of-Plane Bend Parameters");
-    const auto first = static_cast<std::size_t>(counts.ntors);
-    for (std::size_t e = first; e < first + static_cast<std::size_t>(counts.noop); ++e) {
-      common::Record line;
-      line.x(1).i(tors.a[e], 4).x(2).i(tors.b[e], 4).i(tors.c[e], 4).i(tors.d[e], 4);
-      line.f(tors.v[e], 12, 6);
-      common::write_record(common::listing_unit, line.str());
-    }
-  }
-}
-
-void list_parameters(int natoms, const ForceFieldArrays& ff) {
-  write_heading(" TRIPOS Parameter Arrays are:");
-  list_pairs(natoms, ff);
-  list_bends(ff.bends, ff.counts.nbend);
-  list_torsions(ff.torsions, ff.counts);
-}
-
-} // namespace
 
 double vdw_radius(int type) { return static_cast<double>(type_row(type).radius); }
 
@@ -259,46 +162,6 @@ TorsionParameters torsion_parameters(int ta, int tb, int tc, int td, int code) {
   if (row == 0)
     return {default_barrier, default_periodicity};
   return {torsion_row(row).v, torsion_row(row).n};
-}
-
-void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_data,
-            std::span<const double> dist_data, std::span<double> r0_data,
-            std::span<double> kpair_data) {
-  const ConstIntMatrix conn{conn_data.data(), natoms};
-  const NeighbourLists neighbours(conn_data, natoms);
-  const ConstMatrix dist{dist_data.data(), natoms};
-  const Matrix r0{r0_data.data(), natoms};
-  const Matrix kpair{kpair_data.data(), natoms};
-  const auto elements = static_cast<std::size_t>(natoms) * static_cast<std::size_t>(natoms);
-  std::fill_n(r0_data.begin(), elements, 0.0);
-  std::fill_n(kpair_data.begin(), elements, 0.0);
-  for (int i = 2; i <= natoms; ++i) {
-    const int ti = itype[i - 1];
-    for (int j = 1; j <= i - 1; ++j) {
-      const int tj = itype[j - 1];
-      if (conn(i, j) != 0) {
-        const BondParameters bond = bond_parameters(ti, tj, conn(i, j), dist(i, j));
-        r0(i, j) = bond.r0;
-        kpair(i, j) = bond.k;
-      } else if (!excluded_pair(itype, conn, neighbours, i, j)) {
-        kpair(i, j) = std::sqrt(well_depth(ti) * well_depth(tj));
-      }
-    }
-  }
-}
-
-void ffsetup(int natoms, int maxbend, int maxtors, int print, std::span<const double> xyz,
-             std::span<int> itype, std::span<const int> conn, ForceFieldArrays& ff) {
-  for (int& type : itype.first(static_cast<std::size_t>(natoms))) {
-    if (type < 1)
-      type = default_type;
-  }
-  fill_distances(natoms, xyz, ff.dist);
-  ffpair(natoms, itype, conn, ff.dist, ff.r0, ff.kpair);
-  ffbend(natoms, maxbend, itype, conn, ff.dist, ff.bends, ff.counts);
-  fftors(natoms, maxtors, itype, conn, ff.torsions, ff.counts);
-  if (print > parameter_listing_level)
-    list_parameters(natoms, ff);
 }
 
 } // namespace kelma

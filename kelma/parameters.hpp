@@ -1,10 +1,5 @@
-// Tripos 5.2 atom types and parameters: the look-ups with their fallbacks, and the one-time
-// set-up of all force-field arrays from the starting geometry.
+// Tripos 5.2 atom types and parameters: the look-ups with their fallbacks and the type rules.
 #pragma once
-
-#include <span>
-
-#include "kelma/workspace.hpp"
 
 namespace kelma {
 
@@ -18,6 +13,11 @@ inline constexpr double degrees_per_radian = 57.295779513264755;
 // published single-precision value widened.
 double vdw_radius(int type);
 double well_depth(int type);
+
+// Whether a hydrogen of type th, bonded to an atom of type tm, may hydrogen-bond to an atom of
+// type tpartner: a hydrogen on a donor, paired with an acceptor. Such a pair has no van der Waals
+// term.
+bool hydrogen_bond(int th, int tm, int tpartner);
 
 // Out-of-plane force constant (kcal/mol/Angstrom^2) of a centre type, 0 for types that form no
 // out-of-plane bend.
@@ -59,18 +59,5 @@ TorsionParameters torsion_parameters(int ta, int tb, int tc, int td, int code);
 
 // Angle a-b-c in degrees from the three distances (law of cosines, cosine clamped to [-1, 1]).
 double bend_angle(double d_ab, double d_bc, double d_ac);
-
-// Pair parameters for i > j: r0 and the bond constant of bonded pairs, the well depth of
-// non-bonded pairs that no shared neighbour or hydrogen-bond rule excludes. r0 and kpair are
-// cleared first.
-void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn,
-            std::span<const double> dist, std::span<double> r0, std::span<double> kpair);
-
-// One-time set-up from the starting geometry (Angstrom): types below 1 become 32 in itype, then
-// the distances, ffpair, ffbend and fftors, in that order, and the parameter listing on the
-// listing unit when print > 3. Types above 32 must have been rejected; the lists of ff must hold
-// maxbend and maxtors entries.
-void ffsetup(int natoms, int maxbend, int maxtors, int print, std::span<const double> xyz,
-             std::span<int> itype, std::span<const int> conn, ForceFieldArrays& ff);
 
 } // namespace kelma

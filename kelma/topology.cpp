@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <vector>
@@ -175,6 +176,24 @@ void add_out_of_plane(ConstMatrix conn, int natoms, int maxtors, int p, double c
   torsions.v[e] = constant;
 }
 
+// Whether some atom m excludes the non-bonded pair i, j: bonded to both (a 1-3 pair), or the
+// hydrogen-bond pattern through m from either side. Only atoms bonded to i or j can, so only
+// their neighbour lists are scanned.
+bool excluded_pair(std::span<const int> itype, ConstMatrix conn, const NeighbourLists& neighbours,
+                   int i, int j) {
+  const int ti = itype[i - 1];
+  const int tj = itype[j - 1];
+  for (const int m : neighbours.of(i)) {
+    if (conn(j, m) != 0 || hydrogen_bond(ti, itype[m - 1], tj))
+      return true;
+  }
+  for (const int m : neighbours.of(j)) {
+    if (hydrogen_bond(tj, itype[m - 1], ti))
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 NeighbourLists::NeighbourLists(std::span<const int> conn_data, int natoms)
@@ -210,6 +229,32 @@ void ffcount(int natoms, std::span<const int> conn_data, int& nbend, int& ntors)
   // Only a nonsense connectivity comes near this; its workspace is refused by the driver.
   nbend = static_cast<int>(std::min<long long>(bends, std::numeric_limits<int>::max()));
   ntors = static_cast<int>(std::min<long long>(bound, std::numeric_limits<int>::max()));
+}
+
+void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_data,
+            std::span<const double> dist_data, std::span<double> r0_data,
+            std::span<double> kpair_data) {
+  const ConstMatrix conn{conn_data.data(), natoms};
+  const NeighbourLists neighbours(conn_data, natoms);
+  const common::MatrixView<const double> dist{dist_data.data(), natoms};
+  const common::MatrixView<double> r0{r0_data.data(), natoms};
+  const common::MatrixView<double> kpair{kpair_data.data(), natoms};
+  const auto elements = static_cast<std::size_t>(natoms) * static_cast<std::size_t>(natoms);
+  std::fill_n(r0_data.begin(), elements, 0.0);
+  std::fill_n(kpair_data.begin(), elements, 0.0);
+  for (int i = 2; i <= natoms; ++i) {
+    const int ti = itype[i - 1];
+    for (int j = 1; j <= i - 1; ++j) {
+      const int tj = itype[j - 1];
+      if (conn(i, j) != 0) {
+        const BondParameters bond = bond_parameters(ti, tj, conn(i, j), dist(i, j));
+        r0(i, j) = bond.r0;
+        kpair(i, j) = bond.k;
+      } else if (!excluded_pair(itype, conn, neighbours, i, j)) {
+        kpair(i, j) = std::sqrt(well_depth(ti) * well_depth(tj));
+      }
+    }
+  }
 }
 
 void ffbend(int natoms, int maxbend, std::span<const int> itype, std::span<const int> conn,

@@ -1,5 +1,6 @@
-// Molecular topology: bends, torsions and out-of-plane centres derived from the bond-code
-// matrix, in their fixed enumeration orders, and the count that sizes the workspace.
+// Molecular topology: the pairs, bends, torsions and out-of-plane centres derived from the
+// bond-code matrix, in their fixed enumeration orders, with their parameters, and the count that
+// sizes the workspace.
 // Atom numbers are 1-based; entry e of a list (from 0) is entry e + 1 of the enumeration.
 #pragma once
 
@@ -29,6 +30,12 @@ private:
 // Counts the bends exactly (nbend) and bounds the torsions plus out-of-plane bends (ntors) of
 // the natoms x natoms bond-code matrix conn (column by column).
 void ffcount(int natoms, std::span<const int> conn, int& nbend, int& ntors);
+
+// Pair parameters for i > j: r0 and the bond constant of bonded pairs, the well depth of
+// non-bonded pairs that no shared neighbour or hydrogen-bond rule excludes. r0 and kpair are
+// cleared first.
+void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn,
+            std::span<const double> dist, std::span<double> r0, std::span<double> kpair);
 
 // Resets counts.nbend and appends every bend through addbend: triples i > j > k, each tested
 // for the apex j, k and i in that order.

@@ -1,5 +1,5 @@
 // The driver's workspace: every array of one kelma run, sized from the atom count and the two
-// results of ffcount, cleared to zero, in the order of its blocks.
+// results of ffcount, cleared to zero. The workspace check counts the elements of all of them.
 #pragma once
 
 #include <span>
@@ -27,25 +27,25 @@ struct Counts {
   int noop = 0;
 };
 
-// Blocks 2-15 of the workspace and the counts record: what the force-field set-up fills and the
+// The force-field arrays of the workspace and the counts record: what the set-up fills and the
 // energy routines read. Pair matrices are natoms x natoms, column by column; only element (i, j)
 // with i > j of r0 and kpair is used.
 struct ForceFieldArrays {
-  std::vector<double> dist;  // block 2: distances
-  std::vector<double> r0;    // block 3: reference bond lengths
-  std::vector<double> kpair; // block 4: bond constants or well depths
-  BendList bends;            // blocks 5-9 (maxbend each)
-  TorsionList torsions;      // blocks 10-15 (maxtors each)
+  std::vector<double> dist;  // distances
+  std::vector<double> r0;    // reference bond lengths
+  std::vector<double> kpair; // bond constants or well depths
+  BendList bends;            // five lists of maxbend entries
+  TorsionList torsions;      // six lists of maxtors entries
   Counts counts;
 };
 
 struct Workspace {
-  std::vector<double> force;     // block 1: minus the gradient, hartree/bohr (3n)
-  ForceFieldArrays ff;           // blocks 2-15
-  std::vector<double> gscratch;  // block 16: Hessian scratch, then the previous force (3n)
-  std::vector<double> step;      // block 17: the step, bohr (3n)
-  std::vector<double> hess;      // block 18: Hessian, then the inverse Hessian (3n x 3n)
-  std::vector<double> hess_copy; // block 19: the Hessian kept on cycle 1 (only for jobtype 1)
+  std::vector<double> force;     // minus the gradient, hartree/bohr (3n)
+  ForceFieldArrays ff;           // 3 n^2, 5 maxbend and 6 maxtors elements
+  std::vector<double> gscratch;  // Hessian scratch, then the previous force (3n)
+  std::vector<double> step;      // the step, bohr (3n)
+  std::vector<double> hess;      // Hessian, then the inverse Hessian (3n x 3n)
+  std::vector<double> hess_copy; // the Hessian kept on cycle 1 (3n x 3n, only for jobtype 1)
 };
 
 // The largest workspace a run may take, in elements (512 MiB of doubles); a 500-atom molecule
@@ -56,10 +56,10 @@ inline constexpr long long workspace_capacity = 1LL << 26;
 // jobtype is 1.
 long long workspace_need(int n, int maxbend, int maxtors, int jobtype);
 
-// Allocates every block, cleared to zero.
+// Allocates every array, cleared to zero.
 Workspace make_workspace(int n, int maxbend, int maxtors, int jobtype);
 
-// Sum of the sizes of the blocks of ws, as the workspace check counts them.
+// Sum of the sizes of the arrays of ws, as the workspace check counts them.
 long long workspace_size(const Workspace& ws);
 
 } // namespace kelma

@@ -3,10 +3,12 @@
 
 #include <array>
 
+#include "common/keyword_input.hpp"
+
 namespace symmetry {
 
 inline constexpr int max_operations = 120;
-inline constexpr int max_atoms = 500;
+using common::max_atoms;
 
 // Element (i, j), 1-based, sits at index (i - 1) + 3 (j - 1).
 using Operation = std::array<double, 9>;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/channels.hpp"
 #include "tools/cpu_share.hpp"
 #include "tools/files.hpp"
 #include "tools/folder_lock.hpp"
@@ -32,9 +33,10 @@ const std::string status_name = "status.tsv";
 const std::string slurm_error_name = "slurm.err";
 
 // Files a program may leave in its folder; cleared before it runs so that none is stale.
-const std::vector<std::string> program_files = {"debug", "fort.8", "fort.9"};
+const std::vector<std::string> program_files = {common::listing_file, common::unnamed_listing_file,
+                                                common::trace_file};
 // The listing a numbered report goes to: "debug" when the program opened it, else "fort.8".
-const std::vector<std::string> listing_files = {"debug", "fort.8"};
+const std::vector<std::string> listing_files = {common::listing_file, common::unnamed_listing_file};
 
 // One program run of a step, and what it left.
 struct ProgramRun {

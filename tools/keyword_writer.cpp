@@ -3,18 +3,17 @@
 #include <algorithm>
 #include <array>
 
+#include "common/keyword_input.hpp"
 #include "common/records.hpp"
 
 namespace tools {
 
 namespace {
 
-constexpr int coordinate_width = 16;
 constexpr int coordinate_decimals = 10;
-constexpr int label_gap = 5;
-constexpr int element_width = 2;
-constexpr int type_width = 3;
-constexpr std::size_t text_value_length = 20;
+// Blanks between the z field and the element label.
+constexpr int label_gap = common::label_column - 1 - 3 * common::coordinate_width;
+constexpr auto text_value_length = static_cast<std::size_t>(common::text_value_length);
 
 // The cycle limit: the cycle record prints the cycle number in four columns and a run may go one
 // cycle past $nsteps, so 9998 is the most that never misprints. The automatic limit, 50 cycles
@@ -76,12 +75,15 @@ bool valid(Kind kind, std::string_view text) {
 }
 
 std::string atom_line(const Atom& atom) {
-  std::string element = atom.element.substr(0, element_width);
-  element.resize(element_width, ' '); // left-justified, as the examples write it
+  std::string element = atom.element.substr(0, common::label_width);
+  element.resize(common::label_width, ' '); // left-justified, as the examples write it
   common::Record record;
   for (const double c : atom.xyz)
-    record.f(c, coordinate_width, coordinate_decimals);
-  return record.x(label_gap).a(element, element_width).i(atom.ff_type, type_width).str();
+    record.f(c, common::coordinate_width, coordinate_decimals);
+  return record.x(label_gap)
+      .a(element, common::label_width)
+      .i(atom.ff_type, common::type_width)
+      .str();
 }
 
 // A comment line must not begin with '$': the readers would take it for a keyword.
@@ -137,14 +139,14 @@ std::string keyword_input(const Molecule& molecule, const JobOptions& options,
   out += "$gtol " + options.gtol + "\n";
   out += "$etol " + options.etol + "\n";
   out += "$nsteps " + cycle_limit(options.nsteps, molecule.atoms.size()) + "\n";
-  out += "$coordinates\n";
+  out += std::string(common::coordinates_key) + "\n";
   for (const Atom& atom : molecule.atoms)
     out += atom_line(atom) + "\n";
-  out += "$connectivity\n";
+  out += std::string(common::connectivity_key) + "\n";
   for (const Bond& bond : molecule.bonds)
     out += std::to_string(bond.i) + " " + std::to_string(bond.j) + " " + std::to_string(bond.code) +
            "\n";
-  out += "$end\n";
+  out += std::string(common::end_key) + "\n";
   return out;
 }
 

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/keyword_input.hpp"
 #include "tools/text.hpp"
 
 namespace tools {
-
-// The largest molecule the two programs accept.
-inline constexpr int max_atoms = 500;
 
 struct Atom {
   std::string element;    // "C", "Cl", ...
@@ -34,8 +32,5 @@ struct Molecule {
 // ToolError when the molecule cannot be run as it stands: an atom count outside 1 to 500 or a
 // coordinate too wide for the atom lines.
 void check_molecule(const Molecule& molecule);
-
-// Bond lengths in bond order, Angstrom.
-std::vector<double> bond_lengths(const std::vector<Bond>& bonds, const std::vector<Vec3>& xyz);
 
 } // namespace tools

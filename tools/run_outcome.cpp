@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/keyword_input.hpp"
+#include "common/reports.hpp"
 #include "common/termination.hpp"
 #include "tools/files.hpp"
 #include "tools/run_output.hpp"
@@ -11,10 +13,6 @@ namespace tools {
 
 namespace {
 
-constexpr std::string_view cycle_limit_stop = "STOP 666 statement executed";
-constexpr std::string_view stop_mark = "STOP ";
-constexpr std::string_view report_mark = "** Error no. ";
-constexpr std::string_view missing_keyword = "Unable to find Keyword ";
 constexpr char infinity_mark = '*'; // "c*v", "d*h"
 constexpr int seconds_decimals = 2;
 constexpr int energy_decimals = 9; // as the cycle records print the energy
@@ -52,19 +50,19 @@ std::string report_detail(std::string_view listing, std::string_view errors) {
   const auto lines = split_lines(listing);
   for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
     const std::string_view head = trim(lines[k]);
-    if (!head.starts_with(report_mark))
+    if (!head.starts_with(common::numbered_report_mark))
       continue;
     const std::string_view text = trim(lines[k + 1]);
-    const std::size_t key = text.find(missing_keyword);
+    const std::size_t key = text.find(common::missing_keyword_text);
     if (key != std::string_view::npos) {
-      const auto words = split_words(text.substr(key + missing_keyword.size()));
+      const auto words = split_words(text.substr(key + common::missing_keyword_text.size()));
       if (!words.empty())
         return "the input has no " + std::string(words[0]) + " keyword";
     }
-    return std::string(head.substr(report_mark.size())) + ": " + std::string(text);
+    return std::string(head.substr(common::numbered_report_mark.size())) + ": " + std::string(text);
   }
   for (const std::string& line : split_lines(errors))
-    if (line.starts_with(stop_mark))
+    if (line.starts_with(common::stop_prefix))
       return "the run ended with " + line;
   return "-";
 }
@@ -87,10 +85,10 @@ std::string degrees_of_freedom(const RunOutput& run) {
 
 // The outcome and detail of a run that ended through the program's own logic (exit status 0).
 void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) {
-  if (texts.errors.find(cycle_limit_stop) != std::string_view::npos) {
+  if (texts.errors.find(common::stop_line(common::cycle_limit_code)) != std::string_view::npos) {
     line.outcome = "cycle limit";
     line.detail = cycle_limit_detail(run);
-  } else if (texts.errors.find(stop_mark) != std::string_view::npos) {
+  } else if (texts.errors.find(common::stop_prefix) != std::string_view::npos) {
     line.outcome = "numbered report";
     line.detail = report_detail(texts.listing, texts.errors);
   } else if (run.final_geometry.empty()) {
@@ -156,7 +154,7 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
       run = parse_run_output(texts.output);
     } catch (const ToolError& e) {
       // A numbered report may leave records of its own on standard output.
-      if (texts.errors.find(stop_mark) == std::string_view::npos) {
+      if (texts.errors.find(common::stop_prefix) == std::string_view::npos) {
         line.outcome = "failed: standard output " + std::string(e.what());
         return line;
       }

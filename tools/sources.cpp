@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/keyword_input.hpp"
 #include "common/records.hpp"
 #include "tools/coverage.hpp"
 #include "tools/files.hpp"
@@ -14,11 +15,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view keyword_mark = "$";
-constexpr std::string_view coordinates_section = "$coordinates";
 // The atom lines' coordinates: 3F16.10 in columns 1-48.
-constexpr int coordinate_width = 16;
 constexpr int coordinate_decimals = 10;
-constexpr std::size_t coordinate_columns = 48;
+constexpr auto coordinate_columns = static_cast<std::size_t>(3 * common::coordinate_width);
 
 // The lines of a keyword input and where its $natoms atom lines are (the lines after the first
 // $coordinates line, as the programs read them).
@@ -32,7 +31,7 @@ AtomLines atom_lines(std::string_view input) {
   const int n = natoms_of(input);
   AtomLines atoms{split_lines(input)};
   const auto section = std::find_if(atoms.lines.begin(), atoms.lines.end(), [](const auto& line) {
-    return line.starts_with(coordinates_section);
+    return line.starts_with(common::coordinates_key);
   });
   atoms.first = static_cast<std::size_t>(section - atoms.lines.begin()) + 1;
   if (n < 0 || section == atoms.lines.end() ||
@@ -244,8 +243,8 @@ int natoms_of(std::string_view input) {
 }
 
 std::vector<std::string> input_elements(std::string_view input) {
-  constexpr std::size_t label_column = 53; // columns 54-55
-  constexpr std::size_t label_width = 2;
+  constexpr auto label_column = static_cast<std::size_t>(common::label_column - 1); // 0-based
+  constexpr auto label_width = static_cast<std::size_t>(common::label_width);
   const AtomLines atoms = atom_lines(input);
   std::vector<std::string> elements;
   for (std::size_t a = 0; a < atoms.count; ++a) {
@@ -266,7 +265,7 @@ std::string with_coordinates(std::string_view input, const std::vector<Vec3>& xy
     std::string& line = atoms.lines[atoms.first + a];
     common::Record record;
     for (const double c : xyz[a])
-      record.f(c, coordinate_width, coordinate_decimals);
+      record.f(c, common::coordinate_width, coordinate_decimals);
     line.resize(std::max(line.size(), coordinate_columns), ' ');
     line.replace(0, coordinate_columns, record.str());
   }

@@ -15,7 +15,7 @@ using IntArray = pybind11::array_t<int, pybind11::array::c_style | pybind11::arr
 
 // Number of atoms of an (n, 3) array; ValueError for any other shape, and the programs' input
 // error for a count outside 1 .. max_atoms.
-int atom_count(const DoubleArray& coordinates, int max_atoms);
+int atom_count(const DoubleArray& coordinates);
 
 // The coordinates as x, y, z per atom; ValueError for a value that the atom lines could not hold
 // (not finite, or beyond common::max_coordinate).

@@ -60,7 +60,7 @@ IntArray bond_rows(const std::vector<int>& conn, int natoms) {
 py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const IntArray& bonds,
                   int jobtype, double gtol, double etol, int nsteps, double vdwc, int print) {
   kelma::KelmaInput in;
-  in.natoms = atom_count(coordinates, kelma::max_atoms);
+  in.natoms = atom_count(coordinates);
   kelma::check_jobtype(jobtype);
   in.jobtype = jobtype;
   in.vdwc = vdwc;

@@ -61,7 +61,7 @@ IntArray equivalent_atoms(const symmetry::SymmetryResult& result, int natoms) {
 py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                      double thrsym, int print) {
   symmetry::SymmetryInput in;
-  in.natoms = atom_count(coordinates, symmetry::max_atoms);
+  in.natoms = atom_count(coordinates);
   symmetry::check_thrsym(thrsym);
   in.thrsym = thrsym;
   in.print = print;

@@ -21,7 +21,7 @@ for exe in "${programs[@]}"; do
   "$exe" input.in >out 2>err </dev/null
   [ $? = 2 ] && [ ! -s out ] && [ "$(wc -l <err)" = 1 ] || fail "$name input.in: not one line and status 2"
   ls debug fort.8 fort.9 >/dev/null 2>&1 && fail "$name: the arguments left a listing or trace file"
-  # A terminal on standard input: the notice, then the run as ever (Ctrl-D ends the empty input).
+  # A terminal on standard input: the notice, then the run (Ctrl-D ends the empty input).
   printf '\004' | timeout 10 script -qec "$exe" /dev/null >out 2>&1
   grep -q "^$name: reading the keyword input from standard input" out ||
     fail "$name at a terminal: no notice ($(head -c 200 out))"

@@ -136,15 +136,6 @@ TEST(Derivatives, NegativeJobtypeRunsOnlyTheSetUp) {
   EXPECT_EQ(run.ws.ff.r0[1], 1.38);
 }
 
-// Coordinates beyond a million Angstrom are refused earlier, by the atom-line reader.
-TEST(Geometry, CoincidentAtomsAreRejected) {
-  std::vector<double> xyz{0, 0, 0, 1, 0, 0, 0, 1, 0};
-  EXPECT_NO_THROW(kelma::check_geometry(3, xyz));
-  xyz[6] = 1;
-  xyz[7] = 0;
-  EXPECT_THROW(kelma::check_geometry(3, xyz), common::InputError);
-}
-
 std::vector<std::filesystem::path> example_inputs() {
   const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
                       "examples" / "kelma";
@@ -291,7 +282,7 @@ TEST(RealMolecules, HessianStartInvertsTheInternalCurvatures) {
     const auto dim = static_cast<Eigen::Index>(3 * run.in.natoms);
     const Eigen::MatrixXd h = Eigen::Map<const Eigen::MatrixXd>(run.ws.hess.data(), dim, dim);
     std::vector<double> b(static_cast<std::size_t>(dim * dim));
-    ASSERT_EQ(kelma::internal_inverse(run.ws.hess, run.in.xyz, b), 0);
+    ASSERT_EQ(kelma::internal_inverse(run.ws.hess, run.in.xyz, b), kelma::inverse_found);
     const Eigen::Map<const Eigen::MatrixXd> start(b.data(), dim, dim);
     EXPECT_TRUE(start == start.transpose());
     EXPECT_GT(Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd>(start).eigenvalues().minCoeff(), 0.0);

@@ -19,7 +19,7 @@ std::vector<double> as_vector(const MatrixXd& m) { return {m.data(), m.data() + 
 
 MatrixXd start_of(const MatrixXd& h, const std::vector<double>& xyz) {
   std::vector<double> b(static_cast<std::size_t>(h.size()));
-  EXPECT_EQ(kelma::internal_inverse(as_vector(h), xyz, b), 0);
+  EXPECT_EQ(kelma::internal_inverse(as_vector(h), xyz, b), kelma::inverse_found);
   return as_matrix(b, h.rows(), h.cols());
 }
 
@@ -74,7 +74,7 @@ TEST(InternalInverse, ARowWithoutCurvatureLeavesNothingToInvert) {
   h(4, 4) = 1e-21;
   const std::vector<double> xyz{0, 0, 0, 1, 0, 0};
   std::vector<double> b(36, 7.0);
-  EXPECT_EQ(kelma::internal_inverse(as_vector(h), xyz, b), -1);
+  EXPECT_EQ(kelma::internal_inverse(as_vector(h), xyz, b), kelma::inverse_singular);
   EXPECT_EQ(b, std::vector<double>(36, 7.0));
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/channel_capture.hpp"
+#include "support/molecules.hpp"
 #include "symmetry/driver.hpp"
-#include "symmetry/molecules.hpp"
 
 namespace {
 

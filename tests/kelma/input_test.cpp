@@ -1,11 +1,12 @@
-#include "kelma/driver.hpp"
+#include "kelma/input.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "common/termination.hpp"
-#include "kelma/workspace.hpp"
 #include "support/channel_capture.hpp"
 
 namespace {
@@ -65,14 +66,13 @@ TEST(KelmaInput, MissingKeywordIsTheNumberedReport) {
             std::string::npos);
 }
 
-TEST(Workspace, NeedFollowsTheBlockLayout) {
-  EXPECT_EQ(kelma::workspace_need(3, 1, 0, 0), 12 * 9 + 27 + 5);
-  EXPECT_EQ(kelma::workspace_need(3, 1, 0, 1), 21 * 9 + 27 + 5);
-  for (int jobtype : {0, 1}) {
-    const kelma::Workspace ws = kelma::make_workspace(4, 2, 3, jobtype);
-    EXPECT_EQ(kelma::workspace_size(ws), kelma::workspace_need(4, 2, 3, jobtype));
-    EXPECT_EQ(ws.hess.size(), 144u);
-  }
+// Coordinates beyond a million Angstrom are refused earlier, by the atom-line reader.
+TEST(Geometry, CoincidentAtomsAreRejected) {
+  std::vector<double> xyz{0, 0, 0, 1, 0, 0, 0, 1, 0};
+  EXPECT_NO_THROW(kelma::check_geometry(3, xyz));
+  xyz[6] = 1;
+  xyz[7] = 0;
+  EXPECT_THROW(kelma::check_geometry(3, xyz), common::InputError);
 }
 
 } // namespace
