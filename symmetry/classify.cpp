@@ -6,7 +6,8 @@
 
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/status.hpp"
 
 namespace symmetry {
 
@@ -15,7 +16,6 @@ namespace {
 constexpr int max_cycle = 99;
 constexpr int no_order = 100;
 constexpr double analys_eps = 1.0e-14;
-constexpr double frame_agreement = 0.001;
 constexpr std::array<int, 3> packed_diagonal{0, 2, 5};
 
 // Eigenvalues and eigenvectors (columns) of the symmetric part (r + r^T) / 2.
@@ -70,82 +70,6 @@ Axis rotation_axis(const SymmetricPart& s, double target, double tol) {
   if (chosen < 0)
     chosen = nearest;
   return {s.vectors[3 * chosen], s.vectors[3 * chosen + 1], s.vectors[3 * chosen + 2]};
-}
-
-struct Frame {
-  Axis ex;
-  Axis ey;
-  Axis ez;
-};
-
-// ex and ey from the references; ez is already set. Status 0 or -1.
-int complete_frame(std::span<const Axis> axes, const References& refs, Frame& f) {
-  const bool y = refs.y > 0;
-  const bool x = refs.x > 0;
-  const bool bisector = refs.bisector > 0;
-  const bool in_plane = refs.in_plane > 0;
-  if (!y && !x && !bisector && !in_plane)
-    return e1e2e3(f.ex.data(), f.ey.data(), f.ez.data());
-  if (y && !x && !bisector && !in_plane) {
-    f.ey = axes[refs.y - 1];
-    common::cross(f.ey.data(), f.ez.data(), f.ex.data());
-    return 0;
-  }
-  if (x) {
-    f.ex = axes[refs.x - 1];
-    common::cross(f.ez.data(), f.ex.data(), f.ey.data());
-    return 0;
-  }
-  // Bisector or in-plane reference: its axis projected into the xy plane.
-  const Axis& a = axes[(bisector ? refs.bisector : refs.in_plane) - 1];
-  const double along = common::sprod(a, f.ez);
-  for (int i = 0; i < 3; ++i)
-    f.ex[i] = a[i] - along * f.ez[i];
-  double length = 0.0;
-  if (anorm(f.ex.data(), length) != 0)
-    return -1;
-  common::cross(f.ez.data(), f.ex.data(), f.ey.data());
-  if (bisector) {
-    // Turn by 45 degrees so that the reference lies between the new x and y axes.
-    const double root2 = std::sqrt(2.0);
-    for (int i = 0; i < 3; ++i) {
-      const double ex = f.ex[i];
-      const double ey = f.ey[i];
-      f.ex[i] = (ex - ey) / root2;
-      f.ey[i] = (ex + ey) / root2;
-    }
-  }
-  return 0;
-}
-
-// r expressed in the frame: T r T^T, the rows of T being ex, ey, ez.
-Operation in_frame(const Operation& r, const Frame& f) {
-  const std::array<const Axis*, 3> rows{&f.ex, &f.ey, &f.ez};
-  Operation t;
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j)
-      t[i + 3 * j] = (*rows[i])[j];
-  }
-  Operation tr;
-  Operation result;
-  mult3(t, r, tr);
-  const Operation t_transpose{t[0], t[3], t[6], t[1], t[4], t[7], t[2], t[5], t[8]};
-  mult3(tr, t_transpose, result);
-  return result;
-}
-
-// True when every operation, seen in the frame, is again an operation of the list.
-bool frame_changes_nothing(const Group& group, const Frame& f) {
-  for (int k = 0; k < group.count; ++k) {
-    const Operation seen = in_frame(group.ops[k], f);
-    bool found = false;
-    for (int l = 0; l < group.count && !found; ++l) {
-      found = doof(seen.data(), group.ops[l].data(), 9, frame_agreement);
-    }
-    if (!found)
-      return false;
-  }
-  return true;
 }
 
 } // namespace
@@ -210,22 +134,6 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       }
     }
   }
-  return 0;
-}
-
-int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs) {
-  if (refs.bisector > 0 && refs.in_plane > 0)
-    return -1;
-  if (refs.z == 0)
-    return 0;
-  Frame f{};
-  f.ez = axes[refs.z - 1];
-  const int status = complete_frame(axes, refs, f);
-  if (status != 0)
-    return status;
-  if (!frame_changes_nothing(group, f))
-    traxyz(coords, f.ex.data(), f.ey.data(), f.ez.data(), n);
   return 0;
 }
 

@@ -1,4 +1,4 @@
-// Classification of the operations (type code, order, axis) and the standard orientation.
+// Classification of the operations: type code, order and axis of each, and the principal ones.
 #pragma once
 
 #include <span>
@@ -21,11 +21,5 @@ int ncycle(const Operation& r, double tol);
 // diagonaliser.
 int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
            Principal& principal);
-
-// Builds the standard frame from the references and rotates the n atoms of coords (x, y, z per
-// atom) into it unless every operation already looks the same there. Status 0, or -1 for
-// conflicting references or a degenerate reference axis.
-int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs);
 
 } // namespace symmetry

@@ -11,6 +11,7 @@
 #include "common/vectors.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/snap.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
@@ -105,25 +106,6 @@ SymmetryResult make_result(int n) {
   result.ops[0] = identity_operation;
   result.neqatm.assign(static_cast<std::size_t>(n) * max_operations, 0);
   return result;
-}
-
-double snap(double v, double t) {
-  const double a = std::fabs(v);
-  if (a < t)
-    return 0.0;
-  for (const double exact : {1.0, snap_half, snap_cos30, snap_cos36, snap_cos72}) {
-    if (std::fabs(a - exact) < t)
-      return std::copysign(exact, v);
-  }
-  return v;
-}
-
-void snap_operations(std::span<Operation> ops, int count, double t) {
-  // Snapping the identity could only spoil it (a tolerance above 1 would clear it).
-  for (std::size_t m = 1; m < static_cast<std::size_t>(count); ++m) {
-    for (double& v : ops[m])
-      v = snap(v, t);
-  }
 }
 
 bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,

@@ -13,12 +13,6 @@
 
 namespace symmetry {
 
-// The constants that nearly exact operation elements are snapped to (cos 30, cos 36, cos 72).
-inline constexpr double snap_half = 0.5;
-inline constexpr double snap_cos30 = 0.86602540378444;
-inline constexpr double snap_cos36 = 0.80901699437495;
-inline constexpr double snap_cos72 = 0.30901699437495;
-
 inline constexpr double symvec_zero = 1.0e-8;
 inline constexpr const char* trivial_group = "c1  ";
 
@@ -70,13 +64,6 @@ struct SymmetryResult {
 
 // A result sized for n atoms.
 SymmetryResult make_result(int n);
-
-// v moved onto 0, +-1, +-0.5, +-cos 30, +-cos 36 or +-cos 72 when within t (strictly) of it,
-// tested in that order; otherwise v unchanged.
-double snap(double v, double t);
-
-// Snaps operations 2 .. count of ops (operation 1 is the exact identity).
-void snap_operations(std::span<Operation> ops, int count, double t);
 
 // Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
 // map them, the list as the search found it is tried; when that fails too, the group falls back

@@ -6,7 +6,9 @@
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 #include "symmetry/refit.hpp"
+#include "symmetry/status.hpp"
 
 namespace symmetry {
 
@@ -29,20 +31,6 @@ void turn_in_frame(const double* e1, const double* e2, const double* e3, const d
   const double br = a * turn.s + b * turn.c;
   for (int k = 0; k < 3; ++k)
     y[k] = ar * e1[k] + br * e2[k] + axis_sign * c * e3[k];
-}
-
-struct Frame {
-  double e1[3];
-  double e2[3];
-  double e3[3];
-};
-
-const double* position(const ShellAtoms& atoms, int atom) {
-  return &atoms.positions[static_cast<std::size_t>(3 * (atom - 1))];
-}
-
-int shell_of(const ShellAtoms& atoms, int atom) {
-  return atoms.shell_numbers[static_cast<std::size_t>(atom - 1)];
 }
 
 double* slot_axis(const AxisSlots& slots, int slot) {
@@ -69,62 +57,20 @@ bool flagged(std::span<const int> flags, int atom) {
 
 void flag(std::span<int> flags, int atom) { flags[static_cast<std::size_t>(atom - 1)] = 1; }
 
-// The atoms first .. last - 1 (1-based) of one shell: the atoms of a shell are consecutive.
-struct Run {
-  int first = 0;
-  int last = 0;
-};
-
-Run shell_run(const ShellAtoms& atoms, int shell) {
-  const std::span<const int> numbers =
-      atoms.shell_numbers.first(static_cast<std::size_t>(atoms.natoms));
-  const auto [first, last] = std::equal_range(numbers.begin(), numbers.end(), shell);
-  return {static_cast<int>(first - numbers.begin()) + 1,
-          static_cast<int>(last - numbers.begin()) + 1};
-}
-
-// The run of atom i from a run before it: the shells between are stepped over by their sizes.
-Run next_run(const ShellAtoms& atoms, Run run, int i) {
-  while (i >= run.last) {
-    run.first = run.last;
-    run.last =
-        run.first + atoms.shell_sizes[static_cast<std::size_t>(shell_of(atoms, run.first) - 1)];
-  }
-  return run;
-}
-
-// The first atom of the run within thrsym of y, 0 when none: the first of the whole list, since
-// no atom outside the run is of the shell.
-int first_within(const ShellAtoms& atoms, const Run& run, const double* y, double thrsym) {
-  // An atom beyond the reach in x is beyond thrsym: most are passed over on that one difference.
-  const double reach = distance_reach(thrsym);
-  for (int j = run.first; j < run.last; ++j) {
-    const double* x = position(atoms, j);
-    const double dx = x[0] - y[0];
-    if (std::fabs(dx) > reach)
-      continue;
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
-      return j;
-  }
-  return 0;
-}
-
 // True when every atom not yet matched has an image under `image` (one step of a candidate).
 template <class Image>
 bool all_atoms_match(const ShellAtoms& atoms, std::span<int> flags, int start_atom, double thrsym,
                      Image image) {
   reset_flags(flags, start_atom);
-  Run run{1, 1}; // of atom i's shell, moved on only when i leaves it
+  ShellRun run{1, 1}; // of atom i's shell, moved on only when i leaves it
   for (int i = 1; i <= atoms.natoms; ++i) {
     if (flagged(flags, i))
       continue;
     if (i >= run.last)
       run = next_run(atoms, run, i);
     double y[3];
-    image(position(atoms, i), y);
-    const int j = first_within(atoms, run, y, thrsym);
+    image(atoms.position(i), y);
+    const int j = atom_within(atoms, run, y, thrsym, Pick::first);
     if (j == 0)
       return false;
     flag(flags, i);
@@ -140,15 +86,17 @@ bool ccheck(const ShellAtoms& atoms, const Frame& f, const AxisSlots& slots, dou
             int code, ImageRoutine routine) {
   for (int t = 1; t <= n - 1; ++t) {
     const Turn turn = turn_by(phi0 + t * delta);
-    const auto image = [&](const double* x, double* y) { routine(f.e1, f.e2, f.e3, x, y, turn); };
+    const auto image = [&](const double* x, double* y) {
+      routine(f.e1.data(), f.e2.data(), f.e3.data(), x, y, turn);
+    };
     if (!all_atoms_match(atoms, flags, start_atom, thrsym, image))
       return false;
   }
   for (int m = 1; m <= slot - 1; ++m) {
-    if (slot_code(slots, m) == code && parall(f.e3, slot_axis(slots, m), thrsym))
+    if (slot_code(slots, m) == code && parall(f.e3.data(), slot_axis(slots, m), thrsym))
       return false;
   }
-  store_axis(slots, slot, f.e3);
+  store_axis(slots, slot, f.e3.data());
   return true;
 }
 
@@ -211,8 +159,8 @@ void refit_generator(const ShellAtoms& atoms, const AxisSlots& slots, std::span<
 // Accepts the element in the next slot: closes its operation into the group.
 Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
-  Generator g{{}, {f.e3[0], f.e3[1], f.e3[2]}, angle, sigma, false};
-  gencn(f.e1, f.e2, f.e3, angle, sigma, g.r);
+  Generator g{{}, f.e3, angle, sigma, false};
+  gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
   refit_generator(s.atoms, s.slots, s.flags, s.thrsym, s.refit, s.count, g);
   if (grpgrp(g.r, s.group) != 0) {
     s.status = 0;
@@ -256,12 +204,12 @@ enum class Step { rejected, accepted, closure_failed, end_search };
 // The candidate axis e3 of order n in the next slot, when the lone-atom direction allows it.
 Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
-  std::copy(e3, e3 + 3, f.e3);
-  if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+  std::copy(e3, e3 + 3, f.e3.begin());
+  if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data()); st != 0) {
     s.status = st;
     return Step::end_search;
   }
-  if (!s.allowed(f.e3))
+  if (!s.allowed(f.e3.data()))
     return Step::rejected;
   if (s.count + 1 > max_operations)
     return Step::end_search;
@@ -321,8 +269,8 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
 // One pair i < j of a shell of m atoms. False to end the search.
 bool pair_candidates(AxisSearch& s, int i, int j, int m) {
   s.status = 0;
-  const double* xi = position(s.atoms, i);
-  const double* xj = position(s.atoms, j);
+  const double* xi = s.atoms.position(i);
+  const double* xj = s.atoms.position(j);
   double u[3];
   double b[3];
   for (int k = 0; k < 3; ++k) {
@@ -362,7 +310,7 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
     if (m != 1 || k == centre_atom || s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.thrsym)
       continue;
     double u[3];
-    std::copy(position(s.atoms, k), position(s.atoms, k) + 3, u);
+    std::copy(s.atoms.position(k), s.atoms.position(k) + 3, u);
     double length = 0.0;
     if (anorm(u, length) != 0)
       continue;
@@ -372,8 +320,8 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
       store_axis(s.slots, s.count + 1, u);
       slot_code(s.slots, s.count + 1) = code_lone_atom;
       Frame f;
-      std::copy(u, u + 3, f.e3);
-      if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+      std::copy(u, u + 3, f.e3.begin());
+      if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data()); st != 0) {
         s.status = st;
         return false;
       }
@@ -407,31 +355,6 @@ void rotcs(const double* p, const double* n, const double* x, double* y) {
   const double h = (x[0] - p[0]) * n[0] + (x[1] - p[1]) * n[1] + (x[2] - p[2]) * n[2];
   for (int k = 0; k < 3; ++k)
     y[k] = x[k] - 2.0 * h * n[k];
-}
-
-void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
-           Operation& r) {
-  const double c = std::cos(phi);
-  const double s = std::sin(phi);
-  for (int j = 0; j < 3; ++j) {
-    for (int i = 0; i < 3; ++i) {
-      r[static_cast<std::size_t>(i + 3 * j)] = c * (e1[i] * e1[j] + e2[i] * e2[j]) +
-                                               s * (e2[i] * e1[j] - e1[i] * e2[j]) +
-                                               sigma * e3[i] * e3[j];
-    }
-  }
-}
-
-void gencs(const double* n, Operation& r) {
-  for (int j = 0; j < 3; ++j) {
-    for (int i = 0; i < 3; ++i) {
-      r[static_cast<std::size_t>(i + 3 * j)] = (i == j ? 1.0 : 0.0) - 2.0 * n[i] * n[j];
-    }
-  }
-}
-
-int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
-  return first_within(atoms, shell_run(atoms, shell), y, thrsym);
 }
 
 int ionc(std::span<const double> distances, int natoms) {
@@ -487,7 +410,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
       for (int j = i + 1; j < first + m; ++j) {
         double n[3];
         for (int k = 0; k < 3; ++k)
-          n[k] = position(atoms, j)[k] - position(atoms, i)[k];
+          n[k] = atoms.position(j)[k] - atoms.position(i)[k];
         double length = 0.0;
         if (anorm(n, length) != 0)
           continue;

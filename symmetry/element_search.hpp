@@ -6,10 +6,10 @@
 #include <span>
 
 #include "symmetry/group.hpp"
+#include "symmetry/shells.hpp"
 
 namespace symmetry {
 
-inline constexpr double pi = 3.141592653589793;
 // The highest order of rotation axis the search proposes.
 inline constexpr int max_axis_order = 10;
 // Atoms closer to the centroid than this are centre atoms.
@@ -19,16 +19,6 @@ inline constexpr double centre_distance = 0.001;
 // axes S4 and S2n, -1 a mirror plane (the direction is its normal).
 inline constexpr int code_lone_atom = 0;
 inline constexpr int code_plane = -1;
-
-// The atoms in shell order, as the search reads them.
-struct ShellAtoms {
-  std::span<const double> positions;  // 3 x natoms
-  std::span<const double> distances;  // centre distance of every atom
-  std::span<const int> shell_numbers; // 1-based shell of every atom, never decreasing
-  std::span<const int> shell_sizes;   // size of every shell: the length of its run
-  int natoms = 0;
-  int nshell = 0;
-};
 
 // One slot per accepted element: its unit direction and its code.
 struct AxisSlots {
@@ -53,17 +43,6 @@ void rots(const double* e1, const double* e2, const double* e3, const double* x,
 
 // y = x - 2 ((x - p).n) n: the mirror image through the plane through p with unit normal n.
 void rotcs(const double* p, const double* n, const double* x, double* y);
-
-// R = cos(phi) (e1 e1' + e2 e2') + sin(phi) (e2 e1' - e1 e2') + sigma e3 e3'.
-void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
-           Operation& r);
-
-// R = I - 2 n n'.
-void gencs(const double* n, Operation& r);
-
-// First atom (1-based) of the given shell within thrsym of y, 0 when none. Only the shell's own
-// run of atoms is read.
-int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym);
 
 // First atom (1-based) whose centre distance is below 0.001, 0 when none.
 int ionc(std::span<const double> distances, int natoms);

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "symmetry/frame.hpp"
 #include "symmetry/group.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace symmetry {
 

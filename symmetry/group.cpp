@@ -5,7 +5,9 @@
 
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/icosahedron.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/status.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
@@ -14,9 +16,6 @@ namespace {
 
 constexpr double max_group_tolerance = 0.1;
 constexpr int large_number = 100;
-constexpr double pi = 3.141592653589793;
-constexpr double ihgen_eps = 1.0e-14;
-constexpr double unit_eigenvalue_tolerance = 1.0e-9;
 
 double dot(const double* a, const double* b) {
   return common::sprod(std::span<const double>(a, 3), std::span<const double>(b, 3));
@@ -72,18 +71,6 @@ bool maps_atoms(const Group& group, int first) {
 
 bool oblique_to(const double* a, const double* b, double tol) {
   return !parall(a, b, tol) && !orthog(a, b, tol);
-}
-
-// The icosahedral reference direction is (u, 0, t), t = cos 37.38 degrees.
-struct IcosahedralDirection {
-  double t;
-  double u;
-};
-
-IcosahedralDirection icosahedral_direction() {
-  const double angle = 2.0 * pi / 5.0;
-  const double t = std::sin(angle) / ((1.0 - std::cos(angle)) * std::sqrt(3.0));
-  return {t, std::sqrt(1.0 - t * t)};
 }
 
 // The in-plane reference of the icosahedral groups: the first three-fold axis at the angle of
@@ -234,22 +221,6 @@ Relations symel(std::span<const Axis> axes, std::span<const int> codes, int coun
     }
   }
   return found;
-}
-
-int ihgen(Axis& v) {
-  const auto [t, u] = icosahedral_direction();
-  // (3 a a^T - I) / 2 for a = (u, 0, t), packed upper triangle by columns.
-  std::array<double, 6> packed{1.0 - 1.5 * t * t, 0.0, -0.5, 1.5 * t * u, 0.0, 1.0 - 1.5 * u * u};
-  Operation vectors = identity_operation;
-  const int status = erduw(packed, vectors, 3, ihgen_eps);
-  const std::array<int, 3> diagonal{0, 2, 5};
-  for (int k = 0; k < 3; ++k) {
-    if (std::fabs(packed[diagonal[k]] - 1.0) < unit_eigenvalue_tolerance) {
-      std::copy_n(vectors.begin() + 3 * k, 3, v.begin());
-      return status;
-    }
-  }
-  return status != 0 ? status : -1;
 }
 
 std::string group_label(char base, int number, std::string_view letter, bool mark_large) {

@@ -14,9 +14,6 @@ namespace symmetry {
 // Operation lists are indexed from 0; operation numbers (inverse list, principal operations,
 // references, symel results) are 1-based with 0 meaning "none".
 
-// A unit direction: rotation axis, improper axis or plane normal.
-using Axis = std::array<double, 3>;
-
 // Failures of one point-group search that its status may not carry (the element searches drop a
 // candidate whose closure overflows; a later search of the same pass can hide an earlier
 // failure). The routines raise them; the driver reads them to decide on a refitting search.
@@ -71,10 +68,9 @@ struct Principal {
   int improper_index = 0;
 };
 
-// Operation numbers chosen by ggroup for the standard orientation; second is read by nobody.
+// Operation numbers chosen by ggroup for the standard orientation.
 struct References {
   int z = 0;
-  int second = 0;
   int y = 0;
   int x = 0;
   int bisector = 0;
@@ -116,10 +112,6 @@ int itgrep(std::span<const int> list, int n, int value);
 // principal operations, compared with tolerance tol.
 Relations symel(std::span<const Axis> axes, std::span<const int> codes, int count,
                 const Principal& principal, double tol);
-
-// The unit vector (u, 0, t) from a five-fold axis towards a nearest three-fold axis of the
-// icosahedron, as the eigenvector of eigenvalue 1 of a symmetric matrix. Diagonaliser status.
-int ihgen(Axis& v);
 
 // Label "c", "s" or "d" with number and letter in characters 2 to 4. From 100 on the number is
 // not written: mark_large puts "n" in its place, otherwise the base letter stands alone.

@@ -8,6 +8,9 @@
 #include "symmetry/classify.hpp"
 #include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/orientation.hpp"
+#include "symmetry/shells.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {

@@ -7,6 +7,7 @@
 
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace symmetry {
 
@@ -18,35 +19,6 @@ constexpr double min_axis_agreement = 0.99;
 constexpr int horn_order = 4;
 constexpr std::array<int, horn_order> horn_diagonal{0, 2, 5, 9};
 
-const double* position(const ShellAtoms& atoms, int i) {
-  return &atoms.positions[3 * static_cast<std::size_t>(i)];
-}
-
-int shell_of(const ShellAtoms& atoms, int i) {
-  return atoms.shell_numbers[static_cast<std::size_t>(i)];
-}
-
-// The nearest atom (0-based) of the given shell within thrsym of y, the lower on a tie; -1 when
-// none.
-int nearest_in_shell(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
-  int best = -1;
-  double best_distance = 0.0;
-  for (int j = 0; j < atoms.natoms; ++j) {
-    if (shell_of(atoms, j) != shell)
-      continue;
-    const double* x = position(atoms, j);
-    const double dx = x[0] - y[0];
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (distance <= thrsym && (best < 0 || distance < best_distance)) {
-      best = j;
-      best_distance = distance;
-    }
-  }
-  return best;
-}
-
 // s(a, b) = sum over the atoms of x_a b_b, b the image atom of x (negated for an improper g.r).
 // False when the images are not a permutation of the atoms.
 bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, const Generator& g,
@@ -54,15 +26,15 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
   const double sign = deter(g.r.data()) < 0.0 ? -1.0 : 1.0;
   common::izero(flags);
   s.fill(0.0);
-  for (int i = 0; i < atoms.natoms; ++i) {
-    const double* x = position(atoms, i);
+  for (int i = 1; i <= atoms.natoms; ++i) {
+    const double* x = atoms.position(i);
     std::array<double, 3> y{};
     common::matvec(3, g.r, std::span<const double>(x, 3), y);
-    const int j = nearest_in_shell(atoms, y.data(), shell_of(atoms, i), thrsym);
-    if (j < 0 || flags[static_cast<std::size_t>(j)] != 0)
+    const int j = hitit(atoms, y.data(), atoms.shell_of(i), thrsym, Pick::nearest);
+    if (j == 0 || flags[static_cast<std::size_t>(j - 1)] != 0)
       return false;
-    flags[static_cast<std::size_t>(j)] = 1;
-    const double* b = position(atoms, j);
+    flags[static_cast<std::size_t>(j - 1)] = 1;
+    const double* b = atoms.position(j);
     for (int bb = 0; bb < 3; ++bb) {
       for (int a = 0; a < 3; ++a)
         s[static_cast<std::size_t>(a + 3 * bb)] += x[a] * sign * b[bb];

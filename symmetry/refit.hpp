@@ -5,8 +5,8 @@
 
 #include <span>
 
-#include "symmetry/element_search.hpp"
-#include "symmetry/group.hpp"
+#include "symmetry/operations.hpp"
+#include "symmetry/shells.hpp"
 
 namespace symmetry {
 

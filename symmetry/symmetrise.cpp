@@ -9,7 +9,7 @@
 #include "common/records.hpp"
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 #include "symmetry/x_order.hpp"
 
 namespace symmetry {

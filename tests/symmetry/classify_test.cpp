@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "support/channel_capture.hpp"
-#include "symmetry/frame.hpp"
 #include "symmetry/group.hpp"
 #include "symmetry/operation_builders.hpp"
+#include "symmetry/orientation.hpp"
 
 namespace {
 

@@ -95,12 +95,13 @@ TEST(ElementGeometry, RotationRoutinesAgreeWithTheirMatrices) {
   EXPECT_EQ(s[0], 1.0);
 }
 
-TEST(ElementGeometry, HititTakesTheFirstLikeAtomWithinTolerance) {
+TEST(ElementGeometry, HititTakesTheFirstOrTheNearestLikeAtomWithinTolerance) {
   Molecule m;
   m.add_shell({{1.0, 0.0, 0.0}, {1.0005, 0.0, 0.0}});
   m.add_shell({{2.0, 0.0, 0.0}});
   const double y[3] = {1.0004, 0.0, 0.0};
   EXPECT_EQ(symmetry::hitit(m.view(), y, 1, 0.001), 1);
+  EXPECT_EQ(symmetry::hitit(m.view(), y, 1, 0.001, symmetry::Pick::nearest), 2);
   EXPECT_EQ(symmetry::hitit(m.view(), y, 2, 0.001), 0);
   // Exactly at the tolerance is a hit; a nearer atom of another shell is none.
   m.add_shell({{2.25, 0.0, 0.0}});

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "operation_builders.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace {
 

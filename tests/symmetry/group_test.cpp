@@ -9,7 +9,8 @@
 
 #include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/icosahedron.hpp"
+#include "symmetry/linear_algebra.hpp"
 #include "symmetry/operation_builders.hpp"
 
 namespace {

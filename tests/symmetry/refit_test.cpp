@@ -12,7 +12,9 @@
 #include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/driver.hpp"
+#include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/shells.hpp"
 
 namespace {
 

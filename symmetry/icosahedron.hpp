@@ -1,0 +1,12 @@
+// The geometry of the icosahedron that the naming of the icosahedral groups needs.
+#pragma once
+
+#include "symmetry/operations.hpp"
+
+namespace symmetry {
+
+// The unit vector (u, 0, t) from a five-fold axis towards a nearest three-fold axis of the
+// icosahedron, as the eigenvector of eigenvalue 1 of a symmetric matrix. Diagonaliser status.
+int ihgen(Axis& v);
+
+} // namespace symmetry

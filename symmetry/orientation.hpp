@@ -1,0 +1,17 @@
+// The standard orientation: the molecule turned into the frame that the references of its group
+// define.
+#pragma once
+
+#include <span>
+
+#include "symmetry/group.hpp"
+
+namespace symmetry {
+
+// Builds the standard frame from the references and rotates the n atoms of coords (x, y, z per
+// atom) into it unless every operation already looks the same there. Status 0, or -1 for
+// conflicting references or a degenerate reference axis.
+int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
+            const References& refs);
+
+} // namespace symmetry
