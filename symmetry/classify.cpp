@@ -15,7 +15,6 @@ namespace {
 
 constexpr int max_cycle = 99;
 constexpr int no_order = 100;
-constexpr double analys_eps = 1.0e-14;
 constexpr std::array<int, 3> packed_diagonal{0, 2, 5};
 
 // Eigenvalues and eigenvectors (columns) of the symmetric part (r + r^T) / 2.
@@ -24,11 +23,11 @@ struct SymmetricPart {
   Operation vectors;
 };
 
-int diagonalise_symmetric_part(const Operation& r, SymmetricPart& s) {
+int diagonalise_symmetric_part(const Operation& r, double eps, SymmetricPart& s) {
   const auto sym = [&r](int i, int j) { return (r[i + 3 * j] + r[j + 3 * i]) / 2.0; };
   s.packed = {sym(0, 0), sym(0, 1), sym(1, 1), sym(0, 2), sym(1, 2), sym(2, 2)};
   s.vectors = identity_operation;
-  return erduw(s.packed, s.vectors, 3, analys_eps);
+  return erduw(s.packed, s.vectors, 3, eps);
 }
 
 int type_code(const Operation& r, bool proper, double trace, double tol) {
@@ -88,7 +87,7 @@ int ncycle(const Operation& r, double tol) {
 }
 
 int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
-           Principal& principal) {
+           Principal& principal, const Thresholds& th) {
   const double tol = group.tolerance;
   int lowest_improper = -principal.improper_order;
   for (int k = 0; k < group.count; ++k) {
@@ -97,7 +96,7 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       continue;
     const Operation& r = group.ops[k];
     SymmetricPart s;
-    const int status = diagonalise_symmetric_part(r, s);
+    const int status = diagonalise_symmetric_part(r, th.jacobi_eps, s);
     if (status != 0)
       return status;
     const bool proper = deter(r.data()) > 0.0;

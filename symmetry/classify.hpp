@@ -5,6 +5,7 @@
 
 #include "symmetry/group.hpp"
 #include "symmetry/operations.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
@@ -20,6 +21,6 @@ int ncycle(const Operation& r, double tol);
 // collapses the group to the identity (count 1) and raises the no_order signal. Status of the
 // diagonaliser.
 int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
-           Principal& principal);
+           Principal& principal, const Thresholds& th);
 
 } // namespace symmetry

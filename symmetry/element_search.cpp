@@ -9,13 +9,11 @@
 #include "symmetry/linear_algebra.hpp"
 #include "symmetry/refit.hpp"
 #include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
 namespace {
-
-// A slightly negative q in the higher-order candidate is rounding; below this it is no n-gon.
-constexpr double apothem_slack = -1.0e-6;
 
 using ImageRoutine = void (*)(const double*, const double*, const double*, const double*, double*,
                               const Turn&);
@@ -132,7 +130,7 @@ struct AxisSearch {
   Group& group;
   const AxisSlots& slots;
   std::span<int> flags;
-  double thrsym;
+  const Thresholds& th;
   bool refit;
   int count = 0;     // filled slots A
   int lone_slot = 0; // slot R of the lone-atom direction
@@ -142,7 +140,7 @@ struct AxisSearch {
 
   // An axis must follow the lone-atom direction when there is one.
   bool allowed(const double* e3) const {
-    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), thrsym);
+    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), th.thrsym);
   }
 };
 
@@ -151,8 +149,8 @@ enum class Outcome { go_on, closure_failed, stop };
 // Refits the generator g of the element in the given slot when refitting is on; the slot keeps
 // the refined axis.
 void refit_generator(const ShellAtoms& atoms, const AxisSlots& slots, std::span<int> flags,
-                     double thrsym, bool refit, int slot, Generator& g) {
-  if (refit && fitax(atoms, thrsym, flags, g))
+                     const Thresholds& th, bool refit, int slot, Generator& g) {
+  if (refit && fitax(atoms, th, flags, g))
     store_axis(slots, slot, g.axis.data());
 }
 
@@ -161,7 +159,7 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
   Generator g{{}, f.e3, angle, sigma, false};
   gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
-  refit_generator(s.atoms, s.slots, s.flags, s.thrsym, s.refit, s.count, g);
+  refit_generator(s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
   if (grpgrp(g.r, s.group) != 0) {
     s.status = 0;
     s.group.count = s.group.order;
@@ -182,15 +180,15 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
 bool test_axis(AxisSearch& s, const Frame& f, int n, int start_atom, Outcome& outcome) {
   const int slot = s.count + 1;
   const double step = 2.0 * pi / n;
-  if (!ccheck(s.atoms, f, s.slots, s.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
+  if (!ccheck(s.atoms, f, s.slots, s.th.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
     return false;
   }
   slot_code(s.slots, slot) = n;
   double angle = step;
   double sigma = 1.0;
   // S2n: the n odd multiples of pi / n, then a reflection.
-  if (ccheck(s.atoms, f, s.slots, s.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom, -2 * n,
-             rots)) {
+  if (ccheck(s.atoms, f, s.slots, s.th.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom,
+             -2 * n, rots)) {
     slot_code(s.slots, slot) = -2 * n;
     angle = pi / n;
     sigma = -1.0;
@@ -205,7 +203,8 @@ enum class Step { rejected, accepted, closure_failed, end_search };
 Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
   std::copy(e3, e3 + 3, f.e3.begin());
-  if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data()); st != 0) {
+  if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+      st != 0) {
     s.status = st;
     return Step::end_search;
   }
@@ -239,14 +238,14 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     double q = a * a - t * t;
     bool held = false;
     for (const double tilt : {-1.0, 1.0}) {
-      if (q < apothem_slack)
+      if (q < s.th.apothem_slack)
         break;
       q = std::max(q, 0.0);
       double e3[3];
       for (int k = 0; k < 3; ++k)
         e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
       double length = 0.0;
-      if (anorm(e3, length) != 0)
+      if (anorm(e3, length, s.th.anorm_min_length) != 0)
         std::copy(w, w + 3, e3);
       const Step step = axis_candidate(s, e3, n, start_atom);
       if (step == Step::end_search)
@@ -258,7 +257,7 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     // A ring through the centre has q = 0 and its normal w as the axis. Noise moves the
     // midpoint off the apothem by its own size, which the square root of q turns into a tilt
     // far beyond it (or makes q negative): the ring's normal is tried in its place.
-    if (!held && std::fabs(len - a) < s.thrsym &&
+    if (!held && std::fabs(len - a) < s.th.thrsym &&
         axis_candidate(s, w, n, start_atom) == Step::end_search) {
       return false;
     }
@@ -278,16 +277,16 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
     b[k] = xj[k] - xi[k];
   }
   double len = 0.0;
-  anorm(u, len); // a midpoint at the centre leaves u as it is
+  anorm(u, len, s.th.anorm_min_length); // a midpoint at the centre leaves u as it is
   double d = 0.0;
-  if (anorm(b, d) != 0) {
+  if (anorm(b, d, s.th.anorm_min_length) != 0) {
     s.status = -1; // two atoms of one shell on top of each other
     return false;
   }
   double w[3];
   common::cross(u, b, w);
   double wlen = 0.0;
-  if (anorm(w, wlen) != 0)
+  if (anorm(w, wlen, s.th.anorm_min_length) != 0)
     return true;
   if (!two_fold_candidate(s, u, i))
     return false;
@@ -307,12 +306,13 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
     const int m = s.atoms.shell_sizes[static_cast<std::size_t>(shell)];
     const int k = first;
     first += m;
-    if (m != 1 || k == centre_atom || s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.thrsym)
+    if (m != 1 || k == centre_atom ||
+        s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.th.thrsym)
       continue;
     double u[3];
     std::copy(s.atoms.position(k), s.atoms.position(k) + 3, u);
     double length = 0.0;
-    if (anorm(u, length) != 0)
+    if (anorm(u, length, s.th.anorm_min_length) != 0)
       continue;
     if (s.count + 1 > max_operations)
       return false;
@@ -321,13 +321,14 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
       slot_code(s.slots, s.count + 1) = code_lone_atom;
       Frame f;
       std::copy(u, u + 3, f.e3.begin());
-      if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data()); st != 0) {
+      if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+          st != 0) {
         s.status = st;
         return false;
       }
       ++s.count;
       s.lone_slot = s.count;
-    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.thrsym)) {
+    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.th.thrsym)) {
       // Two lone atoms out of line with the centre leave no room for an axis.
       s.count = 0;
       s.status = 0;
@@ -357,7 +358,7 @@ void rotcs(const double* p, const double* n, const double* x, double* y) {
     y[k] = x[k] - 2.0 * h * n[k];
 }
 
-int ionc(std::span<const double> distances, int natoms) {
+int ionc(std::span<const double> distances, int natoms, double centre_distance) {
   for (int i = 1; i <= natoms; ++i) {
     if (std::fabs(distances[static_cast<std::size_t>(i - 1)]) < centre_distance)
       return i;
@@ -366,8 +367,8 @@ int ionc(std::span<const double> distances, int natoms) {
 }
 
 int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, bool refit, int& axis_count) {
-  AxisSearch s{atoms, group, slots, flags, thrsym, refit};
+           int centre_atom, const Thresholds& th, bool refit, int& axis_count) {
+  AxisSearch s{atoms, group, slots, flags, th, refit};
   const auto finish = [&] {
     axis_count = s.count;
     return s.status;
@@ -393,7 +394,7 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
 }
 
 int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, bool refit, int& plane_count) {
+           const Thresholds& th, bool refit, int& plane_count) {
   int planes = 0;
   const auto finish = [&](int status) {
     plane_count = planes;
@@ -412,13 +413,13 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
         for (int k = 0; k < 3; ++k)
           n[k] = atoms.position(j)[k] - atoms.position(i)[k];
         double length = 0.0;
-        if (anorm(n, length) != 0)
+        if (anorm(n, length, th.anorm_min_length) != 0)
           continue;
         // The bisector plane of the pair; after two planes, the plane perpendicular to both.
         while (true) {
           if (planes + 1 > max_operations)
             return finish(0);
-          if (!checks(atoms, n, slots, thrsym, flags, planes + 1, i))
+          if (!checks(atoms, n, slots, th.thrsym, flags, planes + 1, i))
             break;
           ++planes;
           slot_code(slots, planes) = code_plane;
@@ -426,7 +427,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           g.plane = true;
           std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
           gencs(g.axis.data(), g.r);
-          refit_generator(atoms, slots, flags, thrsym, refit, planes, g);
+          refit_generator(atoms, slots, flags, th, refit, planes, g);
           if (grpgrp(g.r, group) != 0) {
             --planes;
             group.count = group.order;
@@ -442,7 +443,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           if (planes != 2)
             break;
           common::cross(slot_axis(slots, 1), slot_axis(slots, 2), n);
-          if (anorm(n, length) != 0) {
+          if (anorm(n, length, th.anorm_min_length) != 0) {
             planes = 1;
             break;
           }

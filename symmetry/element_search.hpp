@@ -7,13 +7,12 @@
 
 #include "symmetry/group.hpp"
 #include "symmetry/shells.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
 // The highest order of rotation axis the search proposes.
 inline constexpr int max_axis_order = 10;
-// Atoms closer to the centroid than this are centre atoms.
-inline constexpr double centre_distance = 0.001;
 
 // Axis slot codes: 0 lone-atom direction, n (2 .. 10) an n-fold axis, -4 and -2n the improper
 // axes S4 and S2n, -1 a mirror plane (the direction is its normal).
@@ -44,19 +43,19 @@ void rots(const double* e1, const double* e2, const double* e3, const double* x,
 // y = x - 2 ((x - p).n) n: the mirror image through the plane through p with unit normal n.
 void rotcs(const double* p, const double* n, const double* x, double* y);
 
-// First atom (1-based) whose centre distance is below 0.001, 0 when none.
-int ionc(std::span<const double> distances, int natoms);
+// First atom (1-based) whose centre distance is below centre_distance, 0 when none.
+int ionc(std::span<const double> distances, int natoms, double centre_distance);
 
 // Rotation axes: adds every accepted axis to the group. An atom alone in its shell fixes the
 // direction of every axis unless it lies within thrsym of the centre. With refit, every accepted
 // generator is refitted (fitax) before it is closed into the group. Returns the status (0 or a
 // failure) and the number of filled slots in axis_count. flags is scratch of one entry per atom.
 int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, bool refit, int& axis_count);
+           int centre_atom, const Thresholds& th, bool refit, int& axis_count);
 
 // Mirror planes: adds every accepted plane to the group (refitted first with refit); stops after
 // three planes. Returns the status and the number of filled slots in plane_count.
 int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, bool refit, int& plane_count);
+           const Thresholds& th, bool refit, int& plane_count);
 
 } // namespace symmetry

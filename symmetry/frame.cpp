@@ -9,13 +9,6 @@
 
 namespace symmetry {
 
-namespace {
-
-constexpr double e1e2e3_min_length = 1.0e-6;
-constexpr double lipl_eps = 1.0e-10;
-
-} // namespace
-
 void cms(int n, double& cx, double& cy, double& cz, std::span<double> xyz) {
   cx = cy = cz = 0.0;
   if (n < 1)
@@ -36,7 +29,7 @@ void cms(int n, double& cx, double& cy, double& cz, std::span<double> xyz) {
 }
 
 void lipl(std::span<const double> xyz, int n, double* line, double* normal, double& line_dev,
-          double& plane_dev) {
+          double& plane_dev, double eps) {
   double sxx = 0.0, sxy = 0.0, sxz = 0.0, syy = 0.0, syz = 0.0, szz = 0.0;
   for (int k = 0; k < n; ++k) {
     const double x = xyz[3 * k];
@@ -53,7 +46,7 @@ void lipl(std::span<const double> xyz, int n, double* line, double* normal, doub
   std::array<double, 6> packed_moments{sxx, sxy, syy, sxz, syz, szz};
   std::array<double, 9> vectors{};
   common::setdiagmat(3, 1.0, vectors);
-  erduw(packed_moments, vectors, 3, lipl_eps);
+  erduw(packed_moments, vectors, 3, eps);
 
   const std::array<double, 9> moments{sxx, sxy, sxz, sxy, syy, syz, sxz, syz, szz};
   int best_line = 0;
@@ -77,14 +70,14 @@ void lipl(std::span<const double> xyz, int n, double* line, double* normal, doub
   plane_dev = q[best_plane];
 }
 
-int e1e2e3(double* e1, double* e2, const double* e3) {
+int e1e2e3(double* e1, double* e2, const double* e3, double min_length) {
   for (int axis = 0; axis < 3; ++axis) {
     // w = u - (e3.u) e3 for the unit vector u along this axis.
     std::array<double, 3> w{};
     for (int k = 0; k < 3; ++k)
       w[k] = (k == axis ? 1.0 : 0.0) - e3[axis] * e3[k];
     const double length = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
-    if (length < e1e2e3_min_length)
+    if (length < min_length)
       continue;
     for (int k = 0; k < 3; ++k)
       e1[k] = w[k] / length;

@@ -14,7 +14,6 @@ namespace symmetry {
 
 namespace {
 
-constexpr double max_group_tolerance = 0.1;
 constexpr int large_number = 100;
 
 double dot(const double* a, const double* b) {
@@ -76,9 +75,11 @@ bool oblique_to(const double* a, const double* b, double tol) {
 // The in-plane reference of the icosahedral groups: the first three-fold axis at the angle of
 // ihgen from the principal axis.
 int icosahedral_reference(std::span<const Axis> axes, std::span<const int> codes, int count,
-                          int principal, double tol, std::string_view missing, References& refs) {
+                          int principal, const Thresholds& th, std::string_view missing,
+                          References& refs) {
+  const double tol = th.group;
   Axis v{};
-  const int status = ihgen(v);
+  const int status = ihgen(v, th);
   if (status != 0)
     return status;
   const double c = v[2];
@@ -114,10 +115,10 @@ SearchSignals& SearchSignals::operator|=(const SearchSignals& other) {
   return *this;
 }
 
-Group make_group(double thrsym) {
+Group make_group(const Thresholds& th) {
   Group group;
   group.ops[0] = identity_operation;
-  group.tolerance = std::min(thrsym, max_group_tolerance);
+  group.tolerance = th.group;
   return group;
 }
 
@@ -236,8 +237,9 @@ std::string group_label(char base, int number, std::string_view letter, bool mar
 }
 
 int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label,
+           const Principal& principal, const Thresholds& th, References& refs, std::string& label,
            SearchSignals& signals) {
+  const double tol = th.group;
   const int p = principal.proper_code;
   const int p_index = principal.proper_index;
   const int q = principal.improper_order;
@@ -300,7 +302,7 @@ int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
     label = full ? "ih  " : "i   ";
     refs.z = p_index;
     return icosahedral_reference(
-        axes, codes, count, p_index, tol,
+        axes, codes, count, p_index, th,
         full ? "  C3-axis for group Ih is missing" : "  C3-axis for group I is missing", refs);
   }
   if (q == 4 && oblique && r.c2_perp_q > 0) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "symmetry/operations.hpp"
+#include "symmetry/thresholds.hpp"
 #include "symmetry/x_order.hpp"
 
 namespace symmetry {
@@ -41,7 +42,7 @@ struct MappedAtoms {
 
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the
 // group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
-// L = min(thrsym, 0.1), the tolerance for comparing operation matrices; atoms are the atoms the
+// L, the tolerance for comparing operation matrices (Thresholds::group); atoms are the atoms the
 // closure must map; signals collects the failures raised while the list is built and classified.
 struct Group {
   std::array<Operation, max_operations> ops{};
@@ -56,8 +57,8 @@ struct Group {
 inline constexpr int closure_overflow = 1;
 inline constexpr int closure_wrong_image = 2;
 
-// The identity alone, with L taken from thrsym.
-Group make_group(double thrsym);
+// The identity alone, with L taken from th.
+Group make_group(const Thresholds& th);
 
 // Principal proper operation (highest proper code and its number) and principal improper
 // operation (highest improper order, positive, and its number); all 0 when unset.
@@ -121,7 +122,7 @@ std::string group_label(char base, int number, std::string_view letter, bool mar
 // Status 0, or -1 with a warning when no rule fits (raising unknown_group) or a reference axis is
 // missing.
 int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label,
+           const Principal& principal, const Thresholds& th, References& refs, std::string& label,
            SearchSignals& signals);
 
 } // namespace symmetry

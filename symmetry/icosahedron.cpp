@@ -10,9 +10,6 @@ namespace symmetry {
 
 namespace {
 
-constexpr double ihgen_eps = 1.0e-14;
-constexpr double unit_eigenvalue_tolerance = 1.0e-9;
-
 // The icosahedral reference direction is (u, 0, t), t = cos 37.38 degrees.
 struct IcosahedralDirection {
   double t;
@@ -27,15 +24,15 @@ IcosahedralDirection icosahedral_direction() {
 
 } // namespace
 
-int ihgen(Axis& v) {
+int ihgen(Axis& v, const Thresholds& th) {
   const auto [t, u] = icosahedral_direction();
   // (3 a a^T - I) / 2 for a = (u, 0, t), packed upper triangle by columns.
   std::array<double, 6> packed{1.0 - 1.5 * t * t, 0.0, -0.5, 1.5 * t * u, 0.0, 1.0 - 1.5 * u * u};
   Operation vectors = identity_operation;
-  const int status = erduw(packed, vectors, 3, ihgen_eps);
+  const int status = erduw(packed, vectors, 3, th.jacobi_eps);
   const std::array<int, 3> diagonal{0, 2, 5};
   for (int k = 0; k < 3; ++k) {
-    if (std::fabs(packed[diagonal[k]] - 1.0) < unit_eigenvalue_tolerance) {
+    if (std::fabs(packed[diagonal[k]] - 1.0) < th.unit_eigenvalue_tolerance) {
       std::copy_n(vectors.begin() + 3 * k, 3, v.begin());
       return status;
     }

@@ -11,9 +11,11 @@ namespace symmetry {
 
 namespace {
 
+// The sweep schedule of erduw, part of the algorithm rather than a tolerance: once the
+// off-diagonal sum is small the threshold falls by erduw_threshold_step per sweep, down to the
+// final threshold that eps sets; a matrix still rotating after erduw_max_sweeps sweeps is reported.
 constexpr int erduw_max_sweeps = 64;
 constexpr double erduw_threshold_step = 0.001;
-constexpr double anorm_min_length = 0.001;
 
 // Position of element (i, j) (1-based, either order) in the packed upper triangle.
 std::size_t packed(int i, int j) {
@@ -105,9 +107,9 @@ int erduw(std::span<double> a, std::span<double> v, int n, double eps) {
   }
 }
 
-int anorm(double* v, double& length) {
+int anorm(double* v, double& length, double min_length) {
   length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (length < anorm_min_length)
+  if (length < min_length)
     return -1;
   for (int k = 0; k < 3; ++k)
     v[k] /= length;

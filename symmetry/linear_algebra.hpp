@@ -13,8 +13,8 @@ namespace symmetry {
 int erduw(std::span<double> a, std::span<double> v, int n, double eps);
 
 // Normalises the 3-vector v in place and returns its former length in length. Status -1 (and v
-// unchanged) when the length is below 0.001, else 0.
-int anorm(double* v, double& length);
+// unchanged) when the length is below min_length, else 0.
+int anorm(double* v, double& length, double min_length);
 
 // Euclidean distance between the first m elements of a and b.
 double dif(const double* a, const double* b, int m);

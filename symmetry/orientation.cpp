@@ -11,16 +11,15 @@ namespace symmetry {
 
 namespace {
 
-constexpr double frame_agreement = 0.001;
-
 // e1 and e2 from the references; e3 is already set. Status 0 or -1.
-int complete_frame(std::span<const Axis> axes, const References& refs, Frame& f) {
+int complete_frame(std::span<const Axis> axes, const References& refs, const Thresholds& th,
+                   Frame& f) {
   const bool y = refs.y > 0;
   const bool x = refs.x > 0;
   const bool bisector = refs.bisector > 0;
   const bool in_plane = refs.in_plane > 0;
   if (!y && !x && !bisector && !in_plane)
-    return e1e2e3(f.e1.data(), f.e2.data(), f.e3.data());
+    return e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), th.e1e2e3_min_length);
   if (y && !x && !bisector && !in_plane) {
     f.e2 = axes[refs.y - 1];
     common::cross(f.e2.data(), f.e3.data(), f.e1.data());
@@ -37,7 +36,7 @@ int complete_frame(std::span<const Axis> axes, const References& refs, Frame& f)
   for (int i = 0; i < 3; ++i)
     f.e1[i] = a[i] - along * f.e3[i];
   double length = 0.0;
-  if (anorm(f.e1.data(), length) != 0)
+  if (anorm(f.e1.data(), length, th.anorm_min_length) != 0)
     return -1;
   common::cross(f.e3.data(), f.e1.data(), f.e2.data());
   if (bisector) {
@@ -70,7 +69,7 @@ Operation in_frame(const Operation& r, const Frame& f) {
 }
 
 // True when every operation, seen in the frame, is again an operation of the list.
-bool frame_changes_nothing(const Group& group, const Frame& f) {
+bool frame_changes_nothing(const Group& group, const Frame& f, double frame_agreement) {
   for (int k = 0; k < group.count; ++k) {
     const Operation seen = in_frame(group.ops[k], f);
     bool found = false;
@@ -86,17 +85,17 @@ bool frame_changes_nothing(const Group& group, const Frame& f) {
 } // namespace
 
 int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs) {
+            const References& refs, const Thresholds& th) {
   if (refs.bisector > 0 && refs.in_plane > 0)
     return -1;
   if (refs.z == 0)
     return 0;
   Frame f{};
   f.e3 = axes[refs.z - 1];
-  const int status = complete_frame(axes, refs, f);
+  const int status = complete_frame(axes, refs, th, f);
   if (status != 0)
     return status;
-  if (!frame_changes_nothing(group, f))
+  if (!frame_changes_nothing(group, f, th.frame_agreement))
     traxyz(coords, f.e1.data(), f.e2.data(), f.e3.data(), n);
   return 0;
 }

@@ -5,13 +5,15 @@
 #include <span>
 
 #include "symmetry/group.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
 // Builds the standard frame from the references and rotates the n atoms of coords (x, y, z per
-// atom) into it unless every operation already looks the same there. Status 0, or -1 for
-// conflicting references or a degenerate reference axis.
+// atom) into it unless every operation already looks the same there (within
+// th.frame_agreement in every element). Status 0, or -1 for conflicting references or a
+// degenerate reference axis.
 int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs);
+            const References& refs, const Thresholds& th);
 
 } // namespace symmetry

@@ -13,9 +13,6 @@ namespace symmetry {
 
 namespace {
 
-constexpr double horn_eps = 1.0e-14;
-// A refined axis further than this (cosine) from the accepted one is no refinement.
-constexpr double min_axis_agreement = 0.99;
 constexpr int horn_order = 4;
 constexpr std::array<int, horn_order> horn_diagonal{0, 2, 5, 9};
 
@@ -45,7 +42,7 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
 
 // Unit quaternion of the rotation that best carries the atoms onto their images: the eigenvector
 // of the largest eigenvalue of Horn's matrix (the first on a tie), first component not negative.
-bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order>& q) {
+bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double, horn_order>& q) {
   const auto at = [&s](int a, int b) { return s[static_cast<std::size_t>(a + 3 * b)]; };
   const double sxx = at(0, 0), sxy = at(0, 1), sxz = at(0, 2);
   const double syx = at(1, 0), syy = at(1, 1), syz = at(1, 2);
@@ -57,7 +54,7 @@ bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order
   std::array<double, horn_order * horn_order> vectors{};
   for (int k = 0; k < horn_order; ++k)
     vectors[static_cast<std::size_t>(k * (horn_order + 1))] = 1.0;
-  if (erduw(packed, vectors, horn_order, horn_eps) != 0)
+  if (erduw(packed, vectors, horn_order, eps) != 0)
     return false;
   int largest = 0;
   for (int k = 1; k < horn_order; ++k) {
@@ -71,14 +68,14 @@ bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order
 }
 
 // g.r from g.axis, with the element's own angle and sign.
-bool rebuild(Generator& g) {
+bool rebuild(Generator& g, double e1e2e3_min_length) {
   if (g.plane) {
     gencs(g.axis.data(), g.r);
     return true;
   }
   double e1[3];
   double e2[3];
-  if (e1e2e3(e1, e2, g.axis.data()) != 0)
+  if (e1e2e3(e1, e2, g.axis.data(), e1e2e3_min_length) != 0)
     return false;
   gencn(e1, e2, g.axis.data(), g.angle, g.sigma, g.r);
   return true;
@@ -86,17 +83,17 @@ bool rebuild(Generator& g) {
 
 } // namespace
 
-bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generator& g) {
+bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, Generator& g) {
   std::array<double, 9> s{};
-  if (!correlation(atoms, thrsym, flags, g, s))
+  if (!correlation(atoms, th.thrsym, flags, g, s))
     return false;
   std::array<double, horn_order> q{};
-  if (!best_rotation(s, q))
+  if (!best_rotation(s, th.jacobi_eps, q))
     return false;
   Generator refined = g;
   double axis[3] = {q[1], q[2], q[3]};
   double length = 0.0;
-  if (anorm(axis, length) != 0)
+  if (anorm(axis, length, th.anorm_min_length) != 0)
     return false;
   double agreement = common::sprod(std::span<const double>(axis, 3), g.axis);
   if (agreement < 0.0) {
@@ -104,10 +101,10 @@ bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generat
       v = -v;
     agreement = -agreement;
   }
-  if (agreement < min_axis_agreement)
+  if (agreement < th.min_axis_agreement)
     return false;
   std::copy(axis, axis + 3, refined.axis.begin());
-  if (!rebuild(refined))
+  if (!rebuild(refined, th.e1e2e3_min_length))
     return false;
   g = refined;
   return true;

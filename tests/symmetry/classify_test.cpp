@@ -61,7 +61,7 @@ struct Classified {
 // them.
 Classified classify(std::initializer_list<Operation> generators) {
   Classified c;
-  c.group = symmetry::make_group(thrsym);
+  c.group = symmetry::make_group(symmetry::make_thresholds(thrsym));
   for (const Operation& r : generators) {
     EXPECT_EQ(symmetry::grpgrp(r, c.group), 0);
     c.group.order = c.group.count;
@@ -70,9 +70,11 @@ Classified classify(std::initializer_list<Operation> generators) {
     ADD_FAILURE() << "no inverse";
     return c;
   }
-  EXPECT_EQ(symmetry::analys(c.group, c.inverse, c.axes, c.codes, c.principal), 0);
-  EXPECT_EQ(symmetry::ggroup(c.axes, c.codes, c.group.count, c.principal, c.group.tolerance, c.refs,
-                             c.label, c.group.signals),
+  EXPECT_EQ(symmetry::analys(c.group, c.inverse, c.axes, c.codes, c.principal,
+                             symmetry::make_thresholds(thrsym)),
+            0);
+  EXPECT_EQ(symmetry::ggroup(c.axes, c.codes, c.group.count, c.principal,
+                             symmetry::make_thresholds(thrsym), c.refs, c.label, c.group.signals),
             0);
   return c;
 }
@@ -151,7 +153,7 @@ TEST(Analys, PrincipalOperations) {
 }
 
 TEST(Analys, OperationWithoutOrderCollapsesTheGroup) {
-  Group g = symmetry::make_group(thrsym);
+  Group g = symmetry::make_group(symmetry::make_thresholds(thrsym));
   g.ops[1] = rotation(tilted, 1.0);
   g.count = 2;
   std::vector<int> inverse{1, 2};
@@ -159,7 +161,8 @@ TEST(Analys, OperationWithoutOrderCollapsesTheGroup) {
   std::vector<Axis> axes(2);
   symmetry::Principal principal;
   test_support::ChannelCapture capture;
-  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, principal), 0);
+  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, principal, symmetry::make_thresholds(thrsym)),
+            0);
   EXPECT_EQ(g.count, 1);
   EXPECT_NE(capture.listing().find("Potential Problems with C3 axes"), std::string::npos);
 }
@@ -182,7 +185,9 @@ TEST(Adjust1, StandardFrameChangesNothing) {
   const Classified c2v = classify({rotation(ez, pi), reflection(ex)});
   ASSERT_EQ(c2v.label, "c2v ");
   std::vector<double> xyz = ch2f2;
-  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs), 0);
+  EXPECT_EQ(
+      symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs, symmetry::make_thresholds(thrsym)),
+      0);
   EXPECT_EQ(xyz, ch2f2);
 }
 
@@ -191,7 +196,9 @@ TEST(Adjust1, TurnedC2vComesBackOnTheAxes) {
       classify({conjugate(turn, rotation(ez, pi)), conjugate(turn, reflection(ex))});
   ASSERT_EQ(c2v.label, "c2v ");
   std::vector<double> xyz = turned(ch2f2);
-  ASSERT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs), 0);
+  ASSERT_EQ(
+      symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs, symmetry::make_thresholds(thrsym)),
+      0);
   // The carbon on z; the normal of the reference plane (the fluorines' plane) became y, so the
   // fluorines lie in y = 0 and the hydrogens in x = 0; the frame is right-handed.
   EXPECT_NEAR(std::hypot(xyz[0], xyz[1]), 0.0, 1e-12);
@@ -211,7 +218,8 @@ TEST(Adjust1, TurnedD2ComesBackOnItsTwoFoldAxes) {
   // The images of one atom under D2: a chiral set, so a left-handed frame would show.
   const std::vector<double> orbit{0.3, 0.5, 0.7, 0.3, -0.5, -0.7, -0.3, 0.5, -0.7, -0.3, -0.5, 0.7};
   std::vector<double> xyz = turned(orbit);
-  ASSERT_EQ(symmetry::adjust1(d2.group, d2.axes, xyz, 4, d2.refs), 0);
+  ASSERT_EQ(
+      symmetry::adjust1(d2.group, d2.axes, xyz, 4, d2.refs, symmetry::make_thresholds(thrsym)), 0);
   for (std::size_t k = 0; k < xyz.size(); ++k)
     EXPECT_NEAR(std::fabs(xyz[k]), orbit[k % 3], 1e-12);
   EXPECT_NEAR(triple(xyz, 0, 1, 2), triple(orbit, 0, 1, 2), 1e-12);
@@ -223,7 +231,8 @@ TEST(Adjust1, TurnedOctahedronComesBackOnTheAxes) {
       classify({conjugate(turn, rotation(ez, pi / 2.0)), conjugate(turn, c3), inversion});
   ASSERT_EQ(oh.label, "oh  ");
   std::vector<double> xyz = turned({1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1});
-  ASSERT_EQ(symmetry::adjust1(oh.group, oh.axes, xyz, 6, oh.refs), 0);
+  ASSERT_EQ(
+      symmetry::adjust1(oh.group, oh.axes, xyz, 6, oh.refs, symmetry::make_thresholds(thrsym)), 0);
   for (int a = 0; a < 6; ++a) {
     int on_axis = 0;
     for (int i = 0; i < 3; ++i)
@@ -237,14 +246,18 @@ TEST(Adjust1, ReferencesThatGiveNoFrame) {
   const std::vector<double> start = turned(ch2f2);
   std::vector<double> xyz = start;
   symmetry::References none;
-  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, none), 0);
+  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, none, symmetry::make_thresholds(thrsym)),
+            0);
   symmetry::References both{.z = 2, .bisector = 3, .in_plane = 4};
-  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, both), -1);
+  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, both, symmetry::make_thresholds(thrsym)),
+            -1);
   // The normal of a plane perpendicular to the two-fold axis has no part in the xy plane.
   const Classified c2h = classify({rotation(ez, pi), reflection(ez)});
   symmetry::References parallel{.z = 2, .in_plane = 3};
   ASSERT_EQ(c2h.codes[2], -1);
-  EXPECT_EQ(symmetry::adjust1(c2h.group, c2h.axes, xyz, 5, parallel), -1);
+  EXPECT_EQ(
+      symmetry::adjust1(c2h.group, c2h.axes, xyz, 5, parallel, symmetry::make_thresholds(thrsym)),
+      -1);
   EXPECT_EQ(xyz, start);
 }
 

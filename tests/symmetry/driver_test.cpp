@@ -38,7 +38,8 @@ TEST(SettleOperations, SnappedOperationsMapTheAtoms) {
   const Operation noisy_c2{-0.9999, 0.0001, 0, -0.0001, -0.9999, 0, 0, 0, 1};
   symmetry::SymmetryResult r = searched(water, "c2  ", {symmetry::identity_operation, noisy_c2});
   test_support::ChannelCapture capture;
-  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water, 0.01, 1, r);
+  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water,
+                              symmetry::make_thresholds(0.01), 1, r);
   EXPECT_EQ(r.label, "c2  ");
   EXPECT_EQ(r.ops[1], (Operation{-1, 0, 0, 0, -1, 0, 0, 0, 1}));
   EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 6),
@@ -58,7 +59,8 @@ TEST(SettleOperations, OperationsAsFoundRescueAGroupThatSnappingBroke) {
   }
   symmetry::SymmetryResult r = searched(pentagon, "c5  ", c5);
   test_support::ChannelCapture capture;
-  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon, 0.1, 1, r);
+  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon,
+                              symmetry::make_thresholds(0.1), 1, r);
   EXPECT_EQ(capture.listing(), "");
   EXPECT_EQ(r.label, "c5  ");
   ASSERT_EQ(r.count, 5);
@@ -76,7 +78,8 @@ TEST(SettleOperations, ABogusOperationFallsBackToC1) {
     symmetry::SymmetryResult r =
         searched(moved, "c4  ", {symmetry::identity_operation, rotation_z(std::acos(-1.0) / 2)});
     test_support::ChannelCapture capture;
-    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred, 0.01, print, r);
+    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred,
+                                symmetry::make_thresholds(0.01), print, r);
     EXPECT_EQ(capture.listing(),
               print > 0 ? "**WARNING** Error determining Equivalent Atoms - Switching off "
                           "Symmetry\n"

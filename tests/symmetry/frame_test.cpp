@@ -39,7 +39,7 @@ struct Shape {
 
 Shape shape_of(const std::vector<double>& xyz) {
   Shape s;
-  lipl(xyz, static_cast<int>(xyz.size() / 3), s.line, s.normal, s.line_dev, s.plane_dev);
+  lipl(xyz, static_cast<int>(xyz.size() / 3), s.line, s.normal, s.line_dev, s.plane_dev, 1.0e-10);
   return s;
 }
 
@@ -95,12 +95,12 @@ TEST(Lipl, SingleAtomWarnsAndKeepsTheIdentity) {
 TEST(Frame, E1E2E3CompletesARightHandedFrame) {
   double e1[3], e2[3];
   const double x[3] = {1, 0, 0};
-  ASSERT_EQ(symmetry::e1e2e3(e1, e2, x), 0);
+  ASSERT_EQ(symmetry::e1e2e3(e1, e2, x, 1.0e-6), 0);
   EXPECT_EQ(std::vector<double>(e1, e1 + 3), (std::vector<double>{0, 1, 0}));
   EXPECT_EQ(std::vector<double>(e2, e2 + 3), (std::vector<double>{0, 0, 1}));
 
   const double e3[3] = {2.0 / 7, -3.0 / 7, 6.0 / 7};
-  ASSERT_EQ(symmetry::e1e2e3(e1, e2, e3), 0);
+  ASSERT_EQ(symmetry::e1e2e3(e1, e2, e3, 1.0e-6), 0);
   EXPECT_NEAR(dot3(e1, e1), 1.0, 1e-15);
   EXPECT_NEAR(dot3(e2, e2), 1.0, 1e-15);
   EXPECT_NEAR(dot3(e1, e3), 0.0, 1e-15);

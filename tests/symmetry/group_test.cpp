@@ -39,7 +39,7 @@ int position(const Group& g, const Operation& r) {
 
 // Adds the generators one by one as the searches do, keeping h = N after each success.
 Group close(std::initializer_list<Operation> generators) {
-  Group g = symmetry::make_group(thrsym);
+  Group g = symmetry::make_group(symmetry::make_thresholds(thrsym));
   for (const Operation& r : generators) {
     EXPECT_EQ(symmetry::grpgrp(r, g), 0);
     g.order = g.count;
@@ -81,16 +81,18 @@ Named name(std::initializer_list<Operation> generators) {
     ADD_FAILURE() << "no inverse";
     return n;
   }
-  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, n.principal), 0);
+  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, n.principal,
+                             symmetry::make_thresholds(g.tolerance)),
+            0);
   n.relations = symmetry::symel(axes, codes, g.count, n.principal, g.tolerance);
-  n.status =
-      symmetry::ggroup(axes, codes, g.count, n.principal, g.tolerance, n.refs, n.label, g.signals);
+  n.status = symmetry::ggroup(axes, codes, g.count, n.principal,
+                              symmetry::make_thresholds(g.tolerance), n.refs, n.label, g.signals);
   n.codes.assign(codes.begin(), codes.begin() + g.count);
   return n;
 }
 
 TEST(Closure, WorkedExampleAppendsTheCosetOfB) {
-  Group g = symmetry::make_group(thrsym);
+  Group g = symmetry::make_group(symmetry::make_thresholds(thrsym));
   const Operation a = rotation(ez, pi);
   const Operation b = rotation(ey, pi);
   ASSERT_EQ(symmetry::grpgrp(a, g), 0);
@@ -133,7 +135,7 @@ TEST(Closure, GroupsGrowByWholeCosets) {
 
 TEST(Closure, IcosahedralGroupsReach60And120) {
   Axis c3{};
-  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  ASSERT_EQ(symmetry::ihgen(c3, symmetry::make_thresholds(thrsym)), 0);
   Group g = close({rotation(ez, 2.0 * pi / 5.0), rotation(c3, 2.0 * pi / 3.0)});
   EXPECT_EQ(g.count, 60);
   expect_group(g);
@@ -145,7 +147,7 @@ TEST(Closure, IcosahedralGroupsReach60And120) {
 
 TEST(Closure, MoreThan120OperationsFails) {
   Axis c3{};
-  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  ASSERT_EQ(symmetry::ihgen(c3, symmetry::make_thresholds(thrsym)), 0);
   Group g = close({rotation(ez, 2.0 * pi / 5.0), rotation(c3, 2.0 * pi / 3.0), inversion});
   test_support::ChannelCapture capture;
   EXPECT_EQ(symmetry::grpgrp(rotation(unit(1.0, 2.0, 3.0), 0.3), g), 1);
@@ -167,7 +169,7 @@ TEST(Closure, AProductThatMissesTheAtomsFails) {
   const Operation s1 = reflection(unit(std::cos(e), std::sin(e), 0.0));
   const Operation s2 = reflection(unit(std::sin(e), std::cos(e), 0.0));
   for (const bool held : {false, true}) {
-    Group g = symmetry::make_group(0.05);
+    Group g = symmetry::make_group(symmetry::make_thresholds(0.05));
     if (held)
       g.atoms = {4, square, symbols, 0.05, scratch, symmetry::XOrder(square, 4)};
     ASSERT_EQ(symmetry::grpgrp(s1, g), 0);
@@ -186,7 +188,7 @@ TEST(Inverses, PairsEveryOperationWithItsInverse) {
 }
 
 TEST(Inverses, MissingInverseFails) {
-  Group g = symmetry::make_group(thrsym);
+  Group g = symmetry::make_group(symmetry::make_thresholds(thrsym));
   g.ops[1] = rotation(ez, 2.0 * pi / 3.0);
   g.count = 2;
   std::vector<int> inverse(2, 7);
@@ -198,7 +200,7 @@ TEST(Inverses, MissingInverseFails) {
 
 TEST(Ihgen, GivesTheFiveToThreeFoldDirection) {
   Axis v{};
-  ASSERT_EQ(symmetry::ihgen(v), 0);
+  ASSERT_EQ(symmetry::ihgen(v, symmetry::make_thresholds(thrsym)), 0);
   EXPECT_NEAR(v[0], 0.607062, 1e-6);
   EXPECT_NEAR(v[1], 0.0, 1e-12);
   EXPECT_NEAR(v[2], 0.794654, 1e-6);
@@ -283,7 +285,7 @@ TEST(Naming, CubicGroups) {
 
 TEST(Naming, IcosahedralGroupsFindTheInPlaneThreeFoldAxis) {
   Axis c3{};
-  ASSERT_EQ(symmetry::ihgen(c3), 0);
+  ASSERT_EQ(symmetry::ihgen(c3, symmetry::make_thresholds(thrsym)), 0);
   const Operation c5 = rotation(ez, 2.0 * pi / 5.0);
   const Named i = name({c5, rotation(c3, 2.0 * pi / 3.0)});
   EXPECT_EQ(i.label, "i   ");
@@ -301,13 +303,13 @@ TEST(Naming, UnknownSetsFailOrKeepTheLabel) {
   std::string label = "????";
   symmetry::SearchSignals signals;
   // Order 2 with a three-fold code fits no rule of its own: the label stays, status 0.
-  EXPECT_EQ(
-      symmetry::ggroup(axes, std::vector<int>{1, 3}, 2, {3, 2, 0, 0}, 0.01, refs, label, signals),
-      0);
+  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3}, 2, {3, 2, 0, 0},
+                             symmetry::make_thresholds(0.01), refs, label, signals),
+            0);
   EXPECT_EQ(label, "????");
   test_support::ChannelCapture capture;
-  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0}, 0.01, refs, label,
-                             signals),
+  EXPECT_EQ(symmetry::ggroup(axes, std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0},
+                             symmetry::make_thresholds(0.01), refs, label, signals),
             -1);
   EXPECT_EQ(label, "????");
   EXPECT_NE(capture.listing().find("correspond to no known group"), std::string::npos);
