@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/linear_algebra.hpp"
 #include "symmetry/status.hpp"
@@ -14,7 +13,6 @@ namespace symmetry {
 namespace {
 
 constexpr int max_cycle = 99;
-constexpr int no_order = 100;
 constexpr std::array<int, 3> packed_diagonal{0, 2, 5};
 
 // Eigenvalues and eigenvectors (columns) of the symmetric part (r + r^T) / 2.
@@ -23,11 +21,19 @@ struct SymmetricPart {
   Operation vectors;
 };
 
-int diagonalise_symmetric_part(const Operation& r, double eps, SymmetricPart& s) {
+Status diagonalise_symmetric_part(const Operation& r, double eps, SymmetricPart& s) {
   const auto sym = [&r](int i, int j) { return (r[i + 3 * j] + r[j + 3 * i]) / 2.0; };
   s.packed = {sym(0, 0), sym(0, 1), sym(1, 1), sym(0, 2), sym(1, 2), sym(2, 2)};
   s.vectors = identity_operation;
   return erduw(s.packed, s.vectors, 3, eps);
+}
+
+// ncycle, with the warning for an operation whose powers do not return to the identity.
+int order_of(const Operation& r, double tol) {
+  const int order = ncycle(r, tol);
+  if (order == no_cycle)
+    report(Status::no_order);
+  return order;
 }
 
 int type_code(const Operation& r, bool proper, double trace, double tol) {
@@ -40,12 +46,12 @@ int type_code(const Operation& r, bool proper, double trace, double tol) {
   if (std::fabs(trace + 1.0) < tol)
     return proper ? 2 : -4;
   if (proper)
-    return ncycle(r, tol);
+    return order_of(r, tol);
   // An improper Sn with odd n repeats after 2n, as does -Sn; their equal orders reveal it.
-  int q1 = ncycle(r, tol);
+  int q1 = order_of(r, tol);
   Operation minus_r;
   std::transform(r.begin(), r.end(), minus_r.begin(), [](double v) { return -v; });
-  const int q2 = ncycle(minus_r, tol);
+  const int q2 = order_of(minus_r, tol);
   if (q1 == q2) {
     const int half = q1 / 2;
     if (half % 2 == 1)
@@ -82,12 +88,11 @@ int ncycle(const Operation& r, double tol) {
     mult3(r, power, next);
     power = next;
   }
-  common::message(warning_heading, "  Potential Problems with C3 axes", 0, 0);
-  return no_order;
+  return no_cycle;
 }
 
-int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
-           Principal& principal, const Thresholds& th) {
+Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
+              std::span<int> codes, Principal& principal, const Thresholds& th) {
   const double tol = group.tolerance;
   int lowest_improper = -principal.improper_order;
   for (int k = 0; k < group.count; ++k) {
@@ -96,16 +101,16 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       continue;
     const Operation& r = group.ops[k];
     SymmetricPart s;
-    const int status = diagonalise_symmetric_part(r, th.jacobi_eps, s);
-    if (status != 0)
+    const Status status = diagonalise_symmetric_part(r, th.jacobi_eps, s);
+    if (failed(status))
       return status;
+    report(status);
     const bool proper = deter(r.data()) > 0.0;
     const double trace = s.packed[0] + s.packed[2] + s.packed[5];
     const int code = type_code(r, proper, trace, tol);
-    if (std::abs(code) == no_order) {
-      group.signals.no_order = true;
+    if (std::abs(code) == no_cycle) {
       group.count = 1;
-      return 0;
+      return Status::no_order;
     }
     const Axis axis = rotation_axis(s, proper ? 1.0 : -1.0, tol);
     codes[k] = code;
@@ -133,7 +138,7 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       }
     }
   }
-  return 0;
+  return Status::ok;
 }
 
 } // namespace symmetry

@@ -114,12 +114,13 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), count, found.begin());
   snap_operations(result.ops, result.count, th.thrsym);
-  if (eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) == 0)
+  if (eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) ==
+      Status::ok)
     return true;
 
   // Snapping can move a valid element onto a constant it does not equal (icosahedral elements
   // lie close to cos 30): the operations as found get a second chance.
-  if (eqvatm(n, result.xyz, symbols, result.count, found, th.thrsym, result.neqatm) == 0) {
+  if (eqvatm(n, result.xyz, symbols, result.count, found, th.thrsym, result.neqatm) == Status::ok) {
     std::copy_n(found.begin(), count, result.ops.begin());
     return true;
   }
@@ -136,7 +137,8 @@ void fit_operations(int n, std::span<const std::string> symbols, const Threshold
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), result.count, found.begin());
   if (fitgrp(result.count, result.ops, th) &&
-      eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) != 0) {
+      eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) !=
+          Status::ok) {
     std::copy_n(found.begin(), result.count, result.ops.begin());
     eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm);
   }
@@ -148,22 +150,22 @@ bool search_pass(int n, std::span<const std::string> symbols, std::span<const do
   common::cpyvec(centred, result.xyz);
   const SearchWorkspace blocks = search_blocks(ws, n);
   SearchSignals signals;
-  int status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
-                      result.label, signals);
+  Status status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
+                         result.label, signals);
   // A failed first search leaves "????", so it is searched again as well.
   if (result.label != trivial_group && adjst != 0) {
     adjst = 0;
     status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
                     result.label, signals);
   }
-  if (status != 0) {
+  if (status != Status::ok) {
     warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
     result.label = trivial_group;
     result.count = 1;
     result.ops[0] = identity_operation;
   }
   const bool mapped = settle_operations(n, symbols, centred, th, print, result);
-  return status == 0 && mapped && !signals.any();
+  return status == Status::ok && mapped && !signals.any();
 }
 
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,

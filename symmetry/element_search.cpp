@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/linear_algebra.hpp"
@@ -136,7 +135,7 @@ struct AxisSearch {
   int lone_slot = 0; // slot R of the lone-atom direction
   int generators[3] = {0, 0, 0};
   int ngenerators = 0;
-  int status = 0;
+  Status status = Status::ok;
 
   // An axis must follow the lone-atom direction when there is one.
   bool allowed(const double* e3) const {
@@ -160,8 +159,10 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   Generator g{{}, f.e3, angle, sigma, false};
   gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
   refit_generator(s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
-  if (grpgrp(g.r, s.group) != 0) {
-    s.status = 0;
+  if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
+    report(st);
+    s.group.signals.note(st);
+    s.status = Status::ok;
     s.group.count = s.group.order;
     --s.count;
     return Outcome::closure_failed;
@@ -203,8 +204,8 @@ enum class Step { rejected, accepted, closure_failed, end_search };
 Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
   std::copy(e3, e3 + 3, f.e3.begin());
-  if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
-      st != 0) {
+  if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+      st != Status::ok) {
     s.status = st;
     return Step::end_search;
   }
@@ -245,7 +246,7 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
       for (int k = 0; k < 3; ++k)
         e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
       double length = 0.0;
-      if (anorm(e3, length, s.th.anorm_min_length) != 0)
+      if (anorm(e3, length, s.th.anorm_min_length) != Status::ok)
         std::copy(w, w + 3, e3);
       const Step step = axis_candidate(s, e3, n, start_atom);
       if (step == Step::end_search)
@@ -267,7 +268,7 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
 
 // One pair i < j of a shell of m atoms. False to end the search.
 bool pair_candidates(AxisSearch& s, int i, int j, int m) {
-  s.status = 0;
+  s.status = Status::ok;
   const double* xi = s.atoms.position(i);
   const double* xj = s.atoms.position(j);
   double u[3];
@@ -279,14 +280,14 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
   double len = 0.0;
   anorm(u, len, s.th.anorm_min_length); // a midpoint at the centre leaves u as it is
   double d = 0.0;
-  if (anorm(b, d, s.th.anorm_min_length) != 0) {
-    s.status = -1; // two atoms of one shell on top of each other
+  if (anorm(b, d, s.th.anorm_min_length) != Status::ok) {
+    s.status = Status::coincident_atoms;
     return false;
   }
   double w[3];
   common::cross(u, b, w);
   double wlen = 0.0;
-  if (anorm(w, wlen, s.th.anorm_min_length) != 0)
+  if (anorm(w, wlen, s.th.anorm_min_length) != Status::ok)
     return true;
   if (!two_fold_candidate(s, u, i))
     return false;
@@ -312,7 +313,7 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
     double u[3];
     std::copy(s.atoms.position(k), s.atoms.position(k) + 3, u);
     double length = 0.0;
-    if (anorm(u, length, s.th.anorm_min_length) != 0)
+    if (anorm(u, length, s.th.anorm_min_length) != Status::ok)
       continue;
     if (s.count + 1 > max_operations)
       return false;
@@ -321,8 +322,8 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
       slot_code(s.slots, s.count + 1) = code_lone_atom;
       Frame f;
       std::copy(u, u + 3, f.e3.begin());
-      if (const int st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
-          st != 0) {
+      if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+          st != Status::ok) {
         s.status = st;
         return false;
       }
@@ -331,7 +332,7 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
     } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.th.thrsym)) {
       // Two lone atoms out of line with the centre leave no room for an axis.
       s.count = 0;
-      s.status = 0;
+      s.status = Status::ok;
       return false;
     }
   }
@@ -366,8 +367,8 @@ int ionc(std::span<const double> distances, int natoms, double centre_distance) 
   return 0;
 }
 
-int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, const Thresholds& th, bool refit, int& axis_count) {
+Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              int centre_atom, const Thresholds& th, bool refit, int& axis_count) {
   AxisSearch s{atoms, group, slots, flags, th, refit};
   const auto finish = [&] {
     axis_count = s.count;
@@ -376,7 +377,7 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   if (!lone_atom_pass(s, centre_atom))
     return finish();
   // Cleared by the first pair examined: no pair at all is a failure.
-  s.status = -1;
+  s.status = Status::no_pair;
   int first = 1;
   for (int shell = 0; shell < atoms.nshell; ++shell) {
     const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
@@ -393,10 +394,10 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   return finish();
 }
 
-int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           const Thresholds& th, bool refit, int& plane_count) {
+Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              const Thresholds& th, bool refit, int& plane_count) {
   int planes = 0;
-  const auto finish = [&](int status) {
+  const auto finish = [&](Status status) {
     plane_count = planes;
     return status;
   };
@@ -404,8 +405,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   for (int shell = 0; shell < atoms.nshell; ++shell) {
     const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
     if (m < 1) {
-      common::message(warning_heading, "  Problems Identifying Cs Planes", 0, 0);
-      return finish(-1);
+      return finish(Status::empty_shell);
     }
     for (int i = first; i < first + m; ++i) {
       for (int j = i + 1; j < first + m; ++j) {
@@ -413,12 +413,12 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
         for (int k = 0; k < 3; ++k)
           n[k] = atoms.position(j)[k] - atoms.position(i)[k];
         double length = 0.0;
-        if (anorm(n, length, th.anorm_min_length) != 0)
+        if (anorm(n, length, th.anorm_min_length) != Status::ok)
           continue;
         // The bisector plane of the pair; after two planes, the plane perpendicular to both.
         while (true) {
           if (planes + 1 > max_operations)
-            return finish(0);
+            return finish(Status::ok);
           if (!checks(atoms, n, slots, th.thrsym, flags, planes + 1, i))
             break;
           ++planes;
@@ -428,7 +428,9 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
           gencs(g.axis.data(), g.r);
           refit_generator(atoms, slots, flags, th, refit, planes, g);
-          if (grpgrp(g.r, group) != 0) {
+          if (const Status st = grpgrp(g.r, group); st != Status::ok) {
+            report(st);
+            group.signals.note(st);
             --planes;
             group.count = group.order;
             break;
@@ -436,14 +438,14 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           if (group.count > group.order) {
             group.order = group.count;
             if (group.count == max_operations)
-              return finish(0);
+              return finish(Status::ok);
           }
           if (planes == 3)
-            return finish(0);
+            return finish(Status::ok);
           if (planes != 2)
             break;
           common::cross(slot_axis(slots, 1), slot_axis(slots, 2), n);
-          if (anorm(n, length, th.anorm_min_length) != 0) {
+          if (anorm(n, length, th.anorm_min_length) != Status::ok) {
             planes = 1;
             break;
           }
@@ -452,7 +454,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
     }
     first += m;
   }
-  return finish(0);
+  return finish(Status::ok);
 }
 
 } // namespace symmetry

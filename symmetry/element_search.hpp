@@ -7,6 +7,7 @@
 
 #include "symmetry/group.hpp"
 #include "symmetry/shells.hpp"
+#include "symmetry/status.hpp"
 #include "symmetry/thresholds.hpp"
 
 namespace symmetry {
@@ -46,16 +47,21 @@ void rotcs(const double* p, const double* n, const double* x, double* y);
 // First atom (1-based) whose centre distance is below centre_distance, 0 when none.
 int ionc(std::span<const double> distances, int natoms, double centre_distance);
 
+// A candidate whose closure fails is dropped: the search writes the warning of the closure's
+// status, notes it in group.signals and goes on.
+
 // Rotation axes: adds every accepted axis to the group. An atom alone in its shell fixes the
-// direction of every axis unless it lies within thrsym of the centre. With refit, every accepted
-// generator is refitted (fitax) before it is closed into the group. Returns the status (0 or a
-// failure) and the number of filled slots in axis_count. flags is scratch of one entry per atom.
-int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, const Thresholds& th, bool refit, int& axis_count);
+// direction of every axis unless it lies within th.thrsym of the centre. With refit, every
+// accepted generator is refitted (fitax) before it is closed into the group. Returns the status
+// (ok; no_pair when no pair of like atoms was examined; coincident_atoms; the status of e1e2e3)
+// and the number of filled slots in axis_count. flags is scratch of one entry per atom.
+Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              int centre_atom, const Thresholds& th, bool refit, int& axis_count);
 
 // Mirror planes: adds every accepted plane to the group (refitted first with refit); stops after
-// three planes. Returns the status and the number of filled slots in plane_count.
-int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           const Thresholds& th, bool refit, int& plane_count);
+// three planes. Returns the status (ok, or empty_shell) and the number of filled slots in
+// plane_count.
+Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              const Thresholds& th, bool refit, int& plane_count);
 
 } // namespace symmetry

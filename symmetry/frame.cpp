@@ -28,8 +28,8 @@ void cms(int n, double& cx, double& cy, double& cz, std::span<double> xyz) {
   }
 }
 
-void lipl(std::span<const double> xyz, int n, double* line, double* normal, double& line_dev,
-          double& plane_dev, double eps) {
+Status lipl(std::span<const double> xyz, int n, double* line, double* normal, double& line_dev,
+            double& plane_dev, double eps) {
   double sxx = 0.0, sxy = 0.0, sxz = 0.0, syy = 0.0, syz = 0.0, szz = 0.0;
   for (int k = 0; k < n; ++k) {
     const double x = xyz[3 * k];
@@ -46,7 +46,7 @@ void lipl(std::span<const double> xyz, int n, double* line, double* normal, doub
   std::array<double, 6> packed_moments{sxx, sxy, syy, sxz, syz, szz};
   std::array<double, 9> vectors{};
   common::setdiagmat(3, 1.0, vectors);
-  erduw(packed_moments, vectors, 3, eps);
+  const Status status = erduw(packed_moments, vectors, 3, eps);
 
   const std::array<double, 9> moments{sxx, sxy, sxz, sxy, syy, syz, sxz, syz, szz};
   int best_line = 0;
@@ -68,9 +68,10 @@ void lipl(std::span<const double> xyz, int n, double* line, double* normal, doub
   common::cpyvec(std::span<const double>(vectors.data() + 3 * best_plane, 3), {normal, 3});
   line_dev = d[best_line];
   plane_dev = q[best_plane];
+  return status;
 }
 
-int e1e2e3(double* e1, double* e2, const double* e3, double min_length) {
+Status e1e2e3(double* e1, double* e2, const double* e3, double min_length) {
   for (int axis = 0; axis < 3; ++axis) {
     // w = u - (e3.u) e3 for the unit vector u along this axis.
     std::array<double, 3> w{};
@@ -82,9 +83,9 @@ int e1e2e3(double* e1, double* e2, const double* e3, double min_length) {
     for (int k = 0; k < 3; ++k)
       e1[k] = w[k] / length;
     common::cross(e3, e1, e2);
-    return 0;
+    return Status::ok;
   }
-  return -1;
+  return Status::no_perpendicular;
 }
 
 void traxyz(std::span<double> xyz, const double* e1, const double* e2, const double* e3, int n) {

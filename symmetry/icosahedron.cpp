@@ -24,12 +24,12 @@ IcosahedralDirection icosahedral_direction() {
 
 } // namespace
 
-int ihgen(Axis& v, const Thresholds& th) {
+Status ihgen(Axis& v, const Thresholds& th) {
   const auto [t, u] = icosahedral_direction();
   // (3 a a^T - I) / 2 for a = (u, 0, t), packed upper triangle by columns.
   std::array<double, 6> packed{1.0 - 1.5 * t * t, 0.0, -0.5, 1.5 * t * u, 0.0, 1.0 - 1.5 * u * u};
   Operation vectors = identity_operation;
-  const int status = erduw(packed, vectors, 3, th.jacobi_eps);
+  const Status status = erduw(packed, vectors, 3, th.jacobi_eps);
   const std::array<int, 3> diagonal{0, 2, 5};
   for (int k = 0; k < 3; ++k) {
     if (std::fabs(packed[diagonal[k]] - 1.0) < th.unit_eigenvalue_tolerance) {
@@ -37,7 +37,7 @@ int ihgen(Axis& v, const Thresholds& th) {
       return status;
     }
   }
-  return status != 0 ? status : -1;
+  return status != Status::ok ? status : Status::no_unit_eigenvalue;
 }
 
 } // namespace symmetry

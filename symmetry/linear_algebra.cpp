@@ -4,9 +4,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "common/reports.hpp"
-#include "symmetry/status.hpp"
-
 namespace symmetry {
 
 namespace {
@@ -62,7 +59,7 @@ void jacobi_rotate(std::span<double> a, std::span<double> v, int n, int p, int q
 
 } // namespace
 
-int erduw(std::span<double> a, std::span<double> v, int n, double eps) {
+Status erduw(std::span<double> a, std::span<double> v, int n, double eps) {
   double total = 0.0;
   double off = 0.0;
   for (int j = 1; j <= n; ++j) {
@@ -73,12 +70,10 @@ int erduw(std::span<double> a, std::span<double> v, int n, double eps) {
         off += x * x;
     }
   }
-  if (total <= 0.0) {
-    common::message(warning_heading, "  Attempting to Diagonalize Zero Matrix", 0, 0);
-    return 0;
-  }
+  if (total <= 0.0)
+    return Status::zero_matrix;
   if (n == 1)
-    return 0;
+    return Status::ok;
 
   const double final_threshold = eps * std::sqrt((total + off) / n);
   const double off_limit = eps * off * static_cast<double>(n * n);
@@ -98,22 +93,20 @@ int erduw(std::span<double> a, std::span<double> v, int n, double eps) {
         ++rotations;
       }
     }
-    if (sweeps == erduw_max_sweeps) {
-      common::message(warning_heading, "  Problems attaining Diagonalization threshold", 0, 0);
-      return 1;
-    }
+    if (sweeps == erduw_max_sweeps)
+      return Status::no_convergence;
     if (threshold <= final_threshold && rotations == 0)
-      return 0;
+      return Status::ok;
   }
 }
 
-int anorm(double* v, double& length, double min_length) {
+Status anorm(double* v, double& length, double min_length) {
   length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
   if (length < min_length)
-    return -1;
+    return Status::too_short;
   for (int k = 0; k < 3; ++k)
     v[k] /= length;
-  return 0;
+  return Status::ok;
 }
 
 double dif(const double* a, const double* b, int m) {

@@ -4,17 +4,20 @@
 
 #include <span>
 
+#include "symmetry/status.hpp"
+
 namespace symmetry {
 
 // Cyclic threshold Jacobi diagonalisation of the n x n symmetric matrix a, packed as its upper
 // triangle column by column ((i, j), i <= j, at j (j - 1) / 2 + i). On return the diagonal holds
 // the eigenvalues (unsorted) and the columns of v (n x n, set by the caller) are rotated into the
-// eigenvectors. Status 0, or 1 after 64 sweeps.
-int erduw(std::span<double> a, std::span<double> v, int n, double eps);
+// eigenvectors. Status ok, zero_matrix (a and v left as they are), or no_convergence after 64
+// sweeps.
+Status erduw(std::span<double> a, std::span<double> v, int n, double eps);
 
-// Normalises the 3-vector v in place and returns its former length in length. Status -1 (and v
-// unchanged) when the length is below min_length, else 0.
-int anorm(double* v, double& length, double min_length);
+// Normalises the 3-vector v in place and returns its former length in length. Status too_short
+// (and v unchanged) when the length is below min_length, else ok.
+Status anorm(double* v, double& length, double min_length);
 
 // Euclidean distance between the first m elements of a and b.
 double dif(const double* a, const double* b, int m);

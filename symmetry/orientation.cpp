@@ -11,9 +11,9 @@ namespace symmetry {
 
 namespace {
 
-// e1 and e2 from the references; e3 is already set. Status 0 or -1.
-int complete_frame(std::span<const Axis> axes, const References& refs, const Thresholds& th,
-                   Frame& f) {
+// e1 and e2 from the references; e3 is already set.
+Status complete_frame(std::span<const Axis> axes, const References& refs, const Thresholds& th,
+                      Frame& f) {
   const bool y = refs.y > 0;
   const bool x = refs.x > 0;
   const bool bisector = refs.bisector > 0;
@@ -23,12 +23,12 @@ int complete_frame(std::span<const Axis> axes, const References& refs, const Thr
   if (y && !x && !bisector && !in_plane) {
     f.e2 = axes[refs.y - 1];
     common::cross(f.e2.data(), f.e3.data(), f.e1.data());
-    return 0;
+    return Status::ok;
   }
   if (x) {
     f.e1 = axes[refs.x - 1];
     common::cross(f.e3.data(), f.e1.data(), f.e2.data());
-    return 0;
+    return Status::ok;
   }
   // Bisector or in-plane reference: its axis projected into the xy plane.
   const Axis& a = axes[(bisector ? refs.bisector : refs.in_plane) - 1];
@@ -36,8 +36,8 @@ int complete_frame(std::span<const Axis> axes, const References& refs, const Thr
   for (int i = 0; i < 3; ++i)
     f.e1[i] = a[i] - along * f.e3[i];
   double length = 0.0;
-  if (anorm(f.e1.data(), length, th.anorm_min_length) != 0)
-    return -1;
+  if (anorm(f.e1.data(), length, th.anorm_min_length) != Status::ok)
+    return Status::degenerate_reference;
   common::cross(f.e3.data(), f.e1.data(), f.e2.data());
   if (bisector) {
     // Turn by 45 degrees so that the reference lies between the new x and y axes.
@@ -49,7 +49,7 @@ int complete_frame(std::span<const Axis> axes, const References& refs, const Thr
       f.e2[i] = (ex + ey) / root2;
     }
   }
-  return 0;
+  return Status::ok;
 }
 
 // r expressed in the frame: T r T^T, the rows of T being e1, e2, e3.
@@ -84,20 +84,20 @@ bool frame_changes_nothing(const Group& group, const Frame& f, double frame_agre
 
 } // namespace
 
-int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs, const Thresholds& th) {
+Status adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
+               const References& refs, const Thresholds& th) {
   if (refs.bisector > 0 && refs.in_plane > 0)
-    return -1;
+    return Status::conflicting_references;
   if (refs.z == 0)
-    return 0;
+    return Status::ok;
   Frame f{};
   f.e3 = axes[refs.z - 1];
-  const int status = complete_frame(axes, refs, th, f);
-  if (status != 0)
+  const Status status = complete_frame(axes, refs, th, f);
+  if (status != Status::ok)
     return status;
   if (!frame_changes_nothing(group, f, th.frame_agreement))
     traxyz(coords, f.e1.data(), f.e2.data(), f.e3.data(), n);
-  return 0;
+  return Status::ok;
 }
 
 } // namespace symmetry

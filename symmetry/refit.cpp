@@ -42,6 +42,7 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
 
 // Unit quaternion of the rotation that best carries the atoms onto their images: the eigenvector
 // of the largest eigenvalue of Horn's matrix (the first on a tie), first component not negative.
+// The diagonaliser's warning goes on the listing; the refit is dropped when it failed.
 bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double, horn_order>& q) {
   const auto at = [&s](int a, int b) { return s[static_cast<std::size_t>(a + 3 * b)]; };
   const double sxx = at(0, 0), sxy = at(0, 1), sxz = at(0, 2);
@@ -54,7 +55,9 @@ bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double
   std::array<double, horn_order * horn_order> vectors{};
   for (int k = 0; k < horn_order; ++k)
     vectors[static_cast<std::size_t>(k * (horn_order + 1))] = 1.0;
-  if (erduw(packed, vectors, horn_order, eps) != 0)
+  const Status status = erduw(packed, vectors, horn_order, eps);
+  report(status);
+  if (failed(status))
     return false;
   int largest = 0;
   for (int k = 1; k < horn_order; ++k) {
@@ -75,7 +78,7 @@ bool rebuild(Generator& g, double e1e2e3_min_length) {
   }
   double e1[3];
   double e2[3];
-  if (e1e2e3(e1, e2, g.axis.data(), e1e2e3_min_length) != 0)
+  if (e1e2e3(e1, e2, g.axis.data(), e1e2e3_min_length) != Status::ok)
     return false;
   gencn(e1, e2, g.axis.data(), g.angle, g.sigma, g.r);
   return true;
@@ -93,7 +96,7 @@ bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, 
   Generator refined = g;
   double axis[3] = {q[1], q[2], q[3]};
   double length = 0.0;
-  if (anorm(axis, length, th.anorm_min_length) != 0)
+  if (anorm(axis, length, th.anorm_min_length) != Status::ok)
     return false;
   double agreement = common::sprod(std::span<const double>(axis, 3), g.axis);
   if (agreement < 0.0) {

@@ -10,14 +10,14 @@
 
 namespace symmetry {
 
-int getdis(std::span<const double> xyz, std::span<double> dist, int n) {
+Status getdis(std::span<const double> xyz, std::span<double> dist, int n) {
   if (n < 1)
-    return -1;
+    return Status::no_atoms;
   for (int k = 0; k < n; ++k) {
     const double* r = &xyz[3 * static_cast<std::size_t>(k)];
     dist[k] = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
   }
-  return 0;
+  return Status::ok;
 }
 
 int rshell(std::span<const double> xyz, std::span<const std::string> symbols, int n, double tol,

@@ -6,10 +6,12 @@
 #include <span>
 #include <string>
 
+#include "symmetry/status.hpp"
+
 namespace symmetry {
 
-// Distance of every atom from the origin. Status -1 when n < 1, else 0.
-int getdis(std::span<const double> xyz, std::span<double> dist, int n);
+// Distance of every atom from the origin. Status no_atoms when n < 1, else ok.
+Status getdis(std::span<const double> xyz, std::span<double> dist, int n);
 
 // Where rshell writes the atoms in shell order.
 struct ShellOutput {

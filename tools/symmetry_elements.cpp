@@ -59,8 +59,13 @@ void collect_elements(const symmetry::SymmetryResult& result, double thrsym,
   std::vector<symmetry::Axis> directions(symmetry::max_operations);
   std::vector<int> codes(symmetry::max_operations, 0);
   symmetry::Principal principal;
-  if (symmetry::syminv(group, inverse) != 0 ||
-      symmetry::analys(group, inverse, directions, codes, principal, th) != 0)
+  // An operation of no order collapses the group to the identity: no elements, no error.
+  const auto classified = [&] {
+    const symmetry::Status status =
+        symmetry::analys(group, inverse, directions, codes, principal, th);
+    return status == symmetry::Status::ok || status == symmetry::Status::no_order;
+  };
+  if (symmetry::syminv(group, inverse) != symmetry::Status::ok || !classified())
     throw ToolError("the operations of " + elements.group + " could not be classified");
   for (std::size_t k = 0; k < static_cast<std::size_t>(group.count); ++k) {
     if (codes[k] >= lowest_rotation_code)

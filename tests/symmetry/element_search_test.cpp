@@ -121,7 +121,7 @@ TEST(AxisSearch, SquareGivesTheFourFoldAxisAndItsTwoFolds) {
   int axes = -1;
   EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
-            0);
+            symmetry::Status::ok);
   // A planar square has D4h symmetry; its proper rotations form D4 (8), with S4 the axis is
   // stored as -4 and the closure reaches 16 with the inversion it implies.
   EXPECT_GE(s.group.count, 8);
@@ -147,7 +147,7 @@ TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
   int axes = -1;
   EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
-            0);
+            symmetry::Status::ok);
   EXPECT_EQ(axes, 0);
   EXPECT_EQ(s.group.count, 1);
 }
@@ -161,13 +161,13 @@ TEST(AxisSearch, FailsWithoutAnyPairAndOnCoincidentAtoms) {
   int axes = 0;
   EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
-            -1);
+            symmetry::Status::no_pair);
   Molecule twin;
   twin.add_shell({{1.0, 0.0, 0.0}, {1.0, 0.0, 0.0005}});
   s.flags.assign(2, 0);
   EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
-            -1);
+            symmetry::Status::coincident_atoms);
 }
 
 TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
@@ -180,7 +180,7 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   int planes = -1;
   EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags,
                              symmetry::make_thresholds(0.01), false, planes),
-            0);
+            symmetry::Status::ok);
   // The bisector plane x = 0; the molecular plane y = 0 is not a bisector of any pair here.
   EXPECT_EQ(planes, 1);
   EXPECT_EQ(s.group.count, 2);
@@ -193,7 +193,7 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   r.flags.assign(4, 0);
   EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags,
                              symmetry::make_thresholds(0.01), false, planes),
-            0);
+            symmetry::Status::ok);
   EXPECT_EQ(planes, 3);
   EXPECT_EQ(r.group.count, 8);
   expect_symmetry_of(rectangle, r.group);

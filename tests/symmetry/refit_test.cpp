@@ -162,37 +162,23 @@ TEST(Refit, GivesUpWithoutAPermutation) {
       symmetry::fitax(crowded.view(), symmetry::make_thresholds(0.1), crowded.flags, half));
 }
 
-TEST(Signals, AreRaisedByTheRoutinesThatFail) {
-  test_support::ChannelCapture capture;
-  symmetry::Group group = symmetry::make_group(symmetry::make_thresholds(0.01));
-  // An irrational turn has no order: the closure overflows.
-  EXPECT_EQ(symmetry::grpgrp(rotation({0.0, 0.0, 1.0}, 1.0), group), 1);
-  EXPECT_TRUE(group.signals.overflow);
-
-  symmetry::Group odd = symmetry::make_group(symmetry::make_thresholds(0.01));
-  odd.ops[1] = rotation({0.0, 0.0, 1.0}, 1.0);
-  odd.count = 2;
-  std::vector<int> inverse(2);
-  EXPECT_EQ(symmetry::syminv(odd, inverse), -1);
-  EXPECT_TRUE(odd.signals.no_inverse);
-  // Taken as its own inverse, the turn finds no order below 100 and collapses the group.
-  inverse = {1, 2};
-  std::vector<Axis> axes(2);
-  std::vector<int> codes(2);
-  symmetry::Principal principal;
-  EXPECT_EQ(symmetry::analys(odd, inverse, axes, codes, principal, symmetry::make_thresholds(0.01)),
-            0);
-  EXPECT_EQ(odd.count, 1);
-  EXPECT_TRUE(odd.signals.no_order);
-
-  symmetry::SearchSignals named;
-  symmetry::References refs;
-  std::string label = "????";
-  EXPECT_EQ(symmetry::ggroup(std::vector<Axis>(4), std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0},
-                             symmetry::make_thresholds(0.01), refs, label, named),
-            -1);
-  EXPECT_TRUE(named.unknown_group);
-  EXPECT_FALSE(symmetry::SearchSignals{}.any());
+TEST(Signals, NoteTheFailuresASearchCarriesOnPast) {
+  using symmetry::Status;
+  const auto noted = [](Status s) {
+    symmetry::SearchSignals signals;
+    signals.note(s);
+    return signals;
+  };
+  EXPECT_TRUE(noted(Status::closure_overflow).overflow);
+  EXPECT_TRUE(noted(Status::closure_wrong_image).wrong_image);
+  EXPECT_TRUE(noted(Status::wrong_principal).wrong_image);
+  EXPECT_TRUE(noted(Status::no_inverse).no_inverse);
+  EXPECT_TRUE(noted(Status::no_order).no_order);
+  EXPECT_TRUE(noted(Status::unknown_group).unknown_group);
+  // A failure that ends the search without a signal of its own, and a warning, raise none.
+  EXPECT_FALSE(noted(Status::no_pair).any());
+  EXPECT_FALSE(noted(Status::zero_matrix).any());
+  EXPECT_FALSE(noted(Status::ok).any());
 }
 
 TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
@@ -206,7 +192,7 @@ TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
   int found = 0;
   EXPECT_EQ(symmetry::cnsrch(atoms.view(), group, {slot_axes, slot_codes}, atoms.flags, 0,
                              symmetry::make_thresholds(0.05), false, found),
-            0);
+            symmetry::Status::ok);
   EXPECT_EQ(group.count, 8); // D4: the four-fold axis and the two-fold axes in the plane
 }
 

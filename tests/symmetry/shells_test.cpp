@@ -11,9 +11,10 @@ using symmetry::rshell;
 
 TEST(Getdis, NeedsAtoms) {
   std::vector<double> dist(2);
-  EXPECT_EQ(symmetry::getdis(std::vector<double>{3, 4, 0, 0, 0, -2}, dist, 2), 0);
+  EXPECT_EQ(symmetry::getdis(std::vector<double>{3, 4, 0, 0, 0, -2}, dist, 2),
+            symmetry::Status::ok);
   EXPECT_EQ(dist, (std::vector<double>{5, 2}));
-  EXPECT_EQ(symmetry::getdis({}, dist, 0), -1);
+  EXPECT_EQ(symmetry::getdis({}, dist, 0), symmetry::Status::no_atoms);
 }
 
 struct Shells {
