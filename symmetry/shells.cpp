@@ -25,8 +25,8 @@ int rshell(std::span<const double> xyz, std::span<const std::string> symbols, in
   if (n < 1)
     return 0;
   const auto count = static_cast<std::size_t>(n);
-  // By symbol, then distance. The sort is stable: equal keys keep their input order, as in the
-  // bubble sort this order was first defined by.
+  // By symbol, then distance; equal keys keep their input order, which decides the shell order of
+  // like atoms at equal distance and so the order the element search meets them in.
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), std::size_t{0});
   const std::vector<double> distances(out.distances.begin(), out.distances.begin() + n);

@@ -22,9 +22,9 @@ struct ShellOutput {
   std::span<int> shell_sizes;     // one entry per shell
 };
 
-// Sorts the atoms by element symbol, then by distance (a stable bubble sort), and cuts them into
-// shells: an entry joins its neighbour's shell when it has the same symbol and lies less than tol
-// farther out. Returns the shell count.
+// Sorts the atoms by element symbol, then by distance (stably: equal keys keep their input order),
+// and cuts them into shells: an entry joins its neighbour's shell when it has the same symbol and
+// lies less than tol farther out. Returns the shell count.
 int rshell(std::span<const double> xyz, std::span<const std::string> symbols, int n, double tol,
            const ShellOutput& out);
 

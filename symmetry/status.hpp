@@ -23,7 +23,7 @@ enum class Status {
   closure_overflow,       // grpgrp: the group would exceed max_operations
   closure_wrong_image,    // grpgrp: a new operation carries an atom onto no like atom
   no_inverse,             // syminv: an operation without inverse
-  no_order,               // ncycle, analys: an operation without an order below 100
+  no_order,               // analys: an operation without an order below 100
   no_unit_eigenvalue,     // ihgen
   no_pair,                // cnsrch: no pair of like atoms to propose an axis
   coincident_atoms,       // cnsrch: two atoms of one shell on top of each other
