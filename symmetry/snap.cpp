@@ -1,15 +1,25 @@
 #include "symmetry/snap.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 
 namespace symmetry {
 
+namespace {
+
+// The exact values besides 0 that nearly exact elements are snapped to, in the order they are
+// tried: 1, cos 60, cos 30, cos 36 and cos 72.
+constexpr std::array<double, 5> snap_values{1.0, 0.5, 0.86602540378444, 0.80901699437495,
+                                            0.30901699437495};
+
+} // namespace
+
 double snap(double v, double t) {
   const double a = std::fabs(v);
   if (a < t)
     return 0.0;
-  for (const double exact : {1.0, snap_half, snap_cos30, snap_cos36, snap_cos72}) {
+  for (const double exact : snap_values) {
     if (std::fabs(a - exact) < t)
       return std::copysign(exact, v);
   }

@@ -8,12 +8,6 @@
 
 namespace symmetry {
 
-// The exact values besides 0 and 1 that nearly exact elements are snapped to.
-inline constexpr double snap_half = 0.5;
-inline constexpr double snap_cos30 = 0.86602540378444;
-inline constexpr double snap_cos36 = 0.80901699437495;
-inline constexpr double snap_cos72 = 0.30901699437495;
-
 // v moved onto 0, +-1, +-0.5, +-cos 30, +-cos 36 or +-cos 72 when within t (strictly) of it,
 // tested in that order; otherwise v unchanged.
 double snap(double v, double t);
