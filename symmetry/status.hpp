@@ -1,9 +1,10 @@
 // Statuses of the symmetry routines and the warnings the listing shows for them.
 //
 // A routine that finds a problem returns its status and writes nothing. The routine that acts on
-// a status (carries on past it, drops a candidate for it, or falls back from it) writes its
-// warning with report; a routine that only returns a status it received leaves that to its
-// caller, so that every warning is written once, in the order the problems arose.
+// a status writes its warning with report: one that carries on past it, drops a candidate for it,
+// or ends a search with it (getsym, for every search it runs). A routine that only returns a
+// status it received leaves that to its caller, so that every warning is written once, in the
+// order the problems arose.
 #pragma once
 
 #include <string_view>
