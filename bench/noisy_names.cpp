@@ -70,7 +70,8 @@ Named labels(const Pose& pose, double thrsym) {
   symmetry::Workspace ws = symmetry::make_workspace(n);
   symmetry::SymmetryResult first = symmetry::make_result(n);
   int adjst = 1;
-  symmetry::search_pass(n, pose.symbols, centred, thrsym, adjst, 0, false, ws, first);
+  symmetry::search_pass(n, pose.symbols, centred, symmetry::make_thresholds(thrsym), adjst, 0,
+                        false, ws, first);
   std::vector<double> xyz = pose.xyz;
   symmetry::SymmetryResult full = symmetry::make_result(n);
   adjst = 1;

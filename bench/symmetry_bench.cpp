@@ -59,9 +59,9 @@ void getsym_molecule(benchmark::State& state) {
   for (auto _ : state) {
     xyz = m.in.xyz;
     symmetry::SearchSignals signals;
-    benchmark::DoNotOptimize(symmetry::getsym(xyz, m.in.natoms, m.in.symbols, m.in.thrsym, 1, false,
-                                              blocks, m.result.ops, m.result.count, m.result.label,
-                                              signals));
+    benchmark::DoNotOptimize(
+        symmetry::getsym(xyz, m.in.natoms, m.in.symbols, symmetry::make_thresholds(m.in.thrsym), 1,
+                         false, blocks, m.result.ops, m.result.count, m.result.label, signals));
   }
   state.SetLabel(std::string(molecule_name(which)) + " -> " + m.result.label);
 }

@@ -1,7 +1,6 @@
 #include "common/vectors.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 namespace common {
@@ -42,14 +41,6 @@ void setdiagmat(int n, double d, std::span<double> a) {
   std::fill(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(un * un), 0.0);
   for (std::size_t i = 0; i < un; ++i)
     a[i + i * un] = d;
-}
-
-bool cmpvec(std::span<const double> a, std::span<const double> b, double tol) {
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (tol < std::fabs(a[i] - b[i]))
-      return false;
-  }
-  return true;
 }
 
 void cross(const double* a, const double* b, double* c) {

@@ -15,8 +15,6 @@ double sprod(std::span<const double> a, std::span<const double> b);
 void matvec(int n, std::span<const double> a, std::span<const double> x, std::span<double> y);
 // a = d times the n x n unit matrix.
 void setdiagmat(int n, double d, std::span<double> a);
-// False as soon as tol < |a(i) - b(i)| for some i.
-bool cmpvec(std::span<const double> a, std::span<const double> b, double tol);
 // c = a x b for 3-vectors.
 void cross(const double* a, const double* b, double* c);
 

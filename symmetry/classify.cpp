@@ -4,18 +4,15 @@
 #include <array>
 #include <cmath>
 
-#include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/status.hpp"
 
 namespace symmetry {
 
 namespace {
 
 constexpr int max_cycle = 99;
-constexpr int no_order = 100;
-constexpr double analys_eps = 1.0e-14;
-constexpr double frame_agreement = 0.001;
 constexpr std::array<int, 3> packed_diagonal{0, 2, 5};
 
 // Eigenvalues and eigenvectors (columns) of the symmetric part (r + r^T) / 2.
@@ -24,11 +21,19 @@ struct SymmetricPart {
   Operation vectors;
 };
 
-int diagonalise_symmetric_part(const Operation& r, SymmetricPart& s) {
+Status diagonalise_symmetric_part(const Operation& r, double eps, SymmetricPart& s) {
   const auto sym = [&r](int i, int j) { return (r[i + 3 * j] + r[j + 3 * i]) / 2.0; };
   s.packed = {sym(0, 0), sym(0, 1), sym(1, 1), sym(0, 2), sym(1, 2), sym(2, 2)};
   s.vectors = identity_operation;
-  return erduw(s.packed, s.vectors, 3, analys_eps);
+  return erduw(s.packed, s.vectors, 3, eps);
+}
+
+// ncycle, with the warning for an operation whose powers do not return to the identity.
+int order_of(const Operation& r, double tol) {
+  const int order = ncycle(r, tol);
+  if (order == no_cycle)
+    report(Status::no_order);
+  return order;
 }
 
 int type_code(const Operation& r, bool proper, double trace, double tol) {
@@ -41,12 +46,12 @@ int type_code(const Operation& r, bool proper, double trace, double tol) {
   if (std::fabs(trace + 1.0) < tol)
     return proper ? 2 : -4;
   if (proper)
-    return ncycle(r, tol);
+    return order_of(r, tol);
   // An improper Sn with odd n repeats after 2n, as does -Sn; their equal orders reveal it.
-  int q1 = ncycle(r, tol);
+  int q1 = order_of(r, tol);
   Operation minus_r;
   std::transform(r.begin(), r.end(), minus_r.begin(), [](double v) { return -v; });
-  const int q2 = ncycle(minus_r, tol);
+  const int q2 = order_of(minus_r, tol);
   if (q1 == q2) {
     const int half = q1 / 2;
     if (half % 2 == 1)
@@ -72,82 +77,6 @@ Axis rotation_axis(const SymmetricPart& s, double target, double tol) {
   return {s.vectors[3 * chosen], s.vectors[3 * chosen + 1], s.vectors[3 * chosen + 2]};
 }
 
-struct Frame {
-  Axis ex;
-  Axis ey;
-  Axis ez;
-};
-
-// ex and ey from the references; ez is already set. Status 0 or -1.
-int complete_frame(std::span<const Axis> axes, const References& refs, Frame& f) {
-  const bool y = refs.y > 0;
-  const bool x = refs.x > 0;
-  const bool bisector = refs.bisector > 0;
-  const bool in_plane = refs.in_plane > 0;
-  if (!y && !x && !bisector && !in_plane)
-    return e1e2e3(f.ex.data(), f.ey.data(), f.ez.data());
-  if (y && !x && !bisector && !in_plane) {
-    f.ey = axes[refs.y - 1];
-    common::cross(f.ey.data(), f.ez.data(), f.ex.data());
-    return 0;
-  }
-  if (x) {
-    f.ex = axes[refs.x - 1];
-    common::cross(f.ez.data(), f.ex.data(), f.ey.data());
-    return 0;
-  }
-  // Bisector or in-plane reference: its axis projected into the xy plane.
-  const Axis& a = axes[(bisector ? refs.bisector : refs.in_plane) - 1];
-  const double along = common::sprod(a, f.ez);
-  for (int i = 0; i < 3; ++i)
-    f.ex[i] = a[i] - along * f.ez[i];
-  double length = 0.0;
-  if (anorm(f.ex.data(), length) != 0)
-    return -1;
-  common::cross(f.ez.data(), f.ex.data(), f.ey.data());
-  if (bisector) {
-    // Turn by 45 degrees so that the reference lies between the new x and y axes.
-    const double root2 = std::sqrt(2.0);
-    for (int i = 0; i < 3; ++i) {
-      const double ex = f.ex[i];
-      const double ey = f.ey[i];
-      f.ex[i] = (ex - ey) / root2;
-      f.ey[i] = (ex + ey) / root2;
-    }
-  }
-  return 0;
-}
-
-// r expressed in the frame: T r T^T, the rows of T being ex, ey, ez.
-Operation in_frame(const Operation& r, const Frame& f) {
-  const std::array<const Axis*, 3> rows{&f.ex, &f.ey, &f.ez};
-  Operation t;
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j)
-      t[i + 3 * j] = (*rows[i])[j];
-  }
-  Operation tr;
-  Operation result;
-  mult3(t, r, tr);
-  const Operation t_transpose{t[0], t[3], t[6], t[1], t[4], t[7], t[2], t[5], t[8]};
-  mult3(tr, t_transpose, result);
-  return result;
-}
-
-// True when every operation, seen in the frame, is again an operation of the list.
-bool frame_changes_nothing(const Group& group, const Frame& f) {
-  for (int k = 0; k < group.count; ++k) {
-    const Operation seen = in_frame(group.ops[k], f);
-    bool found = false;
-    for (int l = 0; l < group.count && !found; ++l) {
-      found = doof(seen.data(), group.ops[l].data(), 9, frame_agreement);
-    }
-    if (!found)
-      return false;
-  }
-  return true;
-}
-
 } // namespace
 
 int ncycle(const Operation& r, double tol) {
@@ -159,12 +88,11 @@ int ncycle(const Operation& r, double tol) {
     mult3(r, power, next);
     power = next;
   }
-  common::message(warning_heading, "  Potential Problems with C3 axes", 0, 0);
-  return no_order;
+  return no_cycle;
 }
 
-int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
-           Principal& principal) {
+Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
+              std::span<int> codes, Principal& principal, const Thresholds& th) {
   const double tol = group.tolerance;
   int lowest_improper = -principal.improper_order;
   for (int k = 0; k < group.count; ++k) {
@@ -173,16 +101,16 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       continue;
     const Operation& r = group.ops[k];
     SymmetricPart s;
-    const int status = diagonalise_symmetric_part(r, s);
-    if (status != 0)
+    const Status status = diagonalise_symmetric_part(r, th.jacobi_eps, s);
+    if (failed(status))
       return status;
+    report(status);
     const bool proper = deter(r.data()) > 0.0;
     const double trace = s.packed[0] + s.packed[2] + s.packed[5];
     const int code = type_code(r, proper, trace, tol);
-    if (std::abs(code) == no_order) {
-      group.signals.no_order = true;
+    if (std::abs(code) == no_cycle) {
       group.count = 1;
-      return 0;
+      return Status::no_order;
     }
     const Axis axis = rotation_axis(s, proper ? 1.0 : -1.0, tol);
     codes[k] = code;
@@ -210,23 +138,7 @@ int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std
       }
     }
   }
-  return 0;
-}
-
-int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs) {
-  if (refs.bisector > 0 && refs.in_plane > 0)
-    return -1;
-  if (refs.z == 0)
-    return 0;
-  Frame f{};
-  f.ez = axes[refs.z - 1];
-  const int status = complete_frame(axes, refs, f);
-  if (status != 0)
-    return status;
-  if (!frame_changes_nothing(group, f))
-    traxyz(coords, f.ex.data(), f.ey.data(), f.ez.data(), n);
-  return 0;
+  return Status::ok;
 }
 
 } // namespace symmetry

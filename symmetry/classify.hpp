@@ -1,31 +1,31 @@
-// Classification of the operations (type code, order, axis) and the standard orientation.
+// Classification of the operations: type code, order and axis of each, and the principal ones.
 #pragma once
 
 #include <span>
 
 #include "symmetry/group.hpp"
 #include "symmetry/operations.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
 // Type codes: 1 identity, n >= 2 proper rotation of order n, -n improper rotation Sn (-1 mirror
 // plane, -2 inversion), 0 before classification.
 
-// Order of r: the first power within tol of the identity, counting up to 99; 100 (with a
-// warning) when none is.
+// What ncycle returns for an operation none of whose first 99 powers is the identity.
+inline constexpr int no_cycle = 100;
+
+// Order of r: the first power within tol of the identity, counting up to 99; no_cycle when none
+// is.
 int ncycle(const Operation& r, double tol);
 
 // Codes and axes of every operation, each inverse pair handled once at its later number, and
-// the principal operations (principal all 0 on entry). An operation without an order below 100
-// collapses the group to the identity (count 1) and raises the no_order signal. Status of the
-// diagonaliser.
-int analys(Group& group, std::span<const int> inverse, std::span<Axis> axes, std::span<int> codes,
-           Principal& principal);
-
-// Builds the standard frame from the references and rotates the n atoms of coords (x, y, z per
-// atom) into it unless every operation already looks the same there. Status 0, or -1 for
-// conflicting references or a degenerate reference axis.
-int adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-            const References& refs);
+// the principal operations (principal all 0 on entry). Writes the warnings of the diagonaliser
+// and of every operation without an order below 100 that it carries on past. Status ok; no_order
+// when such an operation collapsed the group to the identity (count 1); no_convergence when the
+// diagonaliser failed.
+Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
+              std::span<int> codes, Principal& principal, const Thresholds& th);
 
 } // namespace symmetry

@@ -11,6 +11,7 @@
 #include "common/vectors.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/snap.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
@@ -107,37 +108,19 @@ SymmetryResult make_result(int n) {
   return result;
 }
 
-double snap(double v, double t) {
-  const double a = std::fabs(v);
-  if (a < t)
-    return 0.0;
-  for (const double exact : {1.0, snap_half, snap_cos30, snap_cos36, snap_cos72}) {
-    if (std::fabs(a - exact) < t)
-      return std::copysign(exact, v);
-  }
-  return v;
-}
-
-void snap_operations(std::span<Operation> ops, int count, double t) {
-  // Snapping the identity could only spoil it (a tolerance above 1 would clear it).
-  for (std::size_t m = 1; m < static_cast<std::size_t>(count); ++m) {
-    for (double& v : ops[m])
-      v = snap(v, t);
-  }
-}
-
 bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                       double thrsym, int print, SymmetryResult& result) {
+                       const Thresholds& th, int print, SymmetryResult& result) {
   const auto count = static_cast<std::size_t>(result.count);
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), count, found.begin());
-  snap_operations(result.ops, result.count, thrsym);
-  if (eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm) == 0)
+  snap_operations(result.ops, result.count, th.thrsym);
+  if (eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) ==
+      Status::ok)
     return true;
 
   // Snapping can move a valid element onto a constant it does not equal (icosahedral elements
   // lie close to cos 30): the operations as found get a second chance.
-  if (eqvatm(n, result.xyz, symbols, result.count, found, thrsym, result.neqatm) == 0) {
+  if (eqvatm(n, result.xyz, symbols, result.count, found, th.thrsym, result.neqatm) == Status::ok) {
     std::copy_n(found.begin(), count, result.ops.begin());
     return true;
   }
@@ -145,66 +128,68 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
-  eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm);
+  eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm);
   return false;
 }
 
-void fit_operations(int n, std::span<const std::string> symbols, double thrsym,
+void fit_operations(int n, std::span<const std::string> symbols, const Thresholds& th,
                     SymmetryResult& result) {
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), result.count, found.begin());
-  if (fitgrp(result.count, result.ops) &&
-      eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm) != 0) {
+  if (fitgrp(result.count, result.ops, th) &&
+      eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm) !=
+          Status::ok) {
     std::copy_n(found.begin(), result.count, result.ops.begin());
-    eqvatm(n, result.xyz, symbols, result.count, result.ops, thrsym, result.neqatm);
+    eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm);
   }
 }
 
 bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                 double thrsym, int& adjst, int print, bool refit, Workspace& ws,
+                 const Thresholds& th, int& adjst, int print, bool refit, Workspace& ws,
                  SymmetryResult& result) {
   common::cpyvec(centred, result.xyz);
   const SearchWorkspace blocks = search_blocks(ws, n);
   SearchSignals signals;
-  int status = getsym(result.xyz, n, symbols, thrsym, adjst, refit, blocks, result.ops,
-                      result.count, result.label, signals);
+  Status status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
+                         result.label, signals);
   // A failed first search leaves "????", so it is searched again as well.
   if (result.label != trivial_group && adjst != 0) {
     adjst = 0;
-    status = getsym(result.xyz, n, symbols, thrsym, adjst, refit, blocks, result.ops, result.count,
+    status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
                     result.label, signals);
   }
-  if (status != 0) {
+  if (status != Status::ok) {
     warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
     result.label = trivial_group;
     result.count = 1;
     result.ops[0] = identity_operation;
   }
-  const bool mapped = settle_operations(n, symbols, centred, thrsym, print, result);
-  return status == 0 && mapped && !signals.any();
+  const bool mapped = settle_operations(n, symbols, centred, th, print, result);
+  return status == Status::ok && mapped && !signals.any();
 }
 
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
             int& adjst, int print, Workspace& ws, SymmetryResult& result) {
+  const Thresholds th = make_thresholds(thrsym);
   double cx = 0.0, cy = 0.0, cz = 0.0;
   cms(n, cx, cy, cz, xyz);
   common::memchk(static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
   const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
 
   const int entry_adjst = adjst;
-  if (!search_pass(n, symbols, centred, thrsym, adjst, print, false, ws, result)) {
+  if (!search_pass(n, symbols, centred, th, adjst, print, false, ws, result)) {
     // Noisy coordinates break an exact search all or nothing: search once more from the centred
     // coordinates with every accepted generator refitted to the atoms, and keep that result.
     adjst = entry_adjst;
-    search_pass(n, symbols, centred, thrsym, adjst, print, true, ws, result);
+    search_pass(n, symbols, centred, th, adjst, print, true, ws, result);
   }
 
-  fit_operations(n, symbols, thrsym, result);
+  fit_operations(n, symbols, th, result);
   if (print > 3)
     prntsym(n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);
   symvec(n, result.count, result.neqatm, result.ops,
-         std::span<double>(ws.words).subspan(4 * un, 3 * un), symvec_zero, result.xyz);
+         std::span<double>(ws.words).subspan(4 * un, 3 * un), th.symvec_zero, result.xyz);
   result.degrees = numdeg(n, result.count, result.ops, result.label, result.neqatm);
   write_point_group(result);
 }

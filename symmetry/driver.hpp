@@ -10,16 +10,10 @@
 #include "common/keyword_input.hpp"
 #include "symmetry/operations.hpp"
 #include "symmetry/point_group_search.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
-// The constants that nearly exact operation elements are snapped to (cos 30, cos 36, cos 72).
-inline constexpr double snap_half = 0.5;
-inline constexpr double snap_cos30 = 0.86602540378444;
-inline constexpr double snap_cos36 = 0.80901699437495;
-inline constexpr double snap_cos72 = 0.30901699437495;
-
-inline constexpr double symvec_zero = 1.0e-8;
 inline constexpr const char* trivial_group = "c1  ";
 
 // Everything the keyword input gives a symmetry run, in reading order.
@@ -71,23 +65,16 @@ struct SymmetryResult {
 // A result sized for n atoms.
 SymmetryResult make_result(int n);
 
-// v moved onto 0, +-1, +-0.5, +-cos 30, +-cos 36 or +-cos 72 when within t (strictly) of it,
-// tested in that order; otherwise v unchanged.
-double snap(double v, double t);
-
-// Snaps operations 2 .. count of ops (operation 1 is the exact identity).
-void snap_operations(std::span<Operation> ops, int count, double t);
-
 // Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
 // map them, the list as the search found it is tried; when that fails too, the group falls back
 // to C1 with the centred coordinates (and a warning at print > 0) and the result is false. The
 // list that mapped the atoms stays in result.
 bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                       double thrsym, int print, SymmetryResult& result);
+                       const Thresholds& th, int print, SymmetryResult& result);
 
 // Fits the result's operations to an exact group (fitgrp) and maps the atoms again; when the
 // fitted operations fail to map them, the operations and the mapping stay as they were.
-void fit_operations(int n, std::span<const std::string> symbols, double thrsym,
+void fit_operations(int n, std::span<const std::string> symbols, const Thresholds& th,
                     SymmetryResult& result);
 
 // One search pass on the centred coordinates: getsym (with refitted generators when refit is set),
@@ -95,13 +82,13 @@ void fit_operations(int n, std::span<const std::string> symbols, double thrsym,
 // C1 fallback on failure, snapping and the atom mapping. False when anything failed on the way,
 // including the failures the fallbacks hide (the signals of getsym).
 bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                 double thrsym, int& adjst, int print, bool refit, Workspace& ws,
+                 const Thresholds& th, int& adjst, int print, bool refit, Workspace& ws,
                  SymmetryResult& result);
 
-// The driver: centres xyz in place and runs a search pass; when that pass failed anywhere, a
-// second pass with refitted generators replaces its result (its warnings stay on the listing).
-// Then fits noisy operations to an exact group, lists the group at print > 3, symmetrises, counts
-// the degrees of freedom and writes the point-group record.
+// The driver: builds the thresholds from thrsym, centres xyz in place and runs a search pass; when
+// that pass failed anywhere, a second pass with refitted generators replaces its result (its
+// warnings stay on the listing). Then fits noisy operations to an exact group, lists the group at
+// print > 3, symmetrises, counts the degrees of freedom and writes the point-group record.
 void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
             int& adjst, int print, Workspace& ws, SymmetryResult& result);
 

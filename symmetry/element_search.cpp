@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/reports.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 #include "symmetry/refit.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
 namespace {
-
-// A slightly negative q in the higher-order candidate is rounding; below this it is no n-gon.
-constexpr double apothem_slack = -1.0e-6;
 
 using ImageRoutine = void (*)(const double*, const double*, const double*, const double*, double*,
                               const Turn&);
@@ -29,20 +28,6 @@ void turn_in_frame(const double* e1, const double* e2, const double* e3, const d
   const double br = a * turn.s + b * turn.c;
   for (int k = 0; k < 3; ++k)
     y[k] = ar * e1[k] + br * e2[k] + axis_sign * c * e3[k];
-}
-
-struct Frame {
-  double e1[3];
-  double e2[3];
-  double e3[3];
-};
-
-const double* position(const ShellAtoms& atoms, int atom) {
-  return &atoms.positions[static_cast<std::size_t>(3 * (atom - 1))];
-}
-
-int shell_of(const ShellAtoms& atoms, int atom) {
-  return atoms.shell_numbers[static_cast<std::size_t>(atom - 1)];
 }
 
 double* slot_axis(const AxisSlots& slots, int slot) {
@@ -69,62 +54,20 @@ bool flagged(std::span<const int> flags, int atom) {
 
 void flag(std::span<int> flags, int atom) { flags[static_cast<std::size_t>(atom - 1)] = 1; }
 
-// The atoms first .. last - 1 (1-based) of one shell: the atoms of a shell are consecutive.
-struct Run {
-  int first = 0;
-  int last = 0;
-};
-
-Run shell_run(const ShellAtoms& atoms, int shell) {
-  const std::span<const int> numbers =
-      atoms.shell_numbers.first(static_cast<std::size_t>(atoms.natoms));
-  const auto [first, last] = std::equal_range(numbers.begin(), numbers.end(), shell);
-  return {static_cast<int>(first - numbers.begin()) + 1,
-          static_cast<int>(last - numbers.begin()) + 1};
-}
-
-// The run of atom i from a run before it: the shells between are stepped over by their sizes.
-Run next_run(const ShellAtoms& atoms, Run run, int i) {
-  while (i >= run.last) {
-    run.first = run.last;
-    run.last =
-        run.first + atoms.shell_sizes[static_cast<std::size_t>(shell_of(atoms, run.first) - 1)];
-  }
-  return run;
-}
-
-// The first atom of the run within thrsym of y, 0 when none: the first of the whole list, since
-// no atom outside the run is of the shell.
-int first_within(const ShellAtoms& atoms, const Run& run, const double* y, double thrsym) {
-  // An atom beyond the reach in x is beyond thrsym: most are passed over on that one difference.
-  const double reach = distance_reach(thrsym);
-  for (int j = run.first; j < run.last; ++j) {
-    const double* x = position(atoms, j);
-    const double dx = x[0] - y[0];
-    if (std::fabs(dx) > reach)
-      continue;
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    if (std::sqrt(dx * dx + dy * dy + dz * dz) <= thrsym)
-      return j;
-  }
-  return 0;
-}
-
 // True when every atom not yet matched has an image under `image` (one step of a candidate).
 template <class Image>
 bool all_atoms_match(const ShellAtoms& atoms, std::span<int> flags, int start_atom, double thrsym,
                      Image image) {
   reset_flags(flags, start_atom);
-  Run run{1, 1}; // of atom i's shell, moved on only when i leaves it
+  ShellRun run{1, 1}; // of atom i's shell, moved on only when i leaves it
   for (int i = 1; i <= atoms.natoms; ++i) {
     if (flagged(flags, i))
       continue;
     if (i >= run.last)
       run = next_run(atoms, run, i);
     double y[3];
-    image(position(atoms, i), y);
-    const int j = first_within(atoms, run, y, thrsym);
+    image(atoms.position(i), y);
+    const int j = atom_within(atoms, run, y, thrsym, Pick::first);
     if (j == 0)
       return false;
     flag(flags, i);
@@ -140,15 +83,17 @@ bool ccheck(const ShellAtoms& atoms, const Frame& f, const AxisSlots& slots, dou
             int code, ImageRoutine routine) {
   for (int t = 1; t <= n - 1; ++t) {
     const Turn turn = turn_by(phi0 + t * delta);
-    const auto image = [&](const double* x, double* y) { routine(f.e1, f.e2, f.e3, x, y, turn); };
+    const auto image = [&](const double* x, double* y) {
+      routine(f.e1.data(), f.e2.data(), f.e3.data(), x, y, turn);
+    };
     if (!all_atoms_match(atoms, flags, start_atom, thrsym, image))
       return false;
   }
   for (int m = 1; m <= slot - 1; ++m) {
-    if (slot_code(slots, m) == code && parall(f.e3, slot_axis(slots, m), thrsym))
+    if (slot_code(slots, m) == code && parall(f.e3.data(), slot_axis(slots, m), thrsym))
       return false;
   }
-  store_axis(slots, slot, f.e3);
+  store_axis(slots, slot, f.e3.data());
   return true;
 }
 
@@ -184,17 +129,17 @@ struct AxisSearch {
   Group& group;
   const AxisSlots& slots;
   std::span<int> flags;
-  double thrsym;
+  const Thresholds& th;
   bool refit;
   int count = 0;     // filled slots A
   int lone_slot = 0; // slot R of the lone-atom direction
   int generators[3] = {0, 0, 0};
   int ngenerators = 0;
-  int status = 0;
+  Status status = Status::ok;
 
   // An axis must follow the lone-atom direction when there is one.
   bool allowed(const double* e3) const {
-    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), thrsym);
+    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), th.thrsym);
   }
 };
 
@@ -203,19 +148,21 @@ enum class Outcome { go_on, closure_failed, stop };
 // Refits the generator g of the element in the given slot when refitting is on; the slot keeps
 // the refined axis.
 void refit_generator(const ShellAtoms& atoms, const AxisSlots& slots, std::span<int> flags,
-                     double thrsym, bool refit, int slot, Generator& g) {
-  if (refit && fitax(atoms, thrsym, flags, g))
+                     const Thresholds& th, bool refit, int slot, Generator& g) {
+  if (refit && fitax(atoms, th, flags, g))
     store_axis(slots, slot, g.axis.data());
 }
 
 // Accepts the element in the next slot: closes its operation into the group.
 Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
-  Generator g{{}, {f.e3[0], f.e3[1], f.e3[2]}, angle, sigma, false};
-  gencn(f.e1, f.e2, f.e3, angle, sigma, g.r);
-  refit_generator(s.atoms, s.slots, s.flags, s.thrsym, s.refit, s.count, g);
-  if (grpgrp(g.r, s.group) != 0) {
-    s.status = 0;
+  Generator g{{}, f.e3, angle, sigma, false};
+  gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
+  refit_generator(s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
+  if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
+    report(st);
+    s.group.signals.note(st);
+    s.status = Status::ok;
     s.group.count = s.group.order;
     --s.count;
     return Outcome::closure_failed;
@@ -234,15 +181,15 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
 bool test_axis(AxisSearch& s, const Frame& f, int n, int start_atom, Outcome& outcome) {
   const int slot = s.count + 1;
   const double step = 2.0 * pi / n;
-  if (!ccheck(s.atoms, f, s.slots, s.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
+  if (!ccheck(s.atoms, f, s.slots, s.th.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
     return false;
   }
   slot_code(s.slots, slot) = n;
   double angle = step;
   double sigma = 1.0;
   // S2n: the n odd multiples of pi / n, then a reflection.
-  if (ccheck(s.atoms, f, s.slots, s.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom, -2 * n,
-             rots)) {
+  if (ccheck(s.atoms, f, s.slots, s.th.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom,
+             -2 * n, rots)) {
     slot_code(s.slots, slot) = -2 * n;
     angle = pi / n;
     sigma = -1.0;
@@ -256,12 +203,13 @@ enum class Step { rejected, accepted, closure_failed, end_search };
 // The candidate axis e3 of order n in the next slot, when the lone-atom direction allows it.
 Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
-  std::copy(e3, e3 + 3, f.e3);
-  if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+  std::copy(e3, e3 + 3, f.e3.begin());
+  if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+      st != Status::ok) {
     s.status = st;
     return Step::end_search;
   }
-  if (!s.allowed(f.e3))
+  if (!s.allowed(f.e3.data()))
     return Step::rejected;
   if (s.count + 1 > max_operations)
     return Step::end_search;
@@ -291,14 +239,14 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     double q = a * a - t * t;
     bool held = false;
     for (const double tilt : {-1.0, 1.0}) {
-      if (q < apothem_slack)
+      if (q < s.th.apothem_slack)
         break;
       q = std::max(q, 0.0);
       double e3[3];
       for (int k = 0; k < 3; ++k)
         e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
       double length = 0.0;
-      if (anorm(e3, length) != 0)
+      if (anorm(e3, length, s.th.anorm_min_length) != Status::ok)
         std::copy(w, w + 3, e3);
       const Step step = axis_candidate(s, e3, n, start_atom);
       if (step == Step::end_search)
@@ -310,7 +258,7 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     // A ring through the centre has q = 0 and its normal w as the axis. Noise moves the
     // midpoint off the apothem by its own size, which the square root of q turns into a tilt
     // far beyond it (or makes q negative): the ring's normal is tried in its place.
-    if (!held && std::fabs(len - a) < s.thrsym &&
+    if (!held && std::fabs(len - a) < s.th.thrsym &&
         axis_candidate(s, w, n, start_atom) == Step::end_search) {
       return false;
     }
@@ -320,9 +268,9 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
 
 // One pair i < j of a shell of m atoms. False to end the search.
 bool pair_candidates(AxisSearch& s, int i, int j, int m) {
-  s.status = 0;
-  const double* xi = position(s.atoms, i);
-  const double* xj = position(s.atoms, j);
+  s.status = Status::ok;
+  const double* xi = s.atoms.position(i);
+  const double* xj = s.atoms.position(j);
   double u[3];
   double b[3];
   for (int k = 0; k < 3; ++k) {
@@ -330,16 +278,16 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
     b[k] = xj[k] - xi[k];
   }
   double len = 0.0;
-  anorm(u, len); // a midpoint at the centre leaves u as it is
+  anorm(u, len, s.th.anorm_min_length); // a midpoint at the centre leaves u as it is
   double d = 0.0;
-  if (anorm(b, d) != 0) {
-    s.status = -1; // two atoms of one shell on top of each other
+  if (anorm(b, d, s.th.anorm_min_length) != Status::ok) {
+    s.status = Status::coincident_atoms;
     return false;
   }
   double w[3];
   common::cross(u, b, w);
   double wlen = 0.0;
-  if (anorm(w, wlen) != 0)
+  if (anorm(w, wlen, s.th.anorm_min_length) != Status::ok)
     return true;
   if (!two_fold_candidate(s, u, i))
     return false;
@@ -359,12 +307,13 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
     const int m = s.atoms.shell_sizes[static_cast<std::size_t>(shell)];
     const int k = first;
     first += m;
-    if (m != 1 || k == centre_atom || s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.thrsym)
+    if (m != 1 || k == centre_atom ||
+        s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.th.thrsym)
       continue;
     double u[3];
-    std::copy(position(s.atoms, k), position(s.atoms, k) + 3, u);
+    std::copy(s.atoms.position(k), s.atoms.position(k) + 3, u);
     double length = 0.0;
-    if (anorm(u, length) != 0)
+    if (anorm(u, length, s.th.anorm_min_length) != Status::ok)
       continue;
     if (s.count + 1 > max_operations)
       return false;
@@ -372,17 +321,18 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
       store_axis(s.slots, s.count + 1, u);
       slot_code(s.slots, s.count + 1) = code_lone_atom;
       Frame f;
-      std::copy(u, u + 3, f.e3);
-      if (const int st = e1e2e3(f.e1, f.e2, f.e3); st != 0) {
+      std::copy(u, u + 3, f.e3.begin());
+      if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+          st != Status::ok) {
         s.status = st;
         return false;
       }
       ++s.count;
       s.lone_slot = s.count;
-    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.thrsym)) {
+    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.th.thrsym)) {
       // Two lone atoms out of line with the centre leave no room for an axis.
       s.count = 0;
-      s.status = 0;
+      s.status = Status::ok;
       return false;
     }
   }
@@ -409,32 +359,7 @@ void rotcs(const double* p, const double* n, const double* x, double* y) {
     y[k] = x[k] - 2.0 * h * n[k];
 }
 
-void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
-           Operation& r) {
-  const double c = std::cos(phi);
-  const double s = std::sin(phi);
-  for (int j = 0; j < 3; ++j) {
-    for (int i = 0; i < 3; ++i) {
-      r[static_cast<std::size_t>(i + 3 * j)] = c * (e1[i] * e1[j] + e2[i] * e2[j]) +
-                                               s * (e2[i] * e1[j] - e1[i] * e2[j]) +
-                                               sigma * e3[i] * e3[j];
-    }
-  }
-}
-
-void gencs(const double* n, Operation& r) {
-  for (int j = 0; j < 3; ++j) {
-    for (int i = 0; i < 3; ++i) {
-      r[static_cast<std::size_t>(i + 3 * j)] = (i == j ? 1.0 : 0.0) - 2.0 * n[i] * n[j];
-    }
-  }
-}
-
-int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
-  return first_within(atoms, shell_run(atoms, shell), y, thrsym);
-}
-
-int ionc(std::span<const double> distances, int natoms) {
+int ionc(std::span<const double> distances, int natoms, double centre_distance) {
   for (int i = 1; i <= natoms; ++i) {
     if (std::fabs(distances[static_cast<std::size_t>(i - 1)]) < centre_distance)
       return i;
@@ -442,9 +367,9 @@ int ionc(std::span<const double> distances, int natoms) {
   return 0;
 }
 
-int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, bool refit, int& axis_count) {
-  AxisSearch s{atoms, group, slots, flags, thrsym, refit};
+Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              int centre_atom, const Thresholds& th, bool refit, int& axis_count) {
+  AxisSearch s{atoms, group, slots, flags, th, refit};
   const auto finish = [&] {
     axis_count = s.count;
     return s.status;
@@ -452,7 +377,7 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   if (!lone_atom_pass(s, centre_atom))
     return finish();
   // Cleared by the first pair examined: no pair at all is a failure.
-  s.status = -1;
+  s.status = Status::no_pair;
   int first = 1;
   for (int shell = 0; shell < atoms.nshell; ++shell) {
     const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
@@ -469,10 +394,10 @@ int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   return finish();
 }
 
-int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, bool refit, int& plane_count) {
+Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              const Thresholds& th, bool refit, int& plane_count) {
   int planes = 0;
-  const auto finish = [&](int status) {
+  const auto finish = [&](Status status) {
     plane_count = planes;
     return status;
   };
@@ -480,22 +405,21 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
   for (int shell = 0; shell < atoms.nshell; ++shell) {
     const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
     if (m < 1) {
-      common::message(warning_heading, "  Problems Identifying Cs Planes", 0, 0);
-      return finish(-1);
+      return finish(Status::empty_shell);
     }
     for (int i = first; i < first + m; ++i) {
       for (int j = i + 1; j < first + m; ++j) {
         double n[3];
         for (int k = 0; k < 3; ++k)
-          n[k] = position(atoms, j)[k] - position(atoms, i)[k];
+          n[k] = atoms.position(j)[k] - atoms.position(i)[k];
         double length = 0.0;
-        if (anorm(n, length) != 0)
+        if (anorm(n, length, th.anorm_min_length) != Status::ok)
           continue;
         // The bisector plane of the pair; after two planes, the plane perpendicular to both.
         while (true) {
           if (planes + 1 > max_operations)
-            return finish(0);
-          if (!checks(atoms, n, slots, thrsym, flags, planes + 1, i))
+            return finish(Status::ok);
+          if (!checks(atoms, n, slots, th.thrsym, flags, planes + 1, i))
             break;
           ++planes;
           slot_code(slots, planes) = code_plane;
@@ -503,8 +427,10 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           g.plane = true;
           std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
           gencs(g.axis.data(), g.r);
-          refit_generator(atoms, slots, flags, thrsym, refit, planes, g);
-          if (grpgrp(g.r, group) != 0) {
+          refit_generator(atoms, slots, flags, th, refit, planes, g);
+          if (const Status st = grpgrp(g.r, group); st != Status::ok) {
+            report(st);
+            group.signals.note(st);
             --planes;
             group.count = group.order;
             break;
@@ -512,14 +438,14 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
           if (group.count > group.order) {
             group.order = group.count;
             if (group.count == max_operations)
-              return finish(0);
+              return finish(Status::ok);
           }
           if (planes == 3)
-            return finish(0);
+            return finish(Status::ok);
           if (planes != 2)
             break;
           common::cross(slot_axis(slots, 1), slot_axis(slots, 2), n);
-          if (anorm(n, length) != 0) {
+          if (anorm(n, length, th.anorm_min_length) != Status::ok) {
             planes = 1;
             break;
           }
@@ -528,7 +454,7 @@ int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::s
     }
     first += m;
   }
-  return finish(0);
+  return finish(Status::ok);
 }
 
 } // namespace symmetry

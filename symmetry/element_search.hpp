@@ -6,29 +6,19 @@
 #include <span>
 
 #include "symmetry/group.hpp"
+#include "symmetry/shells.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
-inline constexpr double pi = 3.141592653589793;
 // The highest order of rotation axis the search proposes.
 inline constexpr int max_axis_order = 10;
-// Atoms closer to the centroid than this are centre atoms.
-inline constexpr double centre_distance = 0.001;
 
 // Axis slot codes: 0 lone-atom direction, n (2 .. 10) an n-fold axis, -4 and -2n the improper
 // axes S4 and S2n, -1 a mirror plane (the direction is its normal).
 inline constexpr int code_lone_atom = 0;
 inline constexpr int code_plane = -1;
-
-// The atoms in shell order, as the search reads them.
-struct ShellAtoms {
-  std::span<const double> positions;  // 3 x natoms
-  std::span<const double> distances;  // centre distance of every atom
-  std::span<const int> shell_numbers; // 1-based shell of every atom, never decreasing
-  std::span<const int> shell_sizes;   // size of every shell: the length of its run
-  int natoms = 0;
-  int nshell = 0;
-};
 
 // One slot per accepted element: its unit direction and its code.
 struct AxisSlots {
@@ -54,30 +44,24 @@ void rots(const double* e1, const double* e2, const double* e3, const double* x,
 // y = x - 2 ((x - p).n) n: the mirror image through the plane through p with unit normal n.
 void rotcs(const double* p, const double* n, const double* x, double* y);
 
-// R = cos(phi) (e1 e1' + e2 e2') + sin(phi) (e2 e1' - e1 e2') + sigma e3 e3'.
-void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
-           Operation& r);
+// First atom (1-based) whose centre distance is below centre_distance, 0 when none.
+int ionc(std::span<const double> distances, int natoms, double centre_distance);
 
-// R = I - 2 n n'.
-void gencs(const double* n, Operation& r);
-
-// First atom (1-based) of the given shell within thrsym of y, 0 when none. Only the shell's own
-// run of atoms is read.
-int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym);
-
-// First atom (1-based) whose centre distance is below 0.001, 0 when none.
-int ionc(std::span<const double> distances, int natoms);
+// A candidate whose closure fails is dropped: the search writes the warning of the closure's
+// status, notes it in group.signals and goes on.
 
 // Rotation axes: adds every accepted axis to the group. An atom alone in its shell fixes the
-// direction of every axis unless it lies within thrsym of the centre. With refit, every accepted
-// generator is refitted (fitax) before it is closed into the group. Returns the status (0 or a
-// failure) and the number of filled slots in axis_count. flags is scratch of one entry per atom.
-int cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           int centre_atom, double thrsym, bool refit, int& axis_count);
+// direction of every axis unless it lies within th.thrsym of the centre. With refit, every
+// accepted generator is refitted (fitax) before it is closed into the group. Returns the status
+// (ok; no_pair when no pair of like atoms was examined; coincident_atoms; the status of e1e2e3)
+// and the number of filled slots in axis_count. flags is scratch of one entry per atom.
+Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              int centre_atom, const Thresholds& th, bool refit, int& axis_count);
 
 // Mirror planes: adds every accepted plane to the group (refitted first with refit); stops after
-// three planes. Returns the status and the number of filled slots in plane_count.
-int cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-           double thrsym, bool refit, int& plane_count);
+// three planes. Returns the status (ok, or empty_shell) and the number of filled slots in
+// plane_count.
+Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
+              const Thresholds& th, bool refit, int& plane_count);
 
 } // namespace symmetry

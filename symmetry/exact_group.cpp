@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "symmetry/frame.hpp"
 #include "symmetry/group.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace symmetry {
 
@@ -18,7 +18,6 @@ namespace {
 // few rounds bring any defect the search leaves down to rounding.
 constexpr int max_fit_rounds = 8;
 constexpr int max_polar_steps = 30;
-constexpr double rounding_defect = 1.0e-14;
 
 std::size_t at(int k, int m, int count) {
   return static_cast<std::size_t>(k) +
@@ -45,8 +44,9 @@ Operation inverse_transpose(const Operation& r) {
   return c;
 }
 
-// The orthogonal factor of the polar decomposition (Newton: X <- (X + X^-T) / 2).
-Operation orthogonal_part(Operation x) {
+// The orthogonal factor of the polar decomposition (Newton: X <- (X + X^-T) / 2), to a step
+// below rounding_defect.
+Operation orthogonal_part(Operation x, double rounding_defect) {
   for (int step = 0; step < max_polar_steps; ++step) {
     const Operation y = inverse_transpose(x);
     Operation next;
@@ -151,10 +151,10 @@ double table_defect(int count, std::span<const Operation> ops, std::span<const i
 // The square of every operation is an operation of the list within exact_product_defect. The
 // closure builds every coset as exact products, so a list from noisy generators shows its defect
 // in the relations between them, which the squares of the mixed products carry.
-bool squares_in_list(int count, std::span<const Operation> ops) {
+bool squares_in_list(int count, std::span<const Operation> ops, double exact_product_defect) {
   for (int k = 0; k < count; ++k) {
     const Operation p = product(ops, k, k);
-    const bool listed = std::any_of(ops.begin(), ops.begin() + count, [&p](const Operation& r) {
+    const bool listed = std::any_of(ops.begin(), ops.begin() + count, [&](const Operation& r) {
       return dif(p.data(), r.data(), 9) < exact_product_defect;
     });
     if (!listed)
@@ -178,7 +178,8 @@ bool is_multiplication_table(int count, std::span<const int> table) {
 }
 
 // One round: op_m becomes the orthogonal part of the average of op_k^T op_(k m).
-void average_round(int count, std::span<Operation> ops, std::span<const int> table) {
+void average_round(int count, std::span<Operation> ops, std::span<const int> table,
+                   double rounding_defect) {
   std::vector<Operation> next(static_cast<std::size_t>(count));
   for (int m = 1; m < count; ++m) {
     Operation sum{};
@@ -191,7 +192,7 @@ void average_round(int count, std::span<Operation> ops, std::span<const int> tab
     }
     for (double& v : sum)
       v /= count;
-    next[static_cast<std::size_t>(m)] = orthogonal_part(sum);
+    next[static_cast<std::size_t>(m)] = orthogonal_part(sum, rounding_defect);
   }
   for (int m = 1; m < count; ++m)
     ops[static_cast<std::size_t>(m)] = next[static_cast<std::size_t>(m)];
@@ -212,16 +213,16 @@ double product_table(int count, std::span<const Operation> ops, std::span<int> t
   return worst;
 }
 
-bool fitgrp(int count, std::span<Operation> ops) {
-  if (squares_in_list(count, ops))
+bool fitgrp(int count, std::span<Operation> ops, const Thresholds& th) {
+  if (squares_in_list(count, ops, th.exact_product_defect))
     return false;
   std::vector<int> table(static_cast<std::size_t>(count) * static_cast<std::size_t>(count));
   product_table(count, ops, table);
   if (!is_multiplication_table(count, table))
     return false;
-  for (int round = 0; round < max_fit_rounds && table_defect(count, ops, table) > rounding_defect;
-       ++round) {
-    average_round(count, ops, table);
+  for (int round = 0;
+       round < max_fit_rounds && table_defect(count, ops, table) > th.rounding_defect; ++round) {
+    average_round(count, ops, table, th.rounding_defect);
   }
   return true;
 }

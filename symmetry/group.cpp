@@ -3,20 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/icosahedron.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/status.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
 
 namespace {
 
-constexpr double max_group_tolerance = 0.1;
 constexpr int large_number = 100;
-constexpr double pi = 3.141592653589793;
-constexpr double ihgen_eps = 1.0e-14;
-constexpr double unit_eigenvalue_tolerance = 1.0e-9;
 
 double dot(const double* a, const double* b) {
   return common::sprod(std::span<const double>(a, 3), std::span<const double>(b, 3));
@@ -34,12 +31,8 @@ bool in_group(const Operation& g, const Group& group, int n) {
 bool append_coset(const Operation& g, int c, Group& group) {
   const int h = group.order;
   for (int j = 0; j < h; ++j) {
-    if (group.count == max_operations) {
-      common::message(warning_heading, "  Number of operations found greater than maximum",
-                      max_operations, 0);
-      group.signals.overflow = true;
+    if (group.count == max_operations)
       return false;
-    }
     ++group.count;
     mult3(g, group.ops[j], group.ops[c * h + j]);
   }
@@ -74,49 +67,57 @@ bool oblique_to(const double* a, const double* b, double tol) {
   return !parall(a, b, tol) && !orthog(a, b, tol);
 }
 
-// The icosahedral reference direction is (u, 0, t), t = cos 37.38 degrees.
-struct IcosahedralDirection {
-  double t;
-  double u;
-};
-
-IcosahedralDirection icosahedral_direction() {
-  const double angle = 2.0 * pi / 5.0;
-  const double t = std::sin(angle) / ((1.0 - std::cos(angle)) * std::sqrt(3.0));
-  return {t, std::sqrt(1.0 - t * t)};
-}
-
 // The in-plane reference of the icosahedral groups: the first three-fold axis at the angle of
-// ihgen from the principal axis.
-int icosahedral_reference(std::span<const Axis> axes, std::span<const int> codes, int count,
-                          int principal, double tol, std::string_view missing, References& refs) {
+// ihgen from the principal axis. Without one the group keeps its name, with the status missing.
+Status icosahedral_reference(std::span<const Axis> axes, std::span<const int> codes, int count,
+                             int principal, const Thresholds& th, Status missing,
+                             References& refs) {
+  const double tol = th.group;
   Axis v{};
-  const int status = ihgen(v);
-  if (status != 0)
+  if (const Status status = ihgen(v, th); status != Status::ok)
     return status;
   const double c = v[2];
   for (int k = 0; k < count; ++k) {
     if (codes[k] == 3 && std::fabs(dot(axes[k].data(), axes[principal - 1].data()) - c) < tol) {
       refs.in_plane = k + 1;
-      return 0;
+      return Status::ok;
     }
   }
-  common::message(warning_heading, missing, 0, 0);
-  return 0;
+  return missing;
 }
 
-// The tetrahedral groups take their z axis from the first two-fold axis.
-int tetrahedral_reference(std::span<const int> codes, int count, std::string_view missing,
-                          References& refs) {
+// The tetrahedral groups take their z axis from the first two-fold axis; status missing without
+// one.
+Status tetrahedral_reference(std::span<const int> codes, int count, Status missing,
+                             References& refs) {
   refs.z = itgrep(codes, count, 2);
-  if (refs.z == 0) {
-    common::message(warning_heading, missing, 0, 0);
-    return -1;
-  }
-  return 0;
+  return refs.z == 0 ? missing : Status::ok;
 }
 
 } // namespace
+
+void SearchSignals::note(Status s) {
+  switch (s) {
+  case Status::closure_overflow:
+    overflow = true;
+    break;
+  case Status::closure_wrong_image:
+  case Status::wrong_principal:
+    wrong_image = true;
+    break;
+  case Status::no_inverse:
+    no_inverse = true;
+    break;
+  case Status::no_order:
+    no_order = true;
+    break;
+  case Status::unknown_group:
+    unknown_group = true;
+    break;
+  default:
+    break;
+  }
+}
 
 SearchSignals& SearchSignals::operator|=(const SearchSignals& other) {
   overflow = overflow || other.overflow;
@@ -127,10 +128,10 @@ SearchSignals& SearchSignals::operator|=(const SearchSignals& other) {
   return *this;
 }
 
-Group make_group(double thrsym) {
+Group make_group(const Thresholds& th) {
   Group group;
   group.ops[0] = identity_operation;
-  group.tolerance = std::min(thrsym, max_group_tolerance);
+  group.tolerance = th.group;
   return group;
 }
 
@@ -151,29 +152,27 @@ bool parall(const double* a, const double* b, double tol) {
 
 bool orthog(const double* a, const double* b, double tol) { return std::fabs(dot(a, b)) < tol; }
 
-int grpgrp(const Operation& g, Group& group) {
+Status grpgrp(const Operation& g, Group& group) {
   group.count = group.order;
   if (in_group(g, group, group.order))
-    return 0;
+    return Status::ok;
   // Each new representative starts a whole coset; products of list members with the coset
   // representatives are the only candidates for the next one.
   Operation representative = g;
   for (int c = 1;; ++c) {
     if (!append_coset(representative, c, group))
-      return closure_overflow;
+      return Status::closure_overflow;
     if (!new_representative(group, c + 1, representative))
       break;
   }
   // A product of elements that each hold within the tolerance can still miss the atoms (noise
   // tilts them the wrong way): such a closure is no symmetry of the molecule.
-  if (!maps_atoms(group, group.order)) {
-    group.signals.wrong_image = true;
-    return closure_wrong_image;
-  }
-  return 0;
+  if (!maps_atoms(group, group.order))
+    return Status::closure_wrong_image;
+  return Status::ok;
 }
 
-int syminv(Group& group, std::span<int> inverse) {
+Status syminv(Group& group, std::span<int> inverse) {
   std::fill(inverse.begin(), inverse.end(), 0);
   for (int k = 0; k < group.count; ++k) {
     const Operation& r = group.ops[k];
@@ -184,13 +183,10 @@ int syminv(Group& group, std::span<int> inverse) {
         break;
       }
     }
-    if (inverse[k] == 0) {
-      common::message(warning_heading, "  Unable to find Inverse Operation", 0, 0);
-      group.signals.no_inverse = true;
-      return -1;
-    }
+    if (inverse[k] == 0)
+      return Status::no_inverse;
   }
-  return 0;
+  return Status::ok;
 }
 
 int itgrep(std::span<const int> list, int n, int value) {
@@ -236,22 +232,6 @@ Relations symel(std::span<const Axis> axes, std::span<const int> codes, int coun
   return found;
 }
 
-int ihgen(Axis& v) {
-  const auto [t, u] = icosahedral_direction();
-  // (3 a a^T - I) / 2 for a = (u, 0, t), packed upper triangle by columns.
-  std::array<double, 6> packed{1.0 - 1.5 * t * t, 0.0, -0.5, 1.5 * t * u, 0.0, 1.0 - 1.5 * u * u};
-  Operation vectors = identity_operation;
-  const int status = erduw(packed, vectors, 3, ihgen_eps);
-  const std::array<int, 3> diagonal{0, 2, 5};
-  for (int k = 0; k < 3; ++k) {
-    if (std::fabs(packed[diagonal[k]] - 1.0) < unit_eigenvalue_tolerance) {
-      std::copy_n(vectors.begin() + 3 * k, 3, v.begin());
-      return status;
-    }
-  }
-  return status != 0 ? status : -1;
-}
-
 std::string group_label(char base, int number, std::string_view letter, bool mark_large) {
   std::string label(1, base);
   if (number < large_number) {
@@ -264,16 +244,17 @@ std::string group_label(char base, int number, std::string_view letter, bool mar
   return label;
 }
 
-int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label,
-           SearchSignals& signals) {
+Status ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
+              const Principal& principal, const Thresholds& th, References& refs,
+              std::string& label) {
+  const double tol = th.group;
   const int p = principal.proper_code;
   const int p_index = principal.proper_index;
   const int q = principal.improper_order;
   const int q_index = principal.improper_index;
   if (count == 1) {
     label = "c1  ";
-    return 0;
+    return Status::ok;
   }
   if (count == 2) {
     if (codes[1] == -1) {
@@ -285,17 +266,17 @@ int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
     } else if (codes[1] == -2) {
       label = "ci  ";
     }
-    return 0;
+    return Status::ok;
   }
   if (p >= 1 && count == p) {
     label = group_label('c', p, "", true);
     refs.z = p_index;
-    return 0;
+    return Status::ok;
   }
   if (q >= 1 && count == q) {
     label = group_label('s', q, "", true);
     refs.z = q_index;
-    return 0;
+    return Status::ok;
   }
   const Relations r = symel(axes, codes, count, principal, tol);
   const bool oblique = r.oblique > 0;
@@ -305,47 +286,46 @@ int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
     label = group_label('d', p, "d", false);
     refs.z = q_index;
     refs.x = r.c2_perp_q;
-    return 0;
+    return Status::ok;
   }
   if (p > q && r.c2_perp_p > 0 && !oblique && !horizontal && !vertical) {
     label = group_label('d', p, "", false);
     refs.z = p_index;
     refs.x = r.c2_perp_p;
-    return 0;
+    return Status::ok;
   }
   if (p >= q && r.c2_perp_p == 0 && !oblique && horizontal && !vertical) {
     label = group_label('c', p, "h", false);
     refs.z = p_index;
-    return 0;
+    return Status::ok;
   }
   if (p > q && r.c2_perp_p == 0 && !oblique && !horizontal && vertical) {
     label = group_label('c', p, "v", false);
     refs.z = p_index;
     refs.y = r.vertical;
-    return 0;
+    return Status::ok;
   }
   if (p == 5 && oblique && (count == 120 || count == 60)) {
     const bool full = count == 120;
     label = full ? "ih  " : "i   ";
     refs.z = p_index;
-    return icosahedral_reference(
-        axes, codes, count, p_index, tol,
-        full ? "  C3-axis for group Ih is missing" : "  C3-axis for group I is missing", refs);
+    return icosahedral_reference(axes, codes, count, p_index, th,
+                                 full ? Status::missing_c3_axis_ih : Status::missing_c3_axis_i,
+                                 refs);
   }
   if (q == 4 && oblique && r.c2_perp_q > 0) {
     label = "td  ";
     refs.z = q_index;
     refs.x = r.c2_perp_q;
     refs.bisector = r.oblique;
-    return 0;
+    return Status::ok;
   }
   if (p == 3 && oblique && (count == 24 || count == 12)) {
     const bool full = count == 24;
     label = full ? "th  " : "t   ";
-    const int status = tetrahedral_reference(
-        codes, count,
-        full ? "  Cannot find C2-axis for group Th" : "  Cannot find C2-axis for group T", refs);
-    if (status == 0)
+    const Status status = tetrahedral_reference(
+        codes, count, full ? Status::missing_c2_axis_th : Status::missing_c2_axis_t, refs);
+    if (status == Status::ok)
       refs.bisector = p_index;
     return status;
   }
@@ -353,24 +333,21 @@ int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
     label = "oh  ";
     refs.z = p_index;
     refs.bisector = q_index;
-    return 0;
+    return Status::ok;
   }
   if (p == 4 && oblique && count == 24) {
     label = "o   ";
     refs.z = p_index;
     refs.bisector = r.oblique;
-    return 0;
+    return Status::ok;
   }
   if ((q == p || q == 2 * p) && !oblique && r.c2_perp_q > 0 && horizontal && vertical) {
     label = group_label('d', p, "h", false);
     refs.z = q_index;
     refs.x = r.c2_perp_q;
-    return 0;
+    return Status::ok;
   }
-  common::message(warning_heading, "  Symmetry Operations found correspond to no known group", 0,
-                  0);
-  signals.unknown_group = true;
-  return -1;
+  return Status::unknown_group;
 }
 
 } // namespace symmetry

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "symmetry/operations.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 #include "symmetry/x_order.hpp"
 
 namespace symmetry {
@@ -14,12 +16,11 @@ namespace symmetry {
 // Operation lists are indexed from 0; operation numbers (inverse list, principal operations,
 // references, symel results) are 1-based with 0 meaning "none".
 
-// A unit direction: rotation axis, improper axis or plane normal.
-using Axis = std::array<double, 3>;
-
-// Failures of one point-group search that its status may not carry (the element searches drop a
-// candidate whose closure overflows; a later search of the same pass can hide an earlier
-// failure). The routines raise them; the driver reads them to decide on a refitting search.
+// The failures of a search pass that its final status does not carry: the element searches drop
+// a candidate whose closure fails and go on, the classification collapses a group with an
+// operation of no order and goes on, and a later search of the pass replaces the status of an
+// earlier one. The routine that carries on past such a status notes it here; the driver reads the
+// signals to decide on a refitting search.
 struct SearchSignals {
   bool overflow = false;      // the closure would exceed 120 operations
   bool no_inverse = false;    // syminv found an operation without inverse
@@ -28,6 +29,9 @@ struct SearchSignals {
   bool wrong_image = false;   // a closure product maps an atom onto no like atom
 
   bool any() const { return overflow || no_inverse || no_order || unknown_group || wrong_image; }
+  // Raises the signal of status s, when it has one (closure_overflow, closure_wrong_image and
+  // wrong_principal, no_inverse, no_order, unknown_group).
+  void note(Status s);
   SearchSignals& operator|=(const SearchSignals& other);
 };
 
@@ -44,8 +48,8 @@ struct MappedAtoms {
 
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the
 // group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
-// L = min(thrsym, 0.1), the tolerance for comparing operation matrices; atoms are the atoms the
-// closure must map; signals collects the failures raised while the list is built and classified.
+// L, the tolerance for comparing operation matrices (Thresholds::group); atoms are the atoms the
+// closure must map; signals collects the failures the search carries on past.
 struct Group {
   std::array<Operation, max_operations> ops{};
   int count = 1;
@@ -55,12 +59,8 @@ struct Group {
   SearchSignals signals;
 };
 
-// Statuses of grpgrp besides 0.
-inline constexpr int closure_overflow = 1;
-inline constexpr int closure_wrong_image = 2;
-
-// The identity alone, with L taken from thrsym.
-Group make_group(double thrsym);
+// The identity alone, with L taken from th.
+Group make_group(const Thresholds& th);
 
 // Principal proper operation (highest proper code and its number) and principal improper
 // operation (highest improper order, positive, and its number); all 0 when unset.
@@ -71,10 +71,9 @@ struct Principal {
   int improper_index = 0;
 };
 
-// Operation numbers chosen by ggroup for the standard orientation; second is read by nobody.
+// Operation numbers chosen by ggroup for the standard orientation.
 struct References {
   int z = 0;
-  int second = 0;
   int y = 0;
   int x = 0;
   int bisector = 0;
@@ -99,15 +98,14 @@ bool parall(const double* a, const double* b, double tol);
 bool orthog(const double* a, const double* b, double tol);
 
 // Adds g to the closed group ops[0 .. order-1] and closes it again, appending whole cosets.
-// Status 0; closure_overflow (with a warning and the overflow signal) when the group would exceed
-// 120 operations; closure_wrong_image (with the wrong_image signal) when a new operation fails to
-// map group.atoms. The list then holds a closure that the caller drops by setting count back to
-// order.
-int grpgrp(const Operation& g, Group& group);
+// Status ok; closure_overflow when the group would exceed 120 operations; closure_wrong_image when
+// a new operation fails to map group.atoms. The list then holds a closure that the caller drops by
+// setting count back to order.
+Status grpgrp(const Operation& g, Group& group);
 
 // inverse[k] = number of the inverse of operation k + 1 (the first transpose within L).
-// Status 0, or -1 with a warning (and the no_inverse signal) when some operation has none.
-int syminv(Group& group, std::span<int> inverse);
+// Status ok, or no_inverse when some operation has none.
+Status syminv(Group& group, std::span<int> inverse);
 
 // First 1-based position of value in list[0 .. n-1], 0 when absent.
 int itgrep(std::span<const int> list, int n, int value);
@@ -117,19 +115,17 @@ int itgrep(std::span<const int> list, int n, int value);
 Relations symel(std::span<const Axis> axes, std::span<const int> codes, int count,
                 const Principal& principal, double tol);
 
-// The unit vector (u, 0, t) from a five-fold axis towards a nearest three-fold axis of the
-// icosahedron, as the eigenvector of eigenvalue 1 of a symmetric matrix. Diagonaliser status.
-int ihgen(Axis& v);
-
 // Label "c", "s" or "d" with number and letter in characters 2 to 4. From 100 on the number is
 // not written: mark_large puts "n" in its place, otherwise the base letter stands alone.
 std::string group_label(char base, int number, std::string_view letter, bool mark_large);
 
-// Names the group from the classified operations: writes label and refs (refs all 0 on entry).
-// Status 0, or -1 with a warning when no rule fits (raising unknown_group) or a reference axis is
-// missing.
-int ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-           const Principal& principal, double tol, References& refs, std::string& label,
-           SearchSignals& signals);
+// Names the group from the classified operations, comparing axes within th.group: writes label
+// and refs (refs all 0 on entry). Status ok; unknown_group when no rule fits; missing_c2_axis_th
+// or missing_c2_axis_t when T or Th has no two-fold axis for z; missing_c3_axis_ih or
+// missing_c3_axis_i (a warning only: the group keeps its name and frame) when I or Ih has no
+// reference three-fold axis; the status of ihgen when it fails.
+Status ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
+              const Principal& principal, const Thresholds& th, References& refs,
+              std::string& label);
 
 } // namespace symmetry

@@ -8,14 +8,14 @@
 #include "symmetry/classify.hpp"
 #include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
+#include "symmetry/orientation.hpp"
+#include "symmetry/shells.hpp"
 #include "symmetry/symmetrise.hpp"
 
 namespace symmetry {
 
 namespace {
-
-// Shells collect like atoms whose centre distances differ by less than half the tolerance.
-constexpr double shell_tolerance_factor = 0.5;
 
 constexpr Operation diagonal(double x, double y, double z) {
   return Operation{x, 0.0, 0.0, 0.0, y, 0.0, 0.0, 0.0, z};
@@ -29,12 +29,6 @@ constexpr std::array<Operation, 4> polar_line{diagonal(1, 1, 1), diagonal(-1, 1,
                                               diagonal(1, -1, 1), diagonal(-1, -1, 1)};
 
 constexpr Operation inversion = diagonal(-1, -1, -1);
-
-// Status of a search whose principal axis does not map the atoms.
-constexpr int wrong_principal_status = -1;
-
-// Status of linear_group when the molecule is not linear within thrsym after all.
-constexpr int line_broken = 1;
 
 const double* atom(std::span<const double> xyz, int i) {
   return &xyz[static_cast<std::size_t>(3 * i)];
@@ -72,13 +66,14 @@ bool on_axis(std::span<const double> xyz, int n, double thrsym) {
 // only when every atom lies within thrsym of it and, for the centrosymmetric groups, the inversion
 // maps the atoms; otherwise the status is line_broken and xyz is left as it was (the molecule is
 // turned in the shell-position block of the workspace first).
-int linear_group(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-                 const double* line, const SearchWorkspace& ws, std::span<Operation> ops,
-                 int& count, std::string& label) {
+Status linear_group(std::span<double> xyz, int n, std::span<const std::string> symbols,
+                    const Thresholds& th, const double* line, const SearchWorkspace& ws,
+                    std::span<Operation> ops, int& count, std::string& label) {
   double e1[3];
   double e2[3];
-  if (const int status = e1e2e3(e1, e2, line); status != 0)
+  if (const Status status = e1e2e3(e1, e2, line, th.e1e2e3_min_length); status != Status::ok)
     return status;
+  const double thrsym = th.thrsym;
   const std::span<double> turned = ws.shell_positions;
   common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), turned);
   traxyz(turned, e1, e2, line, n);
@@ -86,7 +81,7 @@ int linear_group(std::span<double> xyz, int n, std::span<const std::string> symb
   if (!on_axis(turned, n, thrsym) ||
       (centre && !permutes_atoms(inversion, n, turned, symbols, thrsym, XOrder(turned, n),
                                  ws.closure_scratch))) {
-    return line_broken;
+    return Status::line_broken;
   }
   common::cpyvec(turned, xyz);
   const auto set = [&](const auto& fixed) {
@@ -104,15 +99,15 @@ int linear_group(std::span<double> xyz, int n, std::span<const std::string> symb
     xyz[static_cast<std::size_t>(3 * i)] = 0.0;
     xyz[static_cast<std::size_t>(3 * i + 1)] = 0.0;
   }
-  return 0;
+  return Status::ok;
 }
 
 // Closes a generator found outside the element search into the group.
-int add_generator(const Operation& g, Group& group) {
-  if (const int status = grpgrp(g, group); status != 0)
+Status add_generator(const Operation& g, Group& group) {
+  if (const Status status = grpgrp(g, group); status != Status::ok)
     return status;
   group.order = std::max(group.order, group.count);
-  return 0;
+  return Status::ok;
 }
 
 // Every atom has a like partner at the opposite position (itself when at the centre).
@@ -135,10 +130,11 @@ bool has_centre(std::span<const double> xyz, int n, std::span<const std::string>
 
 // The rotation of the given order about axis (sigma -1: followed by the reflection through the
 // plane perpendicular to it) carries the atoms onto like atoms.
-bool turn_maps_atoms(const Axis& axis, int order, double sigma, const MappedAtoms& atoms) {
+bool turn_maps_atoms(const Axis& axis, int order, double sigma, const MappedAtoms& atoms,
+                     double e1e2e3_min_length) {
   double e1[3];
   double e2[3];
-  if (e1e2e3(e1, e2, axis.data()) != 0)
+  if (e1e2e3(e1, e2, axis.data(), e1e2e3_min_length) != Status::ok)
     return false;
   Operation r;
   gencn(e1, e2, axis.data(), 2.0 * pi / order, sigma, r);
@@ -149,93 +145,98 @@ bool turn_maps_atoms(const Axis& axis, int order, double sigma, const MappedAtom
 // The principal axes the label will name hold on the atoms. Noise can leave an operation whose
 // powers return to the identity within the group tolerance only after many turns; its order then
 // names an axis the molecule does not have.
-bool principal_axes_hold(const Group& group, std::span<const Axis> axes,
-                         const Principal& principal) {
+bool principal_axes_hold(const Group& group, std::span<const Axis> axes, const Principal& principal,
+                         double e1e2e3_min_length) {
   if (principal.proper_code > 1 &&
       !turn_maps_atoms(axes[static_cast<std::size_t>(principal.proper_index - 1)],
-                       principal.proper_code, 1.0, group.atoms)) {
+                       principal.proper_code, 1.0, group.atoms, e1e2e3_min_length)) {
     return false;
   }
   // An improper order of 2 stands for the inversion and mirror planes, which the closure holds.
   return principal.improper_order <= 2 ||
          turn_maps_atoms(axes[static_cast<std::size_t>(principal.improper_index - 1)],
-                         principal.improper_order, -1.0, group.atoms);
+                         principal.improper_order, -1.0, group.atoms, e1e2e3_min_length);
 }
 
-// The element searches, inverses, classification and naming on the seeded group.
-int find_and_name(std::span<const double> xyz, int n, std::span<const std::string> symbols,
-                  double thrsym, bool refit, const SearchWorkspace& ws, Group& group,
-                  References& refs, std::string& label) {
-  if (const int status = getdis(xyz, ws.distances, n); status != 0)
+// The element searches, inverses, classification and naming on the seeded group. An operation of
+// no order collapses the group and the search goes on (noted in group.signals, its warnings
+// written by analys); a missing reference three-fold axis leaves the icosahedral group named,
+// with its warning.
+Status find_and_name(std::span<const double> xyz, int n, std::span<const std::string> symbols,
+                     const Thresholds& th, bool refit, const SearchWorkspace& ws, Group& group,
+                     References& refs, std::string& label) {
+  if (const Status status = getdis(xyz, ws.distances, n); status != Status::ok)
     return status;
-  const int nshell = rshell(xyz, symbols, n, shell_tolerance_factor * thrsym,
+  const int nshell = rshell(xyz, symbols, n, th.shell,
                             ShellOutput{ws.shell_positions, ws.shell_symbols, ws.distances,
                                         ws.shell_numbers, ws.shell_sizes});
-  const int centre_atom = ionc(ws.distances, n);
-  if (has_centre(xyz, n, symbols, thrsym)) {
-    if (const int status = add_generator(inversion, group); status != 0)
+  const int centre_atom = ionc(ws.distances, n, th.centre_distance);
+  if (has_centre(xyz, n, symbols, th.thrsym)) {
+    if (const Status status = add_generator(inversion, group); status != Status::ok)
       return status;
   }
   const ShellAtoms atoms{
       ws.shell_positions, ws.distances, ws.shell_numbers, ws.shell_sizes, n, nshell};
   const AxisSlots slots{ws.axes, ws.type_codes};
   int found = 0;
-  if (const int status =
-          cnsrch(atoms, group, slots, ws.element_scratch, centre_atom, thrsym, refit, found);
-      status != 0) {
+  if (const Status status =
+          cnsrch(atoms, group, slots, ws.element_scratch, centre_atom, th, refit, found);
+      status != Status::ok) {
     return status;
   }
-  if (const int status = cssrch(atoms, group, slots, ws.element_scratch, thrsym, refit, found);
-      status != 0) {
+  if (const Status status = cssrch(atoms, group, slots, ws.element_scratch, th, refit, found);
+      status != Status::ok) {
     return status;
   }
-  if (const int status = syminv(group, ws.inverses); status != 0)
+  if (const Status status = syminv(group, ws.inverses); status != Status::ok)
     return status;
   std::fill(ws.type_codes.begin(), ws.type_codes.begin() + group.count, 0);
   Principal principal;
-  if (const int status = analys(group, ws.inverses, ws.axes, ws.type_codes, principal);
-      status != 0) {
-    return status;
-  }
-  if (!principal_axes_hold(group, ws.axes, principal)) {
-    group.signals.wrong_image = true;
-    return wrong_principal_status;
-  }
-  return ggroup(ws.axes, ws.type_codes, group.count, principal, group.tolerance, refs, label,
-                group.signals);
+  const Status classified = analys(group, ws.inverses, ws.axes, ws.type_codes, principal, th);
+  if (classified == Status::no_order)
+    group.signals.note(classified);
+  else if (classified != Status::ok)
+    return classified;
+  if (!principal_axes_hold(group, ws.axes, principal, th.e1e2e3_min_length))
+    return Status::wrong_principal;
+  const Status named = ggroup(ws.axes, ws.type_codes, group.count, principal, th, refs, label);
+  if (failed(named))
+    return named;
+  report(named);
+  return Status::ok;
 }
 
 // One search of a molecule that is not linear, from a group seeded with the mirror plane of unit
 // normal `plane` (none when null) to the named group and, with adjst, the standard frame. Every
 // operation of the group maps the atoms onto like atoms within thrsym.
-int search_group(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-                 int adjst, bool refit, const SearchWorkspace& ws, const double* plane,
-                 Group& group, std::string& label) {
+Status search_group(std::span<double> xyz, int n, std::span<const std::string> symbols,
+                    const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
+                    const double* plane, Group& group, std::string& label) {
   label = unnamed_group;
-  group = make_group(thrsym);
-  group.atoms = MappedAtoms{n, xyz, symbols, thrsym, ws.closure_scratch, XOrder(xyz, n)};
+  group = make_group(th);
+  group.atoms = MappedAtoms{n, xyz, symbols, th.thrsym, ws.closure_scratch, XOrder(xyz, n)};
   if (plane != nullptr) {
     Operation mirror;
     gencs(plane, mirror);
-    if (const int status = add_generator(mirror, group); status != 0)
+    if (const Status status = add_generator(mirror, group); status != Status::ok)
       return status;
   }
   References refs;
-  if (const int status = find_and_name(xyz, n, symbols, thrsym, refit, ws, group, refs, label);
-      status != 0) {
+  if (const Status status = find_and_name(xyz, n, symbols, th, refit, ws, group, refs, label);
+      status != Status::ok) {
     return status;
   }
   common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), ws.shell_positions);
   if (adjst != 0 && group.count > 1)
-    return adjust1(group, ws.axes, xyz, n, refs);
-  return 0;
+    return adjust1(group, ws.axes, xyz, n, refs, th);
+  return Status::ok;
 }
 
 } // namespace
 
-int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-           int adjst, bool refit, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
-           std::string& label, SearchSignals& signals) {
+Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols,
+              const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
+              std::span<Operation> ops, int& count, std::string& label, SearchSignals& signals) {
   label = unnamed_group;
   count = 1;
   ops[0] = identity_operation;
@@ -244,21 +245,27 @@ int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, d
   double normal[3];
   double line_dev = 0.0;
   double plane_dev = 0.0;
-  lipl(xyz, n, line, normal, line_dev, plane_dev);
-  if (thrsym > line_dev) {
-    const int status = linear_group(xyz, n, symbols, thrsym, line, ws, ops, count, label);
-    if (status != line_broken)
+  report(lipl(xyz, n, line, normal, line_dev, plane_dev, th.lipl_eps));
+  if (th.thrsym > line_dev) {
+    const Status status = linear_group(xyz, n, symbols, th, line, ws, ops, count, label);
+    if (status != Status::line_broken) {
+      report(status);
       return status;
+    }
   }
   // A small sum of squares does not make the plane a mirror of every atom: when the search from
   // the plane fails, it runs again without it.
-  const bool planar = thrsym > plane_dev;
+  const bool planar = th.thrsym > plane_dev;
   Group group;
-  int status = search_group(xyz, n, symbols, thrsym, adjst, refit, ws, planar ? normal : nullptr,
-                            group, label);
-  if (status != 0 && planar)
-    status = search_group(xyz, n, symbols, thrsym, adjst, refit, ws, nullptr, group, label);
+  Status status =
+      search_group(xyz, n, symbols, th, adjst, refit, ws, planar ? normal : nullptr, group, label);
+  report(status);
+  if (status != Status::ok && planar) {
+    status = search_group(xyz, n, symbols, th, adjst, refit, ws, nullptr, group, label);
+    report(status);
+  }
   signals |= group.signals;
+  signals.note(status);
   count = group.count;
   std::copy_n(group.ops.begin(), group.count, ops.begin());
   return status;

@@ -7,6 +7,8 @@
 
 #include "symmetry/group.hpp"
 #include "symmetry/operations.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
@@ -30,17 +32,18 @@ struct SearchWorkspace {
 };
 
 // Finds the point group of the n centred atoms xyz with element symbols (8 characters) within
-// thrsym. Fills label (4 characters, "????" until the group is named), ops[0 .. count - 1]
+// th.thrsym. Fills label (4 characters, "????" until the group is named), ops[0 .. count - 1]
 // (ops.size() is the largest allowed count) and count; ops[0] is the identity. When adjst is
 // nonzero the coordinates may be rotated into the standard frame; with refit the element searches
 // refit every accepted generator. Every operation found maps every atom onto a like atom within
-// thrsym in each component; a linear molecule whose atoms stray farther from the line (or whose
+// th.thrsym in each component; a linear molecule whose atoms stray farther from the line (or whose
 // inversion misses them) is searched as a general one, and a search seeded with the molecular
-// plane that fails runs again without the plane. The failure signals of the search whose result
-// stands are added to signals. Returns 0 on success; any other value is a failure, after which
+// plane that fails runs again without the plane. The signals of the search whose result stands,
+// and its final status, are added to signals. The warning of every search that fails is on the
+// listing when getsym returns. Returns ok on success; any other status is a failure, after which
 // the caller treats the molecule as C1.
-int getsym(std::span<double> xyz, int n, std::span<const std::string> symbols, double thrsym,
-           int adjst, bool refit, const SearchWorkspace& ws, std::span<Operation> ops, int& count,
-           std::string& label, SearchSignals& signals);
+Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols,
+              const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
+              std::span<Operation> ops, int& count, std::string& label, SearchSignals& signals);
 
 } // namespace symmetry

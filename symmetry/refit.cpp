@@ -7,45 +7,14 @@
 
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace symmetry {
 
 namespace {
 
-constexpr double horn_eps = 1.0e-14;
-// A refined axis further than this (cosine) from the accepted one is no refinement.
-constexpr double min_axis_agreement = 0.99;
 constexpr int horn_order = 4;
 constexpr std::array<int, horn_order> horn_diagonal{0, 2, 5, 9};
-
-const double* position(const ShellAtoms& atoms, int i) {
-  return &atoms.positions[3 * static_cast<std::size_t>(i)];
-}
-
-int shell_of(const ShellAtoms& atoms, int i) {
-  return atoms.shell_numbers[static_cast<std::size_t>(i)];
-}
-
-// The nearest atom (0-based) of the given shell within thrsym of y, the lower on a tie; -1 when
-// none.
-int nearest_in_shell(const ShellAtoms& atoms, const double* y, int shell, double thrsym) {
-  int best = -1;
-  double best_distance = 0.0;
-  for (int j = 0; j < atoms.natoms; ++j) {
-    if (shell_of(atoms, j) != shell)
-      continue;
-    const double* x = position(atoms, j);
-    const double dx = x[0] - y[0];
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (distance <= thrsym && (best < 0 || distance < best_distance)) {
-      best = j;
-      best_distance = distance;
-    }
-  }
-  return best;
-}
 
 // s(a, b) = sum over the atoms of x_a b_b, b the image atom of x (negated for an improper g.r).
 // False when the images are not a permutation of the atoms.
@@ -54,15 +23,15 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
   const double sign = deter(g.r.data()) < 0.0 ? -1.0 : 1.0;
   common::izero(flags);
   s.fill(0.0);
-  for (int i = 0; i < atoms.natoms; ++i) {
-    const double* x = position(atoms, i);
+  for (int i = 1; i <= atoms.natoms; ++i) {
+    const double* x = atoms.position(i);
     std::array<double, 3> y{};
     common::matvec(3, g.r, std::span<const double>(x, 3), y);
-    const int j = nearest_in_shell(atoms, y.data(), shell_of(atoms, i), thrsym);
-    if (j < 0 || flags[static_cast<std::size_t>(j)] != 0)
+    const int j = hitit(atoms, y.data(), atoms.shell_of(i), thrsym, Pick::nearest);
+    if (j == 0 || flags[static_cast<std::size_t>(j - 1)] != 0)
       return false;
-    flags[static_cast<std::size_t>(j)] = 1;
-    const double* b = position(atoms, j);
+    flags[static_cast<std::size_t>(j - 1)] = 1;
+    const double* b = atoms.position(j);
     for (int bb = 0; bb < 3; ++bb) {
       for (int a = 0; a < 3; ++a)
         s[static_cast<std::size_t>(a + 3 * bb)] += x[a] * sign * b[bb];
@@ -73,7 +42,8 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
 
 // Unit quaternion of the rotation that best carries the atoms onto their images: the eigenvector
 // of the largest eigenvalue of Horn's matrix (the first on a tie), first component not negative.
-bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order>& q) {
+// The diagonaliser's warning goes on the listing; the refit is dropped when it failed.
+bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double, horn_order>& q) {
   const auto at = [&s](int a, int b) { return s[static_cast<std::size_t>(a + 3 * b)]; };
   const double sxx = at(0, 0), sxy = at(0, 1), sxz = at(0, 2);
   const double syx = at(1, 0), syy = at(1, 1), syz = at(1, 2);
@@ -85,7 +55,9 @@ bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order
   std::array<double, horn_order * horn_order> vectors{};
   for (int k = 0; k < horn_order; ++k)
     vectors[static_cast<std::size_t>(k * (horn_order + 1))] = 1.0;
-  if (erduw(packed, vectors, horn_order, horn_eps) != 0)
+  const Status status = erduw(packed, vectors, horn_order, eps);
+  report(status);
+  if (failed(status))
     return false;
   int largest = 0;
   for (int k = 1; k < horn_order; ++k) {
@@ -99,14 +71,14 @@ bool best_rotation(const std::array<double, 9>& s, std::array<double, horn_order
 }
 
 // g.r from g.axis, with the element's own angle and sign.
-bool rebuild(Generator& g) {
+bool rebuild(Generator& g, double e1e2e3_min_length) {
   if (g.plane) {
     gencs(g.axis.data(), g.r);
     return true;
   }
   double e1[3];
   double e2[3];
-  if (e1e2e3(e1, e2, g.axis.data()) != 0)
+  if (e1e2e3(e1, e2, g.axis.data(), e1e2e3_min_length) != Status::ok)
     return false;
   gencn(e1, e2, g.axis.data(), g.angle, g.sigma, g.r);
   return true;
@@ -114,17 +86,17 @@ bool rebuild(Generator& g) {
 
 } // namespace
 
-bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generator& g) {
+bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, Generator& g) {
   std::array<double, 9> s{};
-  if (!correlation(atoms, thrsym, flags, g, s))
+  if (!correlation(atoms, th.thrsym, flags, g, s))
     return false;
   std::array<double, horn_order> q{};
-  if (!best_rotation(s, q))
+  if (!best_rotation(s, th.jacobi_eps, q))
     return false;
   Generator refined = g;
   double axis[3] = {q[1], q[2], q[3]};
   double length = 0.0;
-  if (anorm(axis, length) != 0)
+  if (anorm(axis, length, th.anorm_min_length) != Status::ok)
     return false;
   double agreement = common::sprod(std::span<const double>(axis, 3), g.axis);
   if (agreement < 0.0) {
@@ -132,10 +104,10 @@ bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generat
       v = -v;
     agreement = -agreement;
   }
-  if (agreement < min_axis_agreement)
+  if (agreement < th.min_axis_agreement)
     return false;
   std::copy(axis, axis + 3, refined.axis.begin());
-  if (!rebuild(refined))
+  if (!rebuild(refined, th.e1e2e3_min_length))
     return false;
   g = refined;
   return true;

@@ -5,8 +5,9 @@
 
 #include <span>
 
-#include "symmetry/element_search.hpp"
-#include "symmetry/group.hpp"
+#include "symmetry/operations.hpp"
+#include "symmetry/shells.hpp"
+#include "symmetry/thresholds.hpp"
 
 namespace symmetry {
 
@@ -21,11 +22,11 @@ struct Generator {
 };
 
 // Refits g on the shell-ordered atoms. The image of every atom under g.r must be a distinct atom
-// of its shell (the nearest within thrsym); the least-squares rotation of the atoms onto their
+// of its shell (the nearest within th.thrsym); the least-squares rotation of the atoms onto their
 // images (Horn's quaternion method; an improper g.r as minus a proper one) gives the refined axis,
 // turned the way of g.axis, and g is rebuilt on it with the same angle and sign. False, with g
 // unchanged, when there is no such permutation or the refined axis strays from g.axis (dot product
-// below 0.99). flags is scratch of one entry per atom.
-bool fitax(const ShellAtoms& atoms, double thrsym, std::span<int> flags, Generator& g);
+// below th.min_axis_agreement). flags is scratch of one entry per atom.
+bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, Generator& g);
 
 } // namespace symmetry

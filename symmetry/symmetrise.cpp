@@ -9,7 +9,7 @@
 #include "common/records.hpp"
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 #include "symmetry/x_order.hpp"
 
 namespace symmetry {
@@ -88,22 +88,22 @@ int nint(double x) { return static_cast<int>(x >= 0.0 ? x + 0.5 : x - 0.5); }
 
 } // namespace
 
-int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
-           std::span<const Operation> ops, double tol, std::span<int> neqatm) {
+Status eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
+              std::span<const Operation> ops, double tol, std::span<int> neqatm) {
   for (int i = 0; i < n; ++i)
     neqatm[slot(i, 0, n)] = i + 1;
   if (g == 1 || n < 1)
-    return 0;
+    return Status::ok;
   const XOrder by_x(xyz, n);
   for (int i = 0; i < n; ++i) {
     for (int m = 1; m < g; ++m) {
       const int j = image_atom(ops[static_cast<std::size_t>(m)], i, by_x, xyz, symbols, tol);
       neqatm[slot(i, m, n)] = j;
       if (j == 0)
-        return -1;
+        return Status::no_image;
     }
   }
-  return all_permutations(n, g, neqatm) ? 0 : -1;
+  return all_permutations(n, g, neqatm) ? Status::ok : Status::no_image;
 }
 
 bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,

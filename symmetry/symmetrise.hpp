@@ -11,15 +11,16 @@
 #include <string_view>
 
 #include "symmetry/operations.hpp"
+#include "symmetry/status.hpp"
 #include "symmetry/x_order.hpp"
 
 namespace symmetry {
 
 // Fills neqatm for the g operations. The image of an atom is the nearest atom of the same element
-// symbol within tol in every component (the lower number on a tie). Status -1 when an image has
-// no such atom or an operation's images are not a permutation of the atoms, else 0.
-int eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
-           std::span<const Operation> ops, double tol, std::span<int> neqatm);
+// symbol within tol in every component (the lower number on a tie). Status no_image when an image
+// has no such atom or an operation's images are not a permutation of the atoms, else ok.
+Status eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
+              std::span<const Operation> ops, double tol, std::span<int> neqatm);
 
 // True when r carries every atom onto a distinct atom of the same element symbol within tol in
 // every component: the test of eqvatm for one operation. by_x orders the n atoms of xyz on x;

@@ -51,15 +51,21 @@ void add_plane(std::vector<Vec3>& normals, const Vec3& normal, double tol) {
 // Classifies the operations with symmetry's own routines and keeps one entry per element.
 void collect_elements(const symmetry::SymmetryResult& result, double thrsym,
                       SymmetryElements& elements) {
-  symmetry::Group group = symmetry::make_group(thrsym);
+  const symmetry::Thresholds th = symmetry::make_thresholds(thrsym);
+  symmetry::Group group = symmetry::make_group(th);
   std::copy_n(result.ops.begin(), result.count, group.ops.begin());
   group.count = group.order = result.count;
   std::vector<int> inverse(symmetry::max_operations, 0);
   std::vector<symmetry::Axis> directions(symmetry::max_operations);
   std::vector<int> codes(symmetry::max_operations, 0);
   symmetry::Principal principal;
-  if (symmetry::syminv(group, inverse) != 0 ||
-      symmetry::analys(group, inverse, directions, codes, principal) != 0)
+  // An operation of no order collapses the group to the identity: no elements, no error.
+  const auto classified = [&] {
+    const symmetry::Status status =
+        symmetry::analys(group, inverse, directions, codes, principal, th);
+    return status == symmetry::Status::ok || status == symmetry::Status::no_order;
+  };
+  if (symmetry::syminv(group, inverse) != symmetry::Status::ok || !classified())
     throw ToolError("the operations of " + elements.group + " could not be classified");
   for (std::size_t k = 0; k < static_cast<std::size_t>(group.count); ++k) {
     if (codes[k] >= lowest_rotation_code)

@@ -94,9 +94,6 @@ TEST(Vectors, SmallRoutines) {
   EXPECT_EQ(c[0], -3.0);
   EXPECT_EQ(c[1], 6.0);
   EXPECT_EQ(c[2], -3.0);
-  EXPECT_TRUE(common::cmpvec(a, a, 0.0));
-  EXPECT_FALSE(common::cmpvec(a, std::vector<double>{1.0, 2.0, 3.0000001}, 0.0));
-  EXPECT_TRUE(common::cmpvec(a, std::vector<double>{1.0, 2.0, 3.5}, 0.5));
   std::vector<double> one(1, 7.0);
   common::setdiagmat(1, 2.5, one);
   EXPECT_EQ(one[0], 2.5);

@@ -13,30 +13,8 @@
 namespace {
 
 using symmetry::Operation;
-using symmetry::snap;
 
 const std::string c = "C       ", h = "H       ", o = "O       ";
-
-TEST(Snap, MovesNearlyExactElementsOntoTheConstants) {
-  EXPECT_EQ(snap(0.7071, 0.001), 0.7071);
-  EXPECT_EQ(snap(0.49999, 0.001), 0.5);
-  EXPECT_EQ(snap(-0.866, 0.001), -0.86602540378444);
-  EXPECT_EQ(snap(0.809, 0.001), 0.80901699437495);
-  EXPECT_EQ(snap(-0.309, 0.001), -0.30901699437495);
-  EXPECT_EQ(snap(-0.9995, 0.001), -1.0);
-  EXPECT_EQ(snap(-0.0004, 0.001), 0.0);
-  EXPECT_EQ(snap(0.001, 0.001), 0.001); // the comparisons are strict
-  // The first test that holds wins: 0.45 is nearer 0.5 but below the tolerance 0.6.
-  EXPECT_EQ(snap(0.45, 0.6), 0.0);
-}
-
-TEST(Snap, LeavesTheIdentityAlone) {
-  std::vector<Operation> ops{symmetry::identity_operation,
-                             {0.99, 0.01, 0, -0.01, 0.99, 0, 0, 0, 1.5}};
-  symmetry::snap_operations(ops, 2, 1.2);
-  EXPECT_EQ(ops[0], symmetry::identity_operation);
-  EXPECT_EQ(ops[1], (Operation{0, 0, 0, 0, 0, 0, 0, 0, 1}));
-}
 
 Operation rotation_z(double angle) {
   const double cs = std::cos(angle), sn = std::sin(angle);
@@ -60,7 +38,8 @@ TEST(SettleOperations, SnappedOperationsMapTheAtoms) {
   const Operation noisy_c2{-0.9999, 0.0001, 0, -0.0001, -0.9999, 0, 0, 0, 1};
   symmetry::SymmetryResult r = searched(water, "c2  ", {symmetry::identity_operation, noisy_c2});
   test_support::ChannelCapture capture;
-  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water, 0.01, 1, r);
+  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water,
+                              symmetry::make_thresholds(0.01), 1, r);
   EXPECT_EQ(r.label, "c2  ");
   EXPECT_EQ(r.ops[1], (Operation{-1, 0, 0, 0, -1, 0, 0, 0, 1}));
   EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 6),
@@ -80,7 +59,8 @@ TEST(SettleOperations, OperationsAsFoundRescueAGroupThatSnappingBroke) {
   }
   symmetry::SymmetryResult r = searched(pentagon, "c5  ", c5);
   test_support::ChannelCapture capture;
-  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon, 0.1, 1, r);
+  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon,
+                              symmetry::make_thresholds(0.1), 1, r);
   EXPECT_EQ(capture.listing(), "");
   EXPECT_EQ(r.label, "c5  ");
   ASSERT_EQ(r.count, 5);
@@ -98,7 +78,8 @@ TEST(SettleOperations, ABogusOperationFallsBackToC1) {
     symmetry::SymmetryResult r =
         searched(moved, "c4  ", {symmetry::identity_operation, rotation_z(std::acos(-1.0) / 2)});
     test_support::ChannelCapture capture;
-    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred, 0.01, print, r);
+    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred,
+                                symmetry::make_thresholds(0.01), print, r);
     EXPECT_EQ(capture.listing(),
               print > 0 ? "**WARNING** Error determining Equivalent Atoms - Switching off "
                           "Symmetry\n"

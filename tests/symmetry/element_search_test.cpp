@@ -95,30 +95,33 @@ TEST(ElementGeometry, RotationRoutinesAgreeWithTheirMatrices) {
   EXPECT_EQ(s[0], 1.0);
 }
 
-TEST(ElementGeometry, HititTakesTheFirstLikeAtomWithinTolerance) {
+TEST(ElementGeometry, HititTakesTheFirstOrTheNearestLikeAtomWithinTolerance) {
   Molecule m;
   m.add_shell({{1.0, 0.0, 0.0}, {1.0005, 0.0, 0.0}});
   m.add_shell({{2.0, 0.0, 0.0}});
   const double y[3] = {1.0004, 0.0, 0.0};
   EXPECT_EQ(symmetry::hitit(m.view(), y, 1, 0.001), 1);
+  EXPECT_EQ(symmetry::hitit(m.view(), y, 1, 0.001, symmetry::Pick::nearest), 2);
   EXPECT_EQ(symmetry::hitit(m.view(), y, 2, 0.001), 0);
   // Exactly at the tolerance is a hit; a nearer atom of another shell is none.
   m.add_shell({{2.25, 0.0, 0.0}});
   const double z[3] = {2.25, 0.0, 0.0};
   EXPECT_EQ(symmetry::hitit(m.view(), z, 2, 0.25), 3);
   EXPECT_EQ(symmetry::hitit(m.view(), z, 3, 0.25), 4);
-  EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5, 0.0009, 0.0}, 3), 2);
-  EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5}, 1), 0);
+  EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5, 0.0009, 0.0}, 3, 0.001), 2);
+  EXPECT_EQ(symmetry::ionc(std::vector<double>{0.5}, 1, 0.001), 0);
 }
 
 TEST(AxisSearch, SquareGivesTheFourFoldAxisAndItsTwoFolds) {
   Molecule m;
   m.add_shell({{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {-1.0, 0.0, 0.0}, {0.0, -1.0, 0.0}});
   Search s;
-  s.group = symmetry::make_group(0.01);
+  s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), 0);
+  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
+                             symmetry::make_thresholds(0.01), false, axes),
+            symmetry::Status::ok);
   // A planar square has D4h symmetry; its proper rotations form D4 (8), with S4 the axis is
   // stored as -4 and the closure reaches 16 with the inversion it implies.
   EXPECT_GE(s.group.count, 8);
@@ -139,10 +142,12 @@ TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
   m.add_shell({{0.0, 1.5, 0.0}});
   m.add_shell({{0.0, -2.0, 0.5}, {0.0, 2.0, 0.5}});
   Search s;
-  s.group = symmetry::make_group(0.01);
+  s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), 0);
+  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
+                             symmetry::make_thresholds(0.01), false, axes),
+            symmetry::Status::ok);
   EXPECT_EQ(axes, 0);
   EXPECT_EQ(s.group.count, 1);
 }
@@ -151,14 +156,18 @@ TEST(AxisSearch, FailsWithoutAnyPairAndOnCoincidentAtoms) {
   Molecule lone;
   lone.add_shell({{1.0, 0.0, 0.0}});
   Search s;
-  s.group = symmetry::make_group(0.01);
+  s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(1, 0);
   int axes = 0;
-  EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), -1);
+  EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0,
+                             symmetry::make_thresholds(0.01), false, axes),
+            symmetry::Status::no_pair);
   Molecule twin;
   twin.add_shell({{1.0, 0.0, 0.0}, {1.0, 0.0, 0.0005}});
   s.flags.assign(2, 0);
-  EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0, 0.01, false, axes), -1);
+  EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0,
+                             symmetry::make_thresholds(0.01), false, axes),
+            symmetry::Status::coincident_atoms);
 }
 
 TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
@@ -166,10 +175,12 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   water.add_shell({{0.0, 0.0, -0.39}});
   water.add_shell({{0.757, 0.0, 0.195}, {-0.757, 0.0, 0.195}});
   Search s;
-  s.group = symmetry::make_group(0.01);
+  s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(3, 0);
   int planes = -1;
-  EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags, 0.01, false, planes), 0);
+  EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags,
+                             symmetry::make_thresholds(0.01), false, planes),
+            symmetry::Status::ok);
   // The bisector plane x = 0; the molecular plane y = 0 is not a bisector of any pair here.
   EXPECT_EQ(planes, 1);
   EXPECT_EQ(s.group.count, 2);
@@ -178,10 +189,11 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   Molecule rectangle;
   rectangle.add_shell({{1.0, 2.0, 0.0}, {-1.0, 2.0, 0.0}, {-1.0, -2.0, 0.0}, {1.0, -2.0, 0.0}});
   Search r;
-  r.group = symmetry::make_group(0.01);
+  r.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   r.flags.assign(4, 0);
-  EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags, 0.01, false, planes),
-            0);
+  EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags,
+                             symmetry::make_thresholds(0.01), false, planes),
+            symmetry::Status::ok);
   EXPECT_EQ(planes, 3);
   EXPECT_EQ(r.group.count, 8);
   expect_symmetry_of(rectangle, r.group);

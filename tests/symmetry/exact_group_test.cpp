@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "operation_builders.hpp"
-#include "symmetry/frame.hpp"
+#include "symmetry/linear_algebra.hpp"
 
 namespace {
 
@@ -71,7 +71,8 @@ TEST(ProductTable, NamesTheFirstNearestOperationAsAFullScan) {
 TEST(Fitgrp, LeavesAnExactGroupAlone) {
   std::vector<Operation> ops = d5();
   const std::vector<Operation> before = ops;
-  EXPECT_FALSE(symmetry::fitgrp(static_cast<int>(ops.size()), ops));
+  EXPECT_FALSE(
+      symmetry::fitgrp(static_cast<int>(ops.size()), ops, symmetry::make_thresholds(0.01)));
   EXPECT_EQ(ops, before);
 }
 
@@ -86,7 +87,7 @@ TEST(Fitgrp, MakesANoisyGroupExactNearWhereItWas) {
   }
   const std::vector<Operation> noisy = ops;
   ASSERT_GT(defect(ops), 1e-5);
-  EXPECT_TRUE(symmetry::fitgrp(static_cast<int>(ops.size()), ops));
+  EXPECT_TRUE(symmetry::fitgrp(static_cast<int>(ops.size()), ops, symmetry::make_thresholds(0.01)));
   EXPECT_LT(defect(ops), 1e-14);
   EXPECT_EQ(ops[0], symmetry::identity_operation);
   for (std::size_t m = 0; m < ops.size(); ++m) {
@@ -100,7 +101,7 @@ TEST(Fitgrp, LeavesAListThatIsNoGroupAlone) {
   std::vector<Operation> ops{symmetry::identity_operation,
                              test_support::rotation(test_support::ez, 1.0)};
   const std::vector<Operation> before = ops;
-  EXPECT_FALSE(symmetry::fitgrp(2, ops));
+  EXPECT_FALSE(symmetry::fitgrp(2, ops, symmetry::make_thresholds(0.01)));
   EXPECT_EQ(ops, before);
 }
 

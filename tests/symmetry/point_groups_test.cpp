@@ -351,9 +351,9 @@ INSTANTIATE_TEST_SUITE_P(PlanarRings, PointGroups, testing::ValuesIn(planar_ring
                            return case_name(info) + "_pose_" + std::to_string(info.param.pose);
                          });
 
-// Poses that noise of 1e-4 at thrsym 0.01 used to break: boric acid came out "cs  " and XeF4
-// "d2h " when the axis on their ring through the centre was missed; the five-fold groups were
-// named, but their symmetrised geometries were symmetric only to about 1e-4 .. 3e-3.
+// Hard poses for noise of 1e-4 at thrsym 0.01: boric acid comes out "cs  " and XeF4 "d2h " when
+// the axis on their ring through the centre is missed; the five-fold groups are named without the
+// exact-group fit, but their symmetrised geometries are then symmetric only to about 1e-4 .. 3e-3.
 std::vector<Case> noise_poses() {
   std::vector<Case> cases{{molecules::boric_acid(), noisy, 3},
                           {molecules::xenon_tetrafluoride(), noisy, 4}};

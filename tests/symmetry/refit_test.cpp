@@ -12,7 +12,9 @@
 #include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/driver.hpp"
+#include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
+#include "symmetry/shells.hpp"
 
 namespace {
 
@@ -124,7 +126,8 @@ TEST_P(Refit, RecoversTheAxisFromATiltedStart) {
     const Vec start = tilted({sign * e[0], sign * e[1], sign * e[2]}, 0.02);
     Generator g{{}, start, el.angle, el.sigma, el.plane};
     g.r = el.plane ? reflection(start) : rotation(start, el.angle, el.sigma);
-    ASSERT_TRUE(symmetry::fitax(atoms.view(), 0.1, atoms.flags, g)) << el.name;
+    ASSERT_TRUE(symmetry::fitax(atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, g))
+        << el.name;
     for (int k = 0; k < 3; ++k) {
       EXPECT_NEAR(g.axis[k], sign * e[k], 1e-10) << el.name; // the sign of the start is kept
     }
@@ -148,46 +151,34 @@ TEST(Refit, GivesUpWithoutAPermutation) {
   // A three-fold turn about x sends the atoms nowhere near each other.
   Generator off{rotation({1.0, 0.0, 0.0}, 2.0 * pi / 3.0), {1.0, 0.0, 0.0}, 2.0 * pi / 3.0, 1.0};
   const Generator kept = off;
-  EXPECT_FALSE(symmetry::fitax(atoms.view(), 0.1, atoms.flags, off));
+  EXPECT_FALSE(symmetry::fitax(atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, off));
   EXPECT_EQ(off.r, kept.r);
   EXPECT_EQ(off.axis, kept.axis);
   // A half turn sends both atoms near (-1, 0, 0) onto the one at (1, 0, 0).
   Atoms crowded;
   crowded.add_shell({{1.0, 0.0, 0.0}, {-1.0, 0.05, 0.0}, {-1.0, -0.05, 0.0}});
   Generator half{rotation(e, pi), e, pi, 1.0};
-  EXPECT_FALSE(symmetry::fitax(crowded.view(), 0.1, crowded.flags, half));
+  EXPECT_FALSE(
+      symmetry::fitax(crowded.view(), symmetry::make_thresholds(0.1), crowded.flags, half));
 }
 
-TEST(Signals, AreRaisedByTheRoutinesThatFail) {
-  test_support::ChannelCapture capture;
-  symmetry::Group group = symmetry::make_group(0.01);
-  // An irrational turn has no order: the closure overflows.
-  EXPECT_EQ(symmetry::grpgrp(rotation({0.0, 0.0, 1.0}, 1.0), group), 1);
-  EXPECT_TRUE(group.signals.overflow);
-
-  symmetry::Group odd = symmetry::make_group(0.01);
-  odd.ops[1] = rotation({0.0, 0.0, 1.0}, 1.0);
-  odd.count = 2;
-  std::vector<int> inverse(2);
-  EXPECT_EQ(symmetry::syminv(odd, inverse), -1);
-  EXPECT_TRUE(odd.signals.no_inverse);
-  // Taken as its own inverse, the turn finds no order below 100 and collapses the group.
-  inverse = {1, 2};
-  std::vector<Axis> axes(2);
-  std::vector<int> codes(2);
-  symmetry::Principal principal;
-  EXPECT_EQ(symmetry::analys(odd, inverse, axes, codes, principal), 0);
-  EXPECT_EQ(odd.count, 1);
-  EXPECT_TRUE(odd.signals.no_order);
-
-  symmetry::SearchSignals named;
-  symmetry::References refs;
-  std::string label = "????";
-  EXPECT_EQ(symmetry::ggroup(std::vector<Axis>(4), std::vector<int>{1, 3, 3, 3}, 4, {3, 2, 0, 0},
-                             0.01, refs, label, named),
-            -1);
-  EXPECT_TRUE(named.unknown_group);
-  EXPECT_FALSE(symmetry::SearchSignals{}.any());
+TEST(Signals, NoteTheFailuresASearchCarriesOnPast) {
+  using symmetry::Status;
+  const auto noted = [](Status s) {
+    symmetry::SearchSignals signals;
+    signals.note(s);
+    return signals;
+  };
+  EXPECT_TRUE(noted(Status::closure_overflow).overflow);
+  EXPECT_TRUE(noted(Status::closure_wrong_image).wrong_image);
+  EXPECT_TRUE(noted(Status::wrong_principal).wrong_image);
+  EXPECT_TRUE(noted(Status::no_inverse).no_inverse);
+  EXPECT_TRUE(noted(Status::no_order).no_order);
+  EXPECT_TRUE(noted(Status::unknown_group).unknown_group);
+  // A failure that ends the search without a signal of its own, and a warning, raise none.
+  EXPECT_FALSE(noted(Status::no_pair).any());
+  EXPECT_FALSE(noted(Status::zero_matrix).any());
+  EXPECT_FALSE(noted(Status::ok).any());
 }
 
 TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
@@ -197,11 +188,11 @@ TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
   atoms.add_orbit(symmetry::identity_operation, {0.01, 0.0, 0.0});
   std::array<Axis, symmetry::max_operations> slot_axes{};
   std::array<int, symmetry::max_operations> slot_codes{};
-  symmetry::Group group = symmetry::make_group(0.05);
+  symmetry::Group group = symmetry::make_group(symmetry::make_thresholds(0.05));
   int found = 0;
-  EXPECT_EQ(symmetry::cnsrch(atoms.view(), group, {slot_axes, slot_codes}, atoms.flags, 0, 0.05,
-                             false, found),
-            0);
+  EXPECT_EQ(symmetry::cnsrch(atoms.view(), group, {slot_axes, slot_codes}, atoms.flags, 0,
+                             symmetry::make_thresholds(0.05), false, found),
+            symmetry::Status::ok);
   EXPECT_EQ(group.count, 8); // D4: the four-fold axis and the two-fold axes in the plane
 }
 
@@ -379,10 +370,12 @@ TEST(NoisyMolecules, RefittingNamesWhatThePlainSearchMisses) {
       symmetry::Workspace ws = symmetry::make_workspace(n);
       symmetry::SymmetryResult r = symmetry::make_result(n);
       int adjst = 1;
-      if (!symmetry::search_pass(n, m.symbols, xyz, 0.05, adjst, 0, false, ws, r))
+      if (!symmetry::search_pass(n, m.symbols, xyz, symmetry::make_thresholds(0.05), adjst, 0,
+                                 false, ws, r))
         ++plain_failures;
       adjst = 1;
-      EXPECT_TRUE(symmetry::search_pass(n, m.symbols, xyz, 0.05, adjst, 0, true, ws, r))
+      EXPECT_TRUE(symmetry::search_pass(n, m.symbols, xyz, symmetry::make_thresholds(0.05), adjst,
+                                        0, true, ws, r))
           << m.name << " pose " << pose;
       EXPECT_EQ(r.label, m.group) << m.name << " pose " << pose;
     }

@@ -61,14 +61,14 @@ const std::vector<Operation> c2v{diag(1, 1, 1), diag(-1, -1, 1), diag(1, -1, 1),
 const std::vector<std::string> water_symbols{o, h, h};
 
 struct Mapping {
-  int status = 0;
+  symmetry::Status status = symmetry::Status::ok;
   std::vector<int> neqatm;
 };
 
 Mapping map_atoms(const std::vector<double>& xyz, const std::vector<std::string>& symbols,
                   const std::vector<Operation>& ops, double tol) {
   const int n = static_cast<int>(symbols.size());
-  Mapping m{0, std::vector<int>(symbols.size() * ops.size(), -7)};
+  Mapping m{symmetry::Status::ok, std::vector<int>(symbols.size() * ops.size(), -7)};
   m.status = eqvatm(n, xyz, symbols, static_cast<int>(ops.size()), ops, tol, m.neqatm);
   return m;
 }
@@ -76,13 +76,13 @@ Mapping map_atoms(const std::vector<double>& xyz, const std::vector<std::string>
 TEST(Eqvatm, WaterUnderC2v) {
   const std::vector<double> water{0, 0, -0.39, 0.757, 0, 0.195, -0.757, 0, 0.195};
   const Mapping m = map_atoms(water, water_symbols, c2v, 0.01);
-  EXPECT_EQ(m.status, 0);
+  EXPECT_EQ(m.status, symmetry::Status::ok);
   EXPECT_EQ(m.neqatm, (std::vector<int>{1, 2, 3, 1, 3, 2, 1, 2, 3, 1, 3, 2}));
 }
 
 TEST(Eqvatm, IdentityOnlyFillsTheFirstColumn) {
   const Mapping m = map_atoms({0, 0, 0, 1, 0, 0}, {h, h}, {diag(1, 1, 1)}, 0.01);
-  EXPECT_EQ(m.status, 0);
+  EXPECT_EQ(m.status, symmetry::Status::ok);
   EXPECT_EQ(m.neqatm, (std::vector<int>{1, 2}));
 }
 
@@ -91,20 +91,20 @@ TEST(Eqvatm, TakesTheNearestAtomOfTheSameElement) {
   // atom 4 is nearer.
   const std::vector<double> pair{1.05, 0, 0, 1, 0, 0, -1, 0, 0, -1.05, 0, 0};
   const Mapping p = map_atoms(pair, {h, h, h, h}, {diag(1, 1, 1), diag(-1, 1, 1)}, 0.1);
-  EXPECT_EQ(p.status, 0);
+  EXPECT_EQ(p.status, symmetry::Status::ok);
   EXPECT_EQ(std::vector<int>(p.neqatm.begin() + 4, p.neqatm.end()), (std::vector<int>{4, 3, 2, 1}));
 
   // The image of the carbon 1 lies exactly on the oxygen 2; the carbon 4 is taken.
   const std::vector<double> mixed{1, 0, 0, -1, 0, 0, 1, 0, 0.05, -1, 0, 0.05};
   const Mapping m = map_atoms(mixed, {c, o, o, c}, {diag(1, 1, 1), diag(-1, 1, 1)}, 0.1);
-  EXPECT_EQ(m.status, 0);
+  EXPECT_EQ(m.status, symmetry::Status::ok);
   EXPECT_EQ(std::vector<int>(m.neqatm.begin() + 4, m.neqatm.end()), (std::vector<int>{4, 3, 2, 1}));
 }
 
 TEST(Eqvatm, NearestOnATieIsTheLowerNumber) {
   const std::vector<double> xyz{0, 0, 0.05, 0, 0, -0.05, 2, 0, 0, -2, 0, 0};
   const Mapping m = map_atoms(xyz, {c, c, h, h}, {diag(1, 1, 1), diag(-1, 1, 1)}, 0.1);
-  EXPECT_EQ(m.status, 0);
+  EXPECT_EQ(m.status, symmetry::Status::ok);
   EXPECT_EQ(std::vector<int>(m.neqatm.begin() + 4, m.neqatm.end()), (std::vector<int>{1, 2, 4, 3}));
 }
 
@@ -112,20 +112,20 @@ TEST(Eqvatm, ImagesThatAreNoPermutationFail) {
   // Under the loose tolerance atoms 1 and 2 both map onto atom 3.
   const std::vector<double> xyz{1, 0, 0, 1.05, 0, 0, -1, 0, 0};
   const Mapping m = map_atoms(xyz, {h, h, h}, {diag(1, 1, 1), diag(-1, 1, 1)}, 0.1);
-  EXPECT_EQ(m.status, -1);
+  EXPECT_EQ(m.status, symmetry::Status::no_image);
 }
 
 TEST(Eqvatm, AnImageWithoutAtomFails) {
   const std::vector<double> water{0, 0, -0.39, 0.757, 0, 0.195, -0.757, 0, 0.195};
   const Mapping m = map_atoms(water, water_symbols, {diag(1, 1, 1), diag(1, 1, -1)}, 0.01);
-  EXPECT_EQ(m.status, -1);
+  EXPECT_EQ(m.status, symmetry::Status::no_image);
 }
 
 TEST(Symvec, AveragesTheImagesOfEveryAtom) {
   // A slightly bent-off water: dyadic values keep the averages exact.
   std::vector<double> xyz{0.0625, 0, -0.375, 0.75, 0.03125, 0.25, -0.625, 0, 0.125};
   const Mapping m = map_atoms(xyz, water_symbols, c2v, 0.2);
-  ASSERT_EQ(m.status, 0);
+  ASSERT_EQ(m.status, symmetry::Status::ok);
   std::vector<double> accum(9, 99.0);
   symmetry::symvec(3, 4, m.neqatm, c2v, accum, 1.0e-8, xyz);
   EXPECT_EQ(xyz, (std::vector<double>{0, 0, -0.375, 0.6875, 0, 0.1875, -0.6875, 0, 0.1875}));
@@ -148,7 +148,7 @@ struct Molecule {
 
 int degrees(const Molecule& mol, const std::string& label) {
   const Mapping m = map_atoms(mol.xyz, mol.symbols, mol.ops, 1.0e-6);
-  EXPECT_EQ(m.status, 0) << label;
+  EXPECT_EQ(m.status, symmetry::Status::ok) << label;
   return numdeg(static_cast<int>(mol.symbols.size()), static_cast<int>(mol.ops.size()), mol.ops,
                 label, m.neqatm);
 }

@@ -1,0 +1,71 @@
+// Atom shells: like atoms at nearly equal distance from the centroid, built once per search and
+// read by the element search and the refitting. Atom numbers in a shell list are 1-based, 0
+// meaning "none".
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "symmetry/status.hpp"
+
+namespace symmetry {
+
+// Distance of every atom from the origin. Status no_atoms when n < 1, else ok.
+Status getdis(std::span<const double> xyz, std::span<double> dist, int n);
+
+// Where rshell writes the atoms in shell order.
+struct ShellOutput {
+  std::span<double> positions;    // 3 x n, shell order
+  std::span<std::string> symbols; // n, shell order
+  std::span<double> distances;    // n, input order in, shell order out
+  std::span<int> shell_numbers;   // n, 1-based shell of every entry in shell order
+  std::span<int> shell_sizes;     // one entry per shell
+};
+
+// Sorts the atoms by element symbol, then by distance (stably: equal keys keep their input order),
+// and cuts them into shells: an entry joins its neighbour's shell when it has the same symbol and
+// lies less than tol farther out. Returns the shell count.
+int rshell(std::span<const double> xyz, std::span<const std::string> symbols, int n, double tol,
+           const ShellOutput& out);
+
+// The atoms in shell order, as the search reads them.
+struct ShellAtoms {
+  std::span<const double> positions;  // 3 x natoms
+  std::span<const double> distances;  // centre distance of every atom
+  std::span<const int> shell_numbers; // 1-based shell of every atom, never decreasing
+  std::span<const int> shell_sizes;   // size of every shell: the length of its run
+  int natoms = 0;
+  int nshell = 0;
+
+  // x, y, z of the given atom.
+  const double* position(int atom) const;
+  int shell_of(int atom) const;
+};
+
+// The atoms first .. last - 1 of one shell: the atoms of a shell are consecutive.
+struct ShellRun {
+  int first = 0;
+  int last = 0;
+};
+
+// The run of the given shell.
+ShellRun shell_run(const ShellAtoms& atoms, int shell);
+
+// The run of atom i from a run before it: the shells between are stepped over by their sizes.
+ShellRun next_run(const ShellAtoms& atoms, ShellRun run, int i);
+
+// Which atom within the tolerance a lookup takes: the first of the run, or the nearest (the first
+// on a tie).
+enum class Pick { first, nearest };
+
+// The atom of the run within thrsym of y (by distance), 0 when none. No atom outside the run is of
+// its shell.
+int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, double thrsym,
+                Pick pick);
+
+// The atom of the given shell within thrsym of y, 0 when none. Only the shell's own run of atoms
+// is read.
+int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym,
+          Pick pick = Pick::first);
+
+} // namespace symmetry
