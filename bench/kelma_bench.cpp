@@ -140,7 +140,8 @@ void run_kelma_text(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
     sink.clear();
     std::istringstream input(text);
-    kelma::run_kelma(input);
+    common::InputDeck deck(input);
+    kelma::run_kelma(deck);
   }
 }
 

@@ -1,7 +1,10 @@
 #include "common/records.hpp"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -13,9 +16,66 @@ constexpr int free_real_digits = 9;
 constexpr int lowest_fixed_exponent = -4;
 constexpr int first_exponent_form = 9;
 constexpr int exponent_digits = 2;
-// Room for any double in fixed form with the decimals the records use (the largest has 309
-// integer digits); a value that needs more overflows every field anyway.
-constexpr std::size_t fixed_buffer = 512;
+// Decimals up to which the fixed form is made by integer arithmetic: 10^17 times a 53-bit
+// significand stays below 2^110.
+constexpr int max_exact_decimals = 17;
+constexpr std::array<std::uint64_t, max_exact_decimals + 1> powers_of_ten = [] {
+  std::array<std::uint64_t, max_exact_decimals + 1> p{};
+  p[0] = 1;
+  for (std::size_t k = 1; k < p.size(); ++k)
+    p[k] = 10 * p[k - 1];
+  return p;
+}();
+
+// Digits of the largest 64-bit unsigned integer.
+constexpr int uint64_digits = 20;
+
+__extension__ using Wide = unsigned __int128;
+
+// |value| times 10^d rounded to the nearest integer, ties to even, from the exact binary value;
+// false when the value is not below 2^52 or the result does not fit 64 bits.
+bool scaled_magnitude(double value, int d, std::uint64_t& scaled) {
+  constexpr int mantissa_bits = 52;
+  constexpr int exponent_bias = 1075; // of the integer significand
+  constexpr int wide_bits = 128;
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const auto biased = static_cast<int>((bits >> mantissa_bits) & 0x7ff);
+  std::uint64_t significand = bits & ((std::uint64_t{1} << mantissa_bits) - 1);
+  if (biased != 0)
+    significand |= std::uint64_t{1} << mantissa_bits;
+  const int shift = exponent_bias - (biased == 0 ? 1 : biased); // value = significand / 2^shift
+  if (shift <= 0)
+    return false;
+  const Wide product = Wide{significand} * powers_of_ten[static_cast<std::size_t>(d)];
+  if (shift >= wide_bits) { // the product is below 2^110: less than half of one unit
+    scaled = 0;
+    return true;
+  }
+  Wide quotient = product >> shift;
+  const Wide remainder = product - (quotient << shift);
+  const Wide half = Wide{1} << (shift - 1);
+  if (remainder > half || (remainder == half && (quotient & 1) != 0))
+    ++quotient;
+  if ((quotient >> 64) != 0)
+    return false;
+  scaled = static_cast<std::uint64_t>(quotient);
+  return true;
+}
+
+// Writes the d-decimal number whose digits are those of scaled (scaled / 10^d with its sign).
+char* write_scaled(char* out, bool negative, std::uint64_t scaled, int d) {
+  const std::uint64_t unit = powers_of_ten[static_cast<std::size_t>(d)];
+  if (negative)
+    *out++ = '-';
+  out = std::to_chars(out, out + uint64_digits, scaled / unit).ptr;
+  *out++ = '.';
+  std::uint64_t fraction = scaled % unit;
+  for (int k = d - 1; k >= 0; --k) {
+    out[k] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  return out + d;
+}
 
 void append_stars(std::string& out, int w) { out.append(static_cast<std::size_t>(w), '*'); }
 
@@ -37,10 +97,19 @@ std::string_view drop_leading_zero(char* first, std::string_view s) {
 
 } // namespace
 
+char* fixed_chars(char* out, double value, int d) {
+  std::uint64_t scaled = 0;
+  if (d >= 1 && d <= max_exact_decimals && scaled_magnitude(value, d, scaled))
+    return write_scaled(out, std::signbit(value), scaled, d);
+  const auto [end, ec] =
+      std::to_chars(out, out + fixed_chars_room, value, std::chars_format::fixed, d);
+  return ec == std::errc() ? end : nullptr;
+}
+
 void append_f(std::string& out, double value, int w, int d) {
-  char buf[fixed_buffer];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, d);
-  if (!std::isfinite(value) || ec != std::errc()) {
+  char buf[fixed_chars_room];
+  const char* end = std::isfinite(value) ? fixed_chars(buf, value, d) : nullptr;
+  if (end == nullptr) {
     append_stars(out, w);
     return;
   }

@@ -2,6 +2,7 @@
 // free-format records of the reports. Every record the programs write is built here.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,12 @@ namespace common {
 std::string format_f(double value, int w, int d);
 // The same field appended to out.
 void append_f(std::string& out, double value, int w, int d);
+
+// The fixed form of a finite value with d decimals, as std::to_chars writes it (a minus sign for
+// every negative value, zero included; no decimal point when d is 0), into out, which must hold
+// fixed_chars_room characters; returns its end, or nullptr when it needs more room.
+inline constexpr std::size_t fixed_chars_room = 512;
+char* fixed_chars(char* out, double value, int d);
 
 // Iw: the integer right-justified in w columns; w asterisks when it does not fit.
 std::string format_i(long long value, int w);

@@ -48,7 +48,8 @@ std::string with_bounded_cycles(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::MemoryUnits units;
   std::istringstream in(with_bounded_cycles(fuzz::as_text(data, size)));
-  const int status = fuzz::run_program("kelma", [&] { kelma::run_kelma(in); });
+  common::InputDeck deck(in);
+  const int status = fuzz::run_program("kelma", [&] { kelma::run_kelma(deck); });
   fuzz::check_rejection_is_clean(status, units);
   fuzz::check_no_nonfinite_words(units.records());
   return 0;

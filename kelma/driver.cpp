@@ -12,9 +12,8 @@
 
 namespace kelma {
 
-void run_kelma(std::istream& input) {
+void run_kelma(common::InputDeck& deck) {
   common::open_listing();
-  common::InputDeck deck(input);
   KelmaInput in = read_kelma_input(deck);
   run_kelma(in);
 }

@@ -1,15 +1,14 @@
 // The kelma main routine: reads the keyword input, sizes the workspace and runs the optimiser.
 #pragma once
 
-#include <istream>
-
+#include "common/keyword_input.hpp"
 #include "kelma/input.hpp"
 
 namespace kelma {
 
-// One whole run on the keyword input in. The listing is opened as "debug" before the input is
-// read, so that a numbered report of the input goes there too.
-void run_kelma(std::istream& in);
+// One whole run on the keyword input that deck reads. The listing is opened as "debug" before
+// the input is read, so that a numbered report of the input goes there too.
+void run_kelma(common::InputDeck& deck);
 
 // The run after the input is read: checks the geometry, sizes the workspace and optimises;
 // in.xyz ends as the converged geometry (the cycle limit leaves it as the optimiser stopped).

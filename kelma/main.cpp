@@ -1,4 +1,4 @@
-#include <iostream>
+#include <cstdio>
 
 #include "common/command_line.hpp"
 #include "kelma/driver.hpp"
@@ -27,6 +27,8 @@ The program: man kelma; the keyword input: man 5 ffdata.
 } // namespace
 
 int main(int argc, char** argv) {
-  return common::program_main(argc, argv, {"kelma", usage}, "*** KELMA Error Termination ***",
-                              [] { kelma::run_kelma(std::cin); });
+  return common::program_main(argc, argv, {"kelma", usage}, "*** KELMA Error Termination ***", [] {
+    common::InputDeck deck(stdin);
+    kelma::run_kelma(deck);
+  });
 }

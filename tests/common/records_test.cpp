@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace {
 
 using common::format_f;
@@ -37,6 +46,43 @@ TEST(FixedFields, LeadingZeroIsDroppedOnlyWhenThatMakesItFit) {
   EXPECT_EQ(format_f(0.5, 7, 5), "0.50000");
   EXPECT_EQ(format_f(0.5, 6, 5), ".50000");
   EXPECT_EQ(format_f(-0.5, 7, 5), "-.50000");
+}
+
+TEST(FixedFields, FixedFormHasTheDigitsOfTheStandardLibrary) {
+  // Values of every size (ties of few bits, random bits at every exponent the records meet and
+  // beyond, subnormals, signed zeros) at every number of decimals the fast form takes and past it.
+  std::mt19937_64 random(7);
+  std::vector<double> values{0.0,
+                             -0.0,
+                             0.125,
+                             -0.375,
+                             2.5,
+                             0.5e-10,
+                             1.5e-10,
+                             4503599627370495.5,
+                             std::numeric_limits<double>::denorm_min(),
+                             1.0e15,
+                             -9.999999999e7};
+  for (int k = 0; k < 20000; ++k) {
+    const double unit = std::ldexp(static_cast<double>(random() >> 11), -53);
+    const int exponent = static_cast<int>(random() % 140) - 90;
+    values.push_back((k % 2 ? -1.0 : 1.0) * std::ldexp(unit, exponent));
+    values.push_back(std::bit_cast<double>(random() & ~(std::uint64_t{1} << 62))); // finite
+    values.push_back(std::ldexp(std::round(unit * 4096.0) + 0.5, -static_cast<int>(k % 40)));
+  }
+  char mine[common::fixed_chars_room];
+  char theirs[common::fixed_chars_room];
+  for (const double value : values) {
+    for (int d = 0; d <= 19; ++d) {
+      char* end = common::fixed_chars(mine, value, d);
+      const auto expected =
+          std::to_chars(theirs, theirs + sizeof theirs, value, std::chars_format::fixed, d);
+      ASSERT_EQ(expected.ec, std::errc());
+      ASSERT_NE(end, nullptr);
+      ASSERT_EQ(std::string(mine, end), std::string(theirs, expected.ptr))
+          << "value " << value << ", decimals " << d;
+    }
+  }
 }
 
 TEST(FixedFields, IntegersAndTexts) {

@@ -200,7 +200,8 @@ TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
                             "$connectivity\n1 2 1\n1 3 1\n1 4 1\n1 5 1\n$end\n";
   test_support::ChannelCapture capture;
   std::istringstream in(input);
-  kelma::run_kelma(in);
+  common::InputDeck deck(in);
+  kelma::run_kelma(deck);
   const std::string out = capture.stdout_text();
   const std::string cycle1 = "**     1  Energy:     0.011076376   RMSG: 0.03178\n"
                              "@   -0.0242915649   -0.0036869977    0.0134860395\n"
