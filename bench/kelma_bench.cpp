@@ -112,12 +112,12 @@ void bfgsupd_cycle(benchmark::State& state) {
     common::setdiagmat(n, 1.0, h);
     kelma::InverseHessian hinv{h, false};
     state.ResumeTiming();
-    kelma::bfgsupd(n, 0, f, fprev, hinv, step, scratch, pool);
+    kelma::bfgsupd(n, f, fprev, hinv, step, scratch, pool);
     benchmark::DoNotOptimize(h.data());
   }
 }
 BENCHMARK(bfgsupd_cycle)
-    ->ArgsProduct({{96, 192, 366, 600, big_dimension}, {1, 2}})
+    ->ArgsProduct({{96, 192, 270, 366, 450, 600, big_dimension}, {1, 2}})
     ->ArgNames({"dim", "threads"})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()

@@ -60,11 +60,33 @@ double clamp_cosine(double c) {
   return c;
 }
 
+// The cosine of the angle between sides a and b of a triangle whose third side is c.
+double law_of_cosines(double a, double b, double c) {
+  return clamp_cosine((a * a + b * b - c * c) / (2.0 * a * b));
+}
+
+// The gradients, with respect to u and to v, of s times the cosine of the angle between u and v
+// (lengths lu, lv): cosine = u.v / (lu lv).
+void cosine_gradients(double s, double cosine, const Vec3& u, const Vec3& v, double lu, double lv,
+                      Vec3& gu, Vec3& gv) {
+  const double luv = lu * lv;
+  for (int k = 0; k < 3; ++k) {
+    gu[k] = s * (v[k] / luv - cosine * u[k] / (lu * lu));
+    gv[k] = s * (u[k] / luv - cosine * v[k] / (lv * lv));
+  }
+}
+
 // grad(:, atom) += s g
 void add_gradient(std::span<double> grad, int atom, double s, const Vec3& g) {
   double* p = grad.data() + 3 * static_cast<std::size_t>(atom - 1);
   for (int k = 0; k < 3; ++k)
     p[k] += s * g[k];
+}
+
+// g taken from atom `from` and given to atom `to`: a term that depends on the vector to - from.
+void shift_gradient(std::span<double> grad, int from, int to, const Vec3& g) {
+  add_gradient(grad, from, -1.0, g);
+  add_gradient(grad, to, 1.0, g);
 }
 
 // Full distance matrix, diagonal 0; off-diagonal distances are kept at min_distance or above.
@@ -122,13 +144,11 @@ template <bool with_gradient>
 void bend_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const BendList& list = m.bends;
   for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.nbend); ++n) {
-    const int a = list.i[n];
-    const int b = list.j[n];
-    const int c = list.k[n];
+    const auto [a, b, c] = list.atoms(n);
     const double r1 = m.dist(a, b);
     const double r2 = m.dist(b, c);
     const double r3 = m.dist(a, c);
-    const double cosine = clamp_cosine((r1 * r1 + r2 * r2 - r3 * r3) / (2.0 * r1 * r2));
+    const double cosine = law_of_cosines(r1, r2, r3);
     const double delta = std::acos(cosine) * degrees_per_radian - list.theta0[n];
     e.bend += list.kbend[n] * (delta * delta);
     if constexpr (with_gradient) {
@@ -139,17 +159,11 @@ void bend_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
       const double s = -list.kbend[n] * delta * degrees_per_radian / sine;
       const Vec3 u = diff(m.atom(a), m.atom(b));
       const Vec3 v = diff(m.atom(c), m.atom(b));
-      const double r12 = r1 * r2;
       Vec3 ga;
       Vec3 gc;
-      for (int k = 0; k < 3; ++k) {
-        ga[k] = s * (v[k] / r12 - cosine * u[k] / (r1 * r1));
-        gc[k] = s * (u[k] / r12 - cosine * v[k] / (r2 * r2));
-      }
-      add_gradient(grad, a, 1.0, ga);
-      add_gradient(grad, c, 1.0, gc);
-      add_gradient(grad, b, -1.0, ga);
-      add_gradient(grad, b, -1.0, gc);
+      cosine_gradients(s, cosine, u, v, r1, r2, ga, gc);
+      shift_gradient(grad, b, a, ga);
+      shift_gradient(grad, b, c, gc);
     }
   }
 }
@@ -171,17 +185,14 @@ template <bool with_gradient>
 void torsion_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const TorsionList& list = m.torsions;
   for (std::size_t n = 0; n < static_cast<std::size_t>(m.counts.ntors); ++n) {
-    const int a = list.a[n];
-    const int b = list.b[n];
-    const int c = list.c[n];
-    const int d = list.d[n];
+    const auto [a, b, c, d] = list.atoms(n);
     const double dab = m.dist(a, b);
     const double dbc = m.dist(b, c);
     const double dcd = m.dist(c, d);
     const double dac = m.dist(a, c);
     const double dbd = m.dist(b, d);
-    const double cos1 = clamp_cosine((dab * dab + dbc * dbc - dac * dac) / (2.0 * dab * dbc));
-    const double cos2 = clamp_cosine((dcd * dcd + dbc * dbc - dbd * dbd) / (2.0 * dbc * dcd));
+    const double cos1 = law_of_cosines(dab, dbc, dac);
+    const double cos2 = law_of_cosines(dcd, dbc, dbd);
     const double sin1 = std::sqrt(1.0 - cos1 * cos1);
     const double sin2 = std::sqrt(1.0 - cos2 * cos2);
     if (sin1 < min_sine || sin2 < min_sine)
@@ -202,25 +213,17 @@ void torsion_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
       const double s = 0.5 * list.v[n] * periodicity * sine_ratio(multiplicity, cosphi);
       const double len1 = dab * dbc * sin1;
       const double len2 = dbc * dcd * sin2;
-      const double len12 = len1 * len2;
       Vec3 g1;
       Vec3 g2;
-      for (int k = 0; k < 3; ++k) {
-        g1[k] = s * (w2[k] / len12 - cosphi * w1[k] / (len1 * len1));
-        g2[k] = s * (w1[k] / len12 - cosphi * w2[k] / (len2 * len2));
-      }
+      cosine_gradients(s, cosphi, w1, w2, len1, len2, g1, g2);
       const Vec3 du1 = cross(g1, u2);
       const Vec3 du3 = cross(u2, g2);
       const Vec3 du2a = cross(u1, g1);
       const Vec3 du2b = cross(g2, u3);
-      add_gradient(grad, a, -1.0, du1);
-      add_gradient(grad, b, 1.0, du1);
-      add_gradient(grad, b, -1.0, du2a);
-      add_gradient(grad, b, -1.0, du2b);
-      add_gradient(grad, c, 1.0, du2a);
-      add_gradient(grad, c, 1.0, du2b);
-      add_gradient(grad, c, -1.0, du3);
-      add_gradient(grad, d, 1.0, du3);
+      shift_gradient(grad, a, b, du1);
+      shift_gradient(grad, b, c, du2a);
+      shift_gradient(grad, b, c, du2b);
+      shift_gradient(grad, c, d, du3);
     }
   }
 }
@@ -233,10 +236,7 @@ void oop_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   const auto first = static_cast<std::size_t>(m.counts.ntors);
   const auto last = first + static_cast<std::size_t>(m.counts.noop);
   for (std::size_t n = first; n < last; ++n) {
-    const int p = list.a[n];
-    const int b = list.b[n];
-    const int c = list.c[n];
-    const int d = list.d[n];
+    const auto [p, b, c, d] = list.atoms(n);
     const Vec3 e1 = diff(m.atom(c), m.atom(b));
     const Vec3 e2 = diff(m.atom(d), m.atom(b));
     const Vec3 q = diff(m.atom(b), m.atom(p));
@@ -258,12 +258,9 @@ void oop_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
       }
       const Vec3 de1 = cross(e2, dnormal);
       const Vec3 de2 = cross(dnormal, e1);
-      add_gradient(grad, p, -1.0, dq);
-      add_gradient(grad, b, 1.0, dq);
-      add_gradient(grad, b, -1.0, de1);
-      add_gradient(grad, b, -1.0, de2);
-      add_gradient(grad, c, 1.0, de1);
-      add_gradient(grad, d, 1.0, de2);
+      shift_gradient(grad, p, b, dq);
+      shift_gradient(grad, b, c, de1);
+      shift_gradient(grad, b, d, de2);
     }
   }
 }

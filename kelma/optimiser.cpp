@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/channels.hpp"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr double bohr_per_angstrom = 1.8897268777743552;
 constexpr double angstrom_per_bohr = 0.529177;
-constexpr double hartree_per_kcal = 0.0015936;
 constexpr double step_limit = 0.3;
 constexpr double early_exit_factor = 0.1;
 constexpr double curvature_threshold = 1e-8;
@@ -30,7 +30,6 @@ constexpr int coordinates_print = 3; // print levels above this list every cycle
 // search that still lowers the energy after this many steps of step_limit has carried the atoms
 // thousands of bohr away; it ends at its last, lowest point.
 constexpr int line_search_limit = 9999;
-constexpr const char* cycle_limit_code = "666";
 
 // The current point as the records report it: energy in hartree, RMS force in hartree/bohr.
 struct CycleState {
@@ -39,16 +38,21 @@ struct CycleState {
   double rmsg = 0.0;
 };
 
-std::string cycle_record(const CycleState& s) {
+// head I4 "  Energy:" F(energy_width).9 "   RMSG:" F(rmsg_width).5: the cycle record and its
+// wider twin on the listing.
+std::string cycle_line(std::string_view head, const CycleState& s, int energy_width,
+                       int rmsg_width) {
   return common::Record()
-      .text("**  ")
+      .text(head)
       .i(s.cycle, 4)
       .text("  Energy:")
-      .f(s.energy, 16, 9)
+      .f(s.energy, energy_width, 9)
       .text("   RMSG:")
-      .f(s.rmsg, 8, 5)
+      .f(s.rmsg, rmsg_width, 5)
       .str();
 }
+
+std::string cycle_record(const CycleState& s) { return cycle_line("**  ", s, 16, 8); }
 
 // Appends the geometry record of every atom: the mark, then x, y, z in Angstrom.
 void append_geometry(std::string& block, char mark, std::span<const double> xyz) {
@@ -62,14 +66,7 @@ void append_geometry(std::string& block, char mark, std::span<const double> xyz)
 
 void write_listing_cycle(const CycleState& s) {
   common::write_blank(common::listing_unit);
-  common::write_record(common::listing_unit, common::Record()
-                                                 .text(" ** Cycle:")
-                                                 .i(s.cycle, 4)
-                                                 .text("  Energy:")
-                                                 .f(s.energy, 18, 9)
-                                                 .text("   RMSG:")
-                                                 .f(s.rmsg, 10, 5)
-                                                 .str());
+  common::write_record(common::listing_unit, cycle_line(" ** Cycle:", s, 18, 10));
 }
 
 void write_line_search_step(int lsc, double energy) {
@@ -141,7 +138,7 @@ void initial_hessian(const OptimSettings& s, int& jobtype, std::span<const doubl
     jobtype = 0;
     const std::span<double> copy = std::span<double>(ws.hess_copy).first(nn);
     common::cpyvec(h, copy);
-    if (internal_inverse(copy, xyz, h) == 0)
+    if (internal_inverse(copy, xyz, h) == inverse_found)
       return;
     if (s.print > 0) {
       common::write_record(common::listing_unit, common::FreeRecord()
@@ -254,28 +251,21 @@ void shared_update(common::WorkerPool& pool, const Correction& k, std::span<doub
   });
 }
 
-// The curvature along the last step is too small for the update: warn (print > 0), reset H to
-// the unit matrix and take the capped steepest-descent step.
-void restart_from_unit_matrix(int n, int print, std::span<const double> f, InverseHessian& hinv,
-                              std::span<double> step) {
-  if (print > 0) {
-    common::write_record(common::listing_unit,
-                         "**WARNING** Hereditary positive definiteness endangered");
-    common::write_record(common::listing_unit, " Reinitializing Hessian");
-    common::write_record(common::listing_unit, " Taking Steepest Descent Step");
-  }
-  steepest_step(f, step);
-  common::setdiagmat(n, 1.0, hinv.h);
-  hinv.whole = false;
+// The listing's word on an update that started again from the unit matrix.
+void write_restart_warning() {
+  common::write_record(common::listing_unit,
+                       "**WARNING** Hereditary positive definiteness endangered");
+  common::write_record(common::listing_unit, " Reinitializing Hessian");
+  common::write_record(common::listing_unit, " Taking Steepest Descent Step");
 }
 
 } // namespace
 
 int bfgsupd_threads(int n) { return n >= parallel_update_size ? common::available_cpus() : 1; }
 
-void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
-             InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
-             common::WorkerPool& pool) {
+UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> fprev,
+                      InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
+                      common::WorkerPool& pool) {
   const auto un = static_cast<std::size_t>(n);
   const std::span<double> h = hinv.h;
   const std::span<double> gamma = scratch.first(un);
@@ -287,8 +277,10 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
     gamma[i] = fprev[i] - f[i];
   const double c = common::sprod(delta, gamma);
   if (c < curvature_threshold) {
-    restart_from_unit_matrix(n, print, f, hinv, step);
-    return;
+    steepest_step(f, step);
+    common::setdiagmat(n, 1.0, h);
+    hinv.whole = false;
+    return UpdateOutcome::restarted;
   }
   const bool shared = pool.size() > 1;
   if (shared)
@@ -312,6 +304,7 @@ void bfgsupd(int n, int print, std::span<const double> f, std::span<const double
                   [&](IndexRange columns) { update_lower(k, h, un, columns); });
   }
   cap_step(step.first(un));
+  return UpdateOutcome::updated;
 }
 
 void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
@@ -360,7 +353,7 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
     if (fnorm > step_limit && lsc != 1) {
       const bool previous_cycle_at_limit = cycle > 1 && cycle - 1 >= settings.nsteps;
       if (previous_cycle_at_limit)
-        common::stop_run(cycle_limit_code);
+        common::stop_run(common::cycle_limit_code);
       restart = true;
       lsc = line_search(settings, xyz, f, state.energy, step, ff);
       continue;
@@ -369,14 +362,16 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
       steepest_step(f, step);
       restart = false;
     } else {
-      bfgsupd(n, settings.print, f, fprev, hinv, step, scratch, pool);
+      const UpdateOutcome outcome = bfgsupd(n, f, fprev, hinv, step, scratch, pool);
+      if (outcome == UpdateOutcome::restarted && settings.print > 0)
+        write_restart_warning();
     }
 
     const bool converged =
         state.rmsg < settings.gtol && eprev - state.energy < settings.etol && state.energy < eprev;
     if (!converged) {
       if (cycle >= settings.nsteps)
-        common::stop_run(cycle_limit_code);
+        common::stop_run(common::cycle_limit_code);
       shift(xyz, step, 1.0);
       common::cpyvec(f, fprev);
       eprev = state.energy;

@@ -22,13 +22,17 @@ struct ForceFieldCalls {
   std::function<double(std::span<double> xyz)> ener;
 };
 
+// The optimiser's part of the input.
 struct OptimSettings {
-  int natoms = 0;
-  double gtol = 0.0;
-  double etol = 0.0;
-  int nsteps = 0;
-  int print = 0;
+  int natoms = 0;    // atoms; the coordinates are 3 natoms
+  double gtol = 0.0; // converged below this RMS force, hartree/bohr
+  double etol = 0.0; // ... and an energy decrease below this, hartree
+  int nsteps = 0;    // the largest cycle number
+  int print = 0;     // listing level: cycles and warnings above 0, coordinates above 3
 };
+
+// The optimiser's conversion of the force field's kcal/mol to the hartree of its records.
+inline constexpr double hartree_per_kcal = 0.0015936;
 
 // Minimises the energy from xyz (Angstrom, updated in place). Returns on convergence with the
 // final geometry in xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0
@@ -51,13 +55,18 @@ inline constexpr std::size_t bfgsupd_scratch = 3;
 // process may use.
 int bfgsupd_threads(int n);
 
+enum class UpdateOutcome {
+  updated,   // H updated, step = H f
+  restarted, // too little curvature along the previous step: H reset to the unit matrix
+};
+
 // BFGS update of the inverse Hessian. On entry step is the previous step and fprev the force
 // before it; on exit H is updated (its lower triangle) and step is H f, cut to the step limit.
-// When the curvature along the previous step is too small it warns on the listing (print > 0),
-// resets H to the unit matrix and takes the capped steepest-descent step instead. The products
-// and the update are shared out over the pool; every value is the same on any number of threads.
-void bfgsupd(int n, int print, std::span<const double> f, std::span<const double> fprev,
-             InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
-             common::WorkerPool& pool);
+// When the curvature along the previous step is too small it resets H to the unit matrix and
+// takes the capped steepest-descent step instead (restarted; the caller warns). The products and
+// the update are shared out over the pool; every value is the same on any number of threads.
+UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> fprev,
+                      InverseHessian& hinv, std::span<double> step, std::span<double> scratch,
+                      common::WorkerPool& pool);
 
 } // namespace kelma

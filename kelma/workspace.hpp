@@ -2,6 +2,8 @@
 // results of ffcount, cleared to zero. The workspace check counts the elements of all of them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -11,6 +13,8 @@ namespace kelma {
 struct BendList {
   std::vector<int> i, j, k;
   std::vector<double> theta0, kbend;
+
+  std::array<int, 3> atoms(std::size_t n) const { return {i[n], j[n], k[n]}; }
 };
 
 // Torsions a-b-c-d (entries 0..ntors-1), followed by the out-of-plane entries: centre in a, its
@@ -18,6 +22,10 @@ struct BendList {
 struct TorsionList {
   std::vector<int> a, b, c, d, n;
   std::vector<double> v;
+
+  std::array<int, 4> atoms(std::size_t entry) const {
+    return {a[entry], b[entry], c[entry], d[entry]};
+  }
 };
 
 // The counts record of the force field, filled by the set-up, read by the energy routines.

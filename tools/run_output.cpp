@@ -1,5 +1,6 @@
 #include "tools/run_output.hpp"
 
+#include "kelma/optimiser.hpp"
 #include "tools/files.hpp"
 
 namespace tools {
@@ -13,8 +14,6 @@ constexpr std::string_view point_group_mark = "*Point Group: ";
 constexpr std::string_view dof_label = "Degrees of freedom:";
 constexpr std::size_t label_length = 4;
 constexpr std::size_t coordinate_width = 16;
-// The optimiser's conversion of its kcal/mol energies to the hartree it prints.
-constexpr double hartree_per_kcal = 0.0015936;
 constexpr int kcal_decimals = 6;
 
 [[noreturn]] void fail(std::size_t k, const std::string& what) {
@@ -88,7 +87,8 @@ std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& 
     double hartree = 0.0;
     fields.emplace_back("energy_hartree", last.energy);
     if (parse_double(last.energy, hartree))
-      fields.emplace_back("energy_kcal_per_mol", fixed(hartree / hartree_per_kcal, kcal_decimals));
+      fields.emplace_back("energy_kcal_per_mol",
+                          fixed(hartree / kelma::hartree_per_kcal, kcal_decimals));
     fields.emplace_back("rms_force_hartree_per_bohr", last.rms);
     fields.emplace_back("cycles", std::to_string(last.cycle));
   }

@@ -404,7 +404,7 @@ TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStepOnAnyNumberOfThreads) {
     std::vector<double> scratch(kelma::bfgsupd_scratch * n);
     test_support::ChannelCapture capture;
     common::WorkerPool pool(threads);
-    kelma::bfgsupd(n, 1, f, fprev, hinv, step, scratch, pool);
+    kelma::bfgsupd(n, f, fprev, hinv, step, scratch, pool);
     EXPECT_EQ(capture.listing(), "");
     EXPECT_FALSE(hinv.whole);
     const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
@@ -448,7 +448,7 @@ TEST(Bfgsupd, SuccessiveUpdatesGiveTheSameBitsOnAnyNumberOfThreads) {
     common::WorkerPool pool(threads);
     ASSERT_EQ(pool.size(), threads);
     for (int update = 0; update < 2; ++update) {
-      kelma::bfgsupd(n, 0, f, fprev, hinv, step, scratch, pool);
+      kelma::bfgsupd(n, f, fprev, hinv, step, scratch, pool);
       fprev = f;
       for (std::size_t i = 0; i < un; ++i)
         f[i] = 0.5 * f[i] - 2.0 * step[i];
