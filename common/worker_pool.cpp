@@ -9,24 +9,22 @@ namespace common {
 
 namespace {
 
-// Microseconds a roused worker waits awake for its job: longer than the serial work between a
-// rouse and its job (a product over the largest matrix).
-constexpr int rouse_wait = 2000;
 // Microseconds a thread that has finished a job waits awake for the next one, or the caller of
-// run for the last worker: jobs of one computation follow each other closely, and parts of one
-// job end at about the same time.
+// run for the last worker: jobs of one computation follow each other closely, parts of one job
+// end at about the same time, and waking a sleeping thread can take a tenth of a millisecond on
+// a virtual machine.
 constexpr int linger = 100;
 
-// Waits awake while done() is false, for at most limit microseconds; true when it came true.
-template <typename Done> bool spin_until(Done done, int limit) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(limit);
+// Waits awake until done() is true, for at most linger microseconds.
+template <typename Done> void linger_until(Done done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(linger);
   for (;;) {
     for (int poll = 0; poll < 64; ++poll) {
       if (done())
-        return true;
+        return;
     }
     if (std::chrono::steady_clock::now() >= end)
-      return done();
+      return;
     sched_yield(); // a thread that wants this CPU gets it
   }
 }
@@ -62,16 +60,6 @@ WorkerPool::~WorkerPool() {
     worker.join();
 }
 
-void WorkerPool::rouse() {
-  if (workers_.empty())
-    return;
-  {
-    const std::lock_guard lock(mutex_);
-    ++roused_;
-  }
-  wake_.notify_all();
-}
-
 void WorkerPool::run(int parts, const std::function<void(int)>& task) {
   std::unique_lock lock(mutex_);
   task_ = &task;
@@ -83,7 +71,7 @@ void WorkerPool::run(int parts, const std::function<void(int)>& task) {
   lock.unlock();
   wake_.notify_all();
   take_parts();
-  spin_until([this] { return busy_.load() == 0; }, linger);
+  linger_until([this] { return busy_.load() == 0; });
   lock.lock();
   finished_.wait(lock, [this] { return busy_ == 0; });
   task_ = nullptr;
@@ -91,25 +79,13 @@ void WorkerPool::run(int parts, const std::function<void(int)>& task) {
     std::rethrow_exception(error_);
 }
 
-void WorkerPool::await_job(std::uint64_t seen, int limit) const {
-  spin_until([&] { return job_.load() != seen || stopping_.load(); }, limit);
-}
-
 void WorkerPool::work() {
   std::uint64_t seen = 0;
-  std::uint64_t roused = 0;
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [&] { return stopping_ || job_ != seen || roused_ != roused; });
+    wake_.wait(lock, [&] { return stopping_ || job_ != seen; });
     if (stopping_)
       return;
-    roused = roused_;
-    if (job_ == seen) {
-      lock.unlock();
-      await_job(seen, rouse_wait);
-      lock.lock();
-      continue;
-    }
     seen = job_;
     lock.unlock();
     take_parts();
@@ -117,10 +93,11 @@ void WorkerPool::work() {
     if (--busy_ == 0)
       finished_.notify_one();
     lock.unlock();
-    await_job(seen, linger);
+    linger_until([&] { return job_.load() != seen || stopping_.load(); });
     lock.lock();
   }
 }
+
 // Claims parts of the current job until none is left.
 void WorkerPool::take_parts() {
   for (;;) {

@@ -35,17 +35,9 @@ public:
   // is thrown here, after every thread has let go of the task.
   void run(int parts, const std::function<void(int)>& task);
 
-  // Wakes the workers for a job that follows shortly: they wait for it awake, for a bounded
-  // time, so that it does not wait for a sleeping thread (on a virtual machine that can take a
-  // tenth of a millisecond).
-  void rouse();
-
 private:
   void work();
   void take_parts();
-  // Waits awake, for at most `limit` microseconds, until a job after `seen` comes or the pool
-  // stops.
-  void await_job(std::uint64_t seen, int limit) const;
 
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -57,7 +49,6 @@ private:
   std::atomic<int> busy_ = 0;
   std::atomic<std::uint64_t> job_ = 0;
   std::atomic<bool> stopping_ = false;
-  std::uint64_t roused_ = 0;
   std::exception_ptr error_;
   std::vector<std::thread> workers_;
 };

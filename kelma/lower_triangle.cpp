@@ -80,23 +80,6 @@ IndexRange product_rows(std::size_t n, int part, int parts) {
 
 std::size_t elements_before(std::size_t n, std::size_t j) { return j * n - j * (j - 1) / 2; }
 
-std::size_t column_after_elements(std::size_t n, std::size_t elements) {
-  std::size_t j = 0;
-  while (j < n && elements_before(n, j) < elements)
-    ++j;
-  return j;
-}
-
-IndexRange update_columns(std::size_t n, int part, int parts) {
-  const auto boundary = [&](int p) {
-    if (p >= parts)
-      return n;
-    return column_after_elements(n, elements_before(n, n) * static_cast<std::size_t>(p) /
-                                        static_cast<std::size_t>(parts));
-  };
-  return {boundary(part), boundary(part + 1)};
-}
-
 void lower_product(std::span<const double> h, std::size_t n, std::span<const double> x,
                    std::span<double> y, IndexRange rows, const ColumnsHook& prepare) {
   std::fill(y.begin() + static_cast<std::ptrdiff_t>(rows.first),

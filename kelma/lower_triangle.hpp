@@ -21,12 +21,6 @@ IndexRange product_rows(std::size_t n, int part, int parts);
 // Elements of the lower triangle in the columns before column j.
 std::size_t elements_before(std::size_t n, std::size_t j);
 
-// The first column j with at least `elements` elements of the triangle before it (n at most).
-std::size_t column_after_elements(std::size_t n, std::size_t elements);
-
-// Columns of the lower triangle for part `part` of `parts`, with about as many elements each.
-IndexRange update_columns(std::size_t n, int part, int parts);
-
 // Called with columns of H just before a product first reads them.
 using ColumnsHook = std::function<void(IndexRange columns)>;
 

@@ -15,6 +15,7 @@
 #include "common/worker_pool.hpp"
 #include "kelma/hessian_start.hpp"
 #include "kelma/lower_triangle.hpp"
+#include "kelma/shared_update.hpp"
 
 namespace kelma {
 
@@ -178,78 +179,10 @@ int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const d
   return lsc;
 }
 
-// The BFGS correction of one update: H(i, j) + delta_i delta_j / c - v_i v_j / q + q u_i u_j.
-struct Correction {
-  std::span<const double> delta;
-  std::span<const double> v;
-  std::span<const double> u;
-  double c;
-  double q;
-
-  double updated(double h, std::size_t i, std::size_t j) const {
-    return h + delta[i] * delta[j] / c - v[i] * v[j] / q + q * u[i] * u[j];
-  }
-};
-
 // Coordinates from which the update of bfgsupd and its new step are shared among threads: below
 // it an update takes under 0.3 ms, and handing its passes to other threads eats what they save
 // (bench/README.md).
 constexpr int parallel_update_size = 600;
-
-// What forming the product of a column costs beside updating it: the head part of a shared update
-// does both in one pass, and takes that much fewer elements than each of the other parts.
-constexpr double head_product_cost = 0.3;
-
-// Updates H(i, j), i >= j, for the columns of one part. Each element is computed from the same
-// operands in the same order whatever the parts are.
-void update_lower(const Correction& k, std::span<double> h, std::size_t n, IndexRange columns) {
-  for (std::size_t j = columns.first; j < columns.last; ++j) {
-    double* column = h.data() + j * n;
-    for (std::size_t i = j; i < n; ++i)
-      column[i] = k.updated(column[i], i, j);
-  }
-}
-
-// The end of the head part's columns, when `parts` threads share an update: the head updates its
-// columns and forms their terms of H f in one pass, each other part updates its columns only.
-std::size_t head_columns(std::size_t n, int parts) {
-  const double share = 1.0 / (1.0 + (parts - 1) * (1.0 + head_product_cost));
-  return column_after_elements(
-      n, static_cast<std::size_t>(share * static_cast<double>(elements_before(n, n))));
-}
-
-// The columns of part `part` of `parts` in [first, n), with about as many elements each.
-IndexRange columns_after(std::size_t n, std::size_t first, int part, int parts) {
-  const std::size_t before = elements_before(n, first);
-  const std::size_t rest = elements_before(n, n) - before;
-  const auto boundary = [&](int p) {
-    if (p >= parts)
-      return n;
-    return column_after_elements(n, before + rest * static_cast<std::size_t>(p) /
-                                                 static_cast<std::size_t>(parts));
-  };
-  return {boundary(part), boundary(part + 1)};
-}
-
-// The update of H by correction and the new step H f, shared over the pool: the head part updates
-// the first columns and forms their terms in one pass while the others update the rest; then the
-// rows below the head take their remaining terms, shared out by rows.
-void shared_update(common::WorkerPool& pool, const Correction& k, std::span<double> h,
-                   std::size_t n, std::span<const double> f, std::span<double> step) {
-  const int parts = pool.size();
-  const std::size_t head = head_columns(n, parts);
-  const auto update = [&](IndexRange columns) { update_lower(k, h, n, columns); };
-  pool.run(parts, [&](int part) {
-    if (part == 0)
-      lower_product_head(h, n, f, step, head, update);
-    else
-      update(columns_after(n, head, part - 1, parts - 1));
-  });
-  pool.run(parts, [&](int part) {
-    const IndexRange rows = product_rows(n - head, part, parts);
-    add_lower_terms(h, n, f, step, {head + rows.first, head + rows.last}, head);
-  });
-}
 
 // The listing's word on an update that started again from the unit matrix.
 void write_restart_warning() {
@@ -283,10 +216,13 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
     return UpdateOutcome::restarted;
   }
   const bool shared = pool.size() > 1;
-  if (shared)
-    pool.rouse(); // the workers wake while this thread forms v
+  const FirstTerm first{delta, c};
+  // Columns that hold the first term of the update when the update begins.
+  std::size_t first_done = 0;
   if (hinv.whole)
     common::matvec(n, h, gamma, v);
+  else if (shared)
+    first_done = product_with_first_term(pool, first, h, un, gamma, v);
   else
     lower_product(h, un, gamma, v, {0, un});
   const double q = common::sprod(gamma, v);
@@ -294,14 +230,14 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
   const std::span<double> u = gamma;
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
-  const Correction k{delta, v, u, c, q};
+  const Correction k{first, v, u, q};
   hinv.whole = false;
   if (shared) {
-    shared_update(pool, k, h, un, f, step);
+    shared_update(pool, k, h, un, f, step, first_done);
   } else {
     // One thread: each block of columns is updated just before the product reads it.
     lower_product(h, un, f, step, {0, un},
-                  [&](IndexRange columns) { update_lower(k, h, un, columns); });
+                  [&](IndexRange columns) { update_lower(k, h, un, columns, first_done); });
   }
   cap_step(step.first(un));
   return UpdateOutcome::updated;

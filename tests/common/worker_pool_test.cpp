@@ -23,20 +23,6 @@ TEST(WorkerPool, RunsEveryPartOnceOnAnyNumberOfThreads) {
   }
 }
 
-TEST(WorkerPool, RousedWorkersTakeTheNextJobOrLetThePoolEnd) {
-  for (const int threads : {1, 3}) {
-    common::WorkerPool pool(threads);
-    std::atomic<int> finished{0};
-    for (int job = 0; job < 20; ++job) {
-      pool.rouse();
-      if (job % 2 == 0)
-        pool.run(threads, [&](int) { ++finished; });
-    }
-    EXPECT_EQ(finished.load(), 10 * threads);
-    pool.rouse(); // a rouse with no job after it must not hold up the end of the pool
-  }
-}
-
 TEST(WorkerPool, AThrowingPartReachesTheCallerAndThePoolGoesOn) {
   common::WorkerPool pool(3);
   std::atomic<int> finished{0};

@@ -47,22 +47,4 @@ TEST(LowerProduct, GivesTheBitsOfMatvecOnTheWholeMatrixForAnySplitOfTheRows) {
   }
 }
 
-TEST(UpdateColumns, PartsCoverTheTriangleOnceWithSimilarCounts) {
-  const std::size_t n = 1446;
-  const std::size_t total = n * (n + 1) / 2;
-  for (const int parts : {1, 2, 3}) {
-    std::size_t next = 0;
-    for (int part = 0; part < parts; ++part) {
-      const kelma::IndexRange columns = kelma::update_columns(n, part, parts);
-      EXPECT_EQ(columns.first, next);
-      next = columns.last;
-      std::size_t elements = 0;
-      for (std::size_t j = columns.first; j < columns.last; ++j)
-        elements += n - j;
-      EXPECT_NEAR(static_cast<double>(elements), static_cast<double>(total) / parts, n);
-    }
-    EXPECT_EQ(next, n);
-  }
-}
-
 } // namespace
