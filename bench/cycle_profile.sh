@@ -20,10 +20,10 @@ shares() {
     /^ *[0-9.]+%/ {
       share = $1; sub("%", "", share); name = $0
       if (name ~ /\[k\]/) group = "kernel"
-      else if (name ~ /bfgsupd|lower_product|update_lower|matvec|WorkerPool/) group = "update"
+      else if (name ~ /bfgsupd|lower_product|update_lower|add_block_columns|add_lower_terms|add_left_columns|follow_product|matvec|WorkerPool|linger_until|sched_yield|clock_gettime/) group = "update"
       else if (name ~ /evaluate|compute_distances|ffegrad|ffener|ffderiv|gradient|energy|cross|acos|cos|sin|sqrt/) group = "ff"
       else if (name ~ /ffsetup|fftors|ffpair|ffbend|ffcount|addtors|addbend|param|NeighbourLists|visit/) group = "setup"
-      else if (name ~ /record|Record|channels|to_chars|append_|format_|write|fwrite|memmove|memcpy/) group = "output"
+      else if (name ~ /record|Record|channels|to_chars|fixed_chars|append_|format_|write|fwrite|memmove|memcpy/) group = "output"
       else group = "other"
       total[group] += share
     }

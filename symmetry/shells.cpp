@@ -61,14 +61,6 @@ int rshell(std::span<const double> xyz, std::span<const std::string> symbols, in
   return shells;
 }
 
-const double* ShellAtoms::position(int atom) const {
-  return &positions[3 * static_cast<std::size_t>(atom - 1)];
-}
-
-int ShellAtoms::shell_of(int atom) const {
-  return shell_numbers[static_cast<std::size_t>(atom - 1)];
-}
-
 ShellRun shell_run(const ShellAtoms& atoms, int shell) {
   const std::span<const int> numbers =
       atoms.shell_numbers.first(static_cast<std::size_t>(atoms.natoms));

@@ -3,6 +3,7 @@
 // meaning "none".
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 
@@ -37,9 +38,11 @@ struct ShellAtoms {
   int natoms = 0;
   int nshell = 0;
 
-  // x, y, z of the given atom.
-  const double* position(int atom) const;
-  int shell_of(int atom) const;
+  // x, y, z of the given atom (1-based), and its shell. Read in the innermost loops of the search.
+  const double* position(int atom) const {
+    return &positions[3 * static_cast<std::size_t>(atom - 1)];
+  }
+  int shell_of(int atom) const { return shell_numbers[static_cast<std::size_t>(atom - 1)]; }
 };
 
 // The atoms first .. last - 1 of one shell: the atoms of a shell are consecutive.
