@@ -63,12 +63,16 @@ std::size_t product_with_first_term(common::WorkerPool& pool, const FirstTerm& f
   std::size_t first_done = 0;
   pool.run(2, [&](int part) {
     if (part == 0) {
+      // The worker stops when the product ends, whichever way it ends.
+      struct Finish {
+        std::atomic<bool>& flag;
+        ~Finish() { flag.store(true, std::memory_order_release); }
+      } finish{finished};
       // A column is read once, in its group: the columns before a group are finished with.
       lower_product(h, n, gamma, v, {0, n}, [&](IndexRange columns) {
         progress.store(columns.first, std::memory_order_release);
       });
       progress.store(n, std::memory_order_release);
-      finished.store(true, std::memory_order_release);
     } else {
       first_done = follow_product(first, h, n, progress, finished);
     }
