@@ -84,8 +84,7 @@ void lower_product(std::span<const double> h, std::size_t n, std::span<const dou
                    std::span<double> y, IndexRange rows, const ColumnsHook& prepare) {
   std::fill(y.begin() + static_cast<std::ptrdiff_t>(rows.first),
             y.begin() + static_cast<std::ptrdiff_t>(rows.last), 0.0);
-  add_left_columns(h, n, x, y, rows, {0, rows.first});
-  add_block_columns(h, n, x, y, rows, rows.last, prepare);
+  add_lower_terms(h, n, x, y, rows, 0, prepare);
 }
 
 void lower_product_head(std::span<const double> h, std::size_t n, std::span<const double> x,
@@ -95,9 +94,10 @@ void lower_product_head(std::span<const double> h, std::size_t n, std::span<cons
 }
 
 void add_lower_terms(std::span<const double> h, std::size_t n, std::span<const double> x,
-                     std::span<double> y, IndexRange rows, std::size_t first_column) {
+                     std::span<double> y, IndexRange rows, std::size_t first_column,
+                     const ColumnsHook& prepare) {
   add_left_columns(h, n, x, y, rows, {first_column, rows.first});
-  add_block_columns(h, n, x, y, rows, rows.last, nullptr);
+  add_block_columns(h, n, x, y, rows, rows.last, prepare);
 }
 
 } // namespace kelma

@@ -41,9 +41,10 @@ void lower_product_head(std::span<const double> h, std::size_t n, std::span<cons
                         std::span<double> y, std::size_t head_end, const ColumnsHook& prepare);
 
 // Completes y(i) for the rows i in rows (first_column <= rows.first) that hold the terms of the
-// columns before first_column: adds those of the later columns in increasing j, as
-// lower_product does.
+// columns before first_column: adds those of the later columns in increasing j, the columns of
+// the rows' own block handed to prepare (when given) as lower_product hands them.
 void add_lower_terms(std::span<const double> h, std::size_t n, std::span<const double> x,
-                     std::span<double> y, IndexRange rows, std::size_t first_column);
+                     std::span<double> y, IndexRange rows, std::size_t first_column,
+                     const ColumnsHook& prepare = nullptr);
 
 } // namespace kelma
