@@ -106,14 +106,14 @@ template <bool with_gradient>
 void pair_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
   for (int i = 2; i <= m.natoms; ++i) {
     for (int j = 1; j < i; ++j) {
-      // dist and conn are symmetric: (j, i) walks along a column, (i, j) would stride.
+      // The pair matrices are symmetric: (j, i) walks along a column, (i, j) would stride.
       const double r = m.dist(j, i);
       if (r > m.vdwc)
         continue;
-      const double k = m.kpair(i, j);
+      const double k = m.kpair(j, i);
       double f = 0.0;
       if (m.conn(j, i) != 0) {
-        const double dr = r - m.r0(i, j);
+        const double dr = r - m.r0(j, i);
         e.stretch += k * (dr * dr);
         if constexpr (with_gradient)
           f = k * dr / r;

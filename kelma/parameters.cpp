@@ -78,8 +78,6 @@ bool hydrogen_bond(int th, int tm, int tpartner) {
   return th == hydrogen_type && one_of(tm, donor_types) && one_of(tpartner, acceptor_types);
 }
 
-double vdw_radius(int type) { return static_cast<double>(type_row(type).radius); }
-
 double well_depth(int type) { return type_row(type).well_depth; }
 
 double oop_constant(int type) {

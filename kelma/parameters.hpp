@@ -1,6 +1,8 @@
 // Tripos 5.2 atom types and parameters: the look-ups with their fallbacks and the type rules.
 #pragma once
 
+#include "kelma/parameter_tables.hpp"
+
 namespace kelma {
 
 // Input types below 1 are read as this type.
@@ -10,8 +12,8 @@ inline constexpr int default_type = 32;
 inline constexpr double degrees_per_radian = 57.295779513264755;
 
 // Van der Waals radius (Angstrom) and well depth (kcal/mol) of a type 1..32; the radius is the
-// published single-precision value widened.
-double vdw_radius(int type);
+// published single-precision value widened. The radius is read for every pair of every evaluation.
+inline double vdw_radius(int type) { return static_cast<double>(type_row(type).radius); }
 double well_depth(int type);
 
 // Whether a hydrogen of type th, bonded to an atom of type tm, may hydrogen-bond to an atom of

@@ -248,10 +248,10 @@ void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_da
       const int tj = itype[j - 1];
       if (conn(i, j) != 0) {
         const BondParameters bond = bond_parameters(ti, tj, conn(i, j), dist(i, j));
-        r0(i, j) = bond.r0;
-        kpair(i, j) = bond.k;
+        r0(i, j) = r0(j, i) = bond.r0;
+        kpair(i, j) = kpair(j, i) = bond.k;
       } else if (!excluded_pair(itype, conn, neighbours, i, j)) {
-        kpair(i, j) = std::sqrt(well_depth(ti) * well_depth(tj));
+        kpair(i, j) = kpair(j, i) = std::sqrt(well_depth(ti) * well_depth(tj));
       }
     }
   }

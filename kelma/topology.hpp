@@ -31,9 +31,9 @@ private:
 // the natoms x natoms bond-code matrix conn (column by column).
 void ffcount(int natoms, std::span<const int> conn, int& nbend, int& ntors);
 
-// Pair parameters for i > j: r0 and the bond constant of bonded pairs, the well depth of
-// non-bonded pairs that no shared neighbour or hydrogen-bond rule excludes. r0 and kpair are
-// cleared first.
+// Pair parameters: r0 and the bond constant of bonded pairs, the well depth of non-bonded pairs
+// that no shared neighbour or hydrogen-bond rule excludes, in (i, j) and (j, i). r0 and kpair
+// are cleared first.
 void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn,
             std::span<const double> dist, std::span<double> r0, std::span<double> kpair);
 

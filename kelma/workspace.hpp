@@ -36,8 +36,7 @@ struct Counts {
 };
 
 // The force-field arrays of the workspace and the counts record: what the set-up fills and the
-// energy routines read. Pair matrices are natoms x natoms, column by column; only element (i, j)
-// with i > j of r0 and kpair is used.
+// energy routines read. Pair matrices are natoms x natoms, column by column, and symmetric.
 struct ForceFieldArrays {
   std::vector<double> dist;  // distances
   std::vector<double> r0;    // reference bond lengths

@@ -31,15 +31,13 @@ struct HandMolecule {
     ff.kpair.assign(conn.size(), 0.0);
   }
   std::size_t at(int i, int j) const { return static_cast<std::size_t>(i - 1 + (j - 1) * natoms); }
-  // Pair data live at (i, j) with i > j.
-  std::size_t lower(int i, int j) const { return i > j ? at(i, j) : at(j, i); }
+  // Pair data are symmetric.
   void bond(int i, int j, int code, double r0, double k) {
-    conn[at(i, j)] = code;
-    conn[at(j, i)] = code;
-    ff.r0[lower(i, j)] = r0;
-    ff.kpair[lower(i, j)] = k;
+    conn[at(i, j)] = conn[at(j, i)] = code;
+    ff.r0[at(i, j)] = ff.r0[at(j, i)] = r0;
+    ff.kpair[at(i, j)] = ff.kpair[at(j, i)] = k;
   }
-  void pair(int i, int j, double depth) { ff.kpair[lower(i, j)] = depth; }
+  void pair(int i, int j, double depth) { ff.kpair[at(i, j)] = ff.kpair[at(j, i)] = depth; }
   void add_bend(int a, int b, int c, double theta0, double k) {
     auto& l = ff.bends;
     l.i.push_back(a);

@@ -54,9 +54,10 @@ TEST(Ffpair, BondsTakeRowsOrTheirStartingLength) {
   EXPECT_EQ(m.kpair(2, 1), 600.0);
   EXPECT_EQ(m.r0(3, 2), 1.458); // row 8, types reversed
   EXPECT_EQ(m.kpair(3, 2), 640.0);
-  EXPECT_EQ(m.ff.r0[m.at(1, 2)], 0.0); // the upper triangle stays clear
-  EXPECT_EQ(m.ff.kpair[m.at(1, 2)], 0.0);
-  EXPECT_EQ(m.ff.dist[m.at(1, 3)], 3.0); // distances fill the whole matrix
+  EXPECT_EQ(m.ff.r0[m.at(2, 3)], 1.458); // both triangles hold the pair
+  EXPECT_EQ(m.ff.kpair[m.at(2, 3)], 640.0);
+  EXPECT_EQ(m.ff.kpair[m.at(1, 3)], 0.0); // the 1-3 pair is excluded
+  EXPECT_EQ(m.ff.dist[m.at(1, 3)], 3.0);  // distances fill the whole matrix
   EXPECT_EQ(m.ff.dist[m.at(3, 1)], 3.0);
 }
 
