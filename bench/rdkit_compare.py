@@ -3,11 +3,13 @@
 RDKit's MMFF94 BFGS minimiser inside this process (no start-up or file reading on its side), from
 the same starting coordinates: the straight-chain alkanes written by the alkane tool, or with
 --molecules the molecules of a SMILES file (bench/real_molecules.smi), built in 3D and typed by
-ffprep. Each time is the best of --runs. Prints one line per molecule and the median ratio
+ffprep (into --prepared DIR when given, or taken from it when ffprep has written there before, so
+that runs compare the same starts: Open Babel's 3D builder gives new ones every time). Each time
+is the best of --runs. Prints one line per molecule and the median ratio
 RDKit / kelma per size class. Without RDKit (Debian's python3-rdkit) it says so and stops.
 
 usage: bench/rdkit_compare.py BUILD_DIR [--kelma KELMA] [--runs N]
-                              [--carbons C ... | --molecules FILE.smi]
+                              [--carbons C ... | --molecules FILE.smi [--prepared DIR]]
        (BUILD_DIR configured with -DBENCH=ON: uses BUILD_DIR/bench/alkane or BUILD_DIR/ffprep,
        and BUILD_DIR/kelma unless --kelma names another build)
 """
@@ -85,9 +87,11 @@ def alkanes(build, carbons, work):
 
 
 def prepared(build, smiles_file, work):
-    """(name, atoms, input, mol2) of every molecule ffprep writes from the SMILES file, by size."""
-    subprocess.run([os.path.join(build, "ffprep"), "-o", work, "--print", "0", smiles_file],
-                   check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    """(name, atoms, input, mol2) of every molecule ffprep writes from the SMILES file, by size;
+    a folder that holds inputs already is read as it is."""
+    if not glob.glob(os.path.join(work, "*.in")):
+        subprocess.run([os.path.join(build, "ffprep"), "-o", work, "--print", "0", smiles_file],
+                       check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     found = []
     for path in glob.glob(os.path.join(work, "*.in")):
         with open(path) as f:
@@ -104,6 +108,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--carbons", type=int, nargs="*", default=DEFAULT_CARBONS)
     parser.add_argument("--molecules")
+    parser.add_argument("--prepared")
     args = parser.parse_args()
     if Chem is None:
         print("RDKit is not installed (Debian: python3-rdkit): no comparison made.")
@@ -115,7 +120,9 @@ def main():
           f"{'MMFF94 s':>8} | {'MMFF94/kelma':>12}")
     with tempfile.TemporaryDirectory() as work:
         if args.molecules:
-            molecules = prepared(build, os.path.realpath(args.molecules), work)
+            folder = args.prepared or work
+            os.makedirs(folder, exist_ok=True)
+            molecules = prepared(build, os.path.realpath(args.molecules), folder)
         else:
             molecules = alkanes(build, args.carbons, work)
         for name, atoms, path, mol2 in molecules:
