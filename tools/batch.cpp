@@ -319,10 +319,8 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
     const Prepared& molecule = molecules[k];
     const fs::path folder = step_folder(options.out, stems[k]);
     listed += stems[k] + "\n";
-    for (const std::string& note : molecule.notes)
-      std::cerr << "ffbatch: " << molecule.origin << ": " << note << '\n';
+    report_preparation(std::cerr, "ffbatch", molecule);
     if (!molecule.error.empty()) {
-      std::cerr << "ffbatch: " << molecule.origin << ": " << molecule.error << "; skipped\n";
       fs::create_directories(folder);
       fs::remove(folder / input_name);
       StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",

@@ -1,13 +1,20 @@
 #include "tools/chemistry_reader.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
+#include <openbabel/atom.h>
 #include <openbabel/mol.h>
 #include <openbabel/obconversion.h>
+#include <openbabel/obiter.h>
 
 #include "tools/babel_messages.hpp"
 #include "tools/chemistry_writer.hpp"
+#include "tools/file_records.hpp"
+#include "tools/smiles_check.hpp"
 
 namespace tools {
 
@@ -45,6 +52,16 @@ std::string named(OBMol& mol, const std::string& name) {
   return std::string(trim(mol.GetTitle()));
 }
 
+// What any reader may have let through: more atoms than the programs take (refused before
+// perception, which would take long over them) and atoms of no element.
+void check_atoms_read(OBMol& mol) {
+  check_atom_count(static_cast<int>(mol.NumAtoms()), "");
+  FOR_ATOMS_OF_MOL(atom, mol)
+  if (atom->GetAtomicNum() == 0)
+    throw ToolError("atom " + std::to_string(atom->GetIdx()) +
+                    ": no element (a dummy or query atom)");
+}
+
 // Perceives the molecule; Open Babel's own complaints on the way become a note.
 ReadMolecule complete(OBMol& mol, const std::string& name, int index, const ReadOptions& options) {
   ReadMolecule entry;
@@ -52,7 +69,9 @@ ReadMolecule complete(OBMol& mol, const std::string& name, int index, const Read
   entry.index = index;
   clear_babel_messages();
   try {
+    check_atoms_read(mol);
     entry.molecule = perceive(mol, options.perception, entry.notes);
+    check_molecule(entry.molecule);
     entry.mol2 = write_molecule(mol, "mol2");
   } catch (const ToolError& e) {
     entry.error = e.what();
@@ -62,15 +81,19 @@ ReadMolecule complete(OBMol& mol, const std::string& name, int index, const Read
   return entry;
 }
 
-ReadMolecule damaged(OBMol& mol, const std::string& name, int index, const std::string& problem) {
+ReadMolecule damaged(std::string name, int index, const std::string& problem) {
   ReadMolecule entry;
-  entry.name = named(mol, name);
+  entry.name = std::move(name);
   entry.index = index;
   entry.error = problem.empty() ? "Open Babel cannot read the molecule" : problem;
   return entry;
 }
 
-// Whether nothing but blanks follows position in the file.
+ReadMolecule damaged(OBMol& mol, const std::string& name, int index, const std::string& problem) {
+  return damaged(named(mol, name), index, problem);
+}
+
+// Whether nothing but blanks follows position in the stream.
 bool blank_from(std::istream& in, std::streampos position) {
   in.clear();
   in.seekg(position);
@@ -78,17 +101,12 @@ bool blank_from(std::istream& in, std::streampos position) {
   return rest.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
-} // namespace
-
-std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions& options) {
-  OBConversion conversion;
-  conversion.SetInFormat(input_format(conversion, file, options.format));
-  conversion.AddOption(no_bonding_option, OBConversion::INOPTIONS);
-  std::ifstream in(file, std::ios::binary);
-  if (!in)
-    throw ToolError("cannot read " + file.string());
-  const std::string stem = file.stem().string();
-  std::vector<ReadMolecule> molecules;
+// The molecules of a format without a record splitter, read one after the other from the whole
+// text; a molecule Open Babel cannot read ends the list with an entry that gives the reason
+// (reading cannot resume inside such a file).
+int read_in_sequence(OBConversion& conversion, const std::string& text, const std::string& stem,
+                     const ReadOptions& options, const std::function<void(ReadMolecule&&)>& take) {
+  std::istringstream in(text);
   for (int index = 1;;) {
     OBMol mol;
     clear_babel_messages();
@@ -97,29 +115,89 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions
     const std::string problem = babel_problem();
     // Readers fail quietly at the end of a file, or complain about the blank lines after it.
     if (!read && mol.NumAtoms() == 0 && (problem.empty() || blank_from(in, before)))
-      break;
+      return index - 1;
     if (!read) {
-      molecules.push_back(damaged(mol, stem, index, problem));
-      break;
+      take(damaged(mol, stem, index, problem));
+      return index;
     }
-    // Some readers end a file with an empty molecule (PDB's END record).
+    // Some readers end a file with an empty molecule.
     if (mol.NumAtoms() == 0 && problem.empty()) {
       if (!in || in.tellg() == before)
-        break;
+        return index - 1;
       continue;
     }
-    // A molecule read with complaints (a CONECT record to no atom) is not run as read.
-    molecules.push_back(problem.empty() ? complete(mol, stem, index, options)
-                                        : damaged(mol, stem, index, problem));
+    // A molecule read with complaints is not run as read.
+    take(problem.empty() ? complete(mol, stem, index, options)
+                         : damaged(mol, stem, index, problem));
     ++index;
   }
-  if (molecules.empty())
+}
+
+// One record of a split file: refused when it does not hold together, otherwise read alone.
+ReadMolecule read_record(OBConversion& conversion, const FileRecord& record,
+                         const std::string& stem, const ReadOptions& options) {
+  const std::string title(trim(record.title));
+  const std::string name = title.empty() ? stem : title;
+  if (!record.damage.empty())
+    return damaged(name, record.index, record.damage);
+  OBMol mol;
+  clear_babel_messages();
+  const bool read = conversion.ReadString(&mol, record.text);
+  const std::string problem = babel_problem();
+  if (!read || mol.NumAtoms() == 0 || !problem.empty())
+    return damaged(mol, name, record.index, problem);
+  return complete(mol, name, record.index, options);
+}
+
+// The format code of a file: the one given, or its extension.
+std::string format_code(const fs::path& file, const std::string& given) {
+  if (!given.empty())
+    return given;
+  std::string code = file.extension().string();
+  if (!code.empty())
+    code.erase(0, 1);
+  std::transform(code.begin(), code.end(), code.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return code;
+}
+
+} // namespace
+
+void read_molecules(const fs::path& file, const ReadOptions& options,
+                    const std::function<void(ReadMolecule&&)>& take) {
+  OBConversion conversion;
+  conversion.SetInFormat(input_format(conversion, file, options.format));
+  conversion.AddOption(no_bonding_option, OBConversion::INOPTIONS);
+  std::ifstream in(file, std::ios::binary);
+  if (!in)
+    throw ToolError("cannot read " + file.string());
+  const std::string stem = file.stem().string();
+  const RecordLayout layout = record_layout(format_code(file, options.format));
+  RecordReader records(in, layout);
+  int count = 0;
+  while (const std::optional<FileRecord> record = records.next()) {
+    if (layout == RecordLayout::whole && record->damage.empty()) {
+      count += read_in_sequence(conversion, record->text, stem, options, take);
+    } else {
+      take(read_record(conversion, *record, stem, options));
+      ++count;
+    }
+  }
+  if (count == 0)
     throw ToolError("no molecule in the file");
+}
+
+std::vector<ReadMolecule> read_molecules(const fs::path& file, const ReadOptions& options) {
+  std::vector<ReadMolecule> molecules;
+  read_molecules(file, options,
+                 [&](ReadMolecule&& molecule) { molecules.push_back(std::move(molecule)); });
   return molecules;
 }
 
 ReadMolecule read_smiles(std::string_view smiles, const std::string& name,
                          const ReadOptions& options) {
+  if (const std::string damage = smiles_damage(smiles); !damage.empty())
+    return damaged(name, 1, damage);
   OBConversion conversion;
   conversion.SetInFormat(smiles_format);
   OBMol mol;

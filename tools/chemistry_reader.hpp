@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,10 +28,14 @@ struct ReadMolecule {
   std::string error; // not empty: the molecule cannot be run, for this reason
 };
 
-// The molecules of a file in order, those without a title named by the file's stem. A molecule Open
-// Babel cannot read ends the list with an entry that gives the reason (reading cannot resume inside
-// a damaged file). ToolError when the format is unknown, the file cannot be opened or it holds no
-// molecule.
+// The molecules of a file in order, each handed to take as soon as it is read, those without a
+// title named by the file's stem. A record that does not hold together, or that Open Babel cannot
+// read, is an entry that gives the reason, and reading goes on with the next record (in formats
+// without a record splitter, it ends the file). ToolError when the format is unknown, the file
+// cannot be opened or it holds no molecule.
+void read_molecules(const std::filesystem::path& file, const ReadOptions& options,
+                    const std::function<void(ReadMolecule&&)>& take);
+// All of them at once.
 std::vector<ReadMolecule> read_molecules(const std::filesystem::path& file,
                                          const ReadOptions& options);
 

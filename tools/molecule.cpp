@@ -11,11 +11,20 @@ constexpr double coordinate_limit = 99999.9999999999;
 
 } // namespace
 
+std::string atom_count_damage(int n, std::string_view what) {
+  if (n >= 1 && n <= common::max_atoms)
+    return {};
+  return std::to_string(n) + " atoms" + std::string(what) + ", the programs take 1 to " +
+         std::to_string(common::max_atoms);
+}
+
+void check_atom_count(int n, std::string_view what) {
+  if (std::string damage = atom_count_damage(n, what); !damage.empty())
+    throw ToolError(damage);
+}
+
 void check_molecule(const Molecule& molecule) {
-  const auto n = static_cast<int>(molecule.atoms.size());
-  if (n < 1 || n > common::max_atoms)
-    throw ToolError(std::to_string(n) + " atoms, the programs take 1 to " +
-                    std::to_string(common::max_atoms));
+  check_atom_count(static_cast<int>(molecule.atoms.size()), "");
   for (std::size_t k = 0; k < molecule.atoms.size(); ++k)
     for (const double c : molecule.atoms[k].xyz)
       if (!(std::fabs(c) <= coordinate_limit))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/keyword_input.hpp"
@@ -28,6 +29,12 @@ struct Molecule {
   std::vector<Atom> atoms;
   std::vector<Bond> bonds;
 };
+
+// Why n atoms are more or fewer than the programs take ("n atoms, the programs take 1 to 500",
+// with what after "atoms"); empty when they take them.
+std::string atom_count_damage(int n, std::string_view what);
+// ToolError with that reason.
+void check_atom_count(int n, std::string_view what);
 
 // ToolError when the molecule cannot be run as it stands: an atom count outside 1 to 500 or a
 // coordinate too wide for the atom lines.

@@ -223,6 +223,8 @@ Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
       file_typed ? sybyl_types(mol) : std::vector<std::string>{};
   perceive_bonds(mol, notes);
   complete_hydrogens(mol, options, notes);
+  // Before the 3D build, which would take minutes over thousands of atoms.
+  check_atom_count(static_cast<int>(mol.NumAtoms()), " with hydrogens");
   build_coordinates(mol, notes);
   // Aromaticity, for the typer and the bond codes, from Open Babel's own model, not from the
   // bond types the file wrote.

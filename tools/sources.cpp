@@ -1,7 +1,8 @@
 #include "tools/sources.hpp"
 
 #include <algorithm>
-#include <set>
+#include <exception>
+#include <fstream>
 
 #include "common/keyword_input.hpp"
 #include "common/records.hpp"
@@ -65,7 +66,6 @@ Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
   if (!coverage.complete())
     prepared.notes.push_back(coverage.summary());
   try {
-    check_molecule(molecule);
     if (options.strict && !coverage.complete())
       throw ToolError("--strict: some terms have no parameter");
     prepared.input = keyword_input(molecule, job, prepared.origin);
@@ -75,24 +75,35 @@ Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
   return prepared;
 }
 
-std::vector<Prepared> prepare_chemistry_file(const fs::path& file, const JobOptions& job,
-                                             const MoleculeOptions& options) {
-  std::vector<ReadMolecule> molecules;
+Prepared skipped_file(const fs::path& file, const std::string& reason) {
+  Prepared skipped;
+  skipped.name = file.stem().string();
+  skipped.origin = file.filename().string();
+  skipped.error = reason;
+  return skipped;
+}
+
+// A failure of the file as a whole (its format, no molecule in it) is one skipped entry; what
+// take throws goes on up.
+void prepare_chemistry_file(const fs::path& file, const JobOptions& job,
+                            const MoleculeOptions& options,
+                            const std::function<void(Prepared&&)>& take) {
+  std::exception_ptr taken_failure;
   try {
-    molecules = read_molecules(file, options.read);
+    read_molecules(file, options.read, [&](ReadMolecule&& molecule) {
+      const int index = molecule.index;
+      try {
+        take(finish(std::move(molecule), origin_of(file, index), job, options));
+      } catch (...) {
+        taken_failure = std::current_exception();
+        throw;
+      }
+    });
   } catch (const ToolError& e) {
-    Prepared skipped;
-    skipped.name = file.stem().string();
-    skipped.origin = file.filename().string();
-    skipped.error = e.what();
-    return {skipped};
+    if (taken_failure)
+      std::rethrow_exception(taken_failure);
+    take(skipped_file(file, e.what()));
   }
-  std::vector<Prepared> out;
-  for (ReadMolecule& molecule : molecules) {
-    const int index = molecule.index;
-    out.push_back(finish(std::move(molecule), origin_of(file, index), job, options));
-  }
-  return out;
 }
 
 // A keyword input runs as it stands; a MOL2 file beside it is its template.
@@ -114,6 +125,17 @@ bool has_extension(const fs::path& file, std::string_view extension) {
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return std::tolower(c); });
   return ext == extension;
+}
+
+// The start of a file: enough to tell a keyword input by its first line that is not blank,
+// without reading a large chemistry file whole.
+std::string read_start(const fs::path& file) {
+  constexpr std::size_t start_bytes = 65536;
+  std::ifstream in(file, std::ios::binary);
+  std::string text(start_bytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(start_bytes));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
 }
 
 bool is_keyword_input(const fs::path& file, std::string_view text) {
@@ -142,22 +164,22 @@ std::vector<fs::path> folder_inputs(const fs::path& folder) {
   return chosen;
 }
 
-std::vector<Prepared> prepare_file(const fs::path& file, const JobOptions& job,
-                                   const MoleculeOptions& options) {
+void prepare_file(const fs::path& file, const JobOptions& job, const MoleculeOptions& options,
+                  const std::function<void(Prepared&&)>& take) {
   if (!fs::exists(file))
     throw ToolError(file.string() + ": no such file");
-  std::string text = read_file(file);
-  if (is_keyword_input(file, text))
-    return {prepare_keyword_input(file, std::move(text))};
-  return prepare_chemistry_file(file, job, options);
+  if (std::string text = read_start(file); is_keyword_input(file, text))
+    take(prepare_keyword_input(file, read_file(file)));
+  else
+    prepare_chemistry_file(file, job, options, take);
 }
 
 void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
-                    std::vector<Prepared>& out) {
+                    const std::function<void(Prepared&&)>& take) {
   for (const SmilesInput& input : options.smiles) {
     const std::string name = input.name.empty() ? input.smiles : input.name;
-    out.push_back(finish(read_smiles(input.smiles, name, options.read), "SMILES " + input.smiles,
-                         job, options));
+    take(finish(read_smiles(input.smiles, name, options.read), "SMILES " + input.smiles, job,
+                options));
   }
 }
 
@@ -193,15 +215,28 @@ std::string molecule_option_usage() {
          "  --strict           skip molecules with bonds, bends or torsions without parameter\n";
 }
 
+void prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
+                       const MoleculeOptions& options,
+                       const std::function<void(Prepared&&)>& take) {
+  for (const fs::path& file : files)
+    prepare_file(file, job, options, take);
+  prepare_smiles(job, options, take);
+}
+
 std::vector<Prepared> prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
                                         const MoleculeOptions& options) {
   std::vector<Prepared> molecules;
-  for (const fs::path& file : files) {
-    std::vector<Prepared> more = prepare_file(file, job, options);
-    std::move(more.begin(), more.end(), std::back_inserter(molecules));
-  }
-  prepare_smiles(job, options, molecules);
+  prepare_molecules(files, job, options,
+                    [&](Prepared&& molecule) { molecules.push_back(std::move(molecule)); });
   return molecules;
+}
+
+void report_preparation(std::ostream& err, std::string_view tool, const Prepared& molecule) {
+  const std::string origin = printable_line(molecule.origin);
+  for (const std::string& note : molecule.notes)
+    err << tool << ": " << origin << ": " << printable_line(note) << '\n';
+  if (!molecule.error.empty())
+    err << tool << ": " << origin << ": " << printable_line(molecule.error) << "; skipped\n";
 }
 
 std::vector<fs::path> expand_inputs(const std::vector<std::string>& paths,
@@ -275,18 +310,24 @@ std::string with_coordinates(std::string_view input, const std::vector<Vec3>& xy
   return text;
 }
 
+UniqueStems::UniqueStems(const std::vector<std::string>& reserved)
+    : taken_(reserved.begin(), reserved.end()) {}
+
+std::string UniqueStems::take(std::string_view name) {
+  const std::string base = file_stem(name);
+  std::string stem = base;
+  for (int k = 2; !taken_.insert(stem).second; ++k)
+    stem = base + "_" + std::to_string(k);
+  return stem;
+}
+
 std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,
                                       const std::vector<std::string>& reserved) {
-  std::vector<std::string> stems;
-  std::set<std::string> taken(reserved.begin(), reserved.end());
-  for (const Prepared& molecule : molecules) {
-    const std::string base = file_stem(molecule.name);
-    std::string stem = base;
-    for (int k = 2; !taken.insert(stem).second; ++k)
-      stem = base + "_" + std::to_string(k);
-    stems.push_back(stem);
-  }
-  return stems;
+  UniqueStems stems(reserved);
+  std::vector<std::string> out;
+  for (const Prepared& molecule : molecules)
+    out.push_back(stems.take(molecule.name));
+  return out;
 }
 
 } // namespace tools

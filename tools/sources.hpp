@@ -5,7 +5,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <ostream>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/chemistry_reader.hpp"
@@ -49,8 +53,15 @@ std::string molecule_option_usage();
 // file, or one whose first non-blank line starts with '$') stands as it is; any other file is
 // read through Open Babel. A file that cannot be read gives one skipped entry; ToolError only
 // for a file that does not exist.
+// Each molecule is handed to take as soon as it is prepared, in that order.
+void prepare_molecules(const std::vector<std::filesystem::path>& files, const JobOptions& job,
+                       const MoleculeOptions& options, const std::function<void(Prepared&&)>& take);
 std::vector<Prepared> prepare_molecules(const std::vector<std::filesystem::path>& files,
                                         const JobOptions& job, const MoleculeOptions& options);
+
+// Writes to err, one printable line each, what the preparation of the molecule noted and, when
+// it is skipped, why: "TOOL: ORIGIN: NOTE" and "TOOL: ORIGIN: REASON; skipped".
+void report_preparation(std::ostream& err, std::string_view tool, const Prepared& molecule);
 
 // The files named: a folder stands for its keyword inputs (*.in), or, when it has none, its
 // chemistry files, in name order; list files hold one path per line (relative to the list).
@@ -72,8 +83,18 @@ std::vector<std::string> input_elements(std::string_view input);
 // counts differ.
 std::string with_coordinates(std::string_view input, const std::vector<Vec3>& xyz);
 
-// File stems for the names, unique in the list and apart from the reserved names: a repeated
-// stem gets "_2", "_3", ...
+// File stems for molecule names, unique among those given out and apart from the reserved
+// names: a repeated stem gets "_2", "_3", ...
+class UniqueStems {
+public:
+  explicit UniqueStems(const std::vector<std::string>& reserved = {});
+  std::string take(std::string_view name);
+
+private:
+  std::set<std::string> taken_;
+};
+
+// The stems of the names of a list, in order.
 std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,
                                       const std::vector<std::string>& reserved = {});
 

@@ -16,10 +16,16 @@ std::string status_header() {
          "notes\tdetail";
 }
 
+// Every field is made printable, so that no text from an input can break the table.
 std::string status_text(const StatusLine& line) {
-  return line.molecule + "\t" + line.atoms + "\t" + line.program + "\t" + line.outcome + "\t" +
-         line.cycles + "\t" + line.energy + "\t" + line.rms + "\t" + line.seconds + "\t" +
-         line.no_parameter + "\t" + line.notes + "\t" + line.detail;
+  std::string text = printable_line(line.molecule);
+  for (const std::string* field :
+       {&line.atoms, &line.program, &line.outcome, &line.cycles, &line.energy, &line.rms,
+        &line.seconds, &line.no_parameter, &line.notes, &line.detail}) {
+    text += '\t';
+    text += printable_line(*field);
+  }
+  return text;
 }
 
 StatusLine parse_status(std::string_view text) {

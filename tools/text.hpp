@@ -36,7 +36,16 @@ std::string shell_quote(std::string_view text);
 // value with d decimals and no padding, for TSV and CSV fields.
 std::string fixed(double value, int d);
 
-// Letters, digits, '.', '_' and '-' kept, anything else '_'; never empty, never hidden.
+// Letters, digits, '.', '_' and '-' kept, anything else '_'; never empty, never hidden. A name
+// longer than max_stem_length is cut and ends in a hash of the whole name, so that two long names
+// that share their start still differ.
+inline constexpr std::size_t max_stem_length = 100;
 std::string file_stem(std::string_view name);
+
+// The text as one printable line, for a table field or a one-line message: TABs, line breaks and
+// other control bytes become blanks, bytes that are not UTF-8 become '?', and a text longer than
+// max_length bytes is cut at a character and ends in "...".
+inline constexpr std::size_t max_line_text = 1000;
+std::string printable_line(std::string_view text, std::size_t max_length = max_line_text);
 
 } // namespace tools

@@ -170,23 +170,22 @@ TEST(Smiles, HydrogensAndCoordinatesAreBuilt) {
   EXPECT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 1.21, 0.05);
   EXPECT_EQ(acid.notes.lines,
             (std::vector<std::string>{"hydrogens added: 4", "3D coordinates built by Open Babel"}));
-  EXPECT_EQ(tools::read_smiles("C1CC", "", {}).error, "unreadable SMILES 'C1CC'");
+  EXPECT_EQ(tools::read_smiles("C1CC", "", {}).error, "SMILES: ring bond 1 is not closed");
 }
 
-// A damaged molecule ends the list with its reason; the molecules before it are whole.
+// A damaged record is refused with its reason; the molecules before it are whole.
 TEST_F(ChemistryFile, DamagedFilesAreReportedNotHalfRead) {
   const std::string text = example_text("molecules.sdf");
   const auto truncated = read("cut.sdf", text.substr(0, text.find("acetone") + 200));
   ASSERT_EQ(truncated.size(), 2u);
   EXPECT_TRUE(truncated[0].error.empty());
-  EXPECT_EQ(truncated[1].error, "Problems reading a MDL file Not enough atoms to match atom "
-                                "count (10) in counts line");
+  EXPECT_EQ(truncated[1].error, "truncated: the counts line gives 10 atoms and 9 bonds");
   EXPECT_THROW(read("empty.sdf", ""), tools::ToolError);
   EXPECT_THROW(read("molecule.unknown", "1\nH\nH 0 0 0\n"), tools::ToolError);
   std::ifstream executable("/proc/self/exe", std::ios::binary);
   std::string binary(300, '\0');
   executable.read(binary.data(), static_cast<std::streamsize>(binary.size()));
-  EXPECT_TRUE(read("binary.sdf", binary).at(0).error.starts_with("Problems reading a MDL file"));
+  EXPECT_TRUE(read("binary.sdf", binary).at(0).error.starts_with("line 1 holds the control byte"));
 }
 
 } // namespace

@@ -109,14 +109,14 @@ tail -1 runs/ethanol/kelma/stdout | grep -q marker || fail "resume ran a finishe
 [ "$(wc -l <runs/status.tsv)" = 25 ] || fail "status.tsv after resume"
 
 # --- a bad record among good ones ----------------------------------------------------------
-# The first bond of propyne goes to an atom that does not exist: Open Babel drops it, and the
-# hydrogens of its two carbons are then missing.
+# The first bond of propyne goes to an atom that does not exist: the record is refused (a reader
+# would drop the bond and find hydrogens missing), and the molecules after it are read.
 awk '/^propyne$/ { p = 1 } p && /^@<TRIPOS>BOND/ { print; getline; $3 = "99"; p = 0 } { print }' \
   "$molecules" >bad.mol2
 "$bin/ffprep" -o badprep bad.mol2 >/dev/null 2>badprep.err
 expect_status 1 $? "ffprep with a bad molecule"
 [ "$(ls badprep/*.in | wc -l)" = 11 ] || fail "ffprep wrote $(ls badprep/*.in | wc -l) inputs, expected 11"
-grep -q "^ffprep: bad.mol2 molecule 9: hydrogens missing: atom 1 (C) lacks 1, atom 2 (C) lacks 1 (--add-hydrogens adds them); skipped$" badprep.err ||
+grep -q "^ffprep: bad.mol2 molecule 9: bond 1: atom 99 does not exist; skipped$" badprep.err ||
   fail "ffprep diagnostic: $(cat badprep.err)"
 "$bin/ffbatch" -j 2 -o bad bad.mol2 >/dev/null 2>bad.err
 expect_status 1 $? "ffbatch with a bad molecule"
@@ -125,7 +125,7 @@ expect_status 1 $? "ffbatch with a bad molecule"
 [ "$(awk -F'\t' '$4 == "converged" && $9 == "none" && $10 == "none"' bad/status.tsv | wc -l)" = 11 ] ||
   fail "the bundled molecules have terms without parameter or notes: $(cut -f1,9,10 bad/status.tsv)"
 grep -q "propyne.*skipped\|molecule 9.*skipped" bad.err || fail "ffbatch diagnostic: $(cat bad.err)"
-awk -F'\t' '$1 == "propyne" { print $11 }' bad/status.tsv | grep -q "^hydrogens missing: atom 1 (C)" ||
+awk -F'\t' '$1 == "propyne" { print $11 }' bad/status.tsv | grep -q "^bond 1: atom 99 does not exist" ||
   fail "skipped molecule: no reason in status.tsv"
 
 # --- the cycle limit is a failure the status names, and the molecule is not symmetrised --------

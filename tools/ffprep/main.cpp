@@ -48,27 +48,27 @@ Request parse_arguments(int argc, char** argv) {
   return request;
 }
 
+// Each molecule is written as soon as it is prepared, so that a long file gives its first results
+// at once.
 int write_molecules(const Request& request) {
-  const std::vector<tools::Prepared> molecules = tools::prepare_molecules(
-      {request.files.begin(), request.files.end()}, request.job, request.molecules);
   fs::create_directories(request.out);
-  const std::vector<std::string> stems = tools::unique_stems(molecules);
+  tools::UniqueStems stems;
   int status = 0;
-  for (std::size_t k = 0; k < molecules.size(); ++k) {
-    const tools::Prepared& molecule = molecules[k];
-    for (const std::string& note : molecule.notes)
-      std::cerr << "ffprep: " << molecule.origin << ": " << note << '\n';
+  const auto write = [&](tools::Prepared&& molecule) {
+    const std::string stem = stems.take(molecule.name);
+    tools::report_preparation(std::cerr, "ffprep", molecule);
     if (!molecule.error.empty()) {
-      std::cerr << "ffprep: " << molecule.origin << ": " << molecule.error << "; skipped\n";
       status = skipped_status;
-      continue;
+      return;
     }
-    const fs::path input = request.out / (stems[k] + ".in");
+    const fs::path input = request.out / (stem + ".in");
     tools::write_file_atomic(input, molecule.input);
     if (!molecule.mol2.empty())
-      tools::write_file_atomic(request.out / (stems[k] + ".mol2"), molecule.mol2);
-    std::cout << input.string() << '\n';
-  }
+      tools::write_file_atomic(request.out / (stem + ".mol2"), molecule.mol2);
+    std::cout << input.string() << std::endl;
+  };
+  tools::prepare_molecules({request.files.begin(), request.files.end()}, request.job,
+                           request.molecules, write);
   return status;
 }
 
