@@ -15,6 +15,7 @@ constexpr std::string_view sdf_end = "$$$$";
 constexpr std::string_view mol2_start = "@<TRIPOS>MOLECULE";
 constexpr std::string_view pdb_end = "END";
 constexpr std::string_view pdb_model = "MODEL";
+constexpr std::string_view pdb_compound = "COMPND"; // a molecule's name
 constexpr char mol2_comment = '#';
 // A record keeps at most this much text; the rest of a larger one is read past, and it is
 // damaged (no molecule the programs take comes near it).
@@ -220,7 +221,8 @@ std::optional<FileRecord> RecordReader::next() {
       break;
     case RecordLayout::pdb:
       collect_until_end_mark(record, ends_pdb);
-      if (!has_pdb_atoms(record.text) && record.text.find(pdb_model) == std::string::npos)
+      if (!has_pdb_atoms(record.text) && record.text.find(pdb_model) == std::string::npos &&
+          record.text.find(pdb_compound) == std::string::npos)
         continue; // headers or trailers between models, not a molecule
       break;
     case RecordLayout::mol2:

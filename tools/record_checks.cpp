@@ -38,6 +38,7 @@ constexpr std::string_view sdf_block_end = "M  END";
 constexpr Columns pdb_serial{6, 5};
 constexpr std::array<Columns, 3> pdb_xyz = {{{30, 8}, {38, 8}, {46, 8}}};
 constexpr Columns pdb_element{76, 2};
+constexpr Columns pdb_master_coordinates{50, 5}; // ATOM and HETATM lines, in the MASTER line
 constexpr std::array<Columns, 5> pdb_conect = {{{6, 5}, {11, 5}, {16, 5}, {21, 5}, {26, 5}}};
 
 constexpr std::string_view mol2_molecule = "@<TRIPOS>MOLECULE";
@@ -269,6 +270,13 @@ std::string pdb_damage(const std::vector<std::string>& lines) {
   for (std::size_t k = 0; k < atoms.size(); ++k)
     if (std::string damage = pdb_atom_damage(k, atoms[k], serials); !damage.empty())
       return damage;
+  for (const std::string& line : lines) {
+    int counted = 0;
+    if (line.starts_with("MASTER") && parse_int(field(line, pdb_master_coordinates), counted) &&
+        counted != static_cast<int>(atoms.size()))
+      return "the MASTER line counts " + std::to_string(counted) + " atoms, the model has " +
+             std::to_string(atoms.size());
+  }
   for (const std::string& line : lines)
     if (line.starts_with("CONECT"))
       if (std::string damage = pdb_conect_damage(line, serials); !damage.empty())
@@ -296,11 +304,21 @@ std::string xyz_damage(const std::vector<std::string>& lines) {
     return "unreadable count line";
   if (std::string damage = atom_count_damage(atoms, ""); !damage.empty())
     return damage;
+  // Every atom line has as many fields as the first: a line with one more has a number split.
   std::size_t k = 0;
-  for (std::size_t line = 2; line < lines.size(); ++line)
-    if (!trim(lines[line]).empty())
-      if (std::string damage = xyz_atom_damage(k++, lines[line]); !damage.empty())
-        return damage;
+  std::size_t fields = 0;
+  for (std::size_t line = 2; line < lines.size(); ++line) {
+    if (trim(lines[line]).empty())
+      continue;
+    if (std::string damage = xyz_atom_damage(k, lines[line]); !damage.empty())
+      return damage;
+    const std::size_t here = split_words(lines[line]).size();
+    if (k++ == 0)
+      fields = here;
+    else if (here != fields)
+      return atom_text(k - 1) + ": " + std::to_string(here) + " fields, the first atom line has " +
+             std::to_string(fields);
+  }
   return {};
 }
 
