@@ -4,7 +4,8 @@
 # seed is fixed (FUZZ_SEED, default 1), so the same tree and corpus give the same sequence of
 # inputs: a longer run covers every input a shorter one tries. The corpus grows in
 # $BUILD_DIR/corpus/<target>; a finding is saved in $BUILD_DIR/findings/ and fails the script.
-# Usage: fuzz/run.sh [seconds] [target ...]   (targets: keyword atom_lines bond_lines kelma symmetry)
+# Usage: fuzz/run.sh [seconds] [target ...]
+#   (targets: keyword atom_lines bond_lines kelma symmetry records)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -15,7 +16,7 @@ seed=${FUZZ_SEED:-1}
 unit_limit=60
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(keyword atom_lines bond_lines kelma symmetry)
+[ ${#targets[@]} -gt 0 ] || targets=(keyword atom_lines bond_lines kelma symmetry records)
 build=${BUILD_DIR:-$root/build/fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++)}
 
@@ -28,6 +29,10 @@ rm -rf "$seeds" && mkdir -p "$seeds" "$build/findings"
 for input in "$root"/tests/e2e/cases/*/input "$root"/examples/*/*.in; do
   [ -f "$input" ] || continue
   cp "$input" "$seeds/$(basename "$(dirname "$input")")_$(basename "$input")"
+done
+for molecules in "$root"/examples/*.sdf "$root"/examples/*.mol2 "$root"/examples/*.pdb \
+  "$root"/examples/*.xyz; do
+  cp "$molecules" "$seeds/"
 done
 for regression in "$root"/fuzz/regressions/*; do
   if [ -f "$regression" ]; then cp "$regression" "$seeds/"; fi
