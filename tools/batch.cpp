@@ -90,6 +90,26 @@ fs::path step_folder(const fs::path& out, const std::string& stem) {
   return fs::absolute(out / stem).lexically_normal();
 }
 
+// The status lines of a molecule's result.tsv; ToolError when one is damaged (a result.tsv
+// written before status fields were made safe, or edited by hand).
+std::vector<StatusLine> result_lines(const fs::path& result) {
+  std::vector<StatusLine> lines;
+  for (const std::string& text : read_lines(result))
+    lines.push_back(parse_status(text));
+  return lines;
+}
+
+bool finished_step(const fs::path& result) {
+  if (!fs::exists(result))
+    return false;
+  try {
+    result_lines(result);
+    return true;
+  } catch (const ToolError&) {
+    return false;
+  }
+}
+
 // Writes the molecule's folder; false when a resumed run finds it finished with this input and
 // these programs. The result is removed first, so that a batch killed while it writes the
 // folder leaves the step unfinished.
@@ -97,7 +117,7 @@ bool prepare_folder(const Prepared& molecule, const fs::path& folder, const Batc
   fs::create_directories(folder);
   const fs::path result = folder / result_name;
   const std::string settings = settings_text(options.programs);
-  if (options.resume && fs::exists(result) && same_file(folder / input_name, molecule.input) &&
+  if (options.resume && finished_step(result) && same_file(folder / input_name, molecule.input) &&
       same_file(folder / settings_name, settings))
     return false;
   fs::remove(result);
@@ -275,8 +295,14 @@ int gather_status(const fs::path& out) {
       lines.push_back(line);
       continue;
     }
-    for (const std::string& text : read_lines(result))
-      lines.push_back(parse_status(text));
+    try {
+      for (StatusLine& line : result_lines(result))
+        lines.push_back(std::move(line));
+    } catch (const ToolError& e) {
+      StatusLine line{stem, "-", "-", "not run"};
+      line.detail = std::string(e.what()) + "; --resume runs the step again";
+      lines.push_back(line);
+    }
   }
   write_file_atomic(out / status_name, status_header() + "\n" + join_status(lines));
   std::size_t failures = 0;

@@ -31,7 +31,7 @@ std::string status_text(const StatusLine& line) {
 StatusLine parse_status(std::string_view text) {
   const std::vector<std::string> fields = split_tabs(text);
   if (fields.size() != field_count)
-    throw ToolError("damaged status line: " + std::string(text));
+    throw ToolError("damaged status line: " + printable_line(text));
   return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
           fields[6], fields[7], fields[8], fields[9], fields[10]};
 }

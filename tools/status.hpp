@@ -28,7 +28,7 @@ struct StatusLine {
 
 std::string status_header();
 std::string status_text(const StatusLine& line);
-// ToolError for a line without the eleven fields.
+// ToolError for a line without the eleven fields (the message shows the line made printable).
 StatusLine parse_status(std::string_view text);
 
 // Converged kelma runs and symmetry runs that named a group succeeded; any other outcome

@@ -45,6 +45,17 @@ while IFS=$'\t' read -r file damaged total reason; do
     fail "ffbatch --resume $file: $(grep resuming resume.err)"
 done <files/expected.tsv
 
+# A result.tsv damaged by hand (or by an older version) costs only its molecule: --collect names
+# it, --resume runs its step again.
+out=batch/sdf_truncated.sdf
+printf 'ethanol\t9\tkelma\tconverged\textra\n' >"$out/ethanol/result.tsv"
+"$bin/ffbatch" --collect "$out" >/dev/null 2>&1
+expect_status 1 $? "ffbatch --collect with a damaged result.tsv"
+awk -F'\t' '$1 == "ethanol" { print $4 ": " $11 }' "$out/status.tsv" | grep -q "^not run: damaged status line" ||
+  fail "a damaged result.tsv: $(grep ethanol "$out/status.tsv")"
+"$bin/ffbatch" -p kelma --resume -o "$out" files/sdf_truncated.sdf >/dev/null 2>&1
+[ "$(outcome "$out/status.tsv" ethanol kelma)" = converged ] || fail "--resume did not run the damaged step again"
+
 # read_file gives every molecule of the file, the damaged one as an error entry, no NaN.
 if [ -n "$package" ]; then
   PYTHONPATH=$package "${PYTHON:-/usr/bin/python3}" - files <<'EOF' || fail "read_file on the catalogue"
