@@ -8,6 +8,7 @@
 #include "common/keyword_input.hpp"
 #include "program_call.hpp"
 #include "symmetry/driver.hpp"
+#include "text.hpp"
 
 namespace bindings {
 
@@ -73,7 +74,7 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   py::dict result = call_fields(output);
   if (output.stop)
     return result;
-  result["label"] = found.label;
+  result["label"] = text(found.label);
   result["operations"] = operation_array(found);
   result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
   result["centred"] = coordinate_array(in.xyz);
@@ -90,7 +91,7 @@ py::dict read_input(const std::string& text) {
   for (const std::string& label : in->symbols)
     elements.push_back(label.substr(0, element_width));
   result["coordinates"] = coordinate_array(in->xyz);
-  result["elements"] = elements;
+  result["elements"] = texts(elements);
   result["settings"] = py::dict(py::arg("thrsym") = in->thrsym, py::arg("print_level") = in->print);
   return result;
 }
