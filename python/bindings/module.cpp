@@ -4,6 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include "common/keyword_input.hpp"
 #include "common/termination.hpp"
 #include "formats_binding.hpp"
 #include "kelma_binding.hpp"
@@ -31,6 +32,9 @@ PYBIND11_MODULE(_core, module) {
       PyErr_SetObject(format_error.ptr(), bindings::text(e.what()).ptr());
     }
   });
+  module.def(
+      "check_atom_count", [](int natoms) { common::check_atom_count(natoms, common::max_atoms); },
+      py::arg("natoms"), "The programs' refusal of an atom count outside 1 to 500.");
   bindings::add_kelma(module);
   bindings::add_symmetry(module);
   bindings::add_formats(module);

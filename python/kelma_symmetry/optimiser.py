@@ -4,7 +4,7 @@ from dataclasses import dataclass
 
 import numpy as np
 
-from . import _core
+from . import _core, checks
 from .errors import raise_stop
 from .records import cycle_records, last_geometry
 
@@ -62,12 +62,22 @@ def optimise(
     values are those of the keyword input. With ``listing`` the result carries the listing text of
     ``print_level``.
 
-    Raises ValueError for input the program rejects, NumberedReport for a numbered report and
-    RunStopped for too little workspace.
+    Raises ValueError for input the program rejects or would run to a meaningless result (see
+    kelma_symmetry.checks), NumberedReport for a numbered report and RunStopped for too little
+    workspace.
     """
-    bonds = np.asarray(bonds, dtype=np.intc).reshape(-1, 3)
+    coordinates = checks.atom_coordinates(coordinates)
+    natoms = len(coordinates)
     call = _core.optimise(
-        coordinates, types, bonds, jobtype, gtol, etol, nsteps, vdwc, print_level
+        coordinates,
+        checks.types(types, natoms),
+        checks.bonds(bonds, natoms),
+        checks.integer("$jobtype", jobtype),
+        checks.positive("$gtol", gtol),
+        checks.positive("$etol", etol),
+        checks.integer("$nsteps", nsteps, minimum=0),
+        checks.positive("$vdwc", vdwc),
+        checks.integer("$print", print_level),
     )
     stop = call["stop"]
     at_limit = stop is not None and stop["report"] is None and stop["code"] == CYCLE_LIMIT_CODE
