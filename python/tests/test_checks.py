@@ -12,6 +12,7 @@ from support import CASES
 
 ETHANE = ks.read_kelma_input(CASES / "kelma_ethane/input")
 WATER = (np.array([[0.0, 0.0, 0.1173], [0.0, 0.7572, -0.4692], [0.0, -0.7572, -0.4692]]), ["O", "H", "H"])
+H2_AT_THE_LOW_EDGE = (np.array([[-9999.99, 0.0, 0.0], [-9999.59, 0.0, 0.0]]), [13, 13], [[0, 1, 1]])
 
 
 def optimise_ethane(**changes):
@@ -79,6 +80,21 @@ def test_refused_arguments_raise_one_line_naming_argument_and_value(call, text):
 def test_coordinates_at_the_edges_of_the_atom_lines_are_taken(x):
     h2 = np.array([[x[0], 0.0, 0.0], [x[1], 0.0, 0.0]])
     assert ks.point_group(h2, ["H", "H"], thrsym=0.01).name == "D∞h"
+
+
+@pytest.mark.parametrize("nsteps", [0, 1])
+def test_a_limit_before_any_record_gives_the_start_and_no_energy(nsteps):
+    result = optimise_ethane(nsteps=nsteps)
+    assert (result.converged, result.cycles, result.energy) == (False, 0, None)
+    assert result.energies.size == result.rms_forces.size == 0
+    np.testing.assert_array_equal(result.coordinates, ETHANE.coordinates)
+
+
+def test_atoms_that_leave_the_geometry_records_stop_the_run_rather_than_read_nan():
+    with pytest.raises(ks.RunStopped, match="beyond the range of the geometry records"):
+        ks.optimise(*H2_AT_THE_LOW_EDGE, nsteps=2)
+    converged = ks.optimise(*H2_AT_THE_LOW_EDGE)
+    assert converged.converged and np.isfinite(converged.coordinates).all()
 
 
 SDF_TITLE_LATIN1 = b"""caf\xe9
