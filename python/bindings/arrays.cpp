@@ -1,6 +1,5 @@
 #include "arrays.hpp"
 
-#include <cmath>
 #include <string>
 
 #include "common/keyword_input.hpp"
@@ -20,17 +19,7 @@ int atom_count(const DoubleArray& coordinates) {
 }
 
 std::vector<double> coordinate_values(const DoubleArray& coordinates) {
-  static constexpr const char* axis_names[] = {"x", "y", "z"};
-  const std::vector<double> xyz(coordinates.data(), coordinates.data() + coordinates.size());
-  for (std::size_t k = 0; k < xyz.size(); ++k) {
-    const std::string where =
-        "atom " + std::to_string(k / 3 + 1) + ": " + axis_names[k % 3] + " coordinate";
-    if (!std::isfinite(xyz[k]))
-      reject(where + " is not a number");
-    if (std::fabs(xyz[k]) > common::max_coordinate)
-      reject(where + " beyond 1.0e6");
-  }
-  return xyz;
+  return {coordinates.data(), coordinates.data() + coordinates.size()};
 }
 
 DoubleArray coordinate_array(std::span<const double> xyz) {

@@ -17,8 +17,8 @@ using IntArray = pybind11::array_t<int, pybind11::array::c_style | pybind11::arr
 // error for a count outside 1 .. max_atoms.
 int atom_count(const DoubleArray& coordinates);
 
-// The coordinates as x, y, z per atom; ValueError for a value that the atom lines could not hold
-// (not finite, or beyond common::max_coordinate).
+// The coordinates as x, y, z per atom (the package has checked that they are finite and fit the
+// atom lines).
 std::vector<double> coordinate_values(const DoubleArray& coordinates);
 
 // An (n, 3) array of the 3n values.

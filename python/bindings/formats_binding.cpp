@@ -7,6 +7,7 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "arrays.hpp"
+#include "text.hpp"
 #include "tools/chemistry_reader.hpp"
 
 namespace bindings {
@@ -45,12 +46,13 @@ py::dict molecule_fields(const tools::ReadMolecule& entry) {
     rows(k, 1) = bond.j - 1;
     rows(k, 2) = bond.code;
   }
-  return py::dict(py::arg("name") = entry.name, py::arg("index") = entry.index,
-                  py::arg("elements") = elements, py::arg("sybyl_types") = sybyl_types,
-                  py::arg("types") = IntArray(static_cast<py::ssize_t>(types.size()), types.data()),
-                  py::arg("coordinates") = coordinate_array(xyz), py::arg("bonds") = bonds,
-                  py::arg("notes") = entry.notes.lines, py::arg("tags") = entry.notes.tags,
-                  py::arg("error") = entry.error, py::arg("mol2") = entry.mol2);
+  return py::dict(
+      py::arg("name") = text(entry.name), py::arg("index") = entry.index,
+      py::arg("elements") = texts(elements), py::arg("sybyl_types") = texts(sybyl_types),
+      py::arg("types") = IntArray(static_cast<py::ssize_t>(types.size()), types.data()),
+      py::arg("coordinates") = coordinate_array(xyz), py::arg("bonds") = bonds,
+      py::arg("notes") = texts(entry.notes.lines), py::arg("tags") = texts(entry.notes.tags),
+      py::arg("error") = text(entry.error), py::arg("mol2") = text(entry.mol2));
 }
 
 py::list read_file(const std::filesystem::path& file, const std::string& format,

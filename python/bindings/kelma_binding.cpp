@@ -4,6 +4,7 @@
 
 #include "arrays.hpp"
 #include "kelma/driver.hpp"
+#include "kelma/parameter_tables.hpp"
 #include "program_call.hpp"
 
 namespace bindings {
@@ -93,6 +94,7 @@ py::dict read_input(const std::string& text) {
 } // namespace
 
 void add_kelma(py::module_& module) {
+  module.attr("type_count") = kelma::type_count;
   module.def("optimise", &optimise, py::arg("coordinates"), py::arg("types"), py::arg("bonds"),
              py::arg("jobtype"), py::arg("gtol"), py::arg("etol"), py::arg("nsteps"),
              py::arg("vdwc"), py::arg("print_level"),

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/channels.hpp"
+#include "text.hpp"
 
 namespace bindings {
 
@@ -36,8 +37,8 @@ public:
 py::object report_fields(const std::optional<common::NumberedReport>& report) {
   if (!report)
     return py::none();
-  return py::dict(py::arg("number") = report->number, py::arg("routine") = report->routine,
-                  py::arg("text") = report->text,
+  return py::dict(py::arg("number") = report->number, py::arg("routine") = text(report->routine),
+                  py::arg("text") = text(report->text),
                   py::arg("parameters") = py::make_tuple(report->ip1, report->ip2));
 }
 
@@ -62,10 +63,10 @@ CallOutput call_program(std::string_view banner, const std::function<void()>& bo
 
 py::dict call_fields(const CallOutput& output) {
   py::dict fields;
-  fields["stdout"] = output.stdout_text;
-  fields["listing"] = output.listing;
+  fields["stdout"] = text(output.stdout_text);
+  fields["listing"] = text(output.listing);
   fields["stop"] =
-      output.stop ? py::object(py::dict(py::arg("code") = output.stop->code,
+      output.stop ? py::object(py::dict(py::arg("code") = text(output.stop->code),
                                         py::arg("report") = report_fields(output.stop->report)))
                   : py::object(py::none());
   return fields;

@@ -8,6 +8,7 @@
 #include "common/keyword_input.hpp"
 #include "program_call.hpp"
 #include "symmetry/driver.hpp"
+#include "text.hpp"
 
 namespace bindings {
 
@@ -15,20 +16,13 @@ namespace py = pybind11;
 
 namespace {
 
-// Width of the element field of the atom lines (columns 54-55).
-constexpr std::size_t element_width = 2;
-
-// The element labels as getcoord1 makes them: the two columns as written, padded to 8.
+// The element labels as getcoord1 makes them: the symbols as given (the package has checked
+// that each fits the two columns), padded to 8.
 std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
   if (elements.size() != static_cast<std::size_t>(natoms))
     reject("elements must hold one symbol per atom");
   std::vector<std::string> labels;
-  for (std::size_t k = 0; k < elements.size(); ++k) {
-    if (elements[k].size() > element_width) {
-      reject("atom " + std::to_string(k + 1) + ": element '" + elements[k] +
-             "' is longer than 2 characters");
-    }
-    std::string label = elements[k];
+  for (std::string label : elements) {
     label.resize(common::label_length, ' ');
     labels.push_back(label);
   }
@@ -73,7 +67,7 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   py::dict result = call_fields(output);
   if (output.stop)
     return result;
-  result["label"] = found.label;
+  result["label"] = text(found.label);
   result["operations"] = operation_array(found);
   result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
   result["centred"] = coordinate_array(in.xyz);
@@ -88,9 +82,9 @@ py::dict read_input(const std::string& text) {
     return result;
   std::vector<std::string> elements;
   for (const std::string& label : in->symbols)
-    elements.push_back(label.substr(0, element_width));
+    elements.push_back(label.substr(0, common::label_width));
   result["coordinates"] = coordinate_array(in->xyz);
-  result["elements"] = elements;
+  result["elements"] = texts(elements);
   result["settings"] = py::dict(py::arg("thrsym") = in->thrsym, py::arg("print_level") = in->print);
   return result;
 }

@@ -5,13 +5,15 @@ import dataclasses
 
 import ase
 
+from . import checks
 from .files import read_text
 
 
 def xyz_text(atoms):
-    """The atoms as an XYZ file."""
+    """The atoms as an XYZ file; ValueError for positions that are not finite numbers."""
+    positions = checks.coordinates(atoms.positions)
     lines = [str(len(atoms)), ""]
-    lines += [f"{s} {x!r} {y!r} {z!r}" for s, (x, y, z) in zip(atoms.get_chemical_symbols(), atoms.positions)]
+    lines += [f"{s} {x!r} {y!r} {z!r}" for s, (x, y, z) in zip(atoms.get_chemical_symbols(), positions.tolist())]
     return "\n".join(lines) + "\n"
 
 
@@ -23,4 +25,6 @@ def from_atoms(atoms, name="atoms"):
 
 def to_atoms(elements, coordinates):
     """An ASE Atoms object of the elements and coordinates (Angstrom)."""
-    return ase.Atoms(symbols=[str(e).strip() for e in elements], positions=coordinates)
+    coordinates = checks.coordinates(coordinates)
+    symbols = checks.elements(elements, len(coordinates))
+    return ase.Atoms(symbols=[e.strip() for e in symbols], positions=coordinates)

@@ -3,7 +3,8 @@
 Input that the programs' readers reject raises ``ValueError`` (``kelma_symmetry.InputError``)
 with the one-line text the program writes on standard error. The fatal ends of the programs' own
 logic raise :class:`RunStopped`, a numbered report its subclass :class:`NumberedReport`. The cycle
-limit of the optimiser is no exception: the result says ``converged=False``.
+limit of the optimiser is no exception: the result says ``converged=False`` (unless its last
+geometry record overflowed, which raises RunStopped).
 """
 
 

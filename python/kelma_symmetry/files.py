@@ -8,7 +8,7 @@ from dataclasses import dataclass, field
 
 import numpy as np
 
-from . import _core
+from . import _core, checks
 from .optimiser import optimise
 from .point_groups import point_group
 
@@ -46,6 +46,11 @@ class Molecule:
 
 
 def molecule(fields):
+    """The Molecule of the formats layer's fields; one that the programs could not run as it
+    stands (a coordinate that is not finite, too many atoms) carries the reason as its error."""
+    error = fields["error"] or checks.molecule_problem(
+        fields["coordinates"], fields["elements"], fields["types"], fields["bonds"]
+    )
     return Molecule(
         name=fields["name"],
         elements=fields["elements"],
@@ -56,7 +61,7 @@ def molecule(fields):
         notes=fields["notes"],
         tags=fields["tags"],
         mol2=fields["mol2"],
-        error=fields["error"],
+        error=error,
     )
 
 

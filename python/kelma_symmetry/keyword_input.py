@@ -22,9 +22,10 @@ class KeywordInput:
 
 
 def read_text(source):
-    """The text itself, or the text of the file when source is a path (os.PathLike)."""
+    """The text itself (str or bytes), or the bytes of the file when source is a path
+    (os.PathLike): the readers count columns in bytes, as the programs do."""
     if isinstance(source, os.PathLike):
-        with open(source, encoding="latin-1") as file:
+        with open(source, "rb") as file:
             return file.read()
     return source
 

@@ -4,7 +4,7 @@ from dataclasses import dataclass
 
 import numpy as np
 
-from . import _core
+from . import _core, checks
 from .errors import raise_stop
 
 # The default of the tools (ffprep --help).
@@ -61,10 +61,16 @@ def point_group(
     """Finds the point group of a molecule, as symmetry does.
 
     coordinates: (n, 3), in any length unit (thrsym is in the same); elements: n symbols of at
-    most two characters. Raises ValueError for input the program rejects.
+    most two characters. Raises ValueError for input the program rejects (see
+    kelma_symmetry.checks).
     """
-    coordinates = np.asarray(coordinates, dtype=float)
-    call = _core.point_group(coordinates, [str(e) for e in elements], thrsym, print_level)
+    coordinates = checks.atom_coordinates(coordinates)
+    call = _core.point_group(
+        coordinates,
+        checks.elements(elements, len(coordinates)),
+        checks.real("$thrsym", thrsym),
+        checks.integer("$print", print_level),
+    )
     raise_stop(call)
     label = call["label"].rstrip()
     return PointGroup(
@@ -73,7 +79,7 @@ def point_group(
         operations=call["operations"],
         equivalent_atoms=call["equivalent_atoms"],
         coordinates=call["coordinates"],
-        centroid=coordinates.reshape(-1, 3).mean(axis=0),
+        centroid=coordinates.mean(axis=0),
         rotation=frame_rotation(call["centred"], call["coordinates"]),
         degrees_of_freedom=call["degrees_of_freedom"],
         records=call["stdout"],

@@ -19,6 +19,12 @@ def field_value(text):
     return math.nan if "*" in text else float(text)
 
 
+def magnitude_value(text):
+    """A field of a value that is too large when it overflows: energies (the force field's
+    terms are bounded below, far above the field's negative range) and RMS forces read infinity."""
+    return math.inf if "*" in text else float(text)
+
+
 def cycle_records(stdout):
     """(cycle, energy in hartree, RMS force in hartree/bohr) of every cycle, in order.
 
@@ -31,7 +37,7 @@ def cycle_records(stdout):
             continue
         cycle = int(line[CYCLE_COLUMNS])
         if not cycles or cycles[-1][0] != cycle:
-            cycles.append((cycle, field_value(line[ENERGY_COLUMNS]), field_value(line[RMSG_COLUMNS])))
+            cycles.append((cycle, magnitude_value(line[ENERGY_COLUMNS]), magnitude_value(line[RMSG_COLUMNS])))
     return cycles
 
 
