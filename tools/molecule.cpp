@@ -6,8 +6,10 @@ namespace tools {
 
 namespace {
 
-// The atom lines hold F16.10 coordinates: magnitudes from 1e5 up do not fit.
-constexpr double coordinate_limit = 99999.9999999999;
+// The atom lines hold F16.10 coordinates: a minus sign takes one of the five places before the
+// point.
+constexpr double lowest_coordinate = -9999.9999999999;
+constexpr double highest_coordinate = 99999.9999999999;
 
 } // namespace
 
@@ -27,7 +29,7 @@ void check_molecule(const Molecule& molecule) {
   check_atom_count(static_cast<int>(molecule.atoms.size()), "");
   for (std::size_t k = 0; k < molecule.atoms.size(); ++k)
     for (const double c : molecule.atoms[k].xyz)
-      if (!(std::fabs(c) <= coordinate_limit))
+      if (!(c >= lowest_coordinate && c <= highest_coordinate))
         throw ToolError("atom " + std::to_string(k + 1) + ": coordinate too large for the input");
 }
 
