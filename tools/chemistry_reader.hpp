@@ -17,6 +17,11 @@ namespace tools {
 struct ReadOptions {
   std::string format; // Open Babel format code ("sdf"); empty: from the file's extension
   PerceptionOptions perception;
+  // Each molecule read and prepared in a child process (killed after time_limit_seconds when
+  // that is above 0), so that a reader that crashes or hangs costs only that molecule. Only for
+  // callers with no other thread running.
+  bool isolated = false;
+  int time_limit_seconds = 0;
 };
 
 struct ReadMolecule {

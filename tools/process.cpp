@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,7 +108,161 @@ int start_error(int report) {
   return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
+// Messages between a worker and its child: the length, then the bytes.
+using MessageLength = std::uint64_t;
+
+bool send_all(int socket, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t sent = ::send(socket, data, size, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR)
+      continue;
+    if (sent <= 0)
+      return false;
+    data += sent;
+    size -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+bool send_message(int socket, std::string_view text) {
+  const MessageLength length = text.size();
+  return send_all(socket, reinterpret_cast<const char*>(&length), sizeof length) &&
+         send_all(socket, text.data(), text.size());
+}
+
+// Waits until the socket can be read or the deadline passes; false at the deadline.
+bool readable_by(int socket, std::optional<std::chrono::steady_clock::time_point> deadline) {
+  for (;;) {
+    int wait = -1;
+    if (deadline)
+      wait =
+          static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 *deadline - std::chrono::steady_clock::now())
+                                                 .count()));
+    pollfd watch{socket, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, wait);
+    if (ready >= 0 || errno != EINTR)
+      return ready != 0;
+  }
+}
+
+enum class Received { whole, closed, late };
+
+Received receive_all(int socket, char* data, std::size_t size,
+                     std::optional<std::chrono::steady_clock::time_point> deadline) {
+  while (size > 0) {
+    if (!readable_by(socket, deadline))
+      return Received::late;
+    const ssize_t got = ::recv(socket, data, size, 0);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return Received::closed;
+    data += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return Received::whole;
+}
+
+Received receive_message(int socket, std::string& text,
+                         std::optional<std::chrono::steady_clock::time_point> deadline) {
+  MessageLength length = 0;
+  const Received head =
+      receive_all(socket, reinterpret_cast<char*>(&length), sizeof length, deadline);
+  if (head != Received::whole)
+    return head;
+  text.assign(static_cast<std::size_t>(length), '\0');
+  return receive_all(socket, text.data(), text.size(), deadline);
+}
+
+// The child of a worker: answers until the parent closes its end, then leaves without running
+// the parent's exit handlers.
+[[noreturn]] void serve(const std::function<std::string(std::string_view)>& work, pid_t parent,
+                        int socket) {
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    ::_exit(EXIT_FAILURE);
+  std::string request;
+  while (receive_message(socket, request, std::nullopt) == Received::whole) {
+    std::string answer;
+    try {
+      answer = work(request);
+    } catch (...) {
+      ::_exit(EXIT_FAILURE);
+    }
+    if (!send_message(socket, answer))
+      ::_exit(EXIT_FAILURE);
+  }
+  ::_exit(EXIT_SUCCESS);
+}
+
+std::string ending_of(const ChildResult& child) {
+  if (child.signal != 0)
+    return "crashed (signal " + std::to_string(child.signal) + ", " + ::strsignal(child.signal) +
+           ")";
+  return "failed (exit status " + std::to_string(child.exit_status) + ")";
+}
+
 } // namespace
+
+IsolatedWorker::IsolatedWorker(std::function<std::string(std::string_view)> work,
+                               int timeout_seconds)
+    : work_(std::move(work)), timeout_seconds_(timeout_seconds) {}
+
+IsolatedWorker::~IsolatedWorker() {
+  if (pid_ > 0)
+    stop(false);
+}
+
+void IsolatedWorker::start() {
+  int sockets[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+    throw ToolError(std::string("cannot start a child process: ") + std::strerror(errno));
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(sockets[0]);
+    serve(work_, parent, sockets[1]);
+  }
+  ::close(sockets[1]);
+  if (pid < 0) {
+    ::close(sockets[0]);
+    throw ToolError(std::string("cannot start a child process: ") + std::strerror(errno));
+  }
+  pid_ = pid;
+  socket_ = sockets[0];
+}
+
+// Ends the child (killed, or told to leave by closing its socket) and says how it ended.
+std::string IsolatedWorker::stop(bool kill) {
+  if (kill)
+    ::kill(pid_, SIGKILL);
+  ::close(socket_);
+  ChildResult child;
+  reap(pid_, child);
+  pid_ = -1;
+  socket_ = -1;
+  return ending_of(child);
+}
+
+IsolatedResult IsolatedWorker::ask(std::string_view request) {
+  if (pid_ < 0)
+    start();
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+  if (timeout_seconds_ > 0)
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds_);
+  IsolatedResult result;
+  const Received answer = send_message(socket_, request)
+                              ? receive_message(socket_, result.text, deadline)
+                              : Received::closed;
+  if (answer == Received::whole)
+    return result;
+  result.text.clear();
+  const std::string ending = stop(answer == Received::late);
+  result.failure = answer == Received::late
+                       ? "took longer than " + std::to_string(timeout_seconds_) + " s"
+                       : ending;
+  return result;
+}
 
 ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds) {
   ChildResult result;

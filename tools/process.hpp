@@ -5,7 +5,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tools {
 
@@ -30,6 +32,36 @@ struct ChildFiles {
 // runs longer than that.
 ChildResult run_child(const std::filesystem::path& program, const ChildFiles& files,
                       int timeout_seconds = 0);
+
+// What a request to an isolated worker gave: the answer, or why there is none.
+struct IsolatedResult {
+  std::string text;    // the answer
+  std::string failure; // not empty: "took longer than 10 s", "crashed (signal 11, ...)", ...
+};
+
+// A child process that answers requests one at a time with work(request), so that a request on
+// which work crashes, hangs or runs out of memory costs only that request: the child is killed
+// (after timeout_seconds, when that is above 0) and the next request starts a new one. The child
+// is forked from this process at the first request: create and use the worker only while no
+// other thread runs (the child has only the calling thread).
+class IsolatedWorker {
+public:
+  IsolatedWorker(std::function<std::string(std::string_view)> work, int timeout_seconds);
+  ~IsolatedWorker();
+  IsolatedWorker(const IsolatedWorker&) = delete;
+  IsolatedWorker& operator=(const IsolatedWorker&) = delete;
+
+  IsolatedResult ask(std::string_view request);
+
+private:
+  void start();
+  std::string stop(bool kill);
+
+  std::function<std::string(std::string_view)> work_;
+  int timeout_seconds_;
+  int pid_ = -1;
+  int socket_ = -1;
+};
 
 // The path of the running executable.
 std::filesystem::path own_executable();

@@ -75,6 +75,13 @@ Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
   return prepared;
 }
 
+ReadOptions isolated_reading(const MoleculeOptions& options) {
+  ReadOptions read = options.read;
+  read.isolated = true;
+  read.time_limit_seconds = options.time_limit_seconds;
+  return read;
+}
+
 Prepared skipped_file(const fs::path& file, const std::string& reason) {
   Prepared skipped;
   skipped.name = file.stem().string();
@@ -90,7 +97,7 @@ void prepare_chemistry_file(const fs::path& file, const JobOptions& job,
                             const std::function<void(Prepared&&)>& take) {
   std::exception_ptr taken_failure;
   try {
-    read_molecules(file, options.read, [&](ReadMolecule&& molecule) {
+    read_molecules(file, isolated_reading(options), [&](ReadMolecule&& molecule) {
       const int index = molecule.index;
       try {
         take(finish(std::move(molecule), origin_of(file, index), job, options));
@@ -178,8 +185,8 @@ void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
                     const std::function<void(Prepared&&)>& take) {
   for (const SmilesInput& input : options.smiles) {
     const std::string name = input.name.empty() ? input.smiles : input.name;
-    take(finish(read_smiles(input.smiles, name, options.read), "SMILES " + input.smiles, job,
-                options));
+    take(finish(read_smiles(input.smiles, name, isolated_reading(options)),
+                "SMILES " + input.smiles, job, options));
   }
 }
 

@@ -35,11 +35,17 @@ struct SmilesInput {
   std::string name; // empty: the SMILES names the molecule
 };
 
-// How molecules are read and which are refused.
+// How long the reading and preparation of one molecule may take, unless --timeout says.
+inline constexpr int default_preparation_seconds = 60;
+
+// How molecules are read and which are refused. Each molecule is read and prepared in a child
+// process that is killed after time_limit_seconds, so that a reader that crashes or hangs costs
+// only that molecule.
 struct MoleculeOptions {
   ReadOptions read;
   bool strict = false; // refuse molecules with terms that have no parameter
   std::vector<SmilesInput> smiles;
+  int time_limit_seconds = default_preparation_seconds;
 };
 
 // Takes the molecule flag (-i, --smiles, --name, --add-hydrogens, --retype, --strict) and its

@@ -165,10 +165,13 @@ std::string file_stem(std::string_view name) {
 }
 
 std::string printable_line(std::string_view text, std::size_t max_length) {
+  // A text that is cut keeps room for the ellipsis.
+  const std::size_t room =
+      text.size() <= max_length ? max_length : max_length - std::min(max_length, ellipsis.size());
   std::string out;
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t length = utf8_length(text.substr(pos));
-    if (out.size() + std::max<std::size_t>(length, 1) > max_length)
+    if (out.size() + std::max<std::size_t>(length, 1) > room)
       return out.append(ellipsis);
     if (length == 0) {
       const auto byte = static_cast<unsigned char>(text[pos]);

@@ -44,7 +44,8 @@ std::string file_stem(std::string_view name);
 
 // The text as one printable line, for a table field or a one-line message: TABs, line breaks and
 // other control bytes become blanks, bytes that are not UTF-8 become '?', and a text longer than
-// max_length bytes is cut at a character and ends in "...".
+// max_length bytes is cut at a character so that with its closing "..." it is max_length bytes
+// at most.
 inline constexpr std::size_t max_line_text = 1000;
 std::string printable_line(std::string_view text, std::size_t max_length = max_line_text);
 

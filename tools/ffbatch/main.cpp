@@ -25,7 +25,8 @@ void usage() {
          "  -p, --program P    kelma, symmetry or both (default both: symmetry on kelma's\n"
          "                     optimised geometry, and not when kelma did not converge)\n"
          "  --symmetry-input I final (default) or start: symmetry on the starting geometry\n"
-         "  --timeout SECONDS  kill a program run that takes longer (outcome timeout)\n"
+         "  --timeout SECONDS  kill a program run that takes longer (outcome timeout), and\n"
+         "                     skip a molecule whose preparation does (default 60 s)\n"
          "  -j N               parallel runs (default: the CPUs ffbatch may use)\n"
          "  --resume           skip molecules finished with the same input\n"
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
@@ -87,7 +88,8 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
         one_of<tools::SymmetryInput>(arg, args.value(arg), {"final", tools::SymmetryInput::final},
                                      {"start", tools::SymmetryInput::start});
   else if (arg == "--timeout")
-    request.batch.programs.timeout_seconds = tools::positive_count(arg, args.value(arg));
+    request.batch.programs.timeout_seconds = request.molecules.time_limit_seconds =
+        tools::positive_count(arg, args.value(arg));
   else if (arg == "--list")
     request.lists.push_back(args.value(arg));
   else if (arg == "--step")

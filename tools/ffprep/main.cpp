@@ -19,6 +19,8 @@ void usage() {
          "smi, cml, ...) and writes NAME.in (the keyword input of both programs) and NAME.mol2\n"
          "(the molecule as prepared, the template of its results); prints the .in paths.\n"
          "  -o, --out DIR      folder for the files (default: the current folder)\n"
+         "  --timeout SECONDS  skip a molecule whose reading and preparation take longer\n"
+         "                     (default 60)\n"
       << tools::molecule_option_usage() << tools::job_option_usage()
       << "Exit status: 0 every molecule written, 1 some skipped, 2 usage or unreadable file.\n";
 }
@@ -37,6 +39,8 @@ Request parse_arguments(int argc, char** argv) {
     const std::string_view arg = args.next();
     if (arg == "-o" || arg == "--out")
       request.out = args.value(arg);
+    else if (arg == "--timeout")
+      request.molecules.time_limit_seconds = tools::positive_count(arg, args.value(arg));
     else if (!arg.starts_with("-"))
       request.files.emplace_back(arg);
     else if (!tools::set_molecule_option(request.molecules, arg, args) &&
