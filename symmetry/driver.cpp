@@ -114,9 +114,16 @@ long long workspace_request(int n) {
 
 Workspace make_workspace(int n) {
   const auto words = static_cast<std::size_t>(workspace_request(n));
-  return Workspace{std::vector<double>(words, 0.0), std::vector<int>(words, 0),
-                   std::vector<Axis>(max_operations),
-                   std::vector<std::string>(static_cast<std::size_t>(n))};
+  const auto un = static_cast<std::size_t>(n);
+  Workspace ws;
+  ws.words.assign(words, 0.0);
+  ws.integer_words.assign(words, 0);
+  ws.axes.resize(max_operations);
+  ws.shell_symbols.resize(un);
+  ws.lookup_order.assign(un, 0);
+  ws.lookup_axes.assign(2 * un, 0);
+  ws.lookup_ranges.assign(2 * un, 0.0);
+  return ws;
 }
 
 SearchWorkspace search_blocks(Workspace& ws, int n) {
@@ -129,6 +136,9 @@ SearchWorkspace search_blocks(Workspace& ws, int n) {
       words.subspan(3 * un, un),
       integers.subspan(5 * un, un),
       integers.subspan(6 * un, un),
+      std::span<int>(ws.lookup_order),
+      std::span<int>(ws.lookup_axes),
+      std::span<double>(ws.lookup_ranges),
       std::span<Axis>(ws.axes),
       integers.subspan(tables + axis_words, max_operations),
       integers.subspan(tables + axis_words + max_operations, max_operations),

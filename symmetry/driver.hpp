@@ -53,13 +53,16 @@ SymmetryInput read_symmetry_input(common::InputDeck& deck);
 
 // The scratch workspace: 9n + 840 words. The integer blocks of the layout (shell numbers and
 // sizes, type codes, inverses, match flags) sit at their word positions in a parallel integer
-// plane, the axis list in a list of directions of its own; the shell-ordered symbols are scratch
-// of the search as well.
+// plane, the axis list in a list of directions of its own; the shell-ordered symbols and the
+// ordering of the shells for the atom lookups are scratch of the search as well.
 struct Workspace {
   std::vector<double> words;
   std::vector<int> integer_words;
   std::vector<Axis> axes;
   std::vector<std::string> shell_symbols;
+  std::vector<int> lookup_order;     // n
+  std::vector<int> lookup_axes;      // 2n
+  std::vector<double> lookup_ranges; // 2n
 };
 
 // Words symtry asks for with n atoms.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/records.hpp"
 #include "common/termination.hpp"
 #include "support/channel_capture.hpp"
 
@@ -238,6 +239,37 @@ TEST(RunSymmetry, C1RecordsAtEveryPrintLevel) {
                                 "     0.000000    1.000000    0.000000\n"
                                 "     0.000000    0.000000    1.000000\n"
                                 "\n Equivalent Atoms Array\n   1\n   2\n   3\n   4\n   5\n");
+}
+
+// A 5 x 10 x 10 block of one element, 1.5 apart: D4h about the short edge. Its 500 atoms all fall
+// into one shell at a tolerance near half the spacing, where every pair proposes axes.
+std::string lattice_input(const std::string& thrsym) {
+  std::string text = "$natoms 500\n$thrsym " + thrsym + "\n$print 0\n$coordinates\n";
+  for (int i = 0; i < 5; ++i) {
+    for (int j = 0; j < 10; ++j) {
+      for (int k = 0; k < 10; ++k) {
+        text += common::Record().f(1.5 * i, 16, 10).f(1.5 * j, 16, 10).f(1.5 * k, 16, 10).str() +
+                "     C\n";
+      }
+    }
+  }
+  return text;
+}
+
+TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
+  EXPECT_NE(rejection(lattice_input("0.75")), "accepted");
+  std::istringstream in(lattice_input("0.7499999999999999"));
+  common::InputDeck deck(in);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
+  test_support::ChannelCapture capture;
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  // 105 by the orbits of D4h: the dimensions fixed by the stabiliser of every orbit's atom.
+  EXPECT_EQ(capture.stdout_text().substr(0, 50),
+            "*Point Group: d4h         Degrees of freedom: 105\n");
+  EXPECT_EQ(r.count, 16);
+  // Symmetrising moved no atom off its lattice point.
+  const symmetry::LikePair closest = symmetry::closest_like_pair(500, r.xyz, input.symbols);
+  EXPECT_NEAR(closest.distance, 1.5, 1e-9);
 }
 
 } // namespace
