@@ -148,6 +148,12 @@ SearchWorkspace search_blocks(Workspace& ws, int n) {
   };
 }
 
+std::string fallback_text(const SymmetryResult& result) {
+  if (result.fallback == Status::ok)
+    return {};
+  return std::string(fallback_words) + " (" + std::string(failure_text(result.fallback)) + ")";
+}
+
 SymmetryResult make_result(int n) {
   SymmetryResult result;
   result.xyz.assign(3 * static_cast<std::size_t>(n), 0.0);
@@ -173,7 +179,7 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
     std::copy_n(found.begin(), count, result.ops.begin());
     return true;
   }
-  warn(print, "**WARNING** Error determining Equivalent Atoms - Switching off Symmetry");
+  warn(print, mapping_fallback_warning);
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
@@ -207,13 +213,16 @@ bool search_pass(int n, std::span<const std::string> symbols, std::span<const do
     status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
                     result.label, signals);
   }
+  result.fallback = status;
   if (status != Status::ok) {
-    warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
+    warn(print, search_fallback_warning);
     result.label = trivial_group;
     result.count = 1;
     result.ops[0] = identity_operation;
   }
   const bool mapped = settle_operations(n, symbols, centred, th, print, result);
+  if (!mapped)
+    result.fallback = Status::no_image;
   return status == Status::ok && mapped && !signals.any();
 }
 

@@ -82,7 +82,14 @@ struct SymmetryResult {
   std::array<Operation, max_operations> ops{};
   std::vector<int> neqatm; // n x max_operations equivalent-atom table (see symmetrise.hpp)
   int degrees = 0;
+  // Why the group fell back to C1: the status of the failed search, or no_image when the
+  // operations found did not map the atoms; ok when the group found stands.
+  Status fallback = Status::ok;
 };
+
+// The fallback of a result in plain words ("point group search failed: fell back to c1 (...)"),
+// empty when the group found stands.
+std::string fallback_text(const SymmetryResult& result);
 
 // A result sized for n atoms.
 SymmetryResult make_result(int n);

@@ -256,6 +256,31 @@ std::string lattice_input(const std::string& thrsym) {
   return text;
 }
 
+TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
+  // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
+  const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
+                            "   -0.0002598703   -0.0000229869    0.0001182651     H\n"
+                            "   -0.0002991800   -0.0000439077    0.0002629643     H\n";
+  std::istringstream in("$natoms 3\n$thrsym 1e-6\n$print 1\n$coordinates\n" + atoms);
+  common::InputDeck deck(in);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
+  test_support::ChannelCapture capture;
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  EXPECT_EQ(r.label, "c1  ");
+  EXPECT_EQ(r.fallback, symmetry::Status::coincident_atoms);
+  EXPECT_EQ(symmetry::fallback_text(r),
+            "point group search failed: fell back to c1 (two like atoms lie too close together to "
+            "give a direction: a molecule this small is below the fixed lengths of the search, so "
+            "scale its coordinates up)");
+  // The records stay as they were: the warnings on the listing, once per search.
+  EXPECT_EQ(capture.listing(),
+            "**WARNING** Error determining Point Group - Switching off Symmetry\n"
+            "**WARNING** Error determining Point Group - Switching off Symmetry\n");
+
+  symmetry::SymmetryResult found = symmetry::make_result(1);
+  EXPECT_EQ(symmetry::fallback_text(found), "");
+}
+
 TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
   EXPECT_NE(rejection(lattice_input("0.75")), "accepted");
   std::istringstream in(lattice_input("0.7499999999999999"));
