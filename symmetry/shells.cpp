@@ -82,6 +82,9 @@ ShellRun next_run(const ShellAtoms& atoms, ShellRun run, int i) {
 
 namespace {
 
+// Runs of up to this many atoms are walked whole.
+constexpr int walked_run = 2 * lookup_block;
+
 // The coordinates of a shell's run by decreasing spread (the lower coordinate first on a tie).
 std::array<std::size_t, 3> axes_by_spread(const ShellAtoms& atoms, const ShellRun& run) {
   std::array<double, 3> spread{};
@@ -174,7 +177,8 @@ int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, d
                 Pick pick) {
   const double reach = distance_reach(thrsym);
   Keeper keeper{pick};
-  if (atoms.lookup.order.empty() || run.first >= run.last) {
+  // A walk through a run of a few blocks costs less than finding the blocks.
+  if (atoms.lookup.order.empty() || run.last - run.first <= walked_run) {
     for (int j = run.first; j < run.last; ++j) {
       double distance = 0.0;
       if (!within(atoms, j, y, reach, thrsym, distance))

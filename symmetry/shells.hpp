@@ -30,7 +30,7 @@ int rshell(std::span<const double> xyz, std::span<const std::string> symbols, in
            const ShellOutput& out);
 
 // Places of one block of a shell's lookup order (see ShellLookup).
-inline constexpr int lookup_block = 16;
+inline constexpr int lookup_block = 32;
 
 // Every shell's run ordered for the lookups: sorted on the shell's first axis (the coordinate of
 // its widest spread) and cut into blocks of lookup_block places, each block sorted on the second
