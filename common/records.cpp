@@ -189,6 +189,11 @@ std::string free_real(double value) {
   return out + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
 }
 
+std::string shortest_real(double value) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+
 Record& Record::text(std::string_view quoted) {
   line_ += quoted;
   return *this;

@@ -33,6 +33,10 @@ std::string format_a(std::string_view text, int w);
 // is below -4 or at least 9.
 std::string free_real(double value);
 
+// The shortest decimal text that reads back as the value ("10", "0.6950678925466925", "1e+300"),
+// for diagnostics that quote a number the user must compare with exactly.
+std::string shortest_real(double value);
+
 // A fixed-layout record built field by field.
 class Record {
 public:

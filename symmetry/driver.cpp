@@ -57,6 +57,44 @@ void check_thrsym(double thrsym) {
     common::input_error("$thrsym must be a positive number");
 }
 
+LikePair closest_like_pair(int n, std::span<const double> xyz,
+                           std::span<const std::string> symbols) {
+  LikePair closest;
+  for (int i = 1; i < n; ++i) {
+    const double* a = &xyz[3 * static_cast<std::size_t>(i - 1)];
+    for (int j = i + 1; j <= n; ++j) {
+      if (symbols[static_cast<std::size_t>(i - 1)] != symbols[static_cast<std::size_t>(j - 1)])
+        continue;
+      const double* b = &xyz[3 * static_cast<std::size_t>(j - 1)];
+      const double dx = b[0] - a[0];
+      const double dy = b[1] - a[1];
+      const double dz = b[2] - a[2];
+      const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+      if (distance > 0.0 && (closest.first == 0 || distance < closest.distance))
+        closest = {i, j, distance};
+    }
+  }
+  return closest;
+}
+
+void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
+                          std::span<const std::string> symbols) {
+  const LikePair pair = closest_like_pair(n, xyz, symbols);
+  if (pair.first == 0)
+    return;
+  const double bound = 0.5 * pair.distance;
+  if (thrsym < bound)
+    return;
+  std::string label = symbols[static_cast<std::size_t>(pair.first - 1)].substr(
+      0, static_cast<std::size_t>(common::label_width));
+  label.erase(label.find_last_not_of(' ') + 1);
+  common::input_error(
+      "$thrsym " + common::shortest_real(thrsym) + " must be below " +
+      common::shortest_real(bound) + ", half the distance " + common::shortest_real(pair.distance) +
+      " between atoms " + std::to_string(pair.first) + " and " + std::to_string(pair.second) +
+      " (both \"" + label + "\"): like atoms closer than twice $thrsym cannot be told apart");
+}
+
 SymmetryInput read_symmetry_input(common::InputDeck& deck) {
   SymmetryInput in;
   in.natoms = common::read_integer_keyword(deck, "$natoms");
@@ -66,6 +104,7 @@ SymmetryInput read_symmetry_input(common::InputDeck& deck) {
   in.print = common::read_integer_keyword(deck, "$print");
   in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
   common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
+  check_thrsym_spacing(in.thrsym, in.natoms, in.xyz, in.symbols);
   return in;
 }
 
@@ -75,9 +114,16 @@ long long workspace_request(int n) {
 
 Workspace make_workspace(int n) {
   const auto words = static_cast<std::size_t>(workspace_request(n));
-  return Workspace{std::vector<double>(words, 0.0), std::vector<int>(words, 0),
-                   std::vector<Axis>(max_operations),
-                   std::vector<std::string>(static_cast<std::size_t>(n))};
+  const auto un = static_cast<std::size_t>(n);
+  Workspace ws;
+  ws.words.assign(words, 0.0);
+  ws.integer_words.assign(words, 0);
+  ws.axes.resize(max_operations);
+  ws.shell_symbols.resize(un);
+  ws.lookup_order.assign(un, 0);
+  ws.lookup_axes.assign(2 * un, 0);
+  ws.lookup_ranges.assign(2 * un, 0.0);
+  return ws;
 }
 
 SearchWorkspace search_blocks(Workspace& ws, int n) {
@@ -90,6 +136,9 @@ SearchWorkspace search_blocks(Workspace& ws, int n) {
       words.subspan(3 * un, un),
       integers.subspan(5 * un, un),
       integers.subspan(6 * un, un),
+      std::span<int>(ws.lookup_order),
+      std::span<int>(ws.lookup_axes),
+      std::span<double>(ws.lookup_ranges),
       std::span<Axis>(ws.axes),
       integers.subspan(tables + axis_words, max_operations),
       integers.subspan(tables + axis_words + max_operations, max_operations),
@@ -97,6 +146,12 @@ SearchWorkspace search_blocks(Workspace& ws, int n) {
       integers.subspan(tables + operation_table_words + un, un),
       std::span<std::string>(ws.shell_symbols),
   };
+}
+
+std::string fallback_text(const SymmetryResult& result) {
+  if (result.fallback == Status::ok)
+    return {};
+  return std::string(fallback_words) + " (" + std::string(failure_text(result.fallback)) + ")";
 }
 
 SymmetryResult make_result(int n) {
@@ -124,7 +179,7 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
     std::copy_n(found.begin(), count, result.ops.begin());
     return true;
   }
-  warn(print, "**WARNING** Error determining Equivalent Atoms - Switching off Symmetry");
+  warn(print, mapping_fallback_warning);
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
@@ -158,13 +213,16 @@ bool search_pass(int n, std::span<const std::string> symbols, std::span<const do
     status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
                     result.label, signals);
   }
+  result.fallback = status;
   if (status != Status::ok) {
-    warn(print, "**WARNING** Error determining Point Group - Switching off Symmetry");
+    warn(print, search_fallback_warning);
     result.label = trivial_group;
     result.count = 1;
     result.ops[0] = identity_operation;
   }
   const bool mapped = settle_operations(n, symbols, centred, th, print, result);
+  if (!mapped)
+    result.fallback = Status::no_image;
   return status == Status::ok && mapped && !signals.any();
 }
 

@@ -175,8 +175,8 @@ Status find_and_name(std::span<const double> xyz, int n, std::span<const std::st
     if (const Status status = add_generator(inversion, group); status != Status::ok)
       return status;
   }
-  const ShellAtoms atoms{
-      ws.shell_positions, ws.distances, ws.shell_numbers, ws.shell_sizes, n, nshell};
+  ShellAtoms atoms{ws.shell_positions, ws.distances, ws.shell_numbers, ws.shell_sizes, n, nshell};
+  atoms.lookup = order_shells(atoms, ws.lookup_order, ws.lookup_axes, ws.lookup_ranges);
   const AxisSlots slots{ws.axes, ws.type_codes};
   int found = 0;
   if (const Status status =

@@ -23,6 +23,9 @@ struct SearchWorkspace {
   std::span<double> distances;          // n, distances from the centroid, shell order
   std::span<int> shell_numbers;         // n, shell of every atom in shell order
   std::span<int> shell_sizes;           // n, size of every shell
+  std::span<int> lookup_order;          // n, the shells ordered for the atom lookups
+  std::span<int> lookup_axes;           // 2n, the two axes of every shell's order
+  std::span<double> lookup_ranges;      // 2n, the range of every block of the order
   std::span<Axis> axes;                 // max_operations, one unit vector per element
   std::span<int> type_codes;            // max_operations, indexed like axes
   std::span<int> inverses;              // max_operations, index of every operation's inverse

@@ -1,9 +1,11 @@
 #include "symmetry/shells.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <numeric>
+#include <ranges>
 #include <vector>
 
 #include "symmetry/linear_algebra.hpp"
@@ -78,30 +80,154 @@ ShellRun next_run(const ShellAtoms& atoms, ShellRun run, int i) {
   return run;
 }
 
-int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, double thrsym,
-                Pick pick) {
-  // An atom beyond the reach in x is beyond thrsym: most are passed over on that one difference.
-  const double reach = distance_reach(thrsym);
+namespace {
+
+// Runs of up to this many atoms are walked whole.
+constexpr int walked_run = 2 * lookup_block;
+
+// The coordinates of a shell's run by decreasing spread (the lower coordinate first on a tie).
+std::array<std::size_t, 3> axes_by_spread(const ShellAtoms& atoms, const ShellRun& run) {
+  std::array<double, 3> spread{};
+  for (std::size_t k = 0; k < 3; ++k) {
+    double low = atoms.position(run.first)[k];
+    double high = low;
+    for (int j = run.first + 1; j < run.last; ++j) {
+      low = std::min(low, atoms.position(j)[k]);
+      high = std::max(high, atoms.position(j)[k]);
+    }
+    spread[k] = high - low;
+  }
+  std::array<std::size_t, 3> axes{0, 1, 2};
+  std::stable_sort(axes.begin(), axes.end(),
+                   [&](std::size_t a, std::size_t b) { return spread[a] > spread[b]; });
+  return axes;
+}
+
+// Sorts the atom numbers [first, last) on one coordinate, the lower number first on a tie.
+void sort_on(const ShellAtoms& atoms, std::span<int>::iterator first, std::span<int>::iterator last,
+             std::size_t axis) {
+  std::sort(first, last, [&](int a, int b) {
+    const double ca = atoms.position(a)[axis];
+    const double cb = atoms.position(b)[axis];
+    return ca < cb || (ca == cb && a < b);
+  });
+}
+
+// True when atom j lies within thrsym of y, with its distance in distance. An atom beyond reach in
+// x is passed over on that one difference.
+bool within(const ShellAtoms& atoms, int j, const double* y, double reach, double thrsym,
+            double& distance) {
+  const double* x = atoms.position(j);
+  const double dx = x[0] - y[0];
+  if (std::fabs(dx) > reach)
+    return false;
+  const double dy = x[1] - y[1];
+  const double dz = x[2] - y[2];
+  distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+  return distance <= thrsym;
+}
+
+// What a walk through the run in atom order keeps: the first atom within thrsym, or the nearest
+// (the first of equal distances).
+struct Keeper {
+  Pick pick;
   int best = 0;
   double best_distance = 0.0;
-  for (int j = run.first; j < run.last; ++j) {
-    const double* x = atoms.position(j);
-    const double dx = x[0] - y[0];
-    if (std::fabs(dx) > reach)
-      continue;
-    const double dy = x[1] - y[1];
-    const double dz = x[2] - y[2];
-    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (!(distance <= thrsym))
-      continue;
-    if (pick == Pick::first)
-      return j;
-    if (best == 0 || distance < best_distance) {
+
+  void offer(int j, double distance) {
+    const bool better =
+        best == 0 ||
+        (pick == Pick::first ? j < best
+                             : distance < best_distance || (distance == best_distance && j < best));
+    if (better) {
       best = j;
       best_distance = distance;
     }
   }
-  return best;
+};
+
+} // namespace
+
+ShellLookup order_shells(const ShellAtoms& atoms, std::span<int> order, std::span<int> axes,
+                         std::span<double> ranges) {
+  int next = 1;
+  for (int shell = 1; shell <= atoms.nshell; ++shell) {
+    const ShellRun run{next, next + atoms.shell_sizes[static_cast<std::size_t>(shell - 1)]};
+    next = run.last;
+    if (run.first >= run.last)
+      continue;
+    const std::array<std::size_t, 3> by_spread = axes_by_spread(atoms, run);
+    axes[2 * static_cast<std::size_t>(shell - 1)] = static_cast<int>(by_spread[0]);
+    axes[2 * static_cast<std::size_t>(shell - 1) + 1] = static_cast<int>(by_spread[1]);
+    const auto place = [&](int atom) { return order.begin() + (atom - 1); };
+    std::iota(place(run.first), place(run.last), run.first);
+    sort_on(atoms, place(run.first), place(run.last), by_spread[0]);
+    for (int block = run.first; block < run.last; block += lookup_block) {
+      const int end = std::min(block + lookup_block, run.last);
+      const auto at = 2 * static_cast<std::size_t>(block - 1);
+      ranges[at] = atoms.position(*place(block))[by_spread[0]];
+      ranges[at + 1] = atoms.position(*place(end - 1))[by_spread[0]];
+      sort_on(atoms, place(block), place(end), by_spread[1]);
+    }
+  }
+  return {order, axes, ranges};
+}
+
+int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, double thrsym,
+                Pick pick) {
+  const double reach = distance_reach(thrsym);
+  Keeper keeper{pick};
+  // A walk through a run of a few blocks costs less than finding the blocks.
+  if (atoms.lookup.order.empty() || run.last - run.first <= walked_run) {
+    for (int j = run.first; j < run.last; ++j) {
+      double distance = 0.0;
+      if (!within(atoms, j, y, reach, thrsym, distance))
+        continue;
+      if (pick == Pick::first)
+        return j;
+      keeper.offer(j, distance);
+    }
+    return keeper.best;
+  }
+  // An atom within thrsym of y lies within reach of it in every coordinate. The blocks follow
+  // each other on the first axis, so those that can hold such an atom are consecutive: from the
+  // first whose highest coordinate is not below y - reach to the last whose lowest is not above
+  // y + reach (the offsets never fall as the coordinate grows). In a block, sorted on the second
+  // axis, they form one stretch the same way.
+  const auto shell = static_cast<std::size_t>(atoms.shell_of(run.first) - 1);
+  const auto first_axis = static_cast<std::size_t>(atoms.lookup.axes[2 * shell]);
+  const auto second_axis = static_cast<std::size_t>(atoms.lookup.axes[2 * shell + 1]);
+  const std::size_t third_axis = 3 - first_axis - second_axis;
+  const auto offset = [&](int j, std::size_t axis) { return atoms.position(j)[axis] - y[axis]; };
+  const auto low = [&](int block) {
+    return atoms.lookup.ranges[2 * static_cast<std::size_t>(block - 1)];
+  };
+  const auto high = [&](int block) {
+    return atoms.lookup.ranges[2 * static_cast<std::size_t>(block - 1) + 1];
+  };
+  const auto block_at = [&](int k) { return run.first + k * lookup_block; };
+  const int count = (run.last - run.first + lookup_block - 1) / lookup_block;
+  const auto blocks = std::views::iota(0, count);
+  const auto from = std::ranges::partition_point(
+      blocks, [&](int k) { return high(block_at(k)) - y[first_axis] < -reach; });
+  for (auto k = static_cast<int>(from - blocks.begin()); k < count; ++k) {
+    const int block = block_at(k);
+    if (!(low(block) - y[first_axis] <= reach))
+      break;
+    const auto begin = atoms.lookup.order.begin() + (block - 1);
+    const auto end = atoms.lookup.order.begin() + (std::min(block + lookup_block, run.last) - 1);
+    auto it =
+        std::partition_point(begin, end, [&](int j) { return offset(j, second_axis) < -reach; });
+    for (; it != end && offset(*it, second_axis) <= reach; ++it) {
+      const int j = *it;
+      if (std::fabs(offset(j, first_axis)) > reach || std::fabs(offset(j, third_axis)) > reach)
+        continue;
+      double distance = 0.0;
+      if (within(atoms, j, y, reach, thrsym, distance))
+        keeper.offer(j, distance);
+    }
+  }
+  return keeper.best;
 }
 
 int hitit(const ShellAtoms& atoms, const double* y, int shell, double thrsym, Pick pick) {

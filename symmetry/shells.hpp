@@ -29,6 +29,19 @@ struct ShellOutput {
 int rshell(std::span<const double> xyz, std::span<const std::string> symbols, int n, double tol,
            const ShellOutput& out);
 
+// Places of one block of a shell's lookup order (see ShellLookup).
+inline constexpr int lookup_block = 32;
+
+// Every shell's run ordered for the lookups: sorted on the shell's first axis (the coordinate of
+// its widest spread) and cut into blocks of lookup_block places, each block sorted on the second
+// axis (the next widest). A lookup then measures only the atoms near the image in both.
+struct ShellLookup {
+  std::span<const int> order;     // natoms: atom numbers, each shell in its run's places
+  std::span<const int> axes;      // 2 per shell: its first and its second axis
+  std::span<const double> ranges; // 2 per place: at the first place of a block, the lowest and
+                                  // the highest coordinate of its atoms on the first axis
+};
+
 // The atoms in shell order, as the search reads them.
 struct ShellAtoms {
   std::span<const double> positions;  // 3 x natoms
@@ -37,6 +50,8 @@ struct ShellAtoms {
   std::span<const int> shell_sizes;   // size of every shell: the length of its run
   int natoms = 0;
   int nshell = 0;
+  // The order of the lookups (order_shells); empty, a lookup walks the whole run of its shell.
+  ShellLookup lookup = {};
 
   // x, y, z of the given atom (1-based), and its shell. Read in the innermost loops of the search.
   const double* position(int atom) const {
@@ -61,8 +76,14 @@ ShellRun next_run(const ShellAtoms& atoms, ShellRun run, int i);
 // on a tie).
 enum class Pick { first, nearest };
 
+// Orders the atoms of every shell for the lookups into order (natoms entries), axes (2 nshell)
+// and ranges (2 natoms), which the returned lookup reads.
+ShellLookup order_shells(const ShellAtoms& atoms, std::span<int> order, std::span<int> axes,
+                         std::span<double> ranges);
+
 // The atom of the run within thrsym of y (by distance), 0 when none. No atom outside the run is of
-// its shell.
+// its shell. With a lookup order only the atoms near y in its blocks are measured; the atom found
+// is the same.
 int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, double thrsym,
                 Pick pick);
 

@@ -14,6 +14,16 @@ namespace symmetry {
 // Heading of every warning of the symmetry routines.
 inline constexpr const char* warning_heading = "**WARNING** in SYMMETRY module";
 
+// The warnings of the fallback to C1 (written at print above 0): after a failed search, and after
+// operations that do not map the atoms.
+inline constexpr std::string_view search_fallback_warning =
+    "**WARNING** Error determining Point Group - Switching off Symmetry";
+inline constexpr std::string_view mapping_fallback_warning =
+    "**WARNING** Error determining Equivalent Atoms - Switching off Symmetry";
+
+// How a fallback to C1 is told in plain words, before its cause.
+inline constexpr std::string_view fallback_words = "point group search failed: fell back to c1";
+
 enum class Status {
   ok,
   zero_matrix,            // erduw: the matrix is zero, so diagonal already (a warning only)
@@ -46,6 +56,10 @@ std::string_view status_text(Status s);
 
 // False for the statuses that only warn: the result they come with stands.
 bool failed(Status s);
+
+// What went wrong, in plain words for the user ("two like atoms lie too close together to give a
+// direction, ..."); empty for ok.
+std::string_view failure_text(Status s);
 
 // Writes the warning of s on the listing (the heading, then the text), when s has one.
 void report(Status s);

@@ -9,6 +9,7 @@
 #include "common/records.hpp"
 #include "common/reports.hpp"
 #include "common/vectors.hpp"
+#include "symmetry/exact_group.hpp"
 #include "symmetry/linear_algebra.hpp"
 #include "symmetry/x_order.hpp"
 
@@ -83,6 +84,27 @@ bool all_permutations(int n, int g, std::span<const int> neqatm) {
   return true;
 }
 
+// True when the columns of neqatm compose as their operations multiply: the atom that
+// ops[k] ops[m] carries atom i onto is the one ops[k] carries the image of i under ops[m] onto.
+// Operations that only pass for symmetry (a turn so small that every atom stays within the
+// tolerance of itself) map each atom well enough alone but break this.
+bool permutations_compose(int n, int g, std::span<const Operation> ops,
+                          std::span<const int> neqatm) {
+  std::vector<int> table(static_cast<std::size_t>(g) * static_cast<std::size_t>(g));
+  product_table(g, ops, table);
+  for (int m = 1; m < g; ++m) {
+    for (int k = 1; k < g; ++k) {
+      const int km = table[static_cast<std::size_t>(k) + static_cast<std::size_t>(g) * m];
+      for (int i = 0; i < n; ++i) {
+        const int j = neqatm[slot(i, m, n)] - 1;
+        if (neqatm[slot(i, km, n)] != neqatm[slot(j, k, n)])
+          return false;
+      }
+    }
+  }
+  return true;
+}
+
 // Nearest integer, halves away from zero.
 int nint(double x) { return static_cast<int>(x >= 0.0 ? x + 0.5 : x - 0.5); }
 
@@ -103,7 +125,9 @@ Status eqvatm(int n, std::span<const double> xyz, std::span<const std::string> s
         return Status::no_image;
     }
   }
-  return all_permutations(n, g, neqatm) ? Status::ok : Status::no_image;
+  return all_permutations(n, g, neqatm) && permutations_compose(n, g, ops, neqatm)
+             ? Status::ok
+             : Status::no_image;
 }
 
 bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,

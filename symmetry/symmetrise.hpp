@@ -18,7 +18,8 @@ namespace symmetry {
 
 // Fills neqatm for the g operations. The image of an atom is the nearest atom of the same element
 // symbol within tol in every component (the lower number on a tie). Status no_image when an image
-// has no such atom or an operation's images are not a permutation of the atoms, else ok.
+// has no such atom, an operation's images are not a permutation of the atoms, or the
+// permutations do not compose as the operations multiply, else ok.
 Status eqvatm(int n, std::span<const double> xyz, std::span<const std::string> symbols, int g,
               std::span<const Operation> ops, double tol, std::span<int> neqatm);
 

@@ -139,12 +139,15 @@ public:
   void finished(const std::string& molecule, const std::vector<StatusLine>& lines) {
     const std::lock_guard lock(mutex_);
     ++done_;
-    for (const StatusLine& line : lines)
+    for (const StatusLine& line : lines) {
       if (!succeeded(line)) {
         ++failed_;
         std::cerr << "ffbatch: " << molecule << ": " << line.program << ": " << line.outcome
                   << '\n';
+      } else if (const std::string warning = symmetry_warning(line); !warning.empty()) {
+        std::cerr << "ffbatch: " << molecule << ": " << line.program << ": " << warning << '\n';
       }
+    }
     const auto now = std::chrono::steady_clock::now();
     if (now - last_ >= progress_interval) {
       last_ = now;

@@ -1,11 +1,17 @@
 #include "tools/run_outcome.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "common/keyword_input.hpp"
+#include "common/records.hpp"
 #include "common/reports.hpp"
 #include "common/termination.hpp"
+#include "symmetry/status.hpp"
+#include "symmetry/thresholds.hpp"
 #include "tools/files.hpp"
 #include "tools/run_output.hpp"
 
@@ -20,6 +26,8 @@ constexpr int energy_decimals = 9; // as the cycle records print the energy
 // and for C1 the count is all internal motions.
 constexpr std::string_view overflow = "***";
 constexpr int rigid_motions = 6;
+// The words that mark a symmetry detail whose atoms lie too close together for the search.
+constexpr std::string_view crowded_mark = "closer than the search's smallest length";
 
 void fill_cycles(StatusLine& line, const RunOutput& run) {
   if (run.cycles.empty())
@@ -83,6 +91,72 @@ std::string degrees_of_freedom(const RunOutput& run) {
   return "above 999 (printed as ***)";
 }
 
+// The texts of the numerical routines' warnings on a listing (the line after each heading, without
+// the integers some carry), each once, in the order they first appear.
+std::vector<std::string> listed_warnings(std::string_view listing) {
+  const auto lines = split_lines(listing);
+  std::vector<std::string> texts;
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+    if (trim(lines[k]) != symmetry::warning_heading)
+      continue;
+    std::string text(trim(lines[k + 1]));
+    while (!text.empty() && (std::isdigit(static_cast<unsigned char>(text.back())) != 0 ||
+                             text.back() == ' ' || text.back() == '-'))
+      text.pop_back();
+    if (std::find(texts.begin(), texts.end(), text) == texts.end())
+      texts.push_back(text);
+  }
+  return texts;
+}
+
+// Two atoms of a C1 result closer than the search's smallest length (atoms at one point are left
+// out): the search cannot tell like atoms so close apart, so its group may be larger than C1.
+std::string crowded_atoms(const RunOutput& run) {
+  const double smallest = symmetry::make_thresholds(1.0).anorm_min_length;
+  const std::vector<Vec3>& atoms = run.final_geometry;
+  std::size_t first = 0, second = 0;
+  double closest = smallest;
+  for (std::size_t i = 0; i < atoms.size(); ++i) {
+    for (std::size_t j = i + 1; j < atoms.size(); ++j) {
+      const double d = std::hypot(atoms[i][0] - atoms[j][0], atoms[i][1] - atoms[j][1],
+                                  atoms[i][2] - atoms[j][2]);
+      if (d > 0.0 && d < closest) {
+        closest = d;
+        first = i + 1;
+        second = j + 1;
+      }
+    }
+  }
+  if (first == 0)
+    return {};
+  return "atoms " + std::to_string(first) + " and " + std::to_string(second) + " lie " +
+         std::string(trim(common::free_real(closest))) + " apart, " + std::string(crowded_mark) +
+         " " + common::shortest_real(smallest) + ": scale the coordinates up";
+}
+
+// The detail of a symmetry result: the group in words and, when the group is only the fallback
+// to C1, that fallback and what the listing and the geometry tell of its cause.
+std::string symmetry_detail(const RunOutput& run, std::string_view listing) {
+  const std::string group = group_name(run.point_group) + ", " + degrees_of_freedom(run) +
+                            " totally symmetric degrees of freedom";
+  if (run.point_group != "c1")
+    return group;
+  const std::string crowded = crowded_atoms(run);
+  const bool fell_back =
+      listing.find(symmetry::search_fallback_warning) != std::string_view::npos ||
+      listing.find(symmetry::mapping_fallback_warning) != std::string_view::npos;
+  if (!fell_back)
+    return crowded.empty() ? group : group + "; " + crowded;
+  std::string causes;
+  for (const std::string& text : listed_warnings(listing))
+    causes += (causes.empty() ? "the listing warns: " : "; ") + text;
+  if (!crowded.empty())
+    causes += (causes.empty() ? "" : "; ") + crowded;
+  if (causes.empty())
+    causes = "the listing names no cause";
+  return std::string(symmetry::fallback_words) + " (" + causes + "); " + group;
+}
+
 // The outcome and detail of a run that ended through the program's own logic (exit status 0).
 void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) {
   if (texts.errors.find(common::stop_line(common::cycle_limit_code)) != std::string_view::npos) {
@@ -99,8 +173,7 @@ void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) 
     line.outcome = "failed: no point group record";
   } else {
     line.outcome = "point group " + run.point_group;
-    line.detail = group_name(run.point_group) + ", " + degrees_of_freedom(run) +
-                  " totally symmetric degrees of freedom";
+    line.detail = symmetry_detail(run, texts.listing);
   }
 }
 
@@ -129,6 +202,13 @@ std::string group_name(std::string_view label) {
   if (!name.empty())
     name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
   return name;
+}
+
+std::string symmetry_warning(const StatusLine& line) {
+  const bool warned =
+      line.program == "symmetry" && (line.detail.starts_with(symmetry::fallback_words) ||
+                                     line.detail.find(crowded_mark) != std::string::npos);
+  return warned ? line.detail : std::string();
 }
 
 StatusLine classify_run(const std::string& program, const ChildResult& child,

@@ -26,4 +26,8 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
 // A point-group label in words: "c2v" C2v, "d*h" D-infinity-h, "ih" Ih.
 std::string group_name(std::string_view label);
 
+// The warning of a symmetry run whose group stands only as the fallback to C1, or whose atoms
+// lie too close together for the search, from its status line; empty for any other line.
+std::string symmetry_warning(const StatusLine& line);
+
 } // namespace tools

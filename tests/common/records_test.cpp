@@ -117,6 +117,13 @@ TEST(FreeFormat, RoundingDecidesTheExponent) {
   EXPECT_EQ(free_real(999999999.7), "  1.E+09");
 }
 
+TEST(ShortestReal, ReadsBackAsTheSameValue) {
+  EXPECT_EQ(common::shortest_real(10.0), "10");
+  EXPECT_EQ(common::shortest_real(0.5 * 1.3969405135702395), "0.6984702567851198");
+  EXPECT_EQ(common::shortest_real(1.0e300), "1e+300");
+  EXPECT_EQ(common::shortest_real(-2.5e-7), "-2.5e-07");
+}
+
 TEST(FreeFormat, ZeroHasNoSign) {
   EXPECT_EQ(free_real(0.0), "  0.");
   EXPECT_EQ(free_real(-0.0), "  0.");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/records.hpp"
 #include "common/termination.hpp"
 #include "support/channel_capture.hpp"
 
@@ -142,6 +143,50 @@ TEST(ReadSymmetryInput, RejectsWhatCannotBeUsed) {
   }
 }
 
+// Atoms 1 and 2 coincide (no bound from them), atoms 1 and 3 are the closest like pair (3 apart),
+// and the neon atom lies 0.5 from a helium atom without bounding anything.
+std::string spaced_input(const std::string& thrsym) {
+  return "$natoms 4\n$thrsym " + thrsym +
+         "\n$print 0\n$coordinates\n"
+         "    0.0000000000    0.0000000000    0.0000000000     He\n"
+         "    0.0000000000    0.0000000000    0.0000000000     He\n"
+         "    3.0000000000    0.0000000000    0.0000000000     He\n"
+         "    0.5000000000    0.0000000000    0.0000000000     Ne\n";
+}
+
+std::string rejection(const std::string& text) {
+  try {
+    read(text);
+  } catch (const common::InputError& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+TEST(ReadSymmetryInput, ToleranceMustStayBelowHalfTheClosestLikePair) {
+  EXPECT_EQ(rejection(spaced_input("1.5")),
+            "$thrsym 1.5 must be below 1.5, half the distance 3 between atoms 1 and 3 (both "
+            "\"He\"): like atoms closer than twice $thrsym cannot be told apart");
+  EXPECT_EQ(rejection(spaced_input("1e300")).substr(0, 34), "$thrsym 1e+300 must be below 1.5, ");
+  EXPECT_EQ(rejection(spaced_input("1.4999999999999998")), "accepted");
+  // One atom, or like atoms only at one point, set no bound.
+  EXPECT_EQ(rejection("$natoms 1\n$thrsym 1e300\n$print 0\n$coordinates\n" + atom_line),
+            "accepted");
+  EXPECT_EQ(rejection("$natoms 2\n$thrsym 1e300\n$print 0\n$coordinates\n" + atom_line + atom_line),
+            "accepted");
+}
+
+TEST(ClosestLikePair, ComparesWholeLabelsAndTakesTheFirstOfEqualPairs) {
+  // " H" and "H " are different labels; the two pairs 1-3 and 2-4 are both 2 apart.
+  const std::vector<std::string> labels{"H       ", " H      ", "H       ", " H      "};
+  const std::vector<double> xyz{0, 0, 0, 0.1, 0, 0, 2, 0, 0, 2.1, 0, 0};
+  const symmetry::LikePair pair = symmetry::closest_like_pair(4, xyz, labels);
+  EXPECT_EQ(pair.first, 1);
+  EXPECT_EQ(pair.second, 3);
+  EXPECT_EQ(pair.distance, 2.0);
+  EXPECT_EQ(symmetry::closest_like_pair(1, xyz, labels).first, 0);
+}
+
 TEST(ReadSymmetryInput, MissingKeywordIsTheNumberedReport) {
   test_support::ChannelCapture capture;
   EXPECT_THROW(read("$natoms 1\n$print 0\n$coordinates\n" + atom_line), common::RunStop);
@@ -194,6 +239,62 @@ TEST(RunSymmetry, C1RecordsAtEveryPrintLevel) {
                                 "     0.000000    1.000000    0.000000\n"
                                 "     0.000000    0.000000    1.000000\n"
                                 "\n Equivalent Atoms Array\n   1\n   2\n   3\n   4\n   5\n");
+}
+
+// A 5 x 10 x 10 block of one element, 1.5 apart: D4h about the short edge. Its 500 atoms all fall
+// into one shell at a tolerance near half the spacing, where every pair proposes axes.
+std::string lattice_input(const std::string& thrsym) {
+  std::string text = "$natoms 500\n$thrsym " + thrsym + "\n$print 0\n$coordinates\n";
+  for (int i = 0; i < 5; ++i) {
+    for (int j = 0; j < 10; ++j) {
+      for (int k = 0; k < 10; ++k) {
+        text += common::Record().f(1.5 * i, 16, 10).f(1.5 * j, 16, 10).f(1.5 * k, 16, 10).str() +
+                "     C\n";
+      }
+    }
+  }
+  return text;
+}
+
+TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
+  // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
+  const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
+                            "   -0.0002598703   -0.0000229869    0.0001182651     H\n"
+                            "   -0.0002991800   -0.0000439077    0.0002629643     H\n";
+  std::istringstream in("$natoms 3\n$thrsym 1e-6\n$print 1\n$coordinates\n" + atoms);
+  common::InputDeck deck(in);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
+  test_support::ChannelCapture capture;
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  EXPECT_EQ(r.label, "c1  ");
+  EXPECT_EQ(r.fallback, symmetry::Status::coincident_atoms);
+  EXPECT_EQ(symmetry::fallback_text(r),
+            "point group search failed: fell back to c1 (two like atoms lie too close together to "
+            "give a direction: a molecule this small is below the fixed lengths of the search, so "
+            "scale its coordinates up)");
+  // The records stay as they were: the warnings on the listing, once per search.
+  EXPECT_EQ(capture.listing(),
+            "**WARNING** Error determining Point Group - Switching off Symmetry\n"
+            "**WARNING** Error determining Point Group - Switching off Symmetry\n");
+
+  symmetry::SymmetryResult found = symmetry::make_result(1);
+  EXPECT_EQ(symmetry::fallback_text(found), "");
+}
+
+TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
+  EXPECT_NE(rejection(lattice_input("0.75")), "accepted");
+  std::istringstream in(lattice_input("0.7499999999999999"));
+  common::InputDeck deck(in);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
+  test_support::ChannelCapture capture;
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  // 105 by the orbits of D4h: the dimensions fixed by the stabiliser of every orbit's atom.
+  EXPECT_EQ(capture.stdout_text().substr(0, 50),
+            "*Point Group: d4h         Degrees of freedom: 105\n");
+  EXPECT_EQ(r.count, 16);
+  // Symmetrising moved no atom off its lattice point.
+  const symmetry::LikePair closest = symmetry::closest_like_pair(500, r.xyz, input.symbols);
+  EXPECT_NEAR(closest.distance, 1.5, 1e-9);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,94 @@ TEST(Rshell, EqualKeysKeepTheirInputOrder) {
             1);
   EXPECT_EQ(positions, xyz);
   EXPECT_EQ(sizes[0], 3);
+}
+
+// Shells laid out as the search sees them: one run of atoms per shell, positions and distances.
+struct Runs {
+  std::vector<double> xyz;
+  std::vector<double> distances;
+  std::vector<int> numbers;
+  std::vector<int> sizes;
+
+  void add_shell(const std::vector<std::array<double, 3>>& atoms) {
+    sizes.push_back(static_cast<int>(atoms.size()));
+    for (const auto& a : atoms) {
+      xyz.insert(xyz.end(), a.begin(), a.end());
+      distances.push_back(std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]));
+      numbers.push_back(static_cast<int>(sizes.size()));
+    }
+  }
+  symmetry::ShellAtoms view() const {
+    return {xyz,
+            distances,
+            numbers,
+            sizes,
+            static_cast<int>(distances.size()),
+            static_cast<int>(sizes.size())};
+  }
+};
+
+// The lookup order only spares measuring atoms: it must find the atom the walk through the run
+// finds, for both picks, on shells larger and smaller than a block, at lattice points, where
+// images fall between atoms and where two atoms are equally near.
+TEST(ShellLookup, FindsTheAtomTheWalkFinds) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  Runs runs;
+  std::vector<std::array<double, 3>> lattice, sphere, flat;
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 6; ++j)
+      for (int k = 0; k < 3; ++k)
+        lattice.push_back({1.5 * i - 3.0, 1.5 * j - 3.75, 1.5 * k - 1.5});
+  for (int i = 0; i < 70; ++i) {
+    const std::array<double, 3> d{unit(rng), unit(rng), unit(rng)};
+    const double r = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    sphere.push_back({6 * d[0] / r, 6 * d[1] / r, 6 * d[2] / r});
+  }
+  for (int i = 0; i < 20; ++i) // all at one z and one y: two of the axes have no spread
+    flat.push_back({0.5 * i - 5.0, 2.0, 2.0});
+  runs.add_shell(lattice);
+  runs.add_shell({{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}});
+  runs.add_shell(sphere);
+  runs.add_shell(flat);
+  const symmetry::ShellAtoms walk = runs.view();
+  const auto n = static_cast<std::size_t>(walk.natoms);
+  std::vector<int> order(n), axes(2 * n);
+  std::vector<double> ranges(2 * n);
+  symmetry::ShellAtoms looked = walk;
+  looked.lookup = symmetry::order_shells(walk, order, axes, ranges);
+
+  int compared = 0, found = 0;
+  for (int shell = 1; shell <= walk.nshell; ++shell) {
+    for (const double thrsym : {0.3, 0.7499, 1.2}) {
+      for (int probe = 0; probe < 400; ++probe) {
+        // Near an atom of the shell, or halfway between two of them.
+        const symmetry::ShellRun run = symmetry::shell_run(walk, shell);
+        const int size = run.last - run.first;
+        const int a = run.first + static_cast<int>(rng() % static_cast<unsigned>(size));
+        const int b = run.first + static_cast<int>(rng() % static_cast<unsigned>(size));
+        double y[3];
+        for (int k = 0; k < 3; ++k) {
+          y[k] = probe % 3 == 0 ? 0.5 * (walk.position(a)[k] + walk.position(b)[k])
+                                : walk.position(a)[k] + (probe % 3 == 1 ? 0.0 : thrsym * unit(rng));
+        }
+        for (const symmetry::Pick pick : {symmetry::Pick::first, symmetry::Pick::nearest}) {
+          const int expected = symmetry::hitit(walk, y, shell, thrsym, pick);
+          EXPECT_EQ(symmetry::hitit(looked, y, shell, thrsym, pick), expected)
+              << "shell " << shell << " thrsym " << thrsym << " probe " << probe;
+          ++compared;
+          found += expected != 0 ? 1 : 0;
+        }
+      }
+    }
+  }
+  // Both answers occur often enough to mean something.
+  EXPECT_GT(found, compared / 4);
+  EXPECT_LT(found, compared);
+
+  // Atoms 91 and 92 lie 1 from the origin: the nearest is the lower number, not the lower x.
+  const double origin[3] = {0, 0, 0};
+  EXPECT_EQ(symmetry::hitit(looked, origin, 2, 1.5, symmetry::Pick::nearest), 91);
 }
 
 } // namespace

@@ -158,6 +158,26 @@ Operation rotation_z(double angle) {
   return {cs, sn, 0, -sn, cs, 0, 0, 0, 1};
 }
 
+TEST(Eqvatm, PermutationsThatDoNotComposeLikeTheOperationsFail) {
+  // A square of radius 1.95 (XeF4's fluorines) under a tolerance of 1.2: turned by 30 degrees
+  // every atom stays within the tolerance of itself, by 60 it lands nearest its neighbour. The
+  // turns of C12 then map the atoms one by one, but twice the 30-degree permutation is not the
+  // 60-degree one. The four turns of C4 compose as they should.
+  const double r = 1.95, step = std::acos(-1.0) / 6.0;
+  const std::vector<double> square{r, 0, 0, 0, r, 0, -r, 0, 0, 0, -r, 0};
+  std::vector<Operation> c12, c4;
+  for (int k = 0; k < 12; ++k) {
+    c12.push_back(rotation_z(k * step));
+    if (k % 3 == 0)
+      c4.push_back(rotation_z(k * step));
+  }
+  EXPECT_EQ(map_atoms(square, {c, c, c, c}, c12, 1.2).status, symmetry::Status::no_image);
+  const Mapping m = map_atoms(square, {c, c, c, c}, c4, 1.2);
+  EXPECT_EQ(m.status, symmetry::Status::ok);
+  EXPECT_EQ(std::vector<int>(m.neqatm.begin() + 4, m.neqatm.begin() + 8),
+            (std::vector<int>{2, 3, 4, 1}));
+}
+
 Molecule planar_ab3() {
   const Operation c3 = rotation_z(2.0 * std::acos(-1.0) / 3.0);
   Molecule mol{{0, 0, 0, 1.2, 0, 0}, {b, h, h, h}, closure({c3, diag(1, 1, -1), diag(1, -1, -1)})};

@@ -117,6 +117,59 @@ TEST(Classify, OverflowingDegreesOfFreedomAreCountedForC1) {
             "C1, 1002 (printed as ***) totally symmetric degrees of freedom");
 }
 
+// Water scaled by 1e-4 with its tolerance, at $print 1: the search fails on hydrogens 1.5e-4 apart
+// and only the listing says that the group is the fallback.
+constexpr std::string_view scaled_water = R"(*Point Group: c1          Degrees of freedom:   3
+!   -0.0000294755   -0.0000229879   -0.0000113331
+!    0.0000343926    0.0000219544   -0.0000666830
+!   -0.0000049171    0.0000010336    0.0000780162
+)";
+constexpr std::string_view fallback_listing =
+    "**WARNING** Error determining Point Group - Switching off Symmetry\n"
+    "**WARNING** Error determining Point Group - Switching off Symmetry\n";
+
+TEST(Classify, AFallbackToC1SaysSoWithWhatShowsItsCause) {
+  // Atoms 1 and 2 (O and H) lie 9.572124e-5 apart, the closest pair.
+  const std::string crowded = "atoms 1 and 2 lie 9.57212409E-05 apart, closer than the search's "
+                              "smallest length 0.001: scale the coordinates up";
+  auto line = tools::classify_run("symmetry", exited(0), {scaled_water, "", fallback_listing});
+  EXPECT_EQ(line.outcome, "point group c1");
+  EXPECT_EQ(line.detail, "point group search failed: fell back to c1 (" + crowded +
+                             "); C1, 3 totally symmetric degrees of freedom");
+  EXPECT_EQ(tools::symmetry_warning(line), line.detail);
+  EXPECT_TRUE(tools::succeeded(line));
+
+  // At $print 0 there is no listing: the crowded atoms alone tell of it.
+  line = tools::classify_run("symmetry", exited(0), {scaled_water, "", ""});
+  EXPECT_EQ(line.detail, "C1, 3 totally symmetric degrees of freedom; " + crowded);
+  EXPECT_EQ(tools::symmetry_warning(line), line.detail);
+
+  // A molecule of ordinary size: the numerical warnings of the listing, each once.
+  constexpr std::string_view spread = R"(*Point Group: c1          Degrees of freedom:   3
+!    0.0000000000    0.0000000000    0.0000000000
+!    1.0000000000    0.0000000000    0.0000000000
+!    0.0000000000    2.0000000000    0.0000000000
+)";
+  const std::string warnings = " **WARNING** in SYMMETRY module\n"
+                               "   Number of operations found greater than maximum 120 0\n"
+                               " **WARNING** in SYMMETRY module\n"
+                               "   Unable to find Inverse Operation\n"
+                               " **WARNING** in SYMMETRY module\n"
+                               "   Number of operations found greater than maximum 120 0\n" +
+                               std::string(fallback_listing);
+  EXPECT_EQ(tools::classify_run("symmetry", exited(0), {spread, "", warnings}).detail,
+            "point group search failed: fell back to c1 (the listing warns: Number of operations "
+            "found greater than maximum; Unable to find Inverse Operation); C1, 3 totally "
+            "symmetric degrees of freedom");
+  EXPECT_EQ(tools::classify_run("symmetry", exited(0), {spread, "", fallback_listing}).detail,
+            "point group search failed: fell back to c1 (the listing names no cause); C1, 3 "
+            "totally symmetric degrees of freedom");
+  // A group found stands whatever the listing holds, and warns of nothing.
+  line = tools::classify_run("symmetry", exited(0), {point_group, "", warnings});
+  EXPECT_EQ(line.detail, "C2v, 2 totally symmetric degrees of freedom");
+  EXPECT_EQ(tools::symmetry_warning(line), "");
+}
+
 TEST(Classify, GroupNamesInWords) {
   EXPECT_EQ(tools::group_name("d*h "), "D-infinity-h");
   EXPECT_EQ(tools::group_name("c*v"), "C-infinity-v");
