@@ -61,6 +61,7 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   in.print = print;
   in.xyz = coordinate_values(coordinates);
   in.symbols = element_labels(elements, in.natoms);
+  symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
   symmetry::SymmetryResult found;
   const CallOutput output =
       call_program(symmetry_banner, [&] { found = symmetry::run_symmetry(in); });
@@ -73,6 +74,7 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   result["centred"] = coordinate_array(in.xyz);
   result["coordinates"] = coordinate_array(found.xyz);
   result["degrees_of_freedom"] = found.degrees;
+  result["fallback"] = text(symmetry::fallback_text(found));
   return result;
 }
 

@@ -36,6 +36,8 @@ class PointGroup:
     ``equivalent_atoms[m, i]`` is the atom (0-based) onto which operation m carries atom i.
     ``coordinates`` are the symmetrised atoms in the standard frame, ``centroid`` and
     ``rotation`` carry the input there: ``coordinates ≈ (input - centroid) @ rotation.T``.
+    ``fallback`` says, when the search found no group it could trust and the result is C1, why
+    ("point group search failed: fell back to c1 (...)"); it is empty when the group stands.
     """
 
     label: str
@@ -48,6 +50,7 @@ class PointGroup:
     degrees_of_freedom: int
     records: str
     listing: str | None
+    fallback: str = ""
 
     @property
     def order(self):
@@ -62,7 +65,8 @@ def point_group(
 
     coordinates: (n, 3), in any length unit (thrsym is in the same); elements: n symbols of at
     most two characters. Raises ValueError for input the program rejects (see
-    kelma_symmetry.checks).
+    kelma_symmetry.checks), among them a thrsym not below half the distance of the closest two
+    atoms of one element.
     """
     coordinates = checks.atom_coordinates(coordinates)
     call = _core.point_group(
@@ -84,4 +88,5 @@ def point_group(
         degrees_of_freedom=call["degrees_of_freedom"],
         records=call["stdout"],
         listing=call["listing"] if listing else None,
+        fallback=call["fallback"],
     )
