@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "fuzz/harness.hpp"
-#include "tools/file_records.hpp"
+#include "tools/formats/file_records.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "arrays.hpp"
 #include "text.hpp"
-#include "tools/chemistry_reader.hpp"
+#include "tools/formats/chemistry_reader.hpp"
 
 namespace bindings {
 

@@ -10,7 +10,7 @@
 #include "kelma_binding.hpp"
 #include "symmetry_binding.hpp"
 #include "text.hpp"
-#include "tools/text.hpp"
+#include "tools/core/text.hpp"
 
 namespace py = pybind11;
 

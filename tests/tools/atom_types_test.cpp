@@ -1,8 +1,8 @@
-#include "tools/atom_types.hpp"
+#include "tools/core/atom_types.hpp"
 
 #include <gtest/gtest.h>
 
-#include "tools/molecule.hpp"
+#include "tools/core/molecule.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/chemistry_reader.hpp"
+#include "tools/formats/chemistry_reader.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/coverage.hpp"
+#include "tools/core/coverage.hpp"
 
 #include <gtest/gtest.h>
 

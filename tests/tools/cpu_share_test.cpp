@@ -1,4 +1,4 @@
-#include "tools/cpu_share.hpp"
+#include "tools/core/cpu_share.hpp"
 
 #include <gtest/gtest.h>
 

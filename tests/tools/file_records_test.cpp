@@ -1,12 +1,12 @@
-#include "tools/file_records.hpp"
+#include "tools/formats/file_records.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <vector>
 
-#include "tools/record_checks.hpp"
-#include "tools/smiles_check.hpp"
+#include "tools/formats/record_checks.hpp"
+#include "tools/formats/smiles_check.hpp"
 
 namespace {
 

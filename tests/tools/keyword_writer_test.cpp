@@ -1,11 +1,11 @@
-#include "tools/keyword_writer.hpp"
+#include "tools/core/keyword_writer.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "common/keyword_input.hpp"
-#include "tools/files.hpp"
+#include "tools/core/files.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/process.hpp"
+#include "tools/core/process.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tools/files.hpp"
-#include "tools/markup.hpp"
-#include "tools/report_plot.hpp"
-#include "tools/status_table.hpp"
-#include "tools/symmetry_elements.hpp"
+#include "tools/core/files.hpp"
+#include "tools/core/status_table.hpp"
+#include "tools/core/symmetry_elements.hpp"
+#include "tools/report/markup.hpp"
+#include "tools/report/report_plot.hpp"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "tools/run_output.hpp"
+#include "tools/core/run_output.hpp"
 
 #include <gtest/gtest.h>
 
-#include "tools/run_outcome.hpp"
+#include "tools/core/run_outcome.hpp"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "tools/sources.hpp"
+#include "tools/formats/sources.hpp"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <unistd.h>
 
-#include "tools/text.hpp"
+#include "tools/core/text.hpp"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "tools/text.hpp"
+#include "tools/core/text.hpp"
 
 #include <gtest/gtest.h>
 
-#include "tools/status.hpp"
+#include "tools/core/status.hpp"
 
 namespace {
 

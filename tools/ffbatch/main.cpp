@@ -2,8 +2,8 @@
 #include <iostream>
 
 #include "common/worker_pool.hpp"
-#include "tools/batch.hpp"
-#include "tools/cli.hpp"
+#include "tools/batch/batch.hpp"
+#include "tools/core/cli.hpp"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "tools/cli.hpp"
-#include "tools/files.hpp"
-#include "tools/sources.hpp"
+#include "tools/core/cli.hpp"
+#include "tools/core/files.hpp"
+#include "tools/formats/sources.hpp"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // molecule and its final geometry drawn with the elements of its point group.
 #include <iostream>
 
-#include "tools/batch_report.hpp"
-#include "tools/cli.hpp"
-#include "tools/files.hpp"
-#include "tools/process.hpp"
-#include "tools/report_page.hpp"
+#include "tools/core/cli.hpp"
+#include "tools/core/files.hpp"
+#include "tools/core/process.hpp"
+#include "tools/report/batch_report.hpp"
+#include "tools/report/report_page.hpp"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <iostream>
 #include <iterator>
 
-#include "tools/chemistry_writer.hpp"
-#include "tools/cli.hpp"
-#include "tools/files.hpp"
-#include "tools/run_output.hpp"
-#include "tools/sources.hpp"
+#include "tools/core/cli.hpp"
+#include "tools/core/files.hpp"
+#include "tools/core/run_output.hpp"
+#include "tools/formats/chemistry_writer.hpp"
+#include "tools/formats/sources.hpp"
 
 namespace {
 

@@ -1,0 +1,44 @@
+#include "tools/core/folder_lock.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "tools/core/files.hpp"
+#include "tools/core/text.hpp"
+
+namespace tools {
+
+namespace {
+constexpr mode_t lock_mode = 0644;
+}
+
+FolderLock::FolderLock(const std::filesystem::path& folder) {
+  const std::filesystem::path file = folder / lock_name;
+  fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, lock_mode);
+  if (fd_ < 0)
+    throw ToolError("cannot open " + file.string() + ": " + std::strerror(errno));
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd_);
+    const std::vector<std::string> holder = split_lines(read_file(file));
+    if (error == EWOULDBLOCK)
+      throw ToolError(folder.string() + " is in use by another ffbatch run" +
+                      (holder.empty() ? "" : " (process " + holder[0] + ")"));
+    throw ToolError("cannot lock " + file.string() + ": " + std::strerror(error));
+  }
+  // The holder's process id, for the message of a run that finds the folder taken.
+  const std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd_, 0) != 0 || ::write(fd_, pid.data(), pid.size()) < 0) {
+    const int error = errno;
+    ::close(fd_);
+    throw ToolError("cannot write " + file.string() + ": " + std::strerror(error));
+  }
+}
+
+FolderLock::~FolderLock() { ::close(fd_); }
+
+} // namespace tools

@@ -1,0 +1,329 @@
+#include "tools/core/process.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tools/core/text.hpp"
+
+extern char** environ;
+
+namespace tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool is_executable(const fs::path& path) {
+  return fs::is_regular_file(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+constexpr mode_t file_mode = 0644;
+constexpr int exec_failed_status = 127;
+
+// What the child opens; prepared before the fork, since the child may only make system calls.
+struct ChildPaths {
+  std::string program, folder, input, output, errors;
+};
+
+// In the child: errno to the parent through the pipe, then out.
+[[noreturn]] void child_failed(int report) {
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
+  ::_exit(exec_failed_status);
+}
+
+void redirect(int fd, const std::string& path, int flags, int report) {
+  const int opened = ::open(path.c_str(), flags, file_mode);
+  if (opened < 0 || ::dup2(opened, fd) < 0)
+    child_failed(report);
+  ::close(opened);
+}
+
+// In the child, between fork and exec: async-signal-safe calls only.
+[[noreturn]] void exec_child(const ChildPaths& paths, pid_t parent, int report) {
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    ::_exit(exec_failed_status);
+  if (::chdir(paths.folder.c_str()) != 0)
+    child_failed(report);
+  redirect(STDIN_FILENO, paths.input, O_RDONLY, report);
+  redirect(STDOUT_FILENO, paths.output, O_WRONLY | O_CREAT | O_TRUNC, report);
+  redirect(STDERR_FILENO, paths.errors, O_WRONLY | O_CREAT | O_TRUNC, report);
+  char* argv[] = {const_cast<char*>(paths.program.c_str()), nullptr};
+  ::execve(paths.program.c_str(), argv, environ);
+  child_failed(report);
+}
+
+// Waits up to timeout_seconds for the child to end; false when it is still running then.
+bool ended_in_time(pid_t pid, int timeout_seconds) {
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd < 0) {
+    const int error = errno;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    throw ToolError(std::string("cannot watch a program's time: ") + std::strerror(error));
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  int ready = 0;
+  do {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd watch{pidfd, POLLIN, 0};
+    ready = ::poll(&watch, 1, static_cast<int>(std::max<long>(0, left.count())));
+  } while (ready < 0 && errno == EINTR);
+  ::close(pidfd);
+  return ready != 0;
+}
+
+// The child's exit status or signal, once it has ended.
+void reap(pid_t pid, ChildResult& result) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR)
+      throw ToolError("lost the child process of a program");
+  if (WIFEXITED(status))
+    result.exit_status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status))
+    result.signal = WTERMSIG(status);
+}
+
+// The errno the child reported before its exec, 0 when the exec succeeded (the pipe closed).
+int start_error(int report) {
+  int error = 0;
+  ssize_t got = 0;
+  do
+    got = ::read(report, &error, sizeof error);
+  while (got < 0 && errno == EINTR);
+  return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+// Messages between a worker and its child: the length, then the bytes.
+using MessageLength = std::uint64_t;
+
+bool send_all(int socket, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t sent = ::send(socket, data, size, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR)
+      continue;
+    if (sent <= 0)
+      return false;
+    data += sent;
+    size -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+bool send_message(int socket, std::string_view text) {
+  const MessageLength length = text.size();
+  return send_all(socket, reinterpret_cast<const char*>(&length), sizeof length) &&
+         send_all(socket, text.data(), text.size());
+}
+
+// Waits until the socket can be read or the deadline passes; false at the deadline.
+bool readable_by(int socket, std::optional<std::chrono::steady_clock::time_point> deadline) {
+  for (;;) {
+    int wait = -1;
+    if (deadline)
+      wait =
+          static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 *deadline - std::chrono::steady_clock::now())
+                                                 .count()));
+    pollfd watch{socket, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, wait);
+    if (ready >= 0 || errno != EINTR)
+      return ready != 0;
+  }
+}
+
+enum class Received { whole, closed, late };
+
+Received receive_all(int socket, char* data, std::size_t size,
+                     std::optional<std::chrono::steady_clock::time_point> deadline) {
+  while (size > 0) {
+    if (!readable_by(socket, deadline))
+      return Received::late;
+    const ssize_t got = ::recv(socket, data, size, 0);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return Received::closed;
+    data += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return Received::whole;
+}
+
+Received receive_message(int socket, std::string& text,
+                         std::optional<std::chrono::steady_clock::time_point> deadline) {
+  MessageLength length = 0;
+  const Received head =
+      receive_all(socket, reinterpret_cast<char*>(&length), sizeof length, deadline);
+  if (head != Received::whole)
+    return head;
+  text.assign(static_cast<std::size_t>(length), '\0');
+  return receive_all(socket, text.data(), text.size(), deadline);
+}
+
+// The child of a worker: answers until the parent closes its end, then leaves without running
+// the parent's exit handlers.
+[[noreturn]] void serve(const std::function<std::string(std::string_view)>& work, pid_t parent,
+                        int socket) {
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+    ::_exit(EXIT_FAILURE);
+  std::string request;
+  while (receive_message(socket, request, std::nullopt) == Received::whole) {
+    std::string answer;
+    try {
+      answer = work(request);
+    } catch (...) {
+      ::_exit(EXIT_FAILURE);
+    }
+    if (!send_message(socket, answer))
+      ::_exit(EXIT_FAILURE);
+  }
+  ::_exit(EXIT_SUCCESS);
+}
+
+std::string ending_of(const ChildResult& child) {
+  if (child.signal != 0)
+    return "crashed (signal " + std::to_string(child.signal) + ", " + ::strsignal(child.signal) +
+           ")";
+  return "failed (exit status " + std::to_string(child.exit_status) + ")";
+}
+
+} // namespace
+
+IsolatedWorker::IsolatedWorker(std::function<std::string(std::string_view)> work,
+                               int timeout_seconds)
+    : work_(std::move(work)), timeout_seconds_(timeout_seconds) {}
+
+IsolatedWorker::~IsolatedWorker() {
+  if (pid_ > 0)
+    stop(false);
+}
+
+void IsolatedWorker::start() {
+  int sockets[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+    throw ToolError(std::string("cannot start a child process: ") + std::strerror(errno));
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(sockets[0]);
+    serve(work_, parent, sockets[1]);
+  }
+  ::close(sockets[1]);
+  if (pid < 0) {
+    ::close(sockets[0]);
+    throw ToolError(std::string("cannot start a child process: ") + std::strerror(errno));
+  }
+  pid_ = pid;
+  socket_ = sockets[0];
+}
+
+// Ends the child (killed, or told to leave by closing its socket) and says how it ended.
+std::string IsolatedWorker::stop(bool kill) {
+  if (kill)
+    ::kill(pid_, SIGKILL);
+  ::close(socket_);
+  ChildResult child;
+  reap(pid_, child);
+  pid_ = -1;
+  socket_ = -1;
+  return ending_of(child);
+}
+
+IsolatedResult IsolatedWorker::ask(std::string_view request) {
+  if (pid_ < 0)
+    start();
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+  if (timeout_seconds_ > 0)
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds_);
+  IsolatedResult result;
+  const Received answer = send_message(socket_, request)
+                              ? receive_message(socket_, result.text, deadline)
+                              : Received::closed;
+  if (answer == Received::whole)
+    return result;
+  result.text.clear();
+  const std::string ending = stop(answer == Received::late);
+  result.failure = answer == Received::late
+                       ? "took longer than " + std::to_string(timeout_seconds_) + " s"
+                       : ending;
+  return result;
+}
+
+ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds) {
+  ChildResult result;
+  result.timeout_seconds = timeout_seconds;
+  // The paths are made absolute first: the child opens them after changing its folder.
+  const ChildPaths paths{program.string(), files.folder.string(),
+                         fs::absolute(files.input).string(), fs::absolute(files.output).string(),
+                         fs::absolute(files.errors).string()};
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0)
+    throw ToolError(std::string("cannot start a program: ") + std::strerror(errno));
+  const pid_t parent = ::getpid();
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0)
+    exec_child(paths, parent, report[1]);
+  ::close(report[1]);
+  const int error = pid < 0 ? errno : start_error(report[0]);
+  ::close(report[0]);
+  if (pid > 0 && error == 0 && timeout_seconds > 0 && !ended_in_time(pid, timeout_seconds)) {
+    ::kill(pid, SIGKILL);
+    result.timed_out = true;
+  }
+  if (pid > 0)
+    reap(pid, result);
+  if (error != 0) {
+    result.error = "cannot start " + paths.program + ": " + std::strerror(error);
+    return result;
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.started = true;
+  return result;
+}
+
+fs::path own_executable() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec)
+    throw ToolError("cannot find the path of this program");
+  return self;
+}
+
+fs::path locate_program(const std::string& name, const std::string& given) {
+  if (!given.empty()) {
+    if (!is_executable(given))
+      throw ToolError(given + ": not an executable program");
+    return fs::absolute(given);
+  }
+  const fs::path beside = own_executable().parent_path() / name;
+  if (is_executable(beside))
+    return beside;
+  const char* path = std::getenv("PATH");
+  std::string_view dirs = path ? path : "";
+  while (!dirs.empty()) {
+    const std::size_t colon = dirs.find(':');
+    const fs::path candidate = fs::path(std::string(dirs.substr(0, colon))) / name;
+    if (!candidate.parent_path().empty() && is_executable(candidate))
+      return fs::absolute(candidate);
+    dirs = colon == std::string_view::npos ? "" : dirs.substr(colon + 1);
+  }
+  throw ToolError("cannot find " + name + " beside this program or in PATH; give --" + name);
+}
+
+} // namespace tools

@@ -1,0 +1,37 @@
+// A run's standard output (or kelma's "fort.9"): kelma's cycle records and geometries, or
+// symmetry's point-group record and coordinates.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tools/core/text.hpp"
+
+namespace tools {
+
+struct CycleRecord {
+  int cycle = 0;
+  std::string energy; // hartree, as printed
+  std::string rms;    // hartree/bohr, as printed
+};
+
+struct RunOutput {
+  std::vector<CycleRecord> cycles;  // each cycle once, in order
+  std::vector<Vec3> last_geometry;  // the last "@" block
+  std::vector<Vec3> final_geometry; // the "!" records
+  std::string point_group;          // symmetry's label, trimmed; empty for kelma
+  std::string degrees_of_freedom;   // as printed
+};
+
+// Reads the records; ToolError ("line N: ...") for a record that is damaged.
+RunOutput parse_run_output(std::string_view text);
+
+// The figures of a kelma run as (name, value) data fields: the last cycle's energy in hartree
+// and kcal/mol, its RMS force, the cycle count, whether it converged and, when not empty,
+// symmetry's point group.
+std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& run,
+                                                               std::string_view point_group);
+
+} // namespace tools

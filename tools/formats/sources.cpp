@@ -1,0 +1,266 @@
+#include "tools/formats/sources.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <fstream>
+
+#include "common/keyword_input.hpp"
+#include "common/records.hpp"
+#include "tools/core/coverage.hpp"
+#include "tools/core/files.hpp"
+
+namespace tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view keyword_mark = "$";
+std::string origin_of(const fs::path& file, int index) {
+  return file.filename().string() + " molecule " + std::to_string(index);
+}
+
+// The keyword input, the coverage and the notes of a molecule that was read; any reason to skip
+// it lands in error.
+Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
+                const MoleculeOptions& options) {
+  Prepared prepared;
+  prepared.name = std::move(read.name);
+  prepared.origin = std::move(origin);
+  prepared.mol2 = std::move(read.mol2);
+  prepared.notes = std::move(read.notes.lines);
+  prepared.note_tags = read.notes.column();
+  prepared.error = std::move(read.error);
+  if (!prepared.error.empty())
+    return prepared;
+  const Molecule& molecule = read.molecule;
+  prepared.atoms = static_cast<int>(molecule.atoms.size());
+  const Coverage coverage = parameter_coverage(molecule);
+  prepared.coverage = coverage.column();
+  if (!coverage.complete())
+    prepared.notes.push_back(coverage.summary());
+  try {
+    if (options.strict && !coverage.complete())
+      throw ToolError("--strict: some terms have no parameter");
+    prepared.input = keyword_input(molecule, job, prepared.origin);
+  } catch (const ToolError& e) {
+    prepared.error = e.what();
+  }
+  return prepared;
+}
+
+ReadOptions isolated_reading(const MoleculeOptions& options) {
+  ReadOptions read = options.read;
+  read.isolated = true;
+  read.time_limit_seconds = options.time_limit_seconds;
+  return read;
+}
+
+Prepared skipped_file(const fs::path& file, const std::string& reason) {
+  Prepared skipped;
+  skipped.name = file.stem().string();
+  skipped.origin = file.filename().string();
+  skipped.error = reason;
+  return skipped;
+}
+
+// A failure of the file as a whole (its format, no molecule in it) is one skipped entry; what
+// take throws goes on up.
+void prepare_chemistry_file(const fs::path& file, const JobOptions& job,
+                            const MoleculeOptions& options,
+                            const std::function<void(Prepared&&)>& take) {
+  std::exception_ptr taken_failure;
+  try {
+    read_molecules(file, isolated_reading(options), [&](ReadMolecule&& molecule) {
+      const int index = molecule.index;
+      try {
+        take(finish(std::move(molecule), origin_of(file, index), job, options));
+      } catch (...) {
+        taken_failure = std::current_exception();
+        throw;
+      }
+    });
+  } catch (const ToolError& e) {
+    if (taken_failure)
+      std::rethrow_exception(taken_failure);
+    take(skipped_file(file, e.what()));
+  }
+}
+
+// A keyword input runs as it stands; a MOL2 file beside it is its template.
+Prepared prepare_keyword_input(const fs::path& file, std::string input) {
+  Prepared prepared;
+  prepared.name = file.stem().string();
+  prepared.origin = file.filename().string();
+  prepared.input = std::move(input);
+  prepared.atoms = natoms_of(prepared.input);
+  fs::path beside = file;
+  beside.replace_extension(".mol2");
+  if (fs::exists(beside))
+    prepared.mol2 = read_file(beside);
+  return prepared;
+}
+
+bool has_extension(const fs::path& file, std::string_view extension) {
+  std::string ext = file.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  return ext == extension;
+}
+
+// The start of a file: enough to tell a keyword input by its first line that is not blank,
+// without reading a large chemistry file whole.
+std::string read_start(const fs::path& file) {
+  constexpr std::size_t start_bytes = 65536;
+  std::ifstream in(file, std::ios::binary);
+  std::string text(start_bytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(start_bytes));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+bool is_keyword_input(const fs::path& file, std::string_view text) {
+  if (has_extension(file, ".in"))
+    return true;
+  for (const std::string& line : split_lines(text))
+    if (!trim(line).empty())
+      return trim(line).starts_with(keyword_mark);
+  return false;
+}
+
+std::vector<fs::path> folder_inputs(const fs::path& folder) {
+  std::vector<fs::path> inputs;
+  std::vector<fs::path> molecules;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_regular_file())
+      continue;
+    const fs::path& file = entry.path();
+    if (has_extension(file, ".in"))
+      inputs.push_back(file);
+    else if (is_chemistry_file(file))
+      molecules.push_back(file);
+  }
+  std::vector<fs::path>& chosen = inputs.empty() ? molecules : inputs;
+  std::sort(chosen.begin(), chosen.end());
+  return chosen;
+}
+
+void prepare_file(const fs::path& file, const JobOptions& job, const MoleculeOptions& options,
+                  const std::function<void(Prepared&&)>& take) {
+  if (!fs::exists(file))
+    throw ToolError(file.string() + ": no such file");
+  if (std::string text = read_start(file); is_keyword_input(file, text))
+    take(prepare_keyword_input(file, read_file(file)));
+  else
+    prepare_chemistry_file(file, job, options, take);
+}
+
+void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
+                    const std::function<void(Prepared&&)>& take) {
+  for (const SmilesInput& input : options.smiles) {
+    const std::string name = input.name.empty() ? input.smiles : input.name;
+    take(finish(read_smiles(input.smiles, name, isolated_reading(options)),
+                "SMILES " + input.smiles, job, options));
+  }
+}
+
+} // namespace
+
+bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Arguments& args) {
+  if (flag == "-i")
+    options.read.format = args.value(flag);
+  else if (flag == "--smiles")
+    options.smiles.push_back({args.value(flag), ""});
+  else if (flag == "--name") {
+    if (options.smiles.empty() || !options.smiles.back().name.empty())
+      throw ToolError("--name names the --smiles before it");
+    options.smiles.back().name = args.value(flag);
+  } else if (flag == "--add-hydrogens")
+    options.read.perception.add_hydrogens = true;
+  else if (flag == "--retype")
+    options.read.perception.retype = true;
+  else if (flag == "--strict")
+    options.strict = true;
+  else
+    return false;
+  return true;
+}
+
+std::string molecule_option_usage() {
+  return "  -i FORMAT          Open Babel format of the files (default: from the extension)\n"
+         "  --smiles S         a molecule as SMILES (hydrogens added, 3D built); repeatable\n"
+         "  --name NAME        the name of the --smiles before it\n"
+         "  --add-hydrogens    complete missing hydrogens (default: skip such molecules;\n"
+         "                     always on for SMILES)\n"
+         "  --retype           type MOL2 atoms afresh instead of keeping the file's types\n"
+         "  --strict           skip molecules with bonds, bends or torsions without parameter\n";
+}
+
+void prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
+                       const MoleculeOptions& options,
+                       const std::function<void(Prepared&&)>& take) {
+  for (const fs::path& file : files)
+    prepare_file(file, job, options, take);
+  prepare_smiles(job, options, take);
+}
+
+std::vector<Prepared> prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
+                                        const MoleculeOptions& options) {
+  std::vector<Prepared> molecules;
+  prepare_molecules(files, job, options,
+                    [&](Prepared&& molecule) { molecules.push_back(std::move(molecule)); });
+  return molecules;
+}
+
+void report_preparation(std::ostream& err, std::string_view tool, const Prepared& molecule) {
+  const std::string origin = printable_line(molecule.origin);
+  for (const std::string& note : molecule.notes)
+    err << tool << ": " << origin << ": " << printable_line(note) << '\n';
+  if (!molecule.error.empty())
+    err << tool << ": " << origin << ": " << printable_line(molecule.error) << "; skipped\n";
+}
+
+std::vector<fs::path> expand_inputs(const std::vector<std::string>& paths,
+                                    const std::vector<std::string>& lists) {
+  std::vector<fs::path> named(paths.begin(), paths.end());
+  for (const std::string& list : lists) {
+    const fs::path base = fs::path(list).parent_path();
+    for (const std::string& line : split_lines(read_file(list)))
+      if (!trim(line).empty() && trim(line).front() != '#')
+        named.push_back(base / fs::path(std::string(trim(line))));
+  }
+  std::vector<fs::path> files;
+  for (const fs::path& path : named) {
+    if (fs::is_directory(path)) {
+      const auto inside = folder_inputs(path);
+      if (inside.empty())
+        throw ToolError(path.string() + ": no .in or chemistry files");
+      files.insert(files.end(), inside.begin(), inside.end());
+    } else {
+      files.push_back(path);
+    }
+  }
+  return files;
+}
+
+UniqueStems::UniqueStems(const std::vector<std::string>& reserved)
+    : taken_(reserved.begin(), reserved.end()) {}
+
+std::string UniqueStems::take(std::string_view name) {
+  const std::string base = file_stem(name);
+  std::string stem = base;
+  for (int k = 2; !taken_.insert(stem).second; ++k)
+    stem = base + "_" + std::to_string(k);
+  return stem;
+}
+
+std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,
+                                      const std::vector<std::string>& reserved) {
+  UniqueStems stems(reserved);
+  std::vector<std::string> out;
+  for (const Prepared& molecule : molecules)
+    out.push_back(stems.take(molecule.name));
+  return out;
+}
+
+} // namespace tools

@@ -1,0 +1,144 @@
+#include "tools/report/batch_report.hpp"
+
+#include "tools/core/files.hpp"
+#include "tools/core/keyword_text.hpp"
+#include "tools/core/status_table.hpp"
+
+namespace tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string status_name = "status.tsv";
+const std::string input_name = "input";
+const std::string output_name = "stdout";
+constexpr std::string_view group_prefix = "point group ";
+
+Outcome outcome_of(const MoleculeEntry& entry) {
+  if (entry.kelma == "converged")
+    return Outcome::converged;
+  if (entry.kelma == "cycle limit")
+    return Outcome::cycle_limit;
+  if (entry.kelma == "skipped")
+    return Outcome::skipped;
+  return Outcome::failed;
+}
+
+// Takes one status line into the molecule's entry.
+void take_status(const StatusRow& row, MoleculeEntry& entry) {
+  const std::string program = status_field(row, "program");
+  const std::string outcome = status_field(row, "outcome");
+  entry.atoms = status_field(row, "atoms");
+  if (program == "kelma") {
+    entry.kelma = outcome;
+  } else if (program == "symmetry") {
+    entry.symmetry = outcome;
+    if (outcome.starts_with(group_prefix))
+      entry.group = outcome.substr(group_prefix.size());
+  } else {
+    entry.kelma = entry.symmetry = outcome; // skipped or not run: neither program ran
+  }
+}
+
+std::optional<RunOutput> read_run(const fs::path& file, MoleculeEntry& entry) {
+  const std::string what = fs::relative(file, file.parent_path().parent_path()).string();
+  if (!fs::exists(file)) {
+    entry.problems.push_back(what + " is missing");
+    return std::nullopt;
+  }
+  try {
+    return parse_run_output(read_file(file));
+  } catch (const ToolError& e) {
+    entry.problems.push_back(what + " is damaged: " + e.what());
+    return std::nullopt;
+  }
+}
+
+// The geometry to draw: kelma's final one, else the input's (said so).
+std::vector<Vec3> drawn_geometry(const std::optional<RunOutput>& kelma, MoleculeEntry& entry) {
+  if (kelma && !kelma->final_geometry.empty())
+    return kelma->final_geometry;
+  entry.problems.push_back("no final geometry: the input geometry is drawn");
+  return {};
+}
+
+void read_files(const fs::path& folder, MoleculeEntry& entry) {
+  if (entry.outcome == Outcome::skipped)
+    return;
+  const fs::path input_file = folder / input_name;
+  if (!fs::exists(input_file)) {
+    entry.problems.push_back(input_name + " is missing");
+    return;
+  }
+  const std::string input = read_file(input_file);
+  parse_double(keyword_value(input, "$gtol"), entry.gtol);
+  entry.symbols = input_elements(input);
+  std::optional<RunOutput> kelma;
+  if (entry.kelma != "not run") {
+    kelma = read_run(folder / "kelma" / output_name, entry);
+    if (kelma)
+      entry.cycles = kelma->cycles;
+  }
+  const std::vector<Vec3> geometry = drawn_geometry(kelma, entry);
+  try {
+    entry.elements = find_symmetry_elements(input, geometry);
+  } catch (const ToolError& e) {
+    entry.problems.push_back(std::string("no symmetry elements: ") + e.what());
+  }
+}
+
+} // namespace
+
+std::vector<MoleculeEntry> read_batch(const fs::path& folder) {
+  const fs::path status_file = folder / status_name;
+  if (!fs::exists(status_file))
+    throw ToolError(status_file.string() + ": no such file (run ffbatch first)");
+  std::vector<StatusRow> rows;
+  try {
+    rows = read_status_table(read_file(status_file));
+  } catch (const ToolError& e) {
+    throw ToolError(status_file.string() + ": " + e.what());
+  }
+  std::vector<MoleculeEntry> molecules;
+  for (const StatusRow& row : rows) {
+    const std::string name = status_field(row, "molecule");
+    if (molecules.empty() || molecules.back().name != name) {
+      molecules.emplace_back();
+      molecules.back().name = name;
+    }
+    take_status(row, molecules.back());
+  }
+  for (MoleculeEntry& entry : molecules) {
+    entry.outcome = outcome_of(entry);
+    read_files(folder / entry.name, entry);
+  }
+  return molecules;
+}
+
+BatchSummary summarise(const std::vector<MoleculeEntry>& molecules) {
+  BatchSummary summary;
+  summary.molecules = molecules.size();
+  for (const MoleculeEntry& entry : molecules) {
+    ++summary.outcomes[entry.outcome];
+    if (entry.group != "-")
+      ++summary.groups[entry.group];
+  }
+  return summary;
+}
+
+std::string outcome_name(Outcome outcome) {
+  switch (outcome) {
+  case Outcome::converged:
+    return "converged";
+  case Outcome::cycle_limit:
+    return "cycle limit";
+  case Outcome::skipped:
+    return "skipped";
+  case Outcome::failed:
+    break;
+  }
+  return "failed";
+}
+
+} // namespace tools
