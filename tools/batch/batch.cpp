@@ -8,6 +8,7 @@
 
 #include "common/channels.hpp"
 #include "tools/batch/job_lists.hpp"
+#include "tools/core/batch_layout.hpp"
 #include "tools/core/cpu_share.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/folder_lock.hpp"
@@ -22,15 +23,7 @@ namespace {
 
 constexpr auto progress_interval = std::chrono::seconds(10);
 
-const std::string input_name = "input";
-const std::string optimised_name = "optimised.in";
-const std::string template_name = "molecule.mol2";
-const std::string preparation_name = "preparation.tsv";
-const std::string settings_name = "settings";
-const std::string result_name = "result.tsv";
-const std::string molecules_name = "molecules.txt";
-const std::string status_name = "status.tsv";
-const std::string slurm_error_name = "slurm.err";
+namespace layout = batch_layout;
 
 // Files a program may leave in its folder; cleared before it runs so that none is stale.
 const std::vector<std::string> program_files = {common::listing_file, common::unnamed_listing_file,
@@ -63,7 +56,7 @@ std::string join_status(const std::vector<StatusLine>& lines) {
 // input's.
 StatusLine preparation_of(const fs::path& folder) {
   StatusLine line;
-  const fs::path file = folder / preparation_name;
+  const fs::path file = folder / layout::preparation;
   if (!fs::exists(file))
     return line;
   const std::string text(trim(split_lines(read_file(file)).at(0)));
@@ -115,19 +108,20 @@ bool finished_step(const fs::path& result) {
 // folder leaves the step unfinished.
 bool prepare_folder(const Prepared& molecule, const fs::path& folder, const BatchOptions& options) {
   fs::create_directories(folder);
-  const fs::path result = folder / result_name;
+  const fs::path result = folder / layout::result;
   const std::string settings = settings_text(options.programs);
-  if (options.resume && finished_step(result) && same_file(folder / input_name, molecule.input) &&
-      same_file(folder / settings_name, settings))
+  if (options.resume && finished_step(result) &&
+      same_file(folder / layout::input, molecule.input) &&
+      same_file(folder / layout::settings, settings))
     return false;
   fs::remove(result);
-  write_file_atomic(folder / input_name, molecule.input);
-  write_file_atomic(folder / settings_name, settings);
+  write_file_atomic(folder / layout::input, molecule.input);
+  write_file_atomic(folder / layout::settings, settings);
   if (molecule.mol2.empty())
-    fs::remove(folder / template_name);
+    fs::remove(folder / layout::template_mol2);
   else
-    write_file_atomic(folder / template_name, molecule.mol2);
-  write_file_atomic(folder / preparation_name,
+    write_file_atomic(folder / layout::template_mol2, molecule.mol2);
+  write_file_atomic(folder / layout::preparation,
                     molecule.coverage + "\t" + molecule.note_tags + "\n");
   return true;
 }
@@ -187,7 +181,7 @@ void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options)
         return;
       } catch (const std::exception& e) {
         lines.push_back(
-            {folders[k].filename().string(), "-", "-", std::string("failed: ") + e.what()});
+            {folders[k].filename().string(), "-", "-", outcome_text(Outcome::failed, e.what())});
       }
       progress.finished(folders[k].filename().string(), lines);
     }
@@ -209,13 +203,14 @@ std::string listing_text(const fs::path& place) {
 }
 
 // Runs one program of a step in its own sub-folder of the molecule's folder.
-ProgramRun run_program(const std::string& name, const fs::path& program, const fs::path& folder,
+ProgramRun run_program(std::string_view name, const fs::path& program, const fs::path& folder,
                        const fs::path& input, int timeout_seconds) {
   const fs::path place = folder / name;
   fs::create_directories(place);
   for (const std::string& file : program_files)
     fs::remove(place / file);
-  const ChildFiles files{place, input, place / "stdout", place / "stderr"};
+  const ChildFiles files{place, input, place / layout::program_output,
+                         place / layout::program_errors};
   const ChildResult child = run_child(program, files, timeout_seconds);
   check_space(place);
   ProgramRun run;
@@ -232,8 +227,8 @@ ProgramRun run_program(const std::string& name, const fs::path& program, const f
 // The line of a symmetry run left out because kelma did not converge.
 StatusLine not_symmetrised(const StatusLine& kelma) {
   StatusLine line;
-  line.program = "symmetry";
-  line.outcome = "not symmetrised";
+  line.program = symmetry_program;
+  line.outcome = outcome_text(Outcome::not_symmetrised);
   line.detail = "kelma did not converge (" + kelma.outcome +
                 "); symmetry runs on the optimised geometry only (--symmetry-input start takes "
                 "the starting one)";
@@ -243,22 +238,22 @@ StatusLine not_symmetrised(const StatusLine& kelma) {
 // kelma's final geometry as symmetry's input, in the molecule's folder; empty when kelma did
 // not converge.
 fs::path optimised_input(const fs::path& folder, const ProgramRun& kelma) {
-  if (kelma.line.outcome != "converged")
+  if (outcome_of(kelma.line.outcome) != Outcome::converged)
     return {};
-  const fs::path file = folder / optimised_name;
-  write_file_atomic(file, with_coordinates(read_file(folder / input_name),
+  const fs::path file = folder / layout::optimised;
+  write_file_atomic(file, with_coordinates(read_file(folder / layout::input),
                                            parse_run_output(kelma.output).final_geometry));
   return file;
 }
 
 std::vector<StatusLine> program_lines(const fs::path& folder, const Programs& programs) {
-  const fs::path input = folder / input_name;
-  fs::remove(folder / optimised_name);
+  const fs::path input = folder / layout::input;
+  fs::remove(folder / layout::optimised);
   std::vector<StatusLine> lines;
   fs::path symmetry_input = input;
   if (programs.run_kelma) {
     const ProgramRun kelma =
-        run_program("kelma", programs.kelma, folder, input, programs.timeout_seconds);
+        run_program(kelma_program, programs.kelma, folder, input, programs.timeout_seconds);
     lines.push_back(kelma.line);
     if (programs.run_symmetry && programs.symmetry_input == SymmetryInput::final) {
       symmetry_input = optimised_input(folder, kelma);
@@ -269,19 +264,19 @@ std::vector<StatusLine> program_lines(const fs::path& folder, const Programs& pr
     }
   }
   if (programs.run_symmetry)
-    lines.push_back(
-        run_program("symmetry", programs.symmetry, folder, symmetry_input, programs.timeout_seconds)
-            .line);
+    lines.push_back(run_program(symmetry_program, programs.symmetry, folder, symmetry_input,
+                                programs.timeout_seconds)
+                        .line);
   return lines;
 }
 
 // Why a listed molecule has no result: what Slurm said of its task, when it said anything.
 std::string missing_result_detail(const fs::path& folder) {
-  const fs::path slurm_errors = folder / slurm_error_name;
+  const fs::path slurm_errors = folder / layout::slurm_errors;
   if (fs::exists(slurm_errors)) {
     const auto lines = read_lines(slurm_errors);
     if (!lines.empty())
-      return "no result; the Slurm task's " + slurm_error_name +
+      return "no result; the Slurm task's " + std::string(layout::slurm_errors) +
              " ends: " + std::string(trim(lines.back()));
   }
   return "no result: the step did not finish; --resume runs it";
@@ -290,10 +285,10 @@ std::string missing_result_detail(const fs::path& folder) {
 // Gathers the result.tsv of every listed molecule into status.tsv, written last.
 int gather_status(const fs::path& out) {
   std::vector<StatusLine> lines;
-  for (const std::string& stem : read_lines(out / molecules_name)) {
-    const fs::path result = out / stem / result_name;
+  for (const std::string& stem : read_lines(out / layout::molecules)) {
+    const fs::path result = out / stem / layout::result;
     if (!fs::exists(result)) {
-      StatusLine line{stem, "-", "-", "not run"};
+      StatusLine line{stem, "-", "-", outcome_text(Outcome::not_run)};
       line.detail = missing_result_detail(out / stem);
       lines.push_back(line);
       continue;
@@ -302,25 +297,25 @@ int gather_status(const fs::path& out) {
       for (StatusLine& line : result_lines(result))
         lines.push_back(std::move(line));
     } catch (const ToolError& e) {
-      StatusLine line{stem, "-", "-", "not run"};
+      StatusLine line{stem, "-", "-", outcome_text(Outcome::not_run)};
       line.detail = std::string(e.what()) + "; --resume runs the step again";
       lines.push_back(line);
     }
   }
-  write_file_atomic(out / status_name, status_header() + "\n" + join_status(lines));
+  write_file_atomic(out / layout::status, status_header() + "\n" + join_status(lines));
   std::size_t failures = 0;
   for (const StatusLine& line : lines)
     failures += succeeded(line) ? 0 : 1;
   if (failures > 0)
     std::cerr << "ffbatch: " << failures << " of " << lines.size() << " runs failed (see "
-              << (out / status_name).string() << ")\n";
+              << (out / layout::status).string() << ")\n";
   return failures > 0 ? 1 : 0;
 }
 
 } // namespace
 
 std::vector<StatusLine> run_step(const fs::path& folder, const Programs& programs) {
-  const int atoms = natoms_of(read_file(folder / input_name));
+  const int atoms = natoms_of(read_file(folder / layout::input));
   const StatusLine prepared = preparation_of(folder);
   std::vector<StatusLine> lines = program_lines(folder, programs);
   for (StatusLine& line : lines) {
@@ -329,7 +324,7 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
     line.no_parameter = prepared.no_parameter;
     line.notes = prepared.notes;
   }
-  write_file_atomic(folder / result_name, join_status(lines));
+  write_file_atomic(folder / layout::result, join_status(lines));
   return lines;
 }
 
@@ -337,8 +332,9 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
   fs::create_directories(options.out);
   const FolderLock lock(options.out);
   // status.tsv is the mark of a finished batch: it goes first and comes back last.
-  fs::remove(options.out / status_name);
-  std::vector<std::string> reserved = {molecules_name, status_name, lock_name};
+  fs::remove(options.out / layout::status);
+  std::vector<std::string> reserved = {std::string(layout::molecules), std::string(layout::status),
+                                       std::string(layout::lock)};
   reserved.insert(reserved.end(), job_list_names.begin(), job_list_names.end());
   const std::vector<std::string> stems = unique_stems(molecules, reserved);
   std::vector<fs::path> to_run;
@@ -351,19 +347,19 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
     report_preparation(std::cerr, "ffbatch", molecule);
     if (!molecule.error.empty()) {
       fs::create_directories(folder);
-      fs::remove(folder / input_name);
+      fs::remove(folder / layout::input);
       StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
-                      "skipped"};
+                      outcome_text(Outcome::skipped)};
       line.no_parameter = molecule.coverage;
       line.notes = molecule.note_tags;
       line.detail = molecule.error;
-      write_file_atomic(folder / result_name, join_status({line}));
+      write_file_atomic(folder / layout::result, join_status({line}));
       skipped = true;
     } else if (prepare_folder(molecule, folder, options)) {
       to_run.push_back(folder);
     }
   }
-  write_file_atomic(options.out / molecules_name, listed);
+  write_file_atomic(options.out / layout::molecules, listed);
   if (options.resume)
     std::cerr << "ffbatch: resuming: " << molecules.size() - to_run.size()
               << " molecules already finished\n";

@@ -2,7 +2,9 @@
 
 #include <iostream>
 
+#include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/status.hpp"
 
 namespace tools {
 
@@ -10,14 +12,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string parallel_name = "jobs.txt";
-const std::string tasks_name = "tasks";
-const std::string slurm_name = "jobs.slurm";
+const std::string parallel_name(batch_layout::parallel_jobs);
+const std::string tasks_name(batch_layout::slurm_tasks);
+const std::string slurm_name(batch_layout::slurm_script);
 
 std::string program_option(const Programs& programs) {
   if (programs.run_kelma && programs.run_symmetry)
     return "both";
-  return programs.run_kelma ? "kelma" : "symmetry";
+  return std::string(programs.run_kelma ? kelma_program : symmetry_program);
 }
 
 // The step of one molecule as a shell command; folder_word is the folder as a shell word.

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/text.hpp"
 
@@ -17,7 +18,7 @@ constexpr mode_t lock_mode = 0644;
 }
 
 FolderLock::FolderLock(const std::filesystem::path& folder) {
-  const std::filesystem::path file = folder / lock_name;
+  const std::filesystem::path file = folder / batch_layout::lock;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, lock_mode);
   if (fd_ < 0)
     throw ToolError("cannot open " + file.string() + ": " + std::strerror(errno));

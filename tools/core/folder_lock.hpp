@@ -19,7 +19,4 @@ private:
   int fd_;
 };
 
-// The name of the lock file in a folder, kept apart from the molecules' names.
-inline constexpr const char* lock_name = "ffbatch.lock";
-
 } // namespace tools

@@ -160,31 +160,31 @@ std::string symmetry_detail(const RunOutput& run, std::string_view listing) {
 // The outcome and detail of a run that ended through the program's own logic (exit status 0).
 void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) {
   if (texts.errors.find(common::stop_line(common::cycle_limit_code)) != std::string_view::npos) {
-    line.outcome = "cycle limit";
+    line.outcome = outcome_text(Outcome::cycle_limit);
     line.detail = cycle_limit_detail(run);
   } else if (texts.errors.find(common::stop_prefix) != std::string_view::npos) {
-    line.outcome = "numbered report";
+    line.outcome = outcome_text(Outcome::numbered_report);
     line.detail = report_detail(texts.listing, texts.errors);
   } else if (run.final_geometry.empty()) {
-    line.outcome = "failed: no final geometry";
-  } else if (line.program == "kelma") {
-    line.outcome = "converged";
+    line.outcome = outcome_text(Outcome::failed, "no final geometry");
+  } else if (line.program == kelma_program) {
+    line.outcome = outcome_text(Outcome::converged);
   } else if (run.point_group.empty()) {
-    line.outcome = "failed: no point group record";
+    line.outcome = outcome_text(Outcome::failed, "no point group record");
   } else {
-    line.outcome = "point group " + run.point_group;
+    line.outcome = outcome_text(Outcome::point_group, run.point_group);
     line.detail = symmetry_detail(run, texts.listing);
   }
 }
 
 void signal_outcome(StatusLine& line, const ChildResult& child) {
   if (child.timed_out) {
-    line.outcome = "timeout";
+    line.outcome = outcome_text(Outcome::timeout);
     line.detail = "killed after " + line.seconds + " s, the --timeout of " +
                   std::to_string(child.timeout_seconds) + " s";
     return;
   }
-  line.outcome = "failed: signal " + std::to_string(child.signal);
+  line.outcome = outcome_text(Outcome::failed, "signal " + std::to_string(child.signal));
   line.detail =
       "killed by signal " + std::to_string(child.signal) + " (" + ::strsignal(child.signal) + ")";
 }
@@ -206,27 +206,27 @@ std::string group_name(std::string_view label) {
 
 std::string symmetry_warning(const StatusLine& line) {
   const bool warned =
-      line.program == "symmetry" && (line.detail.starts_with(symmetry::fallback_words) ||
-                                     line.detail.find(crowded_mark) != std::string::npos);
+      line.program == symmetry_program && (line.detail.starts_with(symmetry::fallback_words) ||
+                                           line.detail.find(crowded_mark) != std::string::npos);
   return warned ? line.detail : std::string();
 }
 
-StatusLine classify_run(const std::string& program, const ChildResult& child,
-                        const RunTexts& texts) {
+StatusLine classify_run(std::string_view program, const ChildResult& child, const RunTexts& texts) {
   StatusLine line;
-  line.program = program;
+  line.program = std::string(program);
   if (!child.started) {
-    line.outcome = "failed: " + child.error;
+    line.outcome = outcome_text(Outcome::failed, child.error);
     return line;
   }
   line.seconds = fixed(child.seconds, seconds_decimals);
   if (child.signal != 0) {
     signal_outcome(line, child);
   } else if (child.exit_status == common::input_error_status) {
-    line.outcome = "input error";
+    line.outcome = outcome_text(Outcome::input_error);
     line.detail = first_line(texts.errors);
   } else if (child.exit_status != 0) {
-    line.outcome = "failed: exit status " + std::to_string(child.exit_status);
+    line.outcome =
+        outcome_text(Outcome::failed, "exit status " + std::to_string(child.exit_status));
     line.detail = first_line(texts.errors);
   } else {
     RunOutput run;
@@ -235,12 +235,12 @@ StatusLine classify_run(const std::string& program, const ChildResult& child,
     } catch (const ToolError& e) {
       // A numbered report may leave records of its own on standard output.
       if (texts.errors.find(common::stop_prefix) == std::string_view::npos) {
-        line.outcome = "failed: standard output " + std::string(e.what());
+        line.outcome = outcome_text(Outcome::failed, "standard output " + std::string(e.what()));
         return line;
       }
     }
     own_outcome(line, run, texts);
-    if (program == "kelma")
+    if (program == kelma_program)
       fill_cycles(line, run);
   }
   return line;

@@ -20,8 +20,7 @@ struct RunTexts {
 
 // The status of one finished program run ("kelma" or "symmetry"), without the molecule's
 // columns.
-StatusLine classify_run(const std::string& program, const ChildResult& child,
-                        const RunTexts& texts);
+StatusLine classify_run(std::string_view program, const ChildResult& child, const RunTexts& texts);
 
 // A point-group label in words: "c2v" C2v, "d*h" D-infinity-h, "ih" Ih.
 std::string group_name(std::string_view label);

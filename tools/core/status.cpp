@@ -7,9 +7,57 @@
 namespace tools {
 
 namespace {
+
 constexpr std::size_t field_count = 11;
-constexpr std::string_view point_group_outcome = "point group ";
+
+struct OutcomeWords {
+  Outcome outcome;
+  std::string_view words;
+};
+
+constexpr OutcomeWords outcome_table[] = {{Outcome::converged, "converged"},
+                                          {Outcome::cycle_limit, "cycle limit"},
+                                          {Outcome::numbered_report, "numbered report"},
+                                          {Outcome::input_error, "input error"},
+                                          {Outcome::timeout, "timeout"},
+                                          {Outcome::point_group, "point group"},
+                                          {Outcome::not_symmetrised, "not symmetrised"},
+                                          {Outcome::skipped, "skipped"},
+                                          {Outcome::not_run, "not run"},
+                                          {Outcome::failed, "failed"}};
+
+// What stands between the words and what follows them.
+std::string_view joint(Outcome outcome) { return outcome == Outcome::failed ? ": " : " "; }
+
 } // namespace
+
+std::string_view outcome_words(Outcome outcome) {
+  for (const OutcomeWords& entry : outcome_table)
+    if (entry.outcome == outcome)
+      return entry.words;
+  return "failed";
+}
+
+std::string outcome_text(Outcome outcome, std::string_view what) {
+  std::string text(outcome_words(outcome));
+  if (!what.empty())
+    text.append(joint(outcome)).append(what);
+  return text;
+}
+
+Outcome outcome_of(std::string_view text) {
+  for (const OutcomeWords& entry : outcome_table)
+    if (text == entry.words || (text.starts_with(entry.words) &&
+                                text.substr(entry.words.size()).starts_with(joint(entry.outcome))))
+      return entry.outcome;
+  return Outcome::failed;
+}
+
+std::string outcome_detail(std::string_view text) {
+  const Outcome outcome = outcome_of(text);
+  const std::size_t skip = outcome_words(outcome).size() + joint(outcome).size();
+  return text.size() > skip ? std::string(text.substr(skip)) : std::string();
+}
 
 std::string status_header() {
   return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\t"
@@ -37,7 +85,8 @@ StatusLine parse_status(std::string_view text) {
 }
 
 bool succeeded(const StatusLine& line) {
-  return line.outcome == "converged" || line.outcome.starts_with(point_group_outcome);
+  const Outcome outcome = outcome_of(line.outcome);
+  return outcome == Outcome::converged || outcome == Outcome::point_group;
 }
 
 } // namespace tools

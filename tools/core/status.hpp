@@ -7,6 +7,34 @@
 
 namespace tools {
 
+// The outcomes of status.tsv. A point group's outcome adds the group's label after its words
+// ("point group c2v"), a failure the reason ("failed: signal 9").
+enum class Outcome {
+  converged,
+  cycle_limit,
+  numbered_report,
+  input_error,
+  timeout,
+  point_group,
+  not_symmetrised,
+  skipped,
+  not_run,
+  failed
+};
+
+// The words of an outcome ("cycle limit").
+std::string_view outcome_words(Outcome outcome);
+// The outcome column: the words, and what follows them for a point group and a failure.
+std::string outcome_text(Outcome outcome, std::string_view what = {});
+// The outcome of an outcome column; failed for a text that names none.
+Outcome outcome_of(std::string_view text);
+// What follows the words of a point group's or a failure's outcome ("c2v", "signal 9").
+std::string outcome_detail(std::string_view text);
+
+// The program column of a run of either program.
+inline constexpr std::string_view kelma_program = "kelma";
+inline constexpr std::string_view symmetry_program = "symmetry";
+
 // One line of status.tsv: molecule, atoms, program, outcome, cycles, final energy, final RMS
 // force, seconds, the terms without parameter ("none", "bonds 3, torsions 1"), what was guessed
 // or added when the molecule was prepared ("none", "bonds perceived, nearest types") and the

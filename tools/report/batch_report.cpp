@@ -1,5 +1,6 @@
 #include "tools/report/batch_report.hpp"
 
+#include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/keyword_text.hpp"
 #include "tools/core/status_table.hpp"
@@ -10,19 +11,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string status_name = "status.tsv";
-const std::string input_name = "input";
-const std::string output_name = "stdout";
-constexpr std::string_view group_prefix = "point group ";
+namespace layout = batch_layout;
 
-Outcome outcome_of(const MoleculeEntry& entry) {
-  if (entry.kelma == "converged")
-    return Outcome::converged;
-  if (entry.kelma == "cycle limit")
-    return Outcome::cycle_limit;
-  if (entry.kelma == "skipped")
-    return Outcome::skipped;
-  return Outcome::failed;
+// The report's four classes: kelma converged, stopped at the cycle limit, the molecule was
+// skipped, or anything else went wrong.
+Outcome report_class(const MoleculeEntry& entry) {
+  const Outcome kelma = outcome_of(entry.kelma);
+  return kelma == Outcome::converged || kelma == Outcome::cycle_limit || kelma == Outcome::skipped
+             ? kelma
+             : Outcome::failed;
 }
 
 // Takes one status line into the molecule's entry.
@@ -30,12 +27,12 @@ void take_status(const StatusRow& row, MoleculeEntry& entry) {
   const std::string program = status_field(row, "program");
   const std::string outcome = status_field(row, "outcome");
   entry.atoms = status_field(row, "atoms");
-  if (program == "kelma") {
+  if (program == kelma_program) {
     entry.kelma = outcome;
-  } else if (program == "symmetry") {
+  } else if (program == symmetry_program) {
     entry.symmetry = outcome;
-    if (outcome.starts_with(group_prefix))
-      entry.group = outcome.substr(group_prefix.size());
+    if (outcome_of(outcome) == Outcome::point_group)
+      entry.group = outcome_detail(outcome);
   } else {
     entry.kelma = entry.symmetry = outcome; // skipped or not run: neither program ran
   }
@@ -66,17 +63,17 @@ std::vector<Vec3> drawn_geometry(const std::optional<RunOutput>& kelma, Molecule
 void read_files(const fs::path& folder, MoleculeEntry& entry) {
   if (entry.outcome == Outcome::skipped)
     return;
-  const fs::path input_file = folder / input_name;
+  const fs::path input_file = folder / layout::input;
   if (!fs::exists(input_file)) {
-    entry.problems.push_back(input_name + " is missing");
+    entry.problems.push_back(std::string(layout::input) + " is missing");
     return;
   }
   const std::string input = read_file(input_file);
   parse_double(keyword_value(input, "$gtol"), entry.gtol);
   entry.symbols = input_elements(input);
   std::optional<RunOutput> kelma;
-  if (entry.kelma != "not run") {
-    kelma = read_run(folder / "kelma" / output_name, entry);
+  if (outcome_of(entry.kelma) != Outcome::not_run) {
+    kelma = read_run(folder / kelma_program / layout::program_output, entry);
     if (kelma)
       entry.cycles = kelma->cycles;
   }
@@ -91,7 +88,7 @@ void read_files(const fs::path& folder, MoleculeEntry& entry) {
 } // namespace
 
 std::vector<MoleculeEntry> read_batch(const fs::path& folder) {
-  const fs::path status_file = folder / status_name;
+  const fs::path status_file = folder / layout::status;
   if (!fs::exists(status_file))
     throw ToolError(status_file.string() + ": no such file (run ffbatch first)");
   std::vector<StatusRow> rows;
@@ -110,7 +107,7 @@ std::vector<MoleculeEntry> read_batch(const fs::path& folder) {
     take_status(row, molecules.back());
   }
   for (MoleculeEntry& entry : molecules) {
-    entry.outcome = outcome_of(entry);
+    entry.outcome = report_class(entry);
     read_files(folder / entry.name, entry);
   }
   return molecules;
@@ -127,18 +124,6 @@ BatchSummary summarise(const std::vector<MoleculeEntry>& molecules) {
   return summary;
 }
 
-std::string outcome_name(Outcome outcome) {
-  switch (outcome) {
-  case Outcome::converged:
-    return "converged";
-  case Outcome::cycle_limit:
-    return "cycle limit";
-  case Outcome::skipped:
-    return "skipped";
-  case Outcome::failed:
-    break;
-  }
-  return "failed";
-}
+std::string outcome_name(Outcome outcome) { return std::string(outcome_words(outcome)); }
 
 } // namespace tools

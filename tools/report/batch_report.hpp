@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "tools/core/run_output.hpp"
+#include "tools/core/status.hpp"
 #include "tools/core/symmetry_elements.hpp"
 
 namespace tools {
-
-enum class Outcome { converged, cycle_limit, skipped, failed };
 
 struct MoleculeEntry {
   std::string name;
@@ -23,7 +22,8 @@ struct MoleculeEntry {
   std::string kelma = "not run";    // kelma's outcome in status.tsv
   std::string symmetry = "not run"; // symmetry's outcome
   std::string group = "-";          // the point group that symmetry named
-  Outcome outcome = Outcome::failed;
+  Outcome outcome =
+      Outcome::failed;              // converged, cycle_limit, skipped or failed: the report's class
   double gtol = 0.0;                // the convergence threshold of the input; 0 when unknown
   std::vector<CycleRecord> cycles;  // kelma's, in order
   std::vector<std::string> symbols; // element labels of the atoms
@@ -42,7 +42,7 @@ std::vector<MoleculeEntry> read_batch(const std::filesystem::path& folder);
 
 BatchSummary summarise(const std::vector<MoleculeEntry>& molecules);
 
-// "converged", "cycle limit", "skipped", "failed".
+// The words of the report's class of a molecule ("cycle limit").
 std::string outcome_name(Outcome outcome);
 
 } // namespace tools
