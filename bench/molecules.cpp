@@ -1,5 +1,6 @@
 #include "bench/molecules.hpp"
 
+#include "common/vectors.hpp"
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,7 +14,7 @@ namespace bench {
 
 namespace {
 
-using Vec3 = std::array<double, 3>;
+using common::Vec3;
 
 constexpr double cc_bond = 1.54;
 constexpr double ch_bond = 1.09;

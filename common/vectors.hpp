@@ -1,13 +1,24 @@
 // Small vector and matrix routines on contiguous doubles. Matrices are n x n, column by column.
 #pragma once
 
+#include <array>
 #include <span>
 
 namespace common {
 
+// A point or a direction in space: x, y, z.
+using Vec3 = std::array<double, 3>;
+
+// pi to the last digit a double holds.
+inline constexpr double pi = 3.141592653589793;
+
+// a = 0.
 void dzero(std::span<double> a);
+// k = 0.
 void izero(std::span<int> k);
+// b = a, element by element (b at least as long as a).
 void cpyvec(std::span<const double> a, std::span<double> b);
+// a = s a.
 void vscal(double s, std::span<double> a);
 // Sum of a(i) b(i) in increasing i, starting from zero.
 double sprod(std::span<const double> a, std::span<const double> b);

@@ -20,7 +20,7 @@ constexpr double min_sine = 1.0e-8;
 // An out-of-plane centre counts only on the side of its plane where t reaches this.
 constexpr double min_height = 1.0e-8;
 
-using Vec3 = std::array<double, 3>;
+using common::Vec3;
 
 // Everything one evaluation reads, with 1-based views of the pair matrices.
 struct Model {

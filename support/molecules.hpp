@@ -3,6 +3,7 @@
 // come from one place and never from the program under test.
 #pragma once
 
+#include "common/vectors.hpp"
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,11 +13,11 @@
 
 namespace molecules {
 
-using Vec3 = std::array<double, 3>;
+using common::Vec3;
 // 3 x 3, element (i, j) at i + 3 j, as the program stores its operations.
 using Matrix = std::array<double, 9>;
 
-inline constexpr double pi = std::numbers::pi;
+using common::pi;
 inline constexpr double phi = std::numbers::phi;
 
 inline double deg(double degrees) { return degrees * pi / 180.0; }

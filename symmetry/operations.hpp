@@ -5,13 +5,14 @@
 #include <array>
 
 #include "common/keyword_input.hpp"
+#include "common/vectors.hpp"
 
 namespace symmetry {
 
 inline constexpr int max_operations = 120;
 using common::max_atoms;
 
-inline constexpr double pi = 3.141592653589793;
+using common::pi;
 
 // Element (i, j), 1-based, sits at index (i - 1) + 3 (j - 1).
 using Operation = std::array<double, 9>;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "common/vectors.hpp"
 #include "symmetry/group.hpp"
 #include "symmetry/operations.hpp"
 
@@ -11,7 +12,7 @@ namespace test_support {
 using symmetry::Axis;
 using symmetry::Operation;
 
-inline constexpr double pi = 3.141592653589793;
+using common::pi;
 
 inline Axis unit(double x, double y, double z) {
   const double r = std::sqrt(x * x + y * y + z * z);

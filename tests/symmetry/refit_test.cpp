@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/vectors.hpp"
 #include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/driver.hpp"
@@ -23,7 +24,7 @@ using symmetry::Generator;
 using symmetry::Operation;
 using Vec = std::array<double, 3>;
 
-constexpr double pi = 3.141592653589793;
+using common::pi;
 constexpr double golden = 1.618033988749895;
 
 Vec unit(Vec v) {

@@ -2,6 +2,7 @@
 // shell quoting and fixed-decimal text.
 #pragma once
 
+#include "common/vectors.hpp"
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -10,7 +11,7 @@
 
 namespace tools {
 
-using Vec3 = std::array<double, 3>;
+using common::Vec3;
 
 // A failure with a one-line description; the tools catch it per molecule or in main.
 class ToolError : public std::runtime_error {
