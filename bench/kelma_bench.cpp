@@ -10,7 +10,7 @@
 
 #include "bench/molecules.hpp"
 #include "common/keyword_input.hpp"
-#include "common/output_sink.hpp"
+#include "common/run_context.hpp"
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/derivatives.hpp"
@@ -23,8 +23,9 @@
 
 namespace {
 
-// An alkane read and set up as the optimiser's first cycle leaves it.
+// An alkane read and set up as the optimiser's first cycle leaves it; its units stay in memory.
 struct PreparedAlkane {
+  common::RunContext units{"", common::UnitsTo::memory};
   kelma::KelmaInput in;
   int maxbend = 0;
   int maxtors = 0;
@@ -37,7 +38,7 @@ struct PreparedAlkane {
     job.jobtype = jobtype;
     std::istringstream text(bench::alkane_input(carbons, job));
     common::InputDeck deck(text);
-    in = kelma::read_kelma_input(deck);
+    in = kelma::read_kelma_input(units, deck);
     kelma::ffcount(in.natoms, in.conn, maxbend, maxtors);
     ws = kelma::make_workspace(in.natoms, maxbend, maxtors, jobtype);
     deriv(-1); // the set-up only
@@ -47,7 +48,7 @@ struct PreparedAlkane {
   }
   double deriv(int jobtype) {
     double energy = 0.0;
-    kelma::ffderiv(model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    kelma::ffderiv(units, model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
     return energy;
   }
 };
@@ -56,8 +57,8 @@ void ffegrad_alkane(benchmark::State& state) {
   PreparedAlkane run(static_cast<int>(state.range(0)), 0);
   std::vector<double> grad(run.in.xyz.size());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(kelma::ffegrad(run.in.natoms, run.in.vdwc, 0, run.in.xyz, run.in.itype,
-                                            run.in.conn, run.ws.ff, grad));
+    benchmark::DoNotOptimize(kelma::ffegrad(run.units, run.in.natoms, run.in.vdwc, 0, run.in.xyz,
+                                            run.in.itype, run.in.conn, run.ws.ff, grad));
   }
   state.counters["atoms"] = run.in.natoms;
 }
@@ -66,8 +67,8 @@ BENCHMARK(ffegrad_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMicrosec
 void ffener_alkane(benchmark::State& state) {
   PreparedAlkane run(static_cast<int>(state.range(0)), 0);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(kelma::ffener(run.in.natoms, run.in.vdwc, 0, run.in.xyz, run.in.itype,
-                                           run.in.conn, run.ws.ff));
+    benchmark::DoNotOptimize(kelma::ffener(run.units, run.in.natoms, run.in.vdwc, 0, run.in.xyz,
+                                           run.in.itype, run.in.conn, run.ws.ff));
   }
   state.counters["atoms"] = run.in.natoms;
 }
@@ -136,12 +137,11 @@ BENCHMARK(hessian_start_alkane)->Arg(10)->Arg(40)->Arg(160)->Unit(benchmark::kMi
 
 // A whole kelma run, output kept in memory.
 void run_kelma_text(benchmark::State& state, const std::string& text) {
-  common::OutputSink sink;
   for (auto _ : state) {
-    sink.clear();
+    common::RunContext run("", common::UnitsTo::memory);
     std::istringstream input(text);
     common::InputDeck deck(input);
-    kelma::run_kelma(deck);
+    kelma::run_kelma(run, deck);
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/channel_capture.hpp"
+#include "common/run_context.hpp"
 #include "support/molecules.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/frame.hpp"
@@ -63,19 +63,19 @@ struct Named {
 
 Named labels(const Pose& pose, double thrsym) {
   const int n = static_cast<int>(pose.symbols.size());
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   std::vector<double> centred = pose.xyz;
   double cx = 0.0, cy = 0.0, cz = 0.0;
   symmetry::cms(n, cx, cy, cz, centred);
   symmetry::Workspace ws = symmetry::make_workspace(n);
   symmetry::SymmetryResult first = symmetry::make_result(n);
   int adjst = 1;
-  symmetry::search_pass(n, pose.symbols, centred, symmetry::make_thresholds(thrsym), adjst, 0,
+  symmetry::search_pass(run, n, pose.symbols, centred, symmetry::make_thresholds(thrsym), adjst, 0,
                         false, ws, first);
   std::vector<double> xyz = pose.xyz;
   symmetry::SymmetryResult full = symmetry::make_result(n);
   adjst = 1;
-  symmetry::symtry(n, pose.symbols, xyz, thrsym, adjst, 0, ws, full);
+  symmetry::symtry(run, n, pose.symbols, xyz, thrsym, adjst, 0, ws, full);
   return {first.label, full.label, full.count};
 }
 

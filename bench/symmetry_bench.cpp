@@ -7,7 +7,7 @@
 
 #include "bench/molecules.hpp"
 #include "common/keyword_input.hpp"
-#include "common/output_sink.hpp"
+#include "common/run_context.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/point_group_search.hpp"
@@ -16,8 +16,9 @@ namespace {
 
 constexpr double cluster_thrsym = 0.01;
 
-// A molecule read and centred, with the workspace and result of one run.
+// A molecule read and centred, with the workspace and result of one run and its units in memory.
 struct PreparedMolecule {
+  common::RunContext units{"", common::UnitsTo::memory};
   symmetry::SymmetryInput in;
   symmetry::Workspace ws;
   symmetry::SymmetryResult result;
@@ -25,7 +26,7 @@ struct PreparedMolecule {
   explicit PreparedMolecule(const std::string& text) {
     std::istringstream stream(text);
     common::InputDeck deck(stream);
-    in = symmetry::read_symmetry_input(deck);
+    in = symmetry::read_symmetry_input(units, deck);
     double cx = 0.0, cy = 0.0, cz = 0.0;
     symmetry::cms(in.natoms, cx, cy, cz, in.xyz);
     ws = symmetry::make_workspace(in.natoms);
@@ -57,11 +58,12 @@ void getsym_molecule(benchmark::State& state) {
   const symmetry::SearchWorkspace blocks = symmetry::search_blocks(m.ws, m.in.natoms);
   std::vector<double> xyz(m.in.xyz.size());
   for (auto _ : state) {
+    m.units.clear_texts();
     xyz = m.in.xyz;
     symmetry::SearchSignals signals;
-    benchmark::DoNotOptimize(
-        symmetry::getsym(xyz, m.in.natoms, m.in.symbols, symmetry::make_thresholds(m.in.thrsym), 1,
-                         false, blocks, m.result.ops, m.result.count, m.result.label, signals));
+    benchmark::DoNotOptimize(symmetry::getsym(
+        m.units, xyz, m.in.natoms, m.in.symbols, symmetry::make_thresholds(m.in.thrsym), 1, false,
+        blocks, m.result.ops, m.result.count, m.result.label, signals));
   }
   state.SetLabel(std::string(molecule_name(which)) + " -> " + m.result.label);
 }
@@ -71,25 +73,24 @@ BENCHMARK(getsym_molecule)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 void symtry_molecule(benchmark::State& state) {
   const int which = static_cast<int>(state.range(0));
   PreparedMolecule m(molecule_text(which));
-  common::OutputSink sink;
   std::vector<double> xyz(m.in.xyz.size());
   for (auto _ : state) {
-    sink.clear();
+    m.units.clear_texts();
     xyz = m.in.xyz;
     int adjst = 1;
-    symmetry::symtry(m.in.natoms, m.in.symbols, xyz, m.in.thrsym, adjst, 0, m.ws, m.result);
+    symmetry::symtry(m.units, m.in.natoms, m.in.symbols, xyz, m.in.thrsym, adjst, 0, m.ws,
+                     m.result);
   }
   state.SetLabel(std::string(molecule_name(which)) + " -> " + m.result.label);
 }
 BENCHMARK(symtry_molecule)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 void run_symmetry_text(benchmark::State& state, const std::string& text) {
-  common::OutputSink sink;
   for (auto _ : state) {
-    sink.clear();
+    common::RunContext run("", common::UnitsTo::memory);
     std::istringstream input(text);
     common::InputDeck deck(input);
-    symmetry::run_symmetry(deck);
+    symmetry::run_symmetry(run, deck);
   }
 }
 

@@ -4,8 +4,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "common/termination.hpp"
-
 #ifndef PROJECT_VERSION
 #error "PROJECT_VERSION is set by the build"
 #endif
@@ -45,10 +43,13 @@ std::optional<int> command_line(int argc, const char* const* argv, const Program
 }
 
 int program_main(int argc, const char* const* argv, const ProgramText& program,
-                 std::string_view banner, void (*body)()) {
+                 std::string_view banner, const ProgramBody& body) {
   if (const std::optional<int> status = command_line(argc, argv, program))
     return *status;
-  return run_program(program.name, banner, body);
+  // The units write whole blocks themselves: the C library's buffer would only split them.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  RunContext run(banner);
+  return run_program(run, program.name, body);
 }
 
 } // namespace common

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/termination.hpp"
+
 namespace common {
 
 // What a program says of itself.
@@ -19,8 +21,9 @@ struct ProgramText {
 // standard input, one line on standard error says where the input is read from.
 std::optional<int> command_line(int argc, const char* const* argv, const ProgramText& program);
 
-// The main program: the command line, then the body run with the termination banner.
+// The main program: the command line, then the body run on a context of its own, with the
+// termination banner and the units on their files.
 int program_main(int argc, const char* const* argv, const ProgramText& program,
-                 std::string_view banner, void (*body)());
+                 std::string_view banner, const ProgramBody& body);
 
 } // namespace common

@@ -165,9 +165,9 @@ struct KeywordValue {
 };
 
 // rdcntrl on every character of key.
-KeywordValue read_whole_keyword(InputDeck& deck, std::string_view key, int kind) {
+KeywordValue read_whole_keyword(RunContext& run, InputDeck& deck, std::string_view key, int kind) {
   KeywordValue value;
-  rdcntrl(deck, static_cast<int>(key.size()), key, kind, value.ival, value.rval, value.cval);
+  rdcntrl(run, deck, static_cast<int>(key.size()), key, kind, value.ival, value.rval, value.cval);
   return value;
 }
 
@@ -254,14 +254,14 @@ void rmblank(int n, std::string& text, int& count) {
   text.replace(0, static_cast<std::size_t>(n), squeezed);
 }
 
-void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
-             std::string& cval) {
+void rdcntrl(RunContext& run, InputDeck& deck, int keylen, std::string_view key, int kind,
+             int& ival, double& rval, std::string& cval) {
   const std::string_view head = key.substr(0, static_cast<std::size_t>(keylen));
   std::string record;
   if (!find_record(deck, head, record)) {
     const std::string text =
         std::string(missing_keyword_text) + std::string(head) + " in <ffdata> file ";
-    nerror(missing_keyword_error, "File IO routine <rdcntrl>", text, 0, 0);
+    nerror(run, missing_keyword_error, "File IO routine <rdcntrl>", text, 0, 0);
   }
   const std::string_view value = std::string_view(record).substr(head.size());
   const std::string where = line_text(deck) + ": " + std::string(head);
@@ -283,12 +283,12 @@ void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& i
   }
 }
 
-int read_integer_keyword(InputDeck& deck, std::string_view key) {
-  return read_whole_keyword(deck, key, kind_integer).ival;
+int read_integer_keyword(RunContext& run, InputDeck& deck, std::string_view key) {
+  return read_whole_keyword(run, deck, key, kind_integer).ival;
 }
 
-double read_real_keyword(InputDeck& deck, std::string_view key) {
-  return read_whole_keyword(deck, key, kind_real).rval;
+double read_real_keyword(RunContext& run, InputDeck& deck, std::string_view key) {
+  return read_whole_keyword(run, deck, key, kind_real).rval;
 }
 
 void getcoord1(InputDeck& deck, int n, std::span<double> xyz, std::vector<std::string>& labels) {

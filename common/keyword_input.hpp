@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/run_context.hpp"
+
 namespace common {
 
 inline constexpr int record_length = 80;     // columns of an input record
@@ -58,9 +60,10 @@ inline constexpr std::string_view missing_keyword_text = "Unable to find Keyword
 
 // Searches forward for the record that begins with the first keylen characters of key and reads
 // its value by kind (see KeywordKind; text: 20 columns squeezed by rmblank, count in ival).
-// A keyword that never comes ends the run with error 2; an unreadable value is an input error.
-void rdcntrl(InputDeck& deck, int keylen, std::string_view key, int kind, int& ival, double& rval,
-             std::string& cval);
+// A keyword that never comes ends the run with error 2 (reported on run's listing); an unreadable
+// value is an input error.
+void rdcntrl(RunContext& run, InputDeck& deck, int keylen, std::string_view key, int kind,
+             int& ival, double& rval, std::string& cval);
 
 // The largest molecule the two programs accept, in atoms.
 inline constexpr int max_atoms = 500;
@@ -69,8 +72,8 @@ inline constexpr int max_atoms = 500;
 void check_atom_count(int natoms, int limit);
 
 // rdcntrl for the integer or the real value of a keyword.
-int read_integer_keyword(InputDeck& deck, std::string_view key);
-double read_real_keyword(InputDeck& deck, std::string_view key);
+int read_integer_keyword(RunContext& run, InputDeck& deck, std::string_view key);
+double read_real_keyword(RunContext& run, InputDeck& deck, std::string_view key);
 
 // Squeezes the blanks out of the first n characters of text, pads them with blanks and returns
 // the number of non-blank characters in count.

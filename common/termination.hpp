@@ -4,10 +4,13 @@
 // one-line diagnostic on standard error and exit status 2.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "common/run_context.hpp"
 
 namespace common {
 
@@ -52,12 +55,12 @@ public:
 // Ends the run with an input-layer diagnostic.
 [[noreturn]] void input_error(const std::string& what);
 
-// The termination banner of the running program, used by nerror.
-void set_banner(std::string_view banner);
-const std::string& banner();
+// A program body: one run on the context it is given.
+using ProgramBody = std::function<void(RunContext&)>;
 
-// Runs a program body: sets the banner, catches the two ways of ending early, closes the output
-// units and returns the exit status.
-int run_program(std::string_view program_name, std::string_view banner_text, void (*body)());
+// Runs a program body on run as the main program does: catches the two ways of ending early
+// (the STOP line or the diagnostic, named after the program, on the run's standard error), closes
+// the run's units and returns the exit status.
+int run_program(RunContext& run, std::string_view program_name, const ProgramBody& body);
 
 } // namespace common

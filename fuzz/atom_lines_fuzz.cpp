@@ -20,7 +20,7 @@ void read_symmetry_atoms(const std::string& text, int n) {
   common::InputDeck deck(in);
   std::vector<double> xyz(3 * static_cast<std::size_t>(n), 0.0);
   std::vector<std::string> labels;
-  fuzz::run_reader([&] {
+  fuzz::run_reader([&](common::RunContext&) {
     common::getcoord1(deck, n, xyz, labels);
     check_finite(xyz);
     fuzz::require(labels.size() == static_cast<std::size_t>(n), "one label per atom");
@@ -34,7 +34,7 @@ void read_kelma_atoms(const std::string& text, int n) {
   common::InputDeck deck(in);
   std::vector<double> xyz(3 * static_cast<std::size_t>(n), 0.0);
   std::vector<int> types(static_cast<std::size_t>(n), 0);
-  fuzz::run_reader([&] {
+  fuzz::run_reader([&](common::RunContext&) {
     common::getcoord2(deck, n, xyz, types);
     check_finite(xyz);
   });
@@ -43,7 +43,6 @@ void read_kelma_atoms(const std::string& text, int n) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::MemoryUnits units;
   const std::string text = fuzz::as_text(data, size);
   for (const int n : atom_counts) {
     read_symmetry_atoms(text, n);

@@ -14,7 +14,7 @@ void read_bonds(const std::string& text, int n) {
   common::InputDeck deck(in);
   const auto size = static_cast<std::size_t>(n);
   std::vector<int> conn(size * size, -1);
-  fuzz::run_reader([&] {
+  fuzz::run_reader([&](common::RunContext&) {
     common::getconn(deck, n, conn);
     for (std::size_t i = 0; i < size; ++i) {
       for (std::size_t j = 0; j < i; ++j)
@@ -26,7 +26,6 @@ void read_bonds(const std::string& text, int n) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::MemoryUnits units;
   const std::string text = fuzz::as_text(data, size);
   for (const int n : atom_counts)
     read_bonds(text, n);

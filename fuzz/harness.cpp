@@ -4,21 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "common/channels.hpp"
-#include "common/termination.hpp"
-
 namespace fuzz {
 
 namespace {
-
-// The body of the current run; run_program takes a plain function pointer.
-const std::function<void()>* current_body = nullptr;
-
-void call_current_body() { (*current_body)(); }
-
-common::UnitSink append_to(std::string& text) {
-  return [&text](std::string_view chunk) { text += chunk; };
-}
 
 bool is_word_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
@@ -31,34 +19,18 @@ std::string lower(std::string_view text) {
 
 } // namespace
 
-MemoryUnits::MemoryUnits() {
-  common::redirect_unit(common::stderr_unit, append_to(err_));
-  common::redirect_unit(common::stdout_unit, append_to(out_));
-  common::redirect_unit(common::listing_unit, append_to(listing_));
-  common::redirect_unit(common::trace_unit, append_to(trace_));
+std::string records(common::RunContext& run) {
+  return run.text(common::stdout_unit) + run.text(common::listing_unit) +
+         run.text(common::trace_unit);
 }
 
-MemoryUnits::~MemoryUnits() {
-  common::redirect_unit(common::stdout_unit, nullptr);
-  common::redirect_unit(common::listing_unit, nullptr);
-  common::redirect_unit(common::trace_unit, nullptr);
-  common::redirect_unit(common::stderr_unit, nullptr);
-}
-
-int run_program(std::string_view name, const std::function<void()>& body) {
-  current_body = &body;
-  const int status = common::run_program(name, "*** FUZZ Error Termination ***", call_current_body);
-  current_body = nullptr;
-  return status;
-}
-
-void run_reader(const std::function<void()>& body) {
+void run_reader(const common::ProgramBody& body) {
+  common::RunContext run(banner, common::UnitsTo::memory);
   try {
-    body();
+    body(run);
   } catch (const common::RunStop&) {
   } catch (const common::InputError&) {
   }
-  common::close_all_units();
 }
 
 void check_no_nonfinite_words(const std::string& records) {
@@ -74,11 +46,11 @@ void check_no_nonfinite_words(const std::string& records) {
   }
 }
 
-void check_rejection_is_clean(int status, const MemoryUnits& units) {
+void check_rejection_is_clean(int status, common::RunContext& run) {
   if (status != common::input_error_status)
     return;
-  require(units.stdout_text().empty(), "a rejected run wrote records on standard output");
-  require(!units.stderr_text().empty(), "a rejected run gave no diagnostic");
+  require(run.text(common::stdout_unit).empty(), "a rejected run wrote records on standard output");
+  require(!run.text(common::stderr_unit).empty(), "a rejected run gave no diagnostic");
 }
 
 void require(bool condition, const char* what) {

@@ -46,11 +46,12 @@ std::string with_bounded_cycles(const std::string& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::MemoryUnits units;
+  common::RunContext run(fuzz::banner, common::UnitsTo::memory);
   std::istringstream in(with_bounded_cycles(fuzz::as_text(data, size)));
   common::InputDeck deck(in);
-  const int status = fuzz::run_program("kelma", [&] { kelma::run_kelma(deck); });
-  fuzz::check_rejection_is_clean(status, units);
-  fuzz::check_no_nonfinite_words(units.records());
+  const int status =
+      common::run_program(run, "kelma", [&](common::RunContext& r) { kelma::run_kelma(r, deck); });
+  fuzz::check_rejection_is_clean(status, run);
+  fuzz::check_no_nonfinite_words(fuzz::records(run));
   return 0;
 }

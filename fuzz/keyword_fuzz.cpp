@@ -21,13 +21,13 @@ constexpr Keyword keywords[] = {
     {"$nsteps", common::kind_integer}, {"$coordinates", common::kind_position},
 };
 
-void read_keywords(common::InputDeck& deck) {
+void read_keywords(common::RunContext& run, common::InputDeck& deck) {
   for (const Keyword& k : keywords) {
     int ival = 0;
     double rval = 0.0;
     std::string cval;
     const int keylen = static_cast<int>(std::string_view(k.key).size());
-    common::rdcntrl(deck, keylen, k.key, k.kind, ival, rval, cval);
+    common::rdcntrl(run, deck, keylen, k.key, k.kind, ival, rval, cval);
     fuzz::require(std::isfinite(rval), "a real keyword value is not finite");
     if (k.kind == common::kind_text) {
       fuzz::require(cval.size() == common::text_value_length, "text value is not 20 characters");
@@ -39,9 +39,8 @@ void read_keywords(common::InputDeck& deck) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::MemoryUnits units;
   std::istringstream in(fuzz::as_text(data, size));
   common::InputDeck deck(in);
-  fuzz::run_reader([&] { read_keywords(deck); });
+  fuzz::run_reader([&](common::RunContext& run) { read_keywords(run, deck); });
   return 0;
 }

@@ -5,11 +5,12 @@
 #include "symmetry/driver.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::MemoryUnits units;
+  common::RunContext run(fuzz::banner, common::UnitsTo::memory);
   std::istringstream in(fuzz::as_text(data, size));
   common::InputDeck deck(in);
-  const int status = fuzz::run_program("symmetry", [&] { symmetry::run_symmetry(deck); });
-  fuzz::check_rejection_is_clean(status, units);
-  fuzz::check_no_nonfinite_words(units.records());
+  const int status = common::run_program(
+      run, "symmetry", [&](common::RunContext& r) { symmetry::run_symmetry(r, deck); });
+  fuzz::check_rejection_is_clean(status, run);
+  fuzz::check_no_nonfinite_words(fuzz::records(run));
   return 0;
 }

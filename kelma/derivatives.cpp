@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/channels.hpp"
 #include "common/matrix_view.hpp"
 #include "common/records.hpp"
 #include "common/vectors.hpp"
@@ -25,14 +24,15 @@ constexpr double fd_divisor = 0.002;
 // The Hessian notes are listed above this print level.
 constexpr int hessian_listing_print = 1;
 
-void hessian_note(int print, std::string_view text) {
+void hessian_note(common::RunContext& run, int print, std::string_view text) {
   if (print > hessian_listing_print) {
-    common::write_record(common::listing_unit, common::FreeRecord().item(text).str());
+    run.write_record(common::listing_unit, common::FreeRecord().item(text).str());
   }
 }
 
-double gradient_at(const ForceFieldModel& m, std::span<const double> xyz, std::span<double> g) {
-  return ffegrad(m.natoms, m.vdwc, m.print, xyz, m.itype, m.conn, m.ff, g);
+double gradient_at(common::RunContext& run, const ForceFieldModel& m, std::span<const double> xyz,
+                   std::span<double> g) {
+  return ffegrad(run, m.natoms, m.vdwc, m.print, xyz, m.itype, m.conn, m.ff, g);
 }
 
 // The serial walk through the coordinates moves each one by +step, -step, -step, +step, which can
@@ -126,9 +126,9 @@ void run_hessian_workers(HessianJob& job, HessianScratch& own) {
 // Row i of the Hessian (kcal/mol/Angstrom^2) is the difference of the gradients a step either
 // side of coordinate i. The rows are shared out among threads; the coordinates, the listing and
 // every value come out as in the serial walk.
-void finite_difference_hessian(const ForceFieldModel& m, std::span<double> xyz,
-                               std::span<double> gplus, std::span<double> gminus,
-                               std::span<double> hess) {
+void finite_difference_hessian(common::RunContext& run, const ForceFieldModel& m,
+                               std::span<double> xyz, std::span<double> gplus,
+                               std::span<double> gminus, std::span<double> hess) {
   const int dim = 3 * m.natoms;
   const auto coords = static_cast<std::size_t>(dim);
   HessianJob job{m,
@@ -140,7 +140,7 @@ void finite_difference_hessian(const ForceFieldModel& m, std::span<double> xyz,
   run_hessian_workers(job, own);
   if (m.print > energy_listing_print) {
     for (const EnergyTerms& e : job.terms)
-      write_energy_block(e);
+      write_energy_block(run, e);
   }
   const common::MatrixView<double> h = job.h;
   for (int j = 2; j <= dim; ++j) {
@@ -160,25 +160,25 @@ int hessian_thread_count(int requested) {
   return common::available_cpus();
 }
 
-void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
-             std::span<double> gscratch, double& energy, std::span<double> grad,
-             std::span<double> hess, int& ncall) {
+void ffderiv(common::RunContext& run, const ForceFieldModel& model, int jobtype,
+             std::span<double> xyz, std::span<double> gscratch, double& energy,
+             std::span<double> grad, std::span<double> hess, int& ncall) {
   if (ncall == 0) {
-    ffsetup(model.natoms, model.maxbend, model.maxtors, model.print, xyz, model.itype, model.conn,
-            model.ff);
+    ffsetup(run, model.natoms, model.maxbend, model.maxtors, model.print, xyz, model.itype,
+            model.conn, model.ff);
   }
   ++ncall;
   const auto dim = 3 * static_cast<std::size_t>(model.natoms);
   if (jobtype == 1) {
-    hessian_note(model.print, "  Hessian Calculated Using Sybyl-5.2 Force Field");
+    hessian_note(run, model.print, "  Hessian Calculated Using Sybyl-5.2 Force Field");
     const std::span<double> h = hess.first(dim * dim);
     common::dzero(h);
-    finite_difference_hessian(model, xyz, gscratch, grad, h);
-    hessian_note(model.print, "  Hessian Calculation Complete");
+    finite_difference_hessian(run, model, xyz, gscratch, grad, h);
+    hessian_note(run, model.print, "  Hessian Calculation Complete");
     common::vscal(hessian_to_hartree_bohr2, h);
   }
   if (jobtype >= 0) {
-    energy = gradient_at(model, xyz, grad);
+    energy = gradient_at(run, model, xyz, grad);
     common::vscal(gradient_to_force, grad.first(dim));
   }
 }

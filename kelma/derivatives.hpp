@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "common/run_context.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -37,9 +38,10 @@ int hessian_thread_count(int requested);
 // in hess (3n x 3n, hartree/bohr^2, gscratch as scratch), its 6n gradients shared out among
 // threads with the values and the listing of the serial order, then as for 0; jobtype >= 0: the
 // energy (kcal/mol) and the force, minus the gradient, in grad (hartree/bohr); a negative
-// jobtype leaves energy, grad and hess untouched.
-void ffderiv(const ForceFieldModel& model, int jobtype, std::span<double> xyz,
-             std::span<double> gscratch, double& energy, std::span<double> grad,
-             std::span<double> hess, int& ncall);
+// jobtype leaves energy, grad and hess untouched. The set-up, the Hessian and the energy list on
+// the listing of run.
+void ffderiv(common::RunContext& run, const ForceFieldModel& model, int jobtype,
+             std::span<double> xyz, std::span<double> gscratch, double& energy,
+             std::span<double> grad, std::span<double> hess, int& ncall);
 
 } // namespace kelma

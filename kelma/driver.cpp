@@ -2,7 +2,6 @@
 
 #include <span>
 
-#include "common/channels.hpp"
 #include "common/reports.hpp"
 #include "kelma/derivatives.hpp"
 #include "kelma/energy.hpp"
@@ -12,13 +11,13 @@
 
 namespace kelma {
 
-void run_kelma(common::InputDeck& deck) {
-  common::open_listing();
-  KelmaInput in = read_kelma_input(deck);
-  run_kelma(in);
+void run_kelma(common::RunContext& run, common::InputDeck& deck) {
+  run.open_listing();
+  KelmaInput in = read_kelma_input(run, deck);
+  run_kelma(run, in);
 }
 
-void run_kelma(KelmaInput& in) {
+void run_kelma(common::RunContext& run, KelmaInput& in) {
   check_geometry(in.natoms, in.xyz);
 
   int maxbend = 0;
@@ -26,9 +25,9 @@ void run_kelma(KelmaInput& in) {
   ffcount(in.natoms, in.conn, maxbend, maxtors);
   const long long need = workspace_need(in.natoms, maxbend, maxtors, in.jobtype);
   // A connectivity that no molecule has can ask for more than any machine holds.
-  common::memchk(workspace_capacity, need, 5, "KELMA");
+  common::memchk(run, workspace_capacity, need, 5, "KELMA");
   Workspace ws = make_workspace(in.natoms, maxbend, maxtors, in.jobtype);
-  common::memchk(need, workspace_size(ws), 5, "KELMA");
+  common::memchk(run, need, workspace_size(ws), 5, "KELMA");
 
   const OptimSettings settings{in.natoms, in.gtol, in.etol, in.nsteps, in.print};
   int cycle = 0;
@@ -38,15 +37,15 @@ void run_kelma(KelmaInput& in) {
       [&](std::span<double> xyz, int jobtype, std::span<double> force, std::span<double> hess,
           int& ncall) {
         double energy = 0.0;
-        ffderiv(model, jobtype, xyz, ws.gscratch, energy, force, hess, ncall);
+        ffderiv(run, model, jobtype, xyz, ws.gscratch, energy, force, hess, ncall);
         return energy;
       },
       [&](std::span<double> xyz) {
-        return ffener(in.natoms, in.vdwc, in.print, xyz, in.itype, in.conn, ws.ff);
+        return ffener(run, in.natoms, in.vdwc, in.print, xyz, in.itype, in.conn, ws.ff);
       }};
-  optim(settings, in.jobtype, in.xyz, ws, calls, cycle);
+  optim(run, settings, in.jobtype, in.xyz, ws, calls, cycle);
   if (in.print > 0)
-    common::close_listing();
+    run.close_listing();
 }
 
 } // namespace kelma

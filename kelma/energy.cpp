@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <string_view>
 
-#include "common/channels.hpp"
 #include "common/matrix_view.hpp"
 #include "common/records.hpp"
 #include "common/vectors.hpp"
@@ -300,9 +299,9 @@ EnergyTerms evaluate(int natoms, double vdwc, std::span<const double> xyz,
 }
 
 // The total, with the energy block on the listing at print > 2.
-double listed_total(int print, const EnergyTerms& e) {
+double listed_total(common::RunContext& run, int print, const EnergyTerms& e) {
   if (print > energy_listing_print)
-    write_energy_block(e);
+    write_energy_block(run, e);
   return e.total;
 }
 
@@ -317,15 +316,17 @@ double atom_distance(std::span<const double> xyz, int i, int j) {
   return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
-              std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff) {
-  return listed_total(print, evaluate<false>(natoms, vdwc, xyz, itype, conn, ff, ff.dist, {}));
+double ffener(common::RunContext& run, int natoms, double vdwc, int print,
+              std::span<const double> xyz, std::span<const int> itype, std::span<const int> conn,
+              ForceFieldArrays& ff) {
+  return listed_total(run, print, evaluate<false>(natoms, vdwc, xyz, itype, conn, ff, ff.dist, {}));
 }
 
-double ffegrad(int natoms, double vdwc, int print, std::span<const double> xyz,
-               std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
-               std::span<double> grad) {
-  return listed_total(print, gradient_terms(natoms, vdwc, xyz, itype, conn, ff, ff.dist, grad));
+double ffegrad(common::RunContext& run, int natoms, double vdwc, int print,
+               std::span<const double> xyz, std::span<const int> itype, std::span<const int> conn,
+               ForceFieldArrays& ff, std::span<double> grad) {
+  return listed_total(run, print,
+                      gradient_terms(natoms, vdwc, xyz, itype, conn, ff, ff.dist, grad));
 }
 
 EnergyTerms gradient_terms(int natoms, double vdwc, std::span<const double> xyz,
@@ -336,7 +337,7 @@ EnergyTerms gradient_terms(int natoms, double vdwc, std::span<const double> xyz,
   return evaluate<true>(natoms, vdwc, xyz, itype, conn, ff, dist, grad);
 }
 
-void write_energy_block(const EnergyTerms& e) {
+void write_energy_block(common::RunContext& run, const EnergyTerms& e) {
   struct Line {
     std::string_view label;
     double value;
@@ -347,10 +348,10 @@ void write_energy_block(const EnergyTerms& e) {
                                    {" Out-of-Plane Bend  ", e.oop},
                                    {" Torsion            ", e.torsion},
                                    {" VdW energy         ", e.vdw}}};
-  common::write_blank(common::listing_unit);
+  run.write_blank(common::listing_unit);
   for (const Line& line : lines) {
-    common::write_record(common::listing_unit,
-                         common::Record().text(line.label).f(line.value, 15, 8).str());
+    run.write_record(common::listing_unit,
+                     common::Record().text(line.label).f(line.value, 15, 8).str());
   }
 }
 

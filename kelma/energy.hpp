@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "common/run_context.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -28,15 +29,16 @@ struct EnergyTerms {
   double total = 0.0;
 };
 
-// The energy only; recomputes ff.dist. With print > 2 the energy block goes to the listing.
-double ffener(int natoms, double vdwc, int print, std::span<const double> xyz,
-              std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff);
+// The energy only; recomputes ff.dist. With print > 2 the energy block goes to the listing of run.
+double ffener(common::RunContext& run, int natoms, double vdwc, int print,
+              std::span<const double> xyz, std::span<const int> itype, std::span<const int> conn,
+              ForceFieldArrays& ff);
 
 // The energy and its gradient in grad (3 x natoms); recomputes ff.dist. With print > 2 the energy
-// block goes to the listing.
-double ffegrad(int natoms, double vdwc, int print, std::span<const double> xyz,
-               std::span<const int> itype, std::span<const int> conn, ForceFieldArrays& ff,
-               std::span<double> grad);
+// block goes to the listing of run.
+double ffegrad(common::RunContext& run, int natoms, double vdwc, int print,
+               std::span<const double> xyz, std::span<const int> itype, std::span<const int> conn,
+               ForceFieldArrays& ff, std::span<double> grad);
 
 // One evaluation of the energy and its gradient (grad is cleared first) that reads only the
 // set-up arrays of ff and writes only dist (natoms x natoms) and grad, so that several threads can
@@ -47,6 +49,6 @@ EnergyTerms gradient_terms(int natoms, double vdwc, std::span<const double> xyz,
                            std::span<double> grad);
 
 // The energy block of one evaluation on the listing.
-void write_energy_block(const EnergyTerms& e);
+void write_energy_block(common::RunContext& run, const EnergyTerms& e);
 
 } // namespace kelma

@@ -22,19 +22,20 @@ void check_jobtype(int jobtype) {
     common::input_error("$jobtype must not be negative, not " + std::to_string(jobtype));
 }
 
-KelmaInput read_kelma_input(common::InputDeck& deck) {
+KelmaInput read_kelma_input(common::RunContext& run, common::InputDeck& deck) {
   KelmaInput in;
-  in.natoms = common::read_integer_keyword(deck, "$natoms");
+  in.natoms = common::read_integer_keyword(run, deck, "$natoms");
   common::check_atom_count(in.natoms, common::max_atoms);
   double unused_real = 0.0;
-  common::rdcntrl(deck, 7, "$fftype", common::kind_text, in.fftype_length, unused_real, in.fftype);
-  in.jobtype = common::read_integer_keyword(deck, "$jobtype");
+  common::rdcntrl(run, deck, 7, "$fftype", common::kind_text, in.fftype_length, unused_real,
+                  in.fftype);
+  in.jobtype = common::read_integer_keyword(run, deck, "$jobtype");
   check_jobtype(in.jobtype);
-  in.vdwc = common::read_real_keyword(deck, "$vdwc");
-  in.print = common::read_integer_keyword(deck, "$print");
-  in.gtol = common::read_real_keyword(deck, "$gtol");
-  in.etol = common::read_real_keyword(deck, "$etol");
-  in.nsteps = common::read_integer_keyword(deck, "$nsteps");
+  in.vdwc = common::read_real_keyword(run, deck, "$vdwc");
+  in.print = common::read_integer_keyword(run, deck, "$print");
+  in.gtol = common::read_real_keyword(run, deck, "$gtol");
+  in.etol = common::read_real_keyword(run, deck, "$etol");
+  in.nsteps = common::read_integer_keyword(run, deck, "$nsteps");
 
   const auto n = static_cast<std::size_t>(in.natoms);
   in.xyz.assign(3 * n, 0.0);

@@ -34,7 +34,8 @@ void check_types(std::span<const int> itype);
 // force field cannot give meaningful values.
 void check_geometry(int natoms, std::span<const double> xyz);
 
-// Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used.
-KelmaInput read_kelma_input(common::InputDeck& deck);
+// Reads the eight keywords, the atom lines and the connectivity, rejecting what cannot be used;
+// a missing keyword is reported on the listing of run.
+KelmaInput read_kelma_input(common::RunContext& run, common::InputDeck& deck);
 
 } // namespace kelma

@@ -27,8 +27,9 @@ The program: man kelma; the keyword input: man 5 ffdata.
 } // namespace
 
 int main(int argc, char** argv) {
-  return common::program_main(argc, argv, {"kelma", usage}, "*** KELMA Error Termination ***", [] {
-    common::InputDeck deck(stdin);
-    kelma::run_kelma(deck);
-  });
+  return common::program_main(argc, argv, {"kelma", usage}, kelma::termination_banner,
+                              [](common::RunContext& run) {
+                                common::InputDeck deck(stdin);
+                                kelma::run_kelma(run, deck);
+                              });
 }

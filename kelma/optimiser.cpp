@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/channels.hpp"
 #include "common/records.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
@@ -65,49 +64,50 @@ void append_geometry(std::string& block, char mark, std::span<const double> xyz)
   }
 }
 
-void write_listing_cycle(const CycleState& s) {
-  common::write_blank(common::listing_unit);
-  common::write_record(common::listing_unit, cycle_line(" ** Cycle:", s, 18, 10));
+void write_listing_cycle(common::RunContext& run, const CycleState& s) {
+  run.write_blank(common::listing_unit);
+  run.write_record(common::listing_unit, cycle_line(" ** Cycle:", s, 18, 10));
 }
 
-void write_line_search_step(int lsc, double energy) {
-  common::write_blank(common::listing_unit);
-  common::write_record(common::listing_unit, common::Record()
-                                                 .text("   line search step:")
-                                                 .i(lsc, 4)
-                                                 .text("  Energy:")
-                                                 .f(energy, 18, 9)
-                                                 .str());
+void write_line_search_step(common::RunContext& run, int lsc, double energy) {
+  run.write_blank(common::listing_unit);
+  run.write_record(common::listing_unit, common::Record()
+                                             .text("   line search step:")
+                                             .i(lsc, 4)
+                                             .text("  Energy:")
+                                             .f(energy, 18, 9)
+                                             .str());
 }
 
 // A block of records, the cycle record and the geometry marked with mark, on the trace and on
 // standard output, each in one piece.
-void write_block(const CycleState& s, char mark, std::span<const double> xyz) {
+void write_block(common::RunContext& run, const CycleState& s, char mark,
+                 std::span<const double> xyz) {
   std::string block = cycle_record(s);
   block += '\n';
   append_geometry(block, mark, xyz);
-  common::write_lines(common::trace_unit, block);
-  common::write_lines(common::stdout_unit, block);
-  common::flush_unit(common::trace_unit);
-  common::flush_unit(common::stdout_unit);
+  run.write_lines(common::trace_unit, block);
+  run.write_lines(common::stdout_unit, block);
+  run.flush_unit(common::trace_unit);
+  run.flush_unit(common::stdout_unit);
 }
 
 // The records of an accepted cycle; xyz in Angstrom. The listing of the cycle goes out with it.
-void write_cycle_block(const CycleState& s, std::span<const double> xyz, int print) {
+void write_cycle_block(common::RunContext& run, const CycleState& s, std::span<const double> xyz,
+                       int print) {
   if (print > coordinates_print) {
     for (std::size_t k = 0; k < xyz.size(); k += 3) {
-      common::write_record(
-          common::listing_unit,
-          common::FreeRecord().item(xyz[k]).item(xyz[k + 1]).item(xyz[k + 2]).str());
+      run.write_record(common::listing_unit,
+                       common::FreeRecord().item(xyz[k]).item(xyz[k + 1]).item(xyz[k + 2]).str());
     }
   }
-  write_block(s, '@', xyz);
-  common::flush_unit(common::listing_unit);
+  write_block(run, s, '@', xyz);
+  run.flush_unit(common::listing_unit);
 }
 
 // The records of the end of a converged run; xyz in Angstrom.
-void write_final_block(const CycleState& s, std::span<const double> xyz) {
-  write_block(s, '!', xyz);
+void write_final_block(common::RunContext& run, const CycleState& s, std::span<const double> xyz) {
+  write_block(run, s, '!', xyz);
 }
 
 // xyz = xyz + sign step.
@@ -131,8 +131,8 @@ void steepest_step(std::span<const double> f, std::span<double> step) {
 // The starting inverse Hessian: when jobtype is 1, the inverse of the force-field Hessian on the
 // internal motions of the molecule at xyz (bohr); otherwise, or when the Hessian leaves a
 // coordinate without curvature, the unit matrix.
-void initial_hessian(const OptimSettings& s, int& jobtype, std::span<const double> xyz, int n,
-                     Workspace& ws) {
+void initial_hessian(common::RunContext& run, const OptimSettings& s, int& jobtype,
+                     std::span<const double> xyz, int n, Workspace& ws) {
   const auto nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
   const std::span<double> h = std::span<double>(ws.hess).first(nn);
   if (jobtype == 1) {
@@ -142,10 +142,10 @@ void initial_hessian(const OptimSettings& s, int& jobtype, std::span<const doubl
     if (internal_inverse(copy, xyz, h) == inverse_found)
       return;
     if (s.print > 0) {
-      common::write_record(common::listing_unit, common::FreeRecord()
-                                                     .item("**Matrix Inversion Failed**")
-                                                     .item("  Switching to Unit Hessian")
-                                                     .str());
+      run.write_record(common::listing_unit, common::FreeRecord()
+                                                 .item("**Matrix Inversion Failed**")
+                                                 .item("  Switching to Unit Hessian")
+                                                 .str());
     }
   }
   common::setdiagmat(n, 1.0, h);
@@ -154,8 +154,9 @@ void initial_hessian(const OptimSettings& s, int& jobtype, std::span<const doubl
 // Steps of step_limit along f from xyz (bohr) while the energy goes down, at most
 // line_search_limit of them; the first trial that does not lower it is undone. Leaves xyz in
 // Angstrom and returns the number of trials.
-int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const double> f,
-                double energy, std::span<double> step, const ForceFieldCalls& ff) {
+int line_search(common::RunContext& run, const OptimSettings& s, std::span<double> xyz,
+                std::span<const double> f, double energy, std::span<double> step,
+                const ForceFieldCalls& ff) {
   steepest_step(f, step);
   int lsc = 0;
   double eref = energy;
@@ -166,7 +167,7 @@ int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const d
     const double trial = ff.ener(xyz) * hartree_per_kcal;
     common::vscal(bohr_per_angstrom, xyz);
     if (s.print > 0)
-      write_line_search_step(lsc, trial);
+      write_line_search_step(run, lsc, trial);
     if (!(trial < eref)) {
       shift(xyz, step, -1.0);
       break;
@@ -185,11 +186,10 @@ int line_search(const OptimSettings& s, std::span<double> xyz, std::span<const d
 constexpr int parallel_update_size = 600;
 
 // The listing's word on an update that started again from the unit matrix.
-void write_restart_warning() {
-  common::write_record(common::listing_unit,
-                       "**WARNING** Hereditary positive definiteness endangered");
-  common::write_record(common::listing_unit, " Reinitializing Hessian");
-  common::write_record(common::listing_unit, " Taking Steepest Descent Step");
+void write_restart_warning(common::RunContext& run) {
+  run.write_record(common::listing_unit, "**WARNING** Hereditary positive definiteness endangered");
+  run.write_record(common::listing_unit, " Reinitializing Hessian");
+  run.write_record(common::listing_unit, " Taking Steepest Descent Step");
 }
 
 } // namespace
@@ -243,8 +243,8 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
   return UpdateOutcome::updated;
 }
 
-void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
-           const ForceFieldCalls& ff, int& cycle) {
+void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
+           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle) {
   const int n = 3 * settings.natoms;
   const auto un = static_cast<std::size_t>(n);
   xyz = xyz.first(un);
@@ -270,17 +270,17 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
     const double fnorm = std::sqrt(common::sprod(f, f));
     state.rmsg = fnorm / std::sqrt(static_cast<double>(n));
     if (settings.print > 0)
-      write_listing_cycle(state);
+      write_listing_cycle(run, state);
 
     if (early_exit_factor * settings.gtol > state.rmsg) {
       common::vscal(angstrom_per_bohr, xyz);
-      write_final_block(state, xyz);
+      write_final_block(run, state, xyz);
       return;
     }
     if (first_cycle) {
       first_cycle = false;
       restart = true;
-      initial_hessian(settings, jobtype, xyz, n, ws);
+      initial_hessian(run, settings, jobtype, xyz, n, ws);
     }
 
     // Line-search cycles go straight on to the next cycle, past the cycle-limit test, so a run
@@ -291,7 +291,7 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
       if (previous_cycle_at_limit)
         common::stop_run(common::cycle_limit_code);
       restart = true;
-      lsc = line_search(settings, xyz, f, state.energy, step, ff);
+      lsc = line_search(run, settings, xyz, f, state.energy, step, ff);
       continue;
     }
     if (restart) {
@@ -300,7 +300,7 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
     } else {
       const UpdateOutcome outcome = bfgsupd(n, f, fprev, hinv, step, scratch, pool);
       if (outcome == UpdateOutcome::restarted && settings.print > 0)
-        write_restart_warning();
+        write_restart_warning(run);
     }
 
     const bool converged =
@@ -313,9 +313,9 @@ void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, W
       eprev = state.energy;
     }
     common::vscal(angstrom_per_bohr, xyz);
-    write_cycle_block(state, xyz, settings.print);
+    write_cycle_block(run, state, xyz, settings.print);
     if (converged) {
-      write_final_block(state, xyz);
+      write_final_block(run, state, xyz);
       return;
     }
   }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <span>
 
+#include "common/run_context.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/workspace.hpp"
 
@@ -34,11 +35,11 @@ struct OptimSettings {
 // The optimiser's conversion of the force field's kcal/mol to the hartree of its records.
 inline constexpr double hartree_per_kcal = 0.0015936;
 
-// Minimises the energy from xyz (Angstrom, updated in place). Returns on convergence with the
-// final geometry in xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0
-// on the first cycle.
-void optim(const OptimSettings& settings, int& jobtype, std::span<double> xyz, Workspace& ws,
-           const ForceFieldCalls& ff, int& cycle);
+// Minimises the energy from xyz (Angstrom, updated in place), writing the cycle and geometry
+// records and the listing on the units of run. Returns on convergence with the final geometry in
+// xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0 on the first cycle.
+void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
+           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle);
 
 // The inverse Hessian of the optimiser, n x n, column by column. The update keeps only its lower
 // triangle (the matrix stays symmetric); whole says that the whole matrix still counts, as for

@@ -152,8 +152,8 @@ long long torsions_about(ConstMatrix conn, int natoms, int j, int k) {
 }
 
 // Appends the out-of-plane entry of atom p when it has exactly three neighbours.
-void add_out_of_plane(ConstMatrix conn, int natoms, int maxtors, int p, double constant,
-                      TorsionList& torsions, Counts& counts) {
+void add_out_of_plane(common::RunContext& run, ConstMatrix conn, int natoms, int maxtors, int p,
+                      double constant, TorsionList& torsions, Counts& counts) {
   std::array<int, oop_neighbours> neighbour{};
   int found = 0;
   for (int m = 1; m <= natoms; ++m) {
@@ -166,7 +166,7 @@ void add_out_of_plane(ConstMatrix conn, int natoms, int maxtors, int p, double c
   if (found != oop_neighbours)
     return;
   if (counts.ntors + counts.noop >= maxtors)
-    common::nerror(oop_error, routine_text, too_many_oops, 0, 0);
+    common::nerror(run, oop_error, routine_text, too_many_oops, 0, 0);
   const auto e = static_cast<std::size_t>(counts.ntors + counts.noop);
   ++counts.noop;
   torsions.a[e] = p;
@@ -257,19 +257,21 @@ void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn_da
   }
 }
 
-void ffbend(int natoms, int maxbend, std::span<const int> itype, std::span<const int> conn,
-            std::span<const double> dist, BendList& bends, Counts& counts) {
+void ffbend(common::RunContext& run, int natoms, int maxbend, std::span<const int> itype,
+            std::span<const int> conn, std::span<const double> dist, BendList& bends,
+            Counts& counts) {
   counts.nbend = 0;
   visit_bends(ConstMatrix{conn.data(), natoms}, natoms, [&](int a, int b, int c) {
-    addbend(natoms, maxbend, a, b, c, itype, dist, bends, counts);
+    addbend(run, natoms, maxbend, a, b, c, itype, dist, bends, counts);
   });
 }
 
-void addbend(int natoms, int maxbend, int a, int b, int c, std::span<const int> itype,
-             std::span<const double> dist_data, BendList& bends, Counts& counts) {
+void addbend(common::RunContext& run, int natoms, int maxbend, int a, int b, int c,
+             std::span<const int> itype, std::span<const double> dist_data, BendList& bends,
+             Counts& counts) {
   // Checked at every append, so the list is never written past its reserved slots.
   if (counts.nbend >= maxbend)
-    common::nerror(bend_error, routine_text, too_many_bends, 0, 0);
+    common::nerror(run, bend_error, routine_text, too_many_bends, 0, 0);
   const common::MatrixView<const double> dist{dist_data.data(), natoms};
   const BendParameters bend =
       bend_parameters(itype[a - 1], itype[b - 1], itype[c - 1], dist(a, b), dist(b, c), dist(a, c));
@@ -282,25 +284,26 @@ void addbend(int natoms, int maxbend, int a, int b, int c, std::span<const int> 
   bends.kbend[e] = bend.k;
 }
 
-void fftors(int natoms, int maxtors, std::span<const int> itype, std::span<const int> conn_data,
-            TorsionList& torsions, Counts& counts) {
+void fftors(common::RunContext& run, int natoms, int maxtors, std::span<const int> itype,
+            std::span<const int> conn_data, TorsionList& torsions, Counts& counts) {
   const ConstMatrix conn{conn_data.data(), natoms};
   counts.ntors = 0;
   counts.noop = 0;
   visit_torsions(conn, natoms, [&](int a, int b, int c, int d) {
-    addtors(natoms, maxtors, a, b, c, d, itype, conn_data, torsions, counts);
+    addtors(run, natoms, maxtors, a, b, c, d, itype, conn_data, torsions, counts);
   });
   for (int p = 1; p <= natoms; ++p) {
     const double constant = oop_constant(itype[p - 1]);
     if (constant != 0.0)
-      add_out_of_plane(conn, natoms, maxtors, p, constant, torsions, counts);
+      add_out_of_plane(run, conn, natoms, maxtors, p, constant, torsions, counts);
   }
 }
 
-void addtors(int natoms, int maxtors, int a, int b, int c, int d, std::span<const int> itype,
-             std::span<const int> conn_data, TorsionList& torsions, Counts& counts) {
+void addtors(common::RunContext& run, int natoms, int maxtors, int a, int b, int c, int d,
+             std::span<const int> itype, std::span<const int> conn_data, TorsionList& torsions,
+             Counts& counts) {
   if (counts.ntors >= maxtors)
-    common::nerror(torsion_error, routine_text, too_many_torsions, 0, 0);
+    common::nerror(run, torsion_error, routine_text, too_many_torsions, 0, 0);
   const ConstMatrix conn{conn_data.data(), natoms};
   const TorsionParameters torsion =
       torsion_parameters(itype[a - 1], itype[b - 1], itype[c - 1], itype[d - 1], conn(b, c));

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "common/run_context.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -39,24 +40,27 @@ void ffpair(int natoms, std::span<const int> itype, std::span<const int> conn,
 
 // Resets counts.nbend and appends every bend through addbend: triples i > j > k, each tested
 // for the apex j, k and i in that order.
-void ffbend(int natoms, int maxbend, std::span<const int> itype, std::span<const int> conn,
-            std::span<const double> dist, BendList& bends, Counts& counts);
+void ffbend(common::RunContext& run, int natoms, int maxbend, std::span<const int> itype,
+            std::span<const int> conn, std::span<const double> dist, BendList& bends,
+            Counts& counts);
 
 // Appends bend a-b-c (apex b) with its angle parameters; a bend beyond maxbend ends the run
-// with error 1.
-void addbend(int natoms, int maxbend, int a, int b, int c, std::span<const int> itype,
-             std::span<const double> dist, BendList& bends, Counts& counts);
+// with error 1 (reported on the listing of run).
+void addbend(common::RunContext& run, int natoms, int maxbend, int a, int b, int c,
+             std::span<const int> itype, std::span<const double> dist, BendList& bends,
+             Counts& counts);
 
 // Resets counts.ntors and counts.noop and appends every torsion through addtors (quadruples
 // h > c > i > j, twelve chains each in a fixed order), then every out-of-plane centre: an atom
 // of an out-of-plane type with exactly three neighbours, listed in increasing atom number.
 // Entries beyond maxtors end the run with error 2 (torsions) or 3 (out-of-plane bends).
-void fftors(int natoms, int maxtors, std::span<const int> itype, std::span<const int> conn,
-            TorsionList& torsions, Counts& counts);
+void fftors(common::RunContext& run, int natoms, int maxtors, std::span<const int> itype,
+            std::span<const int> conn, TorsionList& torsions, Counts& counts);
 
 // Appends torsion a-b-c-d with the parameters of its types and central bond code; a torsion
 // beyond maxtors ends the run with error 2.
-void addtors(int natoms, int maxtors, int a, int b, int c, int d, std::span<const int> itype,
-             std::span<const int> conn, TorsionList& torsions, Counts& counts);
+void addtors(common::RunContext& run, int natoms, int maxtors, int a, int b, int c, int d,
+             std::span<const int> itype, std::span<const int> conn, TorsionList& torsions,
+             Counts& counts);
 
 } // namespace kelma

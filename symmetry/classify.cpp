@@ -29,14 +29,14 @@ Status diagonalise_symmetric_part(const Operation& r, double eps, SymmetricPart&
 }
 
 // ncycle, with the warning for an operation whose powers do not return to the identity.
-int order_of(const Operation& r, double tol) {
+int order_of(common::RunContext& run, const Operation& r, double tol) {
   const int order = ncycle(r, tol);
   if (order == no_cycle)
-    report(Status::no_order);
+    report(run, Status::no_order);
   return order;
 }
 
-int type_code(const Operation& r, bool proper, double trace, double tol) {
+int type_code(common::RunContext& run, const Operation& r, bool proper, double trace, double tol) {
   if (std::fabs(trace - 3.0) < tol)
     return 1;
   if (std::fabs(trace + 3.0) < tol)
@@ -46,12 +46,12 @@ int type_code(const Operation& r, bool proper, double trace, double tol) {
   if (std::fabs(trace + 1.0) < tol)
     return proper ? 2 : -4;
   if (proper)
-    return order_of(r, tol);
+    return order_of(run, r, tol);
   // An improper Sn with odd n repeats after 2n, as does -Sn; their equal orders reveal it.
-  int q1 = order_of(r, tol);
+  int q1 = order_of(run, r, tol);
   Operation minus_r;
   std::transform(r.begin(), r.end(), minus_r.begin(), [](double v) { return -v; });
-  const int q2 = order_of(minus_r, tol);
+  const int q2 = order_of(run, minus_r, tol);
   if (q1 == q2) {
     const int half = q1 / 2;
     if (half % 2 == 1)
@@ -91,8 +91,9 @@ int ncycle(const Operation& r, double tol) {
   return no_cycle;
 }
 
-Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
-              std::span<int> codes, Principal& principal, const Thresholds& th) {
+Status analys(common::RunContext& run, Group& group, std::span<const int> inverse,
+              std::span<Axis> axes, std::span<int> codes, Principal& principal,
+              const Thresholds& th) {
   const double tol = group.tolerance;
   int lowest_improper = -principal.improper_order;
   for (int k = 0; k < group.count; ++k) {
@@ -104,10 +105,10 @@ Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
     const Status status = diagonalise_symmetric_part(r, th.jacobi_eps, s);
     if (failed(status))
       return status;
-    report(status);
+    report(run, status);
     const bool proper = deter(r.data()) > 0.0;
     const double trace = s.packed[0] + s.packed[2] + s.packed[5];
-    const int code = type_code(r, proper, trace, tol);
+    const int code = type_code(run, r, proper, trace, tol);
     if (std::abs(code) == no_cycle) {
       group.count = 1;
       return Status::no_order;

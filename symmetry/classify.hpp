@@ -22,10 +22,12 @@ int ncycle(const Operation& r, double tol);
 
 // Codes and axes of every operation, each inverse pair handled once at its later number, and
 // the principal operations (principal all 0 on entry). Writes the warnings of the diagonaliser
-// and of every operation without an order below 100 that it carries on past. Status ok; no_order
+// and of every operation without an order below 100 that it carries on past on the listing of
+// run. Status ok; no_order
 // when such an operation collapsed the group to the identity (count 1); no_convergence when the
 // diagonaliser failed.
-Status analys(Group& group, std::span<const int> inverse, std::span<Axis> axes,
-              std::span<int> codes, Principal& principal, const Thresholds& th);
+Status analys(common::RunContext& run, Group& group, std::span<const int> inverse,
+              std::span<Axis> axes, std::span<int> codes, Principal& principal,
+              const Thresholds& th);
 
 } // namespace symmetry

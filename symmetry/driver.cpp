@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 
-#include "common/channels.hpp"
 #include "common/records.hpp"
 #include "common/reports.hpp"
 #include "common/termination.hpp"
@@ -25,28 +24,28 @@ constexpr std::size_t operation_table_words = 7 * max_operations;
 
 constexpr int initial_adjst = 1;
 
-void warn(int print, std::string_view text) {
+void warn(common::RunContext& run, int print, std::string_view text) {
   if (print > 0)
-    common::write_record(common::listing_unit, text);
+    run.write_record(common::listing_unit, text);
 }
 
-void write_point_group(const SymmetryResult& result) {
-  common::write_record(common::stdout_unit, common::Record()
-                                                .text("*Point Group: ")
-                                                .a(result.label, 4)
-                                                .text("        Degrees of freedom: ")
-                                                .i(result.degrees, 3)
-                                                .str());
+void write_point_group(common::RunContext& run, const SymmetryResult& result) {
+  run.write_record(common::stdout_unit, common::Record()
+                                            .text("*Point Group: ")
+                                            .a(result.label, 4)
+                                            .text("        Degrees of freedom: ")
+                                            .i(result.degrees, 3)
+                                            .str());
 }
 
-void write_coordinates(int n, std::span<const double> xyz) {
+void write_coordinates(common::RunContext& run, int n, std::span<const double> xyz) {
   for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
-    common::write_record(common::stdout_unit, common::Record()
-                                                  .text("!")
-                                                  .f(xyz[3 * k], 16, 10)
-                                                  .f(xyz[3 * k + 1], 16, 10)
-                                                  .f(xyz[3 * k + 2], 16, 10)
-                                                  .str());
+    run.write_record(common::stdout_unit, common::Record()
+                                              .text("!")
+                                              .f(xyz[3 * k], 16, 10)
+                                              .f(xyz[3 * k + 1], 16, 10)
+                                              .f(xyz[3 * k + 2], 16, 10)
+                                              .str());
   }
 }
 
@@ -95,13 +94,13 @@ void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
       " (both \"" + label + "\"): like atoms closer than twice $thrsym cannot be told apart");
 }
 
-SymmetryInput read_symmetry_input(common::InputDeck& deck) {
+SymmetryInput read_symmetry_input(common::RunContext& run, common::InputDeck& deck) {
   SymmetryInput in;
-  in.natoms = common::read_integer_keyword(deck, "$natoms");
+  in.natoms = common::read_integer_keyword(run, deck, "$natoms");
   common::check_atom_count(in.natoms, max_atoms);
-  in.thrsym = common::read_real_keyword(deck, "$thrsym");
+  in.thrsym = common::read_real_keyword(run, deck, "$thrsym");
   check_thrsym(in.thrsym);
-  in.print = common::read_integer_keyword(deck, "$print");
+  in.print = common::read_integer_keyword(run, deck, "$print");
   in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
   common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
   check_thrsym_spacing(in.thrsym, in.natoms, in.xyz, in.symbols);
@@ -163,8 +162,9 @@ SymmetryResult make_result(int n) {
   return result;
 }
 
-bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                       const Thresholds& th, int print, SymmetryResult& result) {
+bool settle_operations(common::RunContext& run, int n, std::span<const std::string> symbols,
+                       std::span<const double> centred, const Thresholds& th, int print,
+                       SymmetryResult& result) {
   const auto count = static_cast<std::size_t>(result.count);
   std::array<Operation, max_operations> found;
   std::copy_n(result.ops.begin(), count, found.begin());
@@ -179,7 +179,7 @@ bool settle_operations(int n, std::span<const std::string> symbols, std::span<co
     std::copy_n(found.begin(), count, result.ops.begin());
     return true;
   }
-  warn(print, mapping_fallback_warning);
+  warn(run, print, mapping_fallback_warning);
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
@@ -199,74 +199,75 @@ void fit_operations(int n, std::span<const std::string> symbols, const Threshold
   }
 }
 
-bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                 const Thresholds& th, int& adjst, int print, bool refit, Workspace& ws,
-                 SymmetryResult& result) {
+bool search_pass(common::RunContext& run, int n, std::span<const std::string> symbols,
+                 std::span<const double> centred, const Thresholds& th, int& adjst, int print,
+                 bool refit, Workspace& ws, SymmetryResult& result) {
   common::cpyvec(centred, result.xyz);
   const SearchWorkspace blocks = search_blocks(ws, n);
   SearchSignals signals;
-  Status status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
-                         result.label, signals);
+  Status status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops,
+                         result.count, result.label, signals);
   // A failed first search leaves "????", so it is searched again as well.
   if (result.label != trivial_group && adjst != 0) {
     adjst = 0;
-    status = getsym(result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
+    status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
                     result.label, signals);
   }
   result.fallback = status;
   if (status != Status::ok) {
-    warn(print, search_fallback_warning);
+    warn(run, print, search_fallback_warning);
     result.label = trivial_group;
     result.count = 1;
     result.ops[0] = identity_operation;
   }
-  const bool mapped = settle_operations(n, symbols, centred, th, print, result);
+  const bool mapped = settle_operations(run, n, symbols, centred, th, print, result);
   if (!mapped)
     result.fallback = Status::no_image;
   return status == Status::ok && mapped && !signals.any();
 }
 
-void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
-            int& adjst, int print, Workspace& ws, SymmetryResult& result) {
+void symtry(common::RunContext& run, int n, std::span<const std::string> symbols,
+            std::span<double> xyz, double thrsym, int& adjst, int print, Workspace& ws,
+            SymmetryResult& result) {
   const Thresholds th = make_thresholds(thrsym);
   double cx = 0.0, cy = 0.0, cz = 0.0;
   cms(n, cx, cy, cz, xyz);
-  common::memchk(static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
+  common::memchk(run, static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
   const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
 
   const int entry_adjst = adjst;
-  if (!search_pass(n, symbols, centred, th, adjst, print, false, ws, result)) {
+  if (!search_pass(run, n, symbols, centred, th, adjst, print, false, ws, result)) {
     // Noisy coordinates break an exact search all or nothing: search once more from the centred
     // coordinates with every accepted generator refitted to the atoms, and keep that result.
     adjst = entry_adjst;
-    search_pass(n, symbols, centred, th, adjst, print, true, ws, result);
+    search_pass(run, n, symbols, centred, th, adjst, print, true, ws, result);
   }
 
   fit_operations(n, symbols, th, result);
   if (print > 3)
-    prntsym(n, result.label, result.count, result.ops, result.neqatm);
+    prntsym(run, n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);
   symvec(n, result.count, result.neqatm, result.ops,
          std::span<double>(ws.words).subspan(4 * un, 3 * un), th.symvec_zero, result.xyz);
   result.degrees = numdeg(n, result.count, result.ops, result.label, result.neqatm);
-  write_point_group(result);
+  write_point_group(run, result);
 }
 
-void run_symmetry(common::InputDeck& deck) {
-  SymmetryInput input = read_symmetry_input(deck);
-  run_symmetry(input);
+void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
+  SymmetryInput input = read_symmetry_input(run, deck);
+  run_symmetry(run, input);
 }
 
-SymmetryResult run_symmetry(SymmetryInput& input) {
+SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
   if (input.print > 0)
-    common::open_listing();
+    run.open_listing();
   Workspace ws = make_workspace(input.natoms);
   SymmetryResult result = make_result(input.natoms);
   int adjst = initial_adjst;
-  symtry(input.natoms, input.symbols, input.xyz, input.thrsym, adjst, input.print, ws, result);
+  symtry(run, input.natoms, input.symbols, input.xyz, input.thrsym, adjst, input.print, ws, result);
   if (input.print > 0)
-    common::close_listing();
-  write_coordinates(input.natoms, result.xyz);
+    run.close_listing();
+  write_coordinates(run, input.natoms, result.xyz);
   return result;
 }
 

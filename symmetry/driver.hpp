@@ -5,14 +5,19 @@
 #include <array>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/keyword_input.hpp"
+#include "common/run_context.hpp"
 #include "symmetry/operations.hpp"
 #include "symmetry/point_group_search.hpp"
 #include "symmetry/thresholds.hpp"
 
 namespace symmetry {
+
+// The banner of symmetry's numbered reports and of their STOP line.
+inline constexpr std::string_view termination_banner = "*** SYMMETRY Error Termination ***";
 
 inline constexpr const char* trivial_group = "c1  ";
 
@@ -48,8 +53,8 @@ void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
 
 // Reads $natoms, $thrsym, $print and the atom lines, rejecting an atom count outside 1 .. 500,
 // a tolerance that is not a positive finite number, and one that the atoms' spacing does not allow
-// (check_thrsym_spacing).
-SymmetryInput read_symmetry_input(common::InputDeck& deck);
+// (check_thrsym_spacing). A missing keyword is reported on the listing of run.
+SymmetryInput read_symmetry_input(common::RunContext& run, common::InputDeck& deck);
 
 // The scratch workspace: 9n + 840 words. The integer blocks of the layout (shell numbers and
 // sizes, type codes, inverses, match flags) sit at their word positions in a parallel integer
@@ -96,10 +101,11 @@ SymmetryResult make_result(int n);
 
 // Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
 // map them, the list as the search found it is tried; when that fails too, the group falls back
-// to C1 with the centred coordinates (and a warning at print > 0) and the result is false. The
-// list that mapped the atoms stays in result.
-bool settle_operations(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                       const Thresholds& th, int print, SymmetryResult& result);
+// to C1 with the centred coordinates (and a warning on the listing of run at print > 0) and the
+// result is false. The list that mapped the atoms stays in result.
+bool settle_operations(common::RunContext& run, int n, std::span<const std::string> symbols,
+                       std::span<const double> centred, const Thresholds& th, int print,
+                       SymmetryResult& result);
 
 // Fits the result's operations to an exact group (fitgrp) and maps the atoms again; when the
 // fitted operations fail to map them, the operations and the mapping stay as they were.
@@ -110,21 +116,24 @@ void fit_operations(int n, std::span<const std::string> symbols, const Threshold
 // repeated when it named a group and adjst allowed the reorientation (adjst is then cleared), the
 // C1 fallback on failure, snapping and the atom mapping. False when anything failed on the way,
 // including the failures the fallbacks hide (the signals of getsym).
-bool search_pass(int n, std::span<const std::string> symbols, std::span<const double> centred,
-                 const Thresholds& th, int& adjst, int print, bool refit, Workspace& ws,
-                 SymmetryResult& result);
+bool search_pass(common::RunContext& run, int n, std::span<const std::string> symbols,
+                 std::span<const double> centred, const Thresholds& th, int& adjst, int print,
+                 bool refit, Workspace& ws, SymmetryResult& result);
 
 // The driver: builds the thresholds from thrsym, centres xyz in place and runs a search pass; when
 // that pass failed anywhere, a second pass with refitted generators replaces its result (its
 // warnings stay on the listing). Then fits noisy operations to an exact group, lists the group at
-// print > 3, symmetrises, counts the degrees of freedom and writes the point-group record.
-void symtry(int n, std::span<const std::string> symbols, std::span<double> xyz, double thrsym,
-            int& adjst, int print, Workspace& ws, SymmetryResult& result);
+// print > 3, symmetrises, counts the degrees of freedom and writes the point-group record, all on
+// the units of run.
+void symtry(common::RunContext& run, int n, std::span<const std::string> symbols,
+            std::span<double> xyz, double thrsym, int& adjst, int print, Workspace& ws,
+            SymmetryResult& result);
 
-// One whole run on the keyword input that deck reads.
-void run_symmetry(common::InputDeck& deck);
+// One whole run on the keyword input that deck reads; everything it writes goes to the units of
+// run.
+void run_symmetry(common::RunContext& run, common::InputDeck& deck);
 
 // The run after the input is read, records written as by the program; input.xyz ends centred.
-SymmetryResult run_symmetry(SymmetryInput& input);
+SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input);
 
 } // namespace symmetry

@@ -125,6 +125,7 @@ bool generators_complete(const int* codes, int ncodes) {
 
 // State of one axis search.
 struct AxisSearch {
+  common::RunContext& run;
   const ShellAtoms& atoms;
   Group& group;
   const AxisSlots& slots;
@@ -147,9 +148,10 @@ enum class Outcome { go_on, closure_failed, stop };
 
 // Refits the generator g of the element in the given slot when refitting is on; the slot keeps
 // the refined axis.
-void refit_generator(const ShellAtoms& atoms, const AxisSlots& slots, std::span<int> flags,
-                     const Thresholds& th, bool refit, int slot, Generator& g) {
-  if (refit && fitax(atoms, th, flags, g))
+void refit_generator(common::RunContext& run, const ShellAtoms& atoms, const AxisSlots& slots,
+                     std::span<int> flags, const Thresholds& th, bool refit, int slot,
+                     Generator& g) {
+  if (refit && fitax(run, atoms, th, flags, g))
     store_axis(slots, slot, g.axis.data());
 }
 
@@ -158,9 +160,9 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
   Generator g{{}, f.e3, angle, sigma, false};
   gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
-  refit_generator(s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
+  refit_generator(s.run, s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
   if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
-    report(st);
+    report(s.run, st);
     s.group.signals.note(st);
     s.status = Status::ok;
     s.group.count = s.group.order;
@@ -367,9 +369,10 @@ int ionc(std::span<const double> distances, int natoms, double centre_distance) 
   return 0;
 }
 
-Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-              int centre_atom, const Thresholds& th, bool refit, int& axis_count) {
-  AxisSearch s{atoms, group, slots, flags, th, refit};
+Status cnsrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
+              const AxisSlots& slots, std::span<int> flags, int centre_atom, const Thresholds& th,
+              bool refit, int& axis_count) {
+  AxisSearch s{run, atoms, group, slots, flags, th, refit};
   const auto finish = [&] {
     axis_count = s.count;
     return s.status;
@@ -394,8 +397,9 @@ Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std
   return finish();
 }
 
-Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-              const Thresholds& th, bool refit, int& plane_count) {
+Status cssrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
+              const AxisSlots& slots, std::span<int> flags, const Thresholds& th, bool refit,
+              int& plane_count) {
   int planes = 0;
   const auto finish = [&](Status status) {
     plane_count = planes;
@@ -427,9 +431,9 @@ Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std
           g.plane = true;
           std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
           gencs(g.axis.data(), g.r);
-          refit_generator(atoms, slots, flags, th, refit, planes, g);
+          refit_generator(run, atoms, slots, flags, th, refit, planes, g);
           if (const Status st = grpgrp(g.r, group); st != Status::ok) {
-            report(st);
+            report(run, st);
             group.signals.note(st);
             --planes;
             group.count = group.order;

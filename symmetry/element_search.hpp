@@ -5,6 +5,7 @@
 
 #include <span>
 
+#include "common/run_context.hpp"
 #include "symmetry/group.hpp"
 #include "symmetry/shells.hpp"
 #include "symmetry/status.hpp"
@@ -48,20 +49,22 @@ void rotcs(const double* p, const double* n, const double* x, double* y);
 int ionc(std::span<const double> distances, int natoms, double centre_distance);
 
 // A candidate whose closure fails is dropped: the search writes the warning of the closure's
-// status, notes it in group.signals and goes on.
+// status on the listing of run, notes it in group.signals and goes on.
 
 // Rotation axes: adds every accepted axis to the group. An atom alone in its shell fixes the
 // direction of every axis unless it lies within th.thrsym of the centre. With refit, every
 // accepted generator is refitted (fitax) before it is closed into the group. Returns the status
 // (ok; no_pair when no pair of like atoms was examined; coincident_atoms; the status of e1e2e3)
 // and the number of filled slots in axis_count. flags is scratch of one entry per atom.
-Status cnsrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-              int centre_atom, const Thresholds& th, bool refit, int& axis_count);
+Status cnsrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
+              const AxisSlots& slots, std::span<int> flags, int centre_atom, const Thresholds& th,
+              bool refit, int& axis_count);
 
 // Mirror planes: adds every accepted plane to the group (refitted first with refit); stops after
 // three planes. Returns the status (ok, or empty_shell) and the number of filled slots in
 // plane_count.
-Status cssrch(const ShellAtoms& atoms, Group& group, const AxisSlots& slots, std::span<int> flags,
-              const Thresholds& th, bool refit, int& plane_count);
+Status cssrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
+              const AxisSlots& slots, std::span<int> flags, const Thresholds& th, bool refit,
+              int& plane_count);
 
 } // namespace symmetry

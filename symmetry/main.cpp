@@ -27,9 +27,9 @@ The program: man symmetry; the keyword input: man 5 ffdata.
 } // namespace
 
 int main(int argc, char** argv) {
-  return common::program_main(argc, argv, {"symmetry", usage}, "*** SYMMETRY Error Termination ***",
-                              [] {
+  return common::program_main(argc, argv, {"symmetry", usage}, symmetry::termination_banner,
+                              [](common::RunContext& run) {
                                 common::InputDeck deck(stdin);
-                                symmetry::run_symmetry(deck);
+                                symmetry::run_symmetry(run, deck);
                               });
 }

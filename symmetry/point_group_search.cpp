@@ -162,9 +162,10 @@ bool principal_axes_hold(const Group& group, std::span<const Axis> axes, const P
 // no order collapses the group and the search goes on (noted in group.signals, its warnings
 // written by analys); a missing reference three-fold axis leaves the icosahedral group named,
 // with its warning.
-Status find_and_name(std::span<const double> xyz, int n, std::span<const std::string> symbols,
-                     const Thresholds& th, bool refit, const SearchWorkspace& ws, Group& group,
-                     References& refs, std::string& label) {
+Status find_and_name(common::RunContext& run, std::span<const double> xyz, int n,
+                     std::span<const std::string> symbols, const Thresholds& th, bool refit,
+                     const SearchWorkspace& ws, Group& group, References& refs,
+                     std::string& label) {
   if (const Status status = getdis(xyz, ws.distances, n); status != Status::ok)
     return status;
   const int nshell = rshell(xyz, symbols, n, th.shell,
@@ -180,11 +181,11 @@ Status find_and_name(std::span<const double> xyz, int n, std::span<const std::st
   const AxisSlots slots{ws.axes, ws.type_codes};
   int found = 0;
   if (const Status status =
-          cnsrch(atoms, group, slots, ws.element_scratch, centre_atom, th, refit, found);
+          cnsrch(run, atoms, group, slots, ws.element_scratch, centre_atom, th, refit, found);
       status != Status::ok) {
     return status;
   }
-  if (const Status status = cssrch(atoms, group, slots, ws.element_scratch, th, refit, found);
+  if (const Status status = cssrch(run, atoms, group, slots, ws.element_scratch, th, refit, found);
       status != Status::ok) {
     return status;
   }
@@ -192,7 +193,7 @@ Status find_and_name(std::span<const double> xyz, int n, std::span<const std::st
     return status;
   std::fill(ws.type_codes.begin(), ws.type_codes.begin() + group.count, 0);
   Principal principal;
-  const Status classified = analys(group, ws.inverses, ws.axes, ws.type_codes, principal, th);
+  const Status classified = analys(run, group, ws.inverses, ws.axes, ws.type_codes, principal, th);
   if (classified == Status::no_order)
     group.signals.note(classified);
   else if (classified != Status::ok)
@@ -202,16 +203,17 @@ Status find_and_name(std::span<const double> xyz, int n, std::span<const std::st
   const Status named = ggroup(ws.axes, ws.type_codes, group.count, principal, th, refs, label);
   if (failed(named))
     return named;
-  report(named);
+  report(run, named);
   return Status::ok;
 }
 
 // One search of a molecule that is not linear, from a group seeded with the mirror plane of unit
 // normal `plane` (none when null) to the named group and, with adjst, the standard frame. Every
 // operation of the group maps the atoms onto like atoms within thrsym.
-Status search_group(std::span<double> xyz, int n, std::span<const std::string> symbols,
-                    const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
-                    const double* plane, Group& group, std::string& label) {
+Status search_group(common::RunContext& run, std::span<double> xyz, int n,
+                    std::span<const std::string> symbols, const Thresholds& th, int adjst,
+                    bool refit, const SearchWorkspace& ws, const double* plane, Group& group,
+                    std::string& label) {
   label = unnamed_group;
   group = make_group(th);
   group.atoms = MappedAtoms{n, xyz, symbols, th.thrsym, ws.closure_scratch, XOrder(xyz, n)};
@@ -222,7 +224,7 @@ Status search_group(std::span<double> xyz, int n, std::span<const std::string> s
       return status;
   }
   References refs;
-  if (const Status status = find_and_name(xyz, n, symbols, th, refit, ws, group, refs, label);
+  if (const Status status = find_and_name(run, xyz, n, symbols, th, refit, ws, group, refs, label);
       status != Status::ok) {
     return status;
   }
@@ -234,9 +236,10 @@ Status search_group(std::span<double> xyz, int n, std::span<const std::string> s
 
 } // namespace
 
-Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols,
-              const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
-              std::span<Operation> ops, int& count, std::string& label, SearchSignals& signals) {
+Status getsym(common::RunContext& run, std::span<double> xyz, int n,
+              std::span<const std::string> symbols, const Thresholds& th, int adjst, bool refit,
+              const SearchWorkspace& ws, std::span<Operation> ops, int& count, std::string& label,
+              SearchSignals& signals) {
   label = unnamed_group;
   count = 1;
   ops[0] = identity_operation;
@@ -245,11 +248,11 @@ Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols
   double normal[3];
   double line_dev = 0.0;
   double plane_dev = 0.0;
-  report(lipl(xyz, n, line, normal, line_dev, plane_dev, th.lipl_eps));
+  report(run, lipl(xyz, n, line, normal, line_dev, plane_dev, th.lipl_eps));
   if (th.thrsym > line_dev) {
     const Status status = linear_group(xyz, n, symbols, th, line, ws, ops, count, label);
     if (status != Status::line_broken) {
-      report(status);
+      report(run, status);
       return status;
     }
   }
@@ -257,12 +260,12 @@ Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols
   // the plane fails, it runs again without it.
   const bool planar = th.thrsym > plane_dev;
   Group group;
-  Status status =
-      search_group(xyz, n, symbols, th, adjst, refit, ws, planar ? normal : nullptr, group, label);
-  report(status);
+  Status status = search_group(run, xyz, n, symbols, th, adjst, refit, ws,
+                               planar ? normal : nullptr, group, label);
+  report(run, status);
   if (status != Status::ok && planar) {
-    status = search_group(xyz, n, symbols, th, adjst, refit, ws, nullptr, group, label);
-    report(status);
+    status = search_group(run, xyz, n, symbols, th, adjst, refit, ws, nullptr, group, label);
+    report(run, status);
   }
   signals |= group.signals;
   signals.note(status);

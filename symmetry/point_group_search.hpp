@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "common/run_context.hpp"
 #include "symmetry/group.hpp"
 #include "symmetry/operations.hpp"
 #include "symmetry/status.hpp"
@@ -43,10 +44,11 @@ struct SearchWorkspace {
 // inversion misses them) is searched as a general one, and a search seeded with the molecular
 // plane that fails runs again without the plane. The signals of the search whose result stands,
 // and its final status, are added to signals. The warning of every search that fails is on the
-// listing when getsym returns. Returns ok on success; any other status is a failure, after which
-// the caller treats the molecule as C1.
-Status getsym(std::span<double> xyz, int n, std::span<const std::string> symbols,
-              const Thresholds& th, int adjst, bool refit, const SearchWorkspace& ws,
-              std::span<Operation> ops, int& count, std::string& label, SearchSignals& signals);
+// listing of run when getsym returns. Returns ok on success; any other status is a failure, after
+// which the caller treats the molecule as C1.
+Status getsym(common::RunContext& run, std::span<double> xyz, int n,
+              std::span<const std::string> symbols, const Thresholds& th, int adjst, bool refit,
+              const SearchWorkspace& ws, std::span<Operation> ops, int& count, std::string& label,
+              SearchSignals& signals);
 
 } // namespace symmetry

@@ -43,7 +43,8 @@ bool correlation(const ShellAtoms& atoms, double thrsym, std::span<int> flags, c
 // Unit quaternion of the rotation that best carries the atoms onto their images: the eigenvector
 // of the largest eigenvalue of Horn's matrix (the first on a tie), first component not negative.
 // The diagonaliser's warning goes on the listing; the refit is dropped when it failed.
-bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double, horn_order>& q) {
+bool best_rotation(common::RunContext& run, const std::array<double, 9>& s, double eps,
+                   std::array<double, horn_order>& q) {
   const auto at = [&s](int a, int b) { return s[static_cast<std::size_t>(a + 3 * b)]; };
   const double sxx = at(0, 0), sxy = at(0, 1), sxz = at(0, 2);
   const double syx = at(1, 0), syy = at(1, 1), syz = at(1, 2);
@@ -56,7 +57,7 @@ bool best_rotation(const std::array<double, 9>& s, double eps, std::array<double
   for (int k = 0; k < horn_order; ++k)
     vectors[static_cast<std::size_t>(k * (horn_order + 1))] = 1.0;
   const Status status = erduw(packed, vectors, horn_order, eps);
-  report(status);
+  report(run, status);
   if (failed(status))
     return false;
   int largest = 0;
@@ -86,12 +87,13 @@ bool rebuild(Generator& g, double e1e2e3_min_length) {
 
 } // namespace
 
-bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, Generator& g) {
+bool fitax(common::RunContext& run, const ShellAtoms& atoms, const Thresholds& th,
+           std::span<int> flags, Generator& g) {
   std::array<double, 9> s{};
   if (!correlation(atoms, th.thrsym, flags, g, s))
     return false;
   std::array<double, horn_order> q{};
-  if (!best_rotation(s, th.jacobi_eps, q))
+  if (!best_rotation(run, s, th.jacobi_eps, q))
     return false;
   Generator refined = g;
   double axis[3] = {q[1], q[2], q[3]};

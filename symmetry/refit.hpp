@@ -5,6 +5,7 @@
 
 #include <span>
 
+#include "common/run_context.hpp"
 #include "symmetry/operations.hpp"
 #include "symmetry/shells.hpp"
 #include "symmetry/thresholds.hpp"
@@ -26,7 +27,9 @@ struct Generator {
 // images (Horn's quaternion method; an improper g.r as minus a proper one) gives the refined axis,
 // turned the way of g.axis, and g is rebuilt on it with the same angle and sign. False, with g
 // unchanged, when there is no such permutation or the refined axis strays from g.axis (dot product
-// below th.min_axis_agreement). flags is scratch of one entry per atom.
-bool fitax(const ShellAtoms& atoms, const Thresholds& th, std::span<int> flags, Generator& g);
+// below th.min_axis_agreement). flags is scratch of one entry per atom. A warning of the
+// diagonaliser goes on the listing of run.
+bool fitax(common::RunContext& run, const ShellAtoms& atoms, const Thresholds& th,
+           std::span<int> flags, Generator& g);
 
 } // namespace symmetry

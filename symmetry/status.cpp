@@ -91,13 +91,13 @@ bool failed(Status s) {
          s != Status::missing_c3_axis_i;
 }
 
-void report(Status s) {
+void report(common::RunContext& run, Status s) {
   const std::string_view text = status_text(s);
   if (text.empty())
     return;
   // The overflow warning names the capacity it ran into.
   const int capacity = s == Status::closure_overflow ? max_operations : 0;
-  common::message(warning_heading, text, capacity, 0);
+  common::message(run, warning_heading, text, capacity, 0);
 }
 
 } // namespace symmetry

@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "common/run_context.hpp"
+
 namespace symmetry {
 
 // Heading of every warning of the symmetry routines.
@@ -61,7 +63,7 @@ bool failed(Status s);
 // direction, ..."); empty for ok.
 std::string_view failure_text(Status s);
 
-// Writes the warning of s on the listing (the heading, then the text), when s has one.
-void report(Status s);
+// Writes the warning of s on the listing of run (the heading, then the text), when s has one.
+void report(common::RunContext& run, Status s);
 
 } // namespace symmetry

@@ -192,31 +192,31 @@ int numdeg(int n, int g, std::span<const Operation> ops, std::string_view label,
   return nint(cartesian / g) - nint(translation / g) - nint(rotation / g);
 }
 
-void prntsym(int n, std::string_view label, int g, std::span<const Operation> ops,
-             std::span<const int> neqatm) {
+void prntsym(common::RunContext& run, int n, std::string_view label, int g,
+             std::span<const Operation> ops, std::span<const int> neqatm) {
   using common::listing_unit;
-  common::write_blank(listing_unit);
-  common::write_record(listing_unit, common::Record()
-                                         .text(" Point Group: ")
-                                         .a(label, 4)
-                                         .text("  Number of Symmetry")
-                                         .text(" Operations: ")
-                                         .i(g, 3)
-                                         .str());
+  run.write_blank(listing_unit);
+  run.write_record(listing_unit, common::Record()
+                                     .text(" Point Group: ")
+                                     .a(label, 4)
+                                     .text("  Number of Symmetry")
+                                     .text(" Operations: ")
+                                     .i(g, 3)
+                                     .str());
   for (int m = 0; m < g; ++m) {
-    common::write_blank(listing_unit);
-    common::write_record(listing_unit,
-                         common::Record().text(" Symmetry Operation: ").i(m + 1, 3).str());
-    common::prntmat(3, 3, 3, ops[static_cast<std::size_t>(m)]);
+    run.write_blank(listing_unit);
+    run.write_record(listing_unit,
+                     common::Record().text(" Symmetry Operation: ").i(m + 1, 3).str());
+    common::prntmat(run, 3, 3, 3, ops[static_cast<std::size_t>(m)]);
   }
-  common::write_blank(listing_unit);
-  common::write_record(listing_unit, " Equivalent Atoms Array");
+  run.write_blank(listing_unit);
+  run.write_record(listing_unit, " Equivalent Atoms Array");
   for (int i = 0; i < n; ++i) {
     common::Record line;
     for (int m = 0; m < g; ++m) {
       line.i(neqatm[slot(i, m, n)], 4);
       if ((m + 1) % neqatm_per_line == 0 || m + 1 == g) {
-        common::write_record(listing_unit, line.str());
+        run.write_record(listing_unit, line.str());
         line = common::Record();
       }
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/run_context.hpp"
+
 #include "symmetry/operations.hpp"
 #include "symmetry/status.hpp"
 #include "symmetry/x_order.hpp"
@@ -41,8 +43,8 @@ void symvec(int n, int g, std::span<const int> neqatm, std::span<const Operation
 int numdeg(int n, int g, std::span<const Operation> ops, std::string_view label,
            std::span<const int> neqatm);
 
-// Lists the group, its operation matrices and neqatm on the listing.
-void prntsym(int n, std::string_view label, int g, std::span<const Operation> ops,
-             std::span<const int> neqatm);
+// Lists the group, its operation matrices and neqatm on the listing of run.
+void prntsym(common::RunContext& run, int n, std::string_view label, int g,
+             std::span<const Operation> ops, std::span<const int> neqatm);
 
 } // namespace symmetry

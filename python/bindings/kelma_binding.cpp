@@ -72,14 +72,15 @@ py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const I
   in.xyz = coordinate_values(coordinates);
   in.itype = type_values(types, in.natoms);
   in.conn = bond_matrix(bonds, in.natoms);
-  const CallOutput output = call_program(kelma_banner, [&] { kelma::run_kelma(in); });
+  const CallOutput output = call_program(
+      kelma::termination_banner, [&](common::RunContext& run) { kelma::run_kelma(run, in); });
   py::dict result = call_fields(output);
   result["coordinates"] = coordinate_array(in.xyz);
   return result;
 }
 
 py::dict read_input(const std::string& text) {
-  auto [result, in] = read_keyword_input(kelma_banner, text, &kelma::read_kelma_input);
+  auto [result, in] = read_keyword_input(kelma::termination_banner, text, &kelma::read_kelma_input);
   if (!in)
     return result;
   result["coordinates"] = coordinate_array(in->xyz);

@@ -1,6 +1,5 @@
 #include "program_call.hpp"
 
-#include <array>
 #include <string>
 #include <string_view>
 
@@ -13,27 +12,6 @@ namespace py = pybind11;
 
 namespace {
 
-constexpr std::array<int, 3> captured_units{common::stdout_unit, common::listing_unit,
-                                            common::trace_unit};
-
-// Points the units at the texts for its lifetime, so that an exception restores them too; what
-// a unit still holds reaches its text when the unit is restored.
-class UnitsInMemory {
-public:
-  explicit UnitsInMemory(std::array<std::string, 3>& sinks) {
-    for (std::size_t k = 0; k < captured_units.size(); ++k) {
-      std::string& text = sinks[k];
-      common::redirect_unit(captured_units[k], [&text](std::string_view chunk) { text += chunk; });
-    }
-  }
-  ~UnitsInMemory() {
-    for (const int unit : captured_units)
-      common::redirect_unit(unit, nullptr);
-  }
-  UnitsInMemory(const UnitsInMemory&) = delete;
-  UnitsInMemory& operator=(const UnitsInMemory&) = delete;
-};
-
 py::object report_fields(const std::optional<common::NumberedReport>& report) {
   if (!report)
     return py::none();
@@ -44,20 +22,19 @@ py::object report_fields(const std::optional<common::NumberedReport>& report) {
 
 } // namespace
 
-CallOutput call_program(std::string_view banner, const std::function<void()>& body) {
-  std::array<std::string, 3> sinks;
+CallOutput call_program(std::string_view banner, const common::ProgramBody& body) {
   CallOutput output;
+  common::RunContext run(banner, common::UnitsTo::memory);
   {
-    const UnitsInMemory in_memory(sinks);
-    common::set_banner(banner);
+    const py::gil_scoped_release unlocked;
     try {
-      body();
+      body(run);
     } catch (const common::RunStop& stop) {
       output.stop = stop;
     }
   }
-  output.stdout_text = sinks[0];
-  output.listing = sinks[1];
+  output.stdout_text = run.text(common::stdout_unit);
+  output.listing = run.text(common::listing_unit);
   return output;
 }
 

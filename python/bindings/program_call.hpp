@@ -1,5 +1,6 @@
-// A program body run in process: the output units point at memory for the call, nerror carries
-// the program's banner, and the fatal ends of the program's own logic come back as a value.
+// A program body run in process on a run context of its own whose units are kept in memory: nerror
+// carries the program's banner, and the fatal ends of the program's own logic come back as a
+// value. The body runs without the interpreter lock, so Python threads run molecules at once.
 #pragma once
 
 #include <functional>
@@ -12,12 +13,10 @@
 #include <pybind11/pybind11.h>
 
 #include "common/keyword_input.hpp"
+#include "common/run_context.hpp"
 #include "common/termination.hpp"
 
 namespace bindings {
-
-inline constexpr std::string_view kelma_banner = "*** KELMA Error Termination ***";
-inline constexpr std::string_view symmetry_banner = "*** SYMMETRY Error Termination ***";
 
 struct CallOutput {
   std::string stdout_text; // unit 6
@@ -25,9 +24,9 @@ struct CallOutput {
   std::optional<common::RunStop> stop;
 };
 
-// Runs body with units 6, 8 and 9 in memory; an InputError passes through to the caller (the
-// module turns it into ValueError).
-CallOutput call_program(std::string_view banner, const std::function<void()>& body);
+// Runs body on a run in memory with the interpreter lock released: body must touch no Python
+// object. An InputError passes through to the caller (the module turns it into ValueError).
+CallOutput call_program(std::string_view banner, const common::ProgramBody& body);
 
 // The parts of a call that every result has: "stdout", "listing" and "stop" (None, or a dict of
 // the stop code and the numbered report when there was one).
@@ -38,12 +37,12 @@ pybind11::dict call_fields(const CallOutput& output);
 template <class Input>
 std::pair<pybind11::dict, std::optional<Input>>
 read_keyword_input(std::string_view banner, const std::string& text,
-                   Input (*reader)(common::InputDeck&)) {
+                   Input (*reader)(common::RunContext&, common::InputDeck&)) {
   std::istringstream stream(text);
   std::optional<Input> in;
-  const CallOutput output = call_program(banner, [&] {
+  const CallOutput output = call_program(banner, [&](common::RunContext& run) {
     common::InputDeck deck(stream);
-    in = reader(deck);
+    in = reader(run, deck);
   });
   return {call_fields(output), std::move(in)};
 }

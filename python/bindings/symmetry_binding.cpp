@@ -64,7 +64,8 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
   symmetry::SymmetryResult found;
   const CallOutput output =
-      call_program(symmetry_banner, [&] { found = symmetry::run_symmetry(in); });
+      call_program(symmetry::termination_banner,
+                   [&](common::RunContext& run) { found = symmetry::run_symmetry(run, in); });
   py::dict result = call_fields(output);
   if (output.stop)
     return result;
@@ -79,7 +80,8 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
 }
 
 py::dict read_input(const std::string& text) {
-  auto [result, in] = read_keyword_input(symmetry_banner, text, &symmetry::read_symmetry_input);
+  auto [result, in] =
+      read_keyword_input(symmetry::termination_banner, text, &symmetry::read_symmetry_input);
   if (!in)
     return result;
   std::vector<std::string> elements;

@@ -1,5 +1,7 @@
-"""The exceptions of the package, and calls that leave nothing behind for the next one."""
+"""The exceptions of the package, and calls that leave nothing behind for the next one nor for
+calls on other threads."""
 
+import concurrent.futures
 import resource
 
 import numpy as np
@@ -83,3 +85,10 @@ def test_a_thousand_calls_carry_no_state_and_no_memory():
         assert calls_in_a_row() == first
     # 1,000 calls; a workspace or stream kept per call would be megabytes.
     assert resident_kib() - before < 1024
+
+
+def test_calls_on_threads_give_what_they_give_in_a_row():
+    first = calls_in_a_row()
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        together = list(pool.map(lambda _: calls_in_a_row(), range(16)))
+    assert all(results == first for results in together)

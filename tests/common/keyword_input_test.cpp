@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "common/termination.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
@@ -19,12 +18,18 @@ struct Values {
   std::string cval = "untouched";
 };
 
-Values read(const std::string& text, std::string_view key, int kind) {
+Values read(common::RunContext& run, const std::string& text, std::string_view key, int kind) {
   std::istringstream in(text);
   InputDeck deck(in);
   Values v;
-  common::rdcntrl(deck, static_cast<int>(key.size()), key, kind, v.ival, v.rval, v.cval);
+  common::rdcntrl(run, deck, static_cast<int>(key.size()), key, kind, v.ival, v.rval, v.cval);
   return v;
+}
+
+// The same on a run of its own, for readings that write nothing.
+Values read(const std::string& text, std::string_view key, int kind) {
+  common::RunContext run("", common::UnitsTo::memory);
+  return read(run, text, key, kind);
 }
 
 TEST(InputDeck, RecordsAreEightyColumnsAndAcceptCrlf) {
@@ -94,26 +99,26 @@ TEST(Rdcntrl, TextValuesAreCutToTwentyColumnsAndSqueezed) {
 }
 
 TEST(Rdcntrl, MissingKeywordIsErrorTwo) {
-  test_support::ChannelCapture capture;
-  common::set_banner("*** KELMA Error Termination ***");
+  common::RunContext run("*** KELMA Error Termination ***", common::UnitsTo::memory);
   try {
-    read("$natoms 3\n$GTOL 1.0\n", "$gtol", common::kind_real);
+    read(run, "$natoms 3\n$GTOL 1.0\n", "$gtol", common::kind_real);
     FAIL() << "no stop";
   } catch (const common::RunStop& stop) {
     EXPECT_EQ(stop.code, "*** KELMA Error Termination ***");
   }
-  EXPECT_EQ(capture.listing(), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
-                               "  Unable to find Keyword $gtol in <ffdata> file \n");
+  EXPECT_EQ(run.text(common::listing_unit), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
+                                            "  Unable to find Keyword $gtol in <ffdata> file \n");
 }
 
 TEST(Rdcntrl, KeywordsOutOfOrderAreMissedLater) {
   std::istringstream in("$print 1\n$natoms 3\n");
   InputDeck deck(in);
   Values v;
-  common::rdcntrl(deck, 7, "$natoms", common::kind_integer, v.ival, v.rval, v.cval);
-  test_support::ChannelCapture capture;
-  EXPECT_THROW(common::rdcntrl(deck, 6, "$print", common::kind_integer, v.ival, v.rval, v.cval),
-               common::RunStop);
+  common::RunContext run("", common::UnitsTo::memory);
+  common::rdcntrl(run, deck, 7, "$natoms", common::kind_integer, v.ival, v.rval, v.cval);
+  EXPECT_THROW(
+      common::rdcntrl(run, deck, 6, "$print", common::kind_integer, v.ival, v.rval, v.cval),
+      common::RunStop);
 }
 
 TEST(Rdcntrl, UnreadableValuesAreInputErrors) {

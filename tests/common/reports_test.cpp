@@ -4,67 +4,66 @@
 
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
 TEST(Nerror, WritesTwoRecordsAndStopsWithTheBanner) {
-  test_support::ChannelCapture capture;
-  common::set_banner("*** SYMMETRY Error Termination ***");
+  common::RunContext run("*** SYMMETRY Error Termination ***", common::UnitsTo::memory);
   try {
-    common::nerror(1, "Force Field module", "More Bends in System than Dimensioned for", 0, 0);
+    common::nerror(run, 1, "Force Field module", "More Bends in System than Dimensioned for", 0, 0);
     FAIL() << "nerror returned";
   } catch (const common::RunStop& stop) {
     EXPECT_EQ(stop.code, "*** SYMMETRY Error Termination ***");
   }
-  EXPECT_EQ(capture.listing(), " ** Error no.  1 in Force Field module **\n"
-                               "  More Bends in System than Dimensioned for\n");
+  EXPECT_EQ(run.text(common::listing_unit), " ** Error no.  1 in Force Field module **\n"
+                                            "  More Bends in System than Dimensioned for\n");
 }
 
 TEST(Nerror, ParametersAppearWhenEitherIsNonZero) {
-  test_support::ChannelCapture capture;
-  EXPECT_THROW(common::nerror(3, "r", "text", 0, 5), common::RunStop);
-  EXPECT_EQ(capture.listing(), " ** Error no.  3 in r **\n  text parameters: 0 5\n");
+  common::RunContext run("", common::UnitsTo::memory);
+  EXPECT_THROW(common::nerror(run, 3, "r", "text", 0, 5), common::RunStop);
+  EXPECT_EQ(run.text(common::listing_unit), " ** Error no.  3 in r **\n  text parameters: 0 5\n");
 }
 
 TEST(Message, WritesHeadingAndText) {
-  test_support::ChannelCapture capture;
-  common::message("**WARNING** in SYMMETRY module", "  Unable to find Inverse Operation", 0, 0);
-  common::message("head", "text", -1, 2);
-  EXPECT_EQ(capture.listing(),
+  common::RunContext run("", common::UnitsTo::memory);
+  common::message(run, "**WARNING** in SYMMETRY module", "  Unable to find Inverse Operation", 0,
+                  0);
+  common::message(run, "head", "text", -1, 2);
+  EXPECT_EQ(run.text(common::listing_unit),
             " **WARNING** in SYMMETRY module\n   Unable to find Inverse Operation\n"
             " head\n text -1 2\n");
 }
 
 TEST(Memchk, ReturnsWhenTheRequestFits) {
-  test_support::ChannelCapture capture;
-  common::memchk(100, 100, 5, "KELMA");
-  EXPECT_EQ(capture.stdout_text(), "");
+  common::RunContext run("", common::UnitsTo::memory);
+  common::memchk(run, 100, 100, 5, "KELMA");
+  EXPECT_EQ(run.text(common::stdout_unit), "");
 }
 
 TEST(Memchk, ReportsAShortageAndStopsWithNine) {
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   try {
-    common::memchk(10, 11, 5, "KELMA");
+    common::memchk(run, 10, 11, 5, "KELMA");
     FAIL() << "memchk returned";
   } catch (const common::RunStop& stop) {
     EXPECT_EQ(stop.code, "9");
   }
-  EXPECT_EQ(capture.stdout_text(),
+  EXPECT_EQ(run.text(common::stdout_unit),
             "\n  ***ERROR*** Insufficient Scratch Memory in Subroutine        KELMA\n"
             "     Available:           10   Requested:           11\n");
 }
 
 TEST(Prntmat, PrintsBlocksOfSixColumns) {
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   std::vector<double> a(9);
   common::setdiagmat(3, 1.0, a);
   a[3] = -2.5; // element (1, 2)
-  common::prntmat(3, 3, 3, a);
-  EXPECT_EQ(capture.listing(), "\n\n"
-                               "     1.000000   -2.500000    0.000000\n"
-                               "     0.000000    1.000000    0.000000\n"
-                               "     0.000000    0.000000    1.000000\n");
+  common::prntmat(run, 3, 3, 3, a);
+  EXPECT_EQ(run.text(common::listing_unit), "\n\n"
+                                            "     1.000000   -2.500000    0.000000\n"
+                                            "     0.000000    1.000000    0.000000\n"
+                                            "     0.000000    0.000000    1.000000\n");
 }
 
 TEST(Prntmat, SplitsEightColumnsIntoSixAndTwoAndHonoursMaxcol) {
@@ -72,17 +71,17 @@ TEST(Prntmat, SplitsEightColumnsIntoSixAndTwoAndHonoursMaxcol) {
   for (int j = 0; j < 8; ++j)
     a[static_cast<std::size_t>(j)] = j + 1;
   {
-    test_support::ChannelCapture capture;
-    common::prntmat(8, 1, 8, a);
-    EXPECT_EQ(capture.listing(),
+    common::RunContext run("", common::UnitsTo::memory);
+    common::prntmat(run, 8, 1, 8, a);
+    EXPECT_EQ(run.text(common::listing_unit),
               "\n\n"
               "     1.000000    2.000000    3.000000    4.000000    5.000000    6.000000\n"
               "\n\n"
               "     7.000000    8.000000\n");
   }
-  test_support::ChannelCapture capture;
-  common::prntmat(8, 1, 0, a);
-  EXPECT_EQ(capture.listing(), "");
+  common::RunContext run("", common::UnitsTo::memory);
+  common::prntmat(run, 8, 1, 0, a);
+  EXPECT_EQ(run.text(common::listing_unit), "");
 }
 
 TEST(Vectors, SmallRoutines) {

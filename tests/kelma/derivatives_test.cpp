@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,12 +19,13 @@
 #include "kelma/energy.hpp"
 #include "kelma/hessian_start.hpp"
 #include "kelma/topology.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
-// A run's input with its workspace, ready for ffderiv.
+// A run's input with its workspace and its units in memory, ready for ffderiv.
 struct PreparedRun {
+  std::unique_ptr<common::RunContext> units =
+      std::make_unique<common::RunContext>("", common::UnitsTo::memory);
   kelma::KelmaInput in;
   int maxbend = 0;
   int maxtors = 0;
@@ -34,7 +36,7 @@ struct PreparedRun {
   explicit PreparedRun(const std::string& text) {
     std::istringstream stream(text);
     common::InputDeck deck(stream);
-    in = kelma::read_kelma_input(deck);
+    in = kelma::read_kelma_input(*units, deck);
     kelma::ffcount(in.natoms, in.conn, maxbend, maxtors);
     ws = kelma::make_workspace(in.natoms, maxbend, maxtors, 1);
   }
@@ -43,9 +45,10 @@ struct PreparedRun {
   }
   double deriv(int jobtype) {
     double energy = 0.0;
-    kelma::ffderiv(model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    kelma::ffderiv(*units, model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
     return energy;
   }
+  const std::string& listing() { return units->text(common::listing_unit); }
   double hess(int i, int j) const {
     return ws.hess[static_cast<std::size_t>(i - 1 + (j - 1) * 3 * in.natoms)];
   }
@@ -92,15 +95,13 @@ TEST(Hessian, DiatomicStretchBlock) {
 TEST(Hessian, ListingNotesAndEnergyBlocks) {
   {
     PreparedRun run(diatomic(1.38, 2));
-    test_support::ChannelCapture capture;
     run.deriv(1);
-    EXPECT_EQ(capture.listing(), "   Hessian Calculated Using Sybyl-5.2 Force Field\n"
-                                 "   Hessian Calculation Complete\n");
+    EXPECT_EQ(run.listing(), "   Hessian Calculated Using Sybyl-5.2 Force Field\n"
+                             "   Hessian Calculation Complete\n");
   }
   PreparedRun run(diatomic(1.38, 3));
-  test_support::ChannelCapture capture;
   run.deriv(1);
-  const std::string listing = capture.listing();
+  const std::string listing = run.listing();
   std::size_t blocks = 0;
   for (std::size_t at = listing.find("TOTAL ENERGY"); at != std::string::npos;
        at = listing.find("TOTAL ENERGY", at + 1)) {
@@ -115,7 +116,8 @@ TEST(Derivatives, GradientBecomesTheForceInHartreePerBohr) {
   const double energy = run.deriv(0);
   auto& in = run.in;
   std::vector<double> g(6);
-  EXPECT_EQ(energy, kelma::ffegrad(2, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g));
+  EXPECT_EQ(energy,
+            kelma::ffegrad(*run.units, 2, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g));
   EXPECT_NEAR(g[3], 1.0, 1e-7);
   for (std::size_t k = 0; k < 6; ++k) {
     EXPECT_EQ(run.ws.force[k], g[k] * -0.0008432964671999999);
@@ -127,8 +129,8 @@ TEST(Derivatives, NegativeJobtypeRunsOnlyTheSetUp) {
   PreparedRun run(diatomic(1.5));
   std::fill(run.ws.force.begin(), run.ws.force.end(), 7.0);
   double energy = 7.0;
-  kelma::ffderiv(run.model(), -1, run.in.xyz, run.ws.gscratch, energy, run.ws.force, run.ws.hess,
-                 run.ncall);
+  kelma::ffderiv(*run.units, run.model(), -1, run.in.xyz, run.ws.gscratch, energy, run.ws.force,
+                 run.ws.hess, run.ncall);
   EXPECT_EQ(run.ncall, 1);
   EXPECT_EQ(energy, 7.0);
   EXPECT_EQ(run.ws.force[0], 7.0);
@@ -167,8 +169,10 @@ TEST(RealMolecules, GradientMatchesDifferencesAndEnergiesAgree) {
     run.deriv(0);
     auto& in = run.in;
     std::vector<double> g(in.xyz.size());
-    const double e = kelma::ffegrad(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g);
-    EXPECT_EQ(e, kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff));
+    const double e =
+        kelma::ffegrad(*run.units, in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff, g);
+    EXPECT_EQ(
+        e, kelma::ffener(*run.units, in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff));
     double largest = 0.0;
     for (double v : g)
       largest = std::max(largest, std::abs(v));
@@ -176,10 +180,11 @@ TEST(RealMolecules, GradientMatchesDifferencesAndEnergiesAgree) {
     for (std::size_t k = 0; k < in.xyz.size(); ++k) {
       const double x = in.xyz[k];
       in.xyz[k] = x + h;
-      const double up = kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
+      const double up =
+          kelma::ffener(*run.units, in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
       in.xyz[k] = x - h;
       const double down =
-          kelma::ffener(in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
+          kelma::ffener(*run.units, in.natoms, in.vdwc, 0, in.xyz, in.itype, in.conn, run.ws.ff);
       in.xyz[k] = x;
       EXPECT_NEAR(g[k], (up - down) / (2 * h), 1e-8 * largest) << "coordinate " << k;
     }
@@ -198,11 +203,11 @@ TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
                             "   -0.2546453389   -0.9444161738   -0.3866750376     H  13\n"
                             "   -0.7534224634    0.7480455774   -0.4002923674     H  13\n"
                             "$connectivity\n1 2 1\n1 3 1\n1 4 1\n1 5 1\n$end\n";
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   std::istringstream in(input);
   common::InputDeck deck(in);
-  kelma::run_kelma(deck);
-  const std::string out = capture.stdout_text();
+  kelma::run_kelma(run, deck);
+  const std::string out = run.text(common::stdout_unit);
   const std::string cycle1 = "**     1  Energy:     0.011076376   RMSG: 0.03178\n"
                              "@   -0.0242915649   -0.0036869977    0.0134860395\n"
                              "@    0.0092954647    0.0101315933    1.4085487157\n"
@@ -210,7 +215,7 @@ TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
                              "@   -0.2620271684   -0.9717312160   -0.3962664251\n"
                              "@   -0.7470961390    0.7366428836   -0.3947764540\n";
   EXPECT_EQ(out.substr(0, cycle1.size()), cycle1);
-  const std::string listing = capture.listing();
+  const std::string listing = run.text(common::listing_unit);
   const std::size_t listed =
       listing.find(" ** Cycle:   1  Energy:       0.011076376   RMSG:   0.03178");
   ASSERT_NE(listed, std::string::npos);
@@ -250,9 +255,8 @@ TEST(RealMolecules, ThreadedHessianIsTheSerialOneBitForBit) {
     PreparedRun run = prepared();
     run.in.print = 3;
     run.threads = threads;
-    test_support::ChannelCapture capture;
     run.deriv(1);
-    listing = capture.listing();
+    listing = run.listing();
     return run;
   };
   std::string serial_listing;

@@ -5,16 +5,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "kelma/parameters.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
-// A molecule whose force-field arrays are filled by hand, so that each term can be set alone.
+// A molecule whose force-field arrays are filled by hand, so that each term can be set alone; its
+// listing stays in memory.
 struct HandMolecule {
+  std::unique_ptr<common::RunContext> units =
+      std::make_unique<common::RunContext>("", common::UnitsTo::memory);
   int natoms;
   std::vector<double> xyz;
   std::vector<int> itype;
@@ -65,10 +68,10 @@ struct HandMolecule {
     add_entry(p, b, c, d, k, 0);
     ++ff.counts.noop;
   }
-  double energy() { return kelma::ffener(natoms, vdwc, print, xyz, itype, conn, ff); }
+  double energy() { return kelma::ffener(*units, natoms, vdwc, print, xyz, itype, conn, ff); }
   double energy_grad(std::vector<double>& g) {
     g.assign(xyz.size(), 1.0);
-    return kelma::ffegrad(natoms, vdwc, print, xyz, itype, conn, ff, g);
+    return kelma::ffegrad(*units, natoms, vdwc, print, xyz, itype, conn, ff, g);
   }
 };
 
@@ -246,20 +249,19 @@ TEST(EnergyRoutines, CoincidentAtomsGiveFiniteValues) {
 TEST(EnergyListing, SixLinesAfterAnEmptyLineAbovePrintTwo) {
   HandMolecule m(2, {0, 0, 0, 1.48, 0, 0}, {4, 4});
   m.bond(1, 2, 1, 1.38, 700.0);
-  test_support::ChannelCapture capture;
   m.print = 2;
   m.energy();
-  EXPECT_EQ(capture.listing(), "");
+  EXPECT_EQ(m.units->text(common::listing_unit), "");
   m.print = 3;
   std::vector<double> g;
   m.energy_grad(g);
-  EXPECT_EQ(capture.listing(), "\n"
-                               " TOTAL ENERGY            3.50000000\n"
-                               " Stretching              3.50000000\n"
-                               " Bending                 0.00000000\n"
-                               " Out-of-Plane Bend       0.00000000\n"
-                               " Torsion                 0.00000000\n"
-                               " VdW energy              0.00000000\n");
+  EXPECT_EQ(m.units->text(common::listing_unit), "\n"
+                                                 " TOTAL ENERGY            3.50000000\n"
+                                                 " Stretching              3.50000000\n"
+                                                 " Bending                 0.00000000\n"
+                                                 " Out-of-Plane Bend       0.00000000\n"
+                                                 " Torsion                 0.00000000\n"
+                                                 " VdW energy              0.00000000\n");
 }
 
 } // namespace

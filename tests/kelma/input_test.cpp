@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "common/termination.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
@@ -21,10 +20,15 @@ const char* const atoms = "$coordinates\n"
                           "    0.0000000000   -0.7572000000   -0.4692000000     H    \n"
                           "$connectivity\n1 2 1\n1 3 1\n$end\n";
 
-kelma::KelmaInput read(const std::string& text) {
+kelma::KelmaInput read(common::RunContext& run, const std::string& text) {
   std::istringstream in(text);
   common::InputDeck deck(in);
-  return kelma::read_kelma_input(deck);
+  return kelma::read_kelma_input(run, deck);
+}
+
+kelma::KelmaInput read(const std::string& text) {
+  common::RunContext run("", common::UnitsTo::memory);
+  return read(run, text);
 }
 
 TEST(KelmaInput, ReadsTheEightKeywordsAtomsAndBonds) {
@@ -58,11 +62,11 @@ TEST(KelmaInput, RejectsWhatCannotBeUsed) {
 }
 
 TEST(KelmaInput, MissingKeywordIsTheNumberedReport) {
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   std::string text = std::string(header) + atoms;
   text.erase(text.find("$fftype"), 1);
-  EXPECT_THROW(read(text), common::RunStop);
-  EXPECT_NE(capture.listing().find("Unable to find Keyword $fftype in <ffdata> file"),
+  EXPECT_THROW(read(run, text), common::RunStop);
+  EXPECT_NE(run.text(common::listing_unit).find("Unable to find Keyword $fftype in <ffdata> file"),
             std::string::npos);
 }
 

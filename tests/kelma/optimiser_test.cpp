@@ -12,7 +12,6 @@
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
 #include "kelma/workspace.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
@@ -67,7 +66,7 @@ Model isotropic(std::vector<double> minimum, double k, double e0) {
 }
 
 struct OptimRun {
-  test_support::ChannelCapture capture;
+  common::RunContext units{"", common::UnitsTo::memory};
   kelma::Workspace ws;
   kelma::OptimSettings settings;
   int jobtype = 0;
@@ -82,12 +81,15 @@ struct OptimRun {
 
   void go(std::vector<double>& xyz, const kelma::ForceFieldCalls& ff) {
     try {
-      kelma::optim(settings, jobtype, xyz, ws, ff, cycle);
+      kelma::optim(units, settings, jobtype, xyz, ws, ff, cycle);
     } catch (const common::RunStop& stop) {
       stopped = true;
       stop_code = stop.code;
     }
   }
+  const std::string& out() { return units.text(common::stdout_unit); }
+  const std::string& listing() { return units.text(common::listing_unit); }
+  const std::string& trace() { return units.text(common::trace_unit); }
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -127,8 +129,8 @@ TEST(Optim, ConvergesToTheMinimumOfABowlAndEndsWithTheLastGeometryTwice) {
   for (std::size_t i = 0; i < xyz.size(); ++i)
     EXPECT_NEAR(xyz[i], model.minimum[i], 1e-3);
 
-  const std::string out = run.capture.stdout_text();
-  EXPECT_EQ(out, run.capture.trace());
+  const std::string out = run.out();
+  EXPECT_EQ(out, run.trace());
   const auto records = lines(out);
   const int cycles = count_prefix(out, "**  ");
   ASSERT_GE(cycles, 3);
@@ -143,7 +145,7 @@ TEST(Optim, ConvergesToTheMinimumOfABowlAndEndsWithTheLastGeometryTwice) {
     EXPECT_EQ(records[last + 3 + a].substr(1), records[last + a].substr(1));
   }
   // print 4 lists the coordinates of every accepted cycle after its cycle record.
-  const std::string listing = run.capture.listing();
+  const std::string listing = run.listing();
   EXPECT_EQ(count_prefix(listing, " ** Cycle:"), cycles - 1);
   EXPECT_EQ(count_prefix(listing, "  0.") + count_prefix(listing, "  1.") +
                 count_prefix(listing, " -0."),
@@ -155,10 +157,10 @@ TEST(Optim, EachBlockReachesStandardOutputInOnePiece) {
   std::vector<double> xyz{0.15, 0.1, -0.05, 1.5, 0.05, 0.0};
   OptimRun run(2, 50, 0);
   std::vector<std::string> pieces;
-  common::redirect_unit(common::stdout_unit,
-                        [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+  run.units.send_to(common::stdout_unit,
+                    [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
   run.go(xyz, model.calls());
-  common::redirect_unit(common::stdout_unit, nullptr);
+  run.units.send_to(common::stdout_unit, nullptr);
   ASSERT_FALSE(run.stopped);
   ASSERT_GE(pieces.size(), 2u);
   for (const std::string& piece : pieces) {
@@ -178,7 +180,7 @@ TEST(Optim, LineSearchStepsWhileTheEnergyFallsAndUndoesTheLastTrial) {
   ASSERT_FALSE(run.stopped);
 
   // Trials of 0.3 bohr from x = 1 Angstrom: the seventh passes the minimum and is undone.
-  const auto listing = lines(run.capture.listing());
+  const auto listing = lines(run.listing());
   ASSERT_GE(listing.size(), 16u);
   EXPECT_EQ(listing[1], " ** Cycle:   1  Energy:       0.557760000   RMSG:   0.34081");
   EXPECT_EQ(listing[2], "");
@@ -188,9 +190,9 @@ TEST(Optim, LineSearchStepsWhileTheEnergyFallsAndUndoesTheLastTrial) {
   EXPECT_EQ(listing[17], " ** Cycle:   2  Energy:       0.001257461   RMSG:   0.01618");
   EXPECT_NEAR(model.deriv_points[1][0], 0.0474814, 1e-9);
   // After a line search the next step is a plain steepest-descent step, not an update.
-  EXPECT_EQ(count_prefix(run.capture.listing(), "**WARNING**"), 0);
+  EXPECT_EQ(count_prefix(run.listing(), "**WARNING**"), 0);
   // The line-search cycle writes no result records.
-  EXPECT_EQ(run.capture.stdout_text().rfind("**     2", 0), 0u);
+  EXPECT_EQ(run.out().rfind("**     2", 0), 0u);
 }
 
 TEST(Optim, AFailedFirstTrialDisablesLaterLineSearches) {
@@ -201,7 +203,7 @@ TEST(Optim, AFailedFirstTrialDisablesLaterLineSearches) {
   OptimRun run(1, 50, 1);
   run.go(xyz, model.calls());
   ASSERT_FALSE(run.stopped);
-  EXPECT_EQ(count_prefix(run.capture.listing(), "   line search step:"), 1);
+  EXPECT_EQ(count_prefix(run.listing(), "   line search step:"), 1);
   EXPECT_EQ(model.deriv_points[1], model.deriv_points[0]);
   EXPECT_GT(std::fabs(model.deriv_points[2][0]) * 10000.0 * -gradient_to_force, 0.3);
 }
@@ -220,7 +222,7 @@ std::vector<double> constant_force_run(double fx, std::string& listing) {
   OptimRun run(1, 2, 1);
   std::vector<double> xyz{1.0, 0.0, 0.0};
   run.go(xyz, ff);
-  listing = run.capture.listing();
+  listing = run.listing();
   std::vector<double> x;
   for (const auto& point : flat.deriv_points)
     x.push_back(point[0]);
@@ -250,9 +252,9 @@ TEST(Optim, EarlyExitOnTheFirstCycleWritesTheFinalBlockOnly) {
   const std::string expected = "**     1  Energy:    -0.000796800   RMSG: 0.00000\n"
                                "!    0.0000000000    0.0000000000    0.0000000000\n"
                                "!    1.5000000000   -0.2500000000    2.0000000000\n";
-  EXPECT_EQ(run.capture.stdout_text(), expected);
-  EXPECT_EQ(run.capture.trace(), expected);
-  EXPECT_EQ(run.capture.listing(), "");
+  EXPECT_EQ(run.out(), expected);
+  EXPECT_EQ(run.trace(), expected);
+  EXPECT_EQ(run.listing(), "");
 }
 
 TEST(Optim, FirstCycleConvergesOnlyBelowTheZeroStartingEnergy) {
@@ -263,10 +265,10 @@ TEST(Optim, FirstCycleConvergesOnlyBelowTheZeroStartingEnergy) {
   OptimRun converged(1, 1, 0);
   converged.go(xyz, below.calls());
   ASSERT_FALSE(converged.stopped);
-  EXPECT_EQ(converged.capture.stdout_text(), "**     1  Energy:    -0.000000558   RMSG: 0.00015\n"
-                                             "@    0.0010000000    0.0000000000    0.0000000000\n"
-                                             "**     1  Energy:    -0.000000558   RMSG: 0.00015\n"
-                                             "!    0.0010000000    0.0000000000    0.0000000000\n");
+  EXPECT_EQ(converged.out(), "**     1  Energy:    -0.000000558   RMSG: 0.00015\n"
+                             "@    0.0010000000    0.0000000000    0.0000000000\n"
+                             "**     1  Energy:    -0.000000558   RMSG: 0.00015\n"
+                             "!    0.0010000000    0.0000000000    0.0000000000\n");
 
   xyz = {0.001, 0.0, 0.0};
   Model above = isotropic({0, 0, 0}, 300.0, 0.5);
@@ -309,9 +311,9 @@ TEST(Optim, CycleLimitStopsWith666AndWritesNoResultForThatCycle) {
   run.go(xyz, model.calls());
   EXPECT_TRUE(run.stopped);
   EXPECT_EQ(run.stop_code, "666");
-  EXPECT_EQ(run.capture.stdout_text(), "");
-  EXPECT_EQ(run.capture.trace(), "");
-  EXPECT_EQ(count_prefix(run.capture.listing(), " ** Cycle:"), 1);
+  EXPECT_EQ(run.out(), "");
+  EXPECT_EQ(run.trace(), "");
+  EXPECT_EQ(count_prefix(run.listing(), " ** Cycle:"), 1);
 }
 
 TEST(Optim, LineSearchCyclesSkipTheCycleLimitTest) {
@@ -321,7 +323,7 @@ TEST(Optim, LineSearchCyclesSkipTheCycleLimitTest) {
   run.go(xyz, model.calls());
   EXPECT_TRUE(run.stopped);
   EXPECT_EQ(run.cycle, 2);
-  EXPECT_EQ(run.capture.stdout_text(), "");
+  EXPECT_EQ(run.out(), "");
 }
 
 TEST(Optim, LineSearchesDownAnEndlessSlopeEndAtTheCycleAfterTheLimit) {
@@ -334,11 +336,11 @@ TEST(Optim, LineSearchesDownAnEndlessSlopeEndAtTheCycleAfterTheLimit) {
   EXPECT_TRUE(run.stopped);
   EXPECT_EQ(run.stop_code, "666");
   EXPECT_EQ(run.cycle, 2);
-  const std::string listing = run.capture.listing();
+  const std::string listing = run.listing();
   EXPECT_EQ(count_prefix(listing, "   line search step:"), 9999);
   EXPECT_NE(listing.find("   line search step:9999"), std::string::npos);
   EXPECT_NEAR(model.deriv_points[1][0], 1.0 + 9999 * 0.3 * 0.529177, 1e-6);
-  EXPECT_EQ(run.capture.stdout_text(), "");
+  EXPECT_EQ(run.out(), "");
 }
 
 TEST(Optim, NegativeCurvatureWarnsAndResetsTheInverseHessian) {
@@ -351,7 +353,7 @@ TEST(Optim, NegativeCurvatureWarnsAndResetsTheInverseHessian) {
   EXPECT_TRUE(run.stopped);
   EXPECT_EQ(run.jobtype, 0);
   EXPECT_EQ(model.deriv_jobtypes, (std::vector<int>{1, 0}));
-  const auto listing = lines(run.capture.listing());
+  const auto listing = lines(run.listing());
   ASSERT_EQ(listing.size(), 7u);
   EXPECT_EQ(listing[4], "**WARNING** Hereditary positive definiteness endangered");
   EXPECT_EQ(listing[5], " Reinitializing Hessian");
@@ -376,13 +378,13 @@ TEST(Optim, StartsFromTheInternalInverseOrFallsBackToTheUnitMatrix) {
   EXPECT_NEAR(good.ws.hess[0], 0.625, 1e-15);
   EXPECT_NEAR(good.ws.hess[3], 0.375, 1e-15);
   EXPECT_NEAR(good.ws.hess[7], 1.0, 1e-15);
-  EXPECT_EQ(count_prefix(good.capture.listing(), " **Matrix"), 0);
+  EXPECT_EQ(count_prefix(good.listing(), " **Matrix"), 0);
 
   model.hessian[7] = 0.0; // the y coordinate of atom 1 has no curvature at all
   OptimRun singular(2, 1, 1, 1);
   xyz = {0.1, 0.0, 0.0, 1.5, 0.0, 0.0};
   singular.go(xyz, model.calls());
-  EXPECT_EQ(lines(singular.capture.listing()).back(),
+  EXPECT_EQ(lines(singular.listing()).back(),
             " **Matrix Inversion Failed**  Switching to Unit Hessian");
   EXPECT_TRUE(is_unit_matrix(singular.ws.hess, 6));
   EXPECT_EQ(singular.jobtype, 0);
@@ -402,10 +404,8 @@ TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStepOnAnyNumberOfThreads) {
     kelma::InverseHessian hinv{h, true};
     std::vector<double> step = delta;
     std::vector<double> scratch(kelma::bfgsupd_scratch * n);
-    test_support::ChannelCapture capture;
     common::WorkerPool pool(threads);
     kelma::bfgsupd(n, f, fprev, hinv, step, scratch, pool);
-    EXPECT_EQ(capture.listing(), "");
     EXPECT_FALSE(hinv.whole);
     const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
     std::vector<double> hf(n, 0.0);

@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "kelma/topology.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
-// A molecule set up through ffsetup, with lists sized by ffcount as the driver sizes them.
+// A molecule set up through ffsetup, with lists sized by ffcount as the driver sizes them, and
+// the listing the set-up wrote.
 struct Molecule {
   int natoms;
   std::vector<int> itype;
   std::vector<int> conn;
   kelma::ForceFieldArrays ff;
+  std::string listing;
 
   Molecule(std::vector<double> xyz, std::vector<int> types,
            const std::vector<std::tuple<int, int, int>>& bonds, int print = 0)
@@ -33,7 +34,9 @@ struct Molecule {
     int maxtors = 0;
     kelma::ffcount(natoms, conn, maxbend, maxtors);
     ff = kelma::make_workspace(natoms, maxbend, maxtors, 0).ff;
-    kelma::ffsetup(natoms, maxbend, maxtors, print, xyz, itype, conn, ff);
+    common::RunContext run("", common::UnitsTo::memory);
+    kelma::ffsetup(run, natoms, maxbend, maxtors, print, xyz, itype, conn, ff);
+    listing = run.text(common::listing_unit);
   }
   std::size_t at(int i, int j) const { return static_cast<std::size_t>(i - 1 + (j - 1) * natoms); }
   double r0(int i, int j) const { return ff.r0[at(i, j)]; }
@@ -86,57 +89,55 @@ TEST(Ffsetup, TypesBelowOneBecomeTheDefaultType) {
 }
 
 TEST(Ffsetup, ListsTheAcetonitrileParameters) {
-  test_support::ChannelCapture capture;
-  Molecule({0.0316113612, 0.0055574267, -0.0146734814, -0.0591777072, -0.0500282552, 1.5157579616,
-            0.0834077695, -0.0050779933, 2.6489811812, 1.0599614835, 0.0430557081, -0.3548681202,
-            -0.5560002030, 0.9079338059, -0.4077894302, -0.4599472235, -0.8599238061,
-            -0.3152742902},
-           {1, 4, 7, 13, 13, 13}, {{1, 2, 1}, {2, 3, 3}, {1, 4, 1}, {1, 5, 1}, {1, 6, 1}}, 4);
-  EXPECT_EQ(capture.listing(), "  TRIPOS Parameter Arrays are:\n"
-                               "  Distance Parameters\n"
-                               "    2   1    1.458000  640.000000\n"
-                               "    3   2    1.158000 1600.000000\n"
-                               "    4   1    1.100000  662.400000\n"
-                               "    4   3    0.000000    0.063166\n"
-                               "    5   1    1.100000  662.400000\n"
-                               "    5   3    0.000000    0.063166\n"
-                               "    6   1    1.100000  662.400000\n"
-                               "    6   3    0.000000    0.063166\n"
-                               "  Angle Parameters\n"
-                               "    3   2   1  180.000000    0.040000\n"
-                               "    4   1   2  109.500000    0.016000\n"
-                               "    5   1   2  109.500000    0.016000\n"
-                               "    5   1   4  109.500000    0.024000\n"
-                               "    6   1   2  109.500000    0.016000\n"
-                               "    6   1   4  109.500000    0.024000\n"
-                               "    6   1   5  109.500000    0.024000\n"
-                               "  Torsion Parameters\n"
-                               "    4   1   2   3    0.000000     1\n"
-                               "    5   1   2   3    0.000000     1\n"
-                               "    6   1   2   3    0.000000     1\n");
+  const Molecule m(
+      {0.0316113612, 0.0055574267, -0.0146734814, -0.0591777072, -0.0500282552, 1.5157579616,
+       0.0834077695, -0.0050779933, 2.6489811812, 1.0599614835, 0.0430557081, -0.3548681202,
+       -0.5560002030, 0.9079338059, -0.4077894302, -0.4599472235, -0.8599238061, -0.3152742902},
+      {1, 4, 7, 13, 13, 13}, {{1, 2, 1}, {2, 3, 3}, {1, 4, 1}, {1, 5, 1}, {1, 6, 1}}, 4);
+  EXPECT_EQ(m.listing, "  TRIPOS Parameter Arrays are:\n"
+                       "  Distance Parameters\n"
+                       "    2   1    1.458000  640.000000\n"
+                       "    3   2    1.158000 1600.000000\n"
+                       "    4   1    1.100000  662.400000\n"
+                       "    4   3    0.000000    0.063166\n"
+                       "    5   1    1.100000  662.400000\n"
+                       "    5   3    0.000000    0.063166\n"
+                       "    6   1    1.100000  662.400000\n"
+                       "    6   3    0.000000    0.063166\n"
+                       "  Angle Parameters\n"
+                       "    3   2   1  180.000000    0.040000\n"
+                       "    4   1   2  109.500000    0.016000\n"
+                       "    5   1   2  109.500000    0.016000\n"
+                       "    5   1   4  109.500000    0.024000\n"
+                       "    6   1   2  109.500000    0.016000\n"
+                       "    6   1   4  109.500000    0.024000\n"
+                       "    6   1   5  109.500000    0.024000\n"
+                       "  Torsion Parameters\n"
+                       "    4   1   2   3    0.000000     1\n"
+                       "    5   1   2   3    0.000000     1\n"
+                       "    6   1   2   3    0.000000     1\n");
 }
 
 // N-methylacetamide with the amide bond as code 4; every bend and torsion finds a row, so the
 // listing below does not depend on the geometry.
 TEST(Ffsetup, ListsTheNMethylacetamideParameters) {
-  test_support::ChannelCapture capture;
-  Molecule({0.0,   0.0,   0.0,   1.5,  0.0,   0.0, 2.11,  1.06,  0.0,  2.17,  -1.16, 0.0,
-            3.62,  -1.25, 0.0,   1.67, -2.04, 0.0, -0.36, 1.03,  0.0,  -0.36, -0.51, 0.89,
-            -0.36, -0.51, -0.89, 3.98, -0.22, 0.0, 3.98,  -1.76, 0.89, 3.98,  -1.76, -0.89},
-           {1, 2, 9, 28, 1, 13, 13, 13, 13, 13, 13, 13},
-           {{1, 2, 1},
-            {2, 3, 2},
-            {2, 4, 4},
-            {4, 5, 1},
-            {4, 6, 1},
-            {1, 7, 1},
-            {1, 8, 1},
-            {1, 9, 1},
-            {5, 10, 1},
-            {5, 11, 1},
-            {5, 12, 1}},
-           4);
-  const std::string listing = capture.listing();
+  const Molecule m({0.0,   0.0,   0.0,   1.5,  0.0,   0.0, 2.11,  1.06,  0.0,  2.17,  -1.16, 0.0,
+                    3.62,  -1.25, 0.0,   1.67, -2.04, 0.0, -0.36, 1.03,  0.0,  -0.36, -0.51, 0.89,
+                    -0.36, -0.51, -0.89, 3.98, -0.22, 0.0, 3.98,  -1.76, 0.89, 3.98,  -1.76, -0.89},
+                   {1, 2, 9, 28, 1, 13, 13, 13, 13, 13, 13, 13},
+                   {{1, 2, 1},
+                    {2, 3, 2},
+                    {2, 4, 4},
+                    {4, 5, 1},
+                    {4, 6, 1},
+                    {1, 7, 1},
+                    {1, 8, 1},
+                    {1, 9, 1},
+                    {5, 10, 1},
+                    {5, 11, 1},
+                    {5, 12, 1}},
+                   4);
+  const std::string& listing = m.listing;
   const std::string distances = listing.substr(0, listing.find("  Angle Parameters"));
   for (const char* bond :
        {"    2   1    1.501000  639.000000\n", "    3   2    1.220000 1555.200000\n",
@@ -192,14 +193,8 @@ TEST(Ffsetup, ListsOutOfPlaneBendsAndNothingBelowPrintFour) {
   const std::vector<double> xyz = {0.0, 0.0, 0.0, 1.34, 0.0, 0.0, -0.6, 0.9, 0.0, -0.6, -0.9, 0.0};
   const std::vector<int> types = {2, 2, 13, 13};
   const std::vector<std::tuple<int, int, int>> bonds = {{1, 2, 2}, {1, 3, 1}, {1, 4, 1}};
-  {
-    test_support::ChannelCapture capture;
-    Molecule(xyz, types, bonds, 3);
-    EXPECT_EQ(capture.listing(), "");
-  }
-  test_support::ChannelCapture capture;
-  Molecule(xyz, types, bonds, 4);
-  const std::string listing = capture.listing();
+  EXPECT_EQ(Molecule(xyz, types, bonds, 3).listing, "");
+  const std::string listing = Molecule(xyz, types, bonds, 4).listing;
   EXPECT_NE(listing.find("  Out-of-Plane Bend Parameters\n"
                          "    1     2   3   4  480.000000\n"),
             std::string::npos)

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -13,15 +14,16 @@
 #include <vector>
 
 #include "common/termination.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
 using Bend = std::array<int, 3>;
 using Chain = std::array<int, 4>;
 
-// A molecule built from a bond list, with lists of the given capacities.
+// A molecule built from a bond list, with lists of the given capacities and its units in memory.
 struct Molecule {
+  std::unique_ptr<common::RunContext> units =
+      std::make_unique<common::RunContext>("", common::UnitsTo::memory);
   int natoms;
   std::vector<int> itype;
   std::vector<int> conn;
@@ -45,14 +47,14 @@ struct Molecule {
       v->assign(static_cast<std::size_t>(maxbend), 0);
     bends.theta0.assign(static_cast<std::size_t>(maxbend), 0.0);
     bends.kbend.assign(static_cast<std::size_t>(maxbend), 0.0);
-    kelma::ffbend(natoms, maxbend, itype, conn, dist, bends, counts);
+    kelma::ffbend(*units, natoms, maxbend, itype, conn, dist, bends, counts);
   }
   void tors(int maxtors) {
     for (auto* v : {&torsions.a, &torsions.b, &torsions.c, &torsions.d, &torsions.n}) {
       v->assign(static_cast<std::size_t>(maxtors), 0);
     }
     torsions.v.assign(static_cast<std::size_t>(maxtors), 0.0);
-    kelma::fftors(natoms, maxtors, itype, conn, torsions, counts);
+    kelma::fftors(*units, natoms, maxtors, itype, conn, torsions, counts);
   }
   std::pair<int, int> count() const {
     int nbend = -1;
@@ -211,9 +213,9 @@ TEST(Enumeration, RandomMoleculesFindEveryChainOnceWithinTheCount) {
 
 // The dimension guards: the error report, and nothing stored past the capacity.
 std::string guard_report(Molecule& m, void (Molecule::*step)(int), int capacity) {
-  test_support::ChannelCapture capture;
+  m.units->clear_texts();
   EXPECT_THROW((m.*step)(capacity), common::RunStop);
-  return capture.listing();
+  return m.units->text(common::listing_unit);
 }
 
 TEST(DimensionGuards, ReportTheNumberedErrorBeforeOverrunning) {

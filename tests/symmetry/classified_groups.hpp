@@ -28,6 +28,7 @@ struct Classified {
 // Closure of the generators, inverses, classification and naming, as the search driver runs
 // them.
 inline Classified classify(std::initializer_list<Operation> generators, double thrsym = 0.01) {
+  common::RunContext run("", common::UnitsTo::memory);
   const symmetry::Thresholds th = symmetry::make_thresholds(thrsym);
   Classified c;
   c.group = symmetry::make_group(th);
@@ -39,7 +40,7 @@ inline Classified classify(std::initializer_list<Operation> generators, double t
     ADD_FAILURE() << "no inverse";
     return c;
   }
-  EXPECT_EQ(symmetry::analys(c.group, c.inverse, c.axes, c.codes, c.principal, th),
+  EXPECT_EQ(symmetry::analys(run, c.group, c.inverse, c.axes, c.codes, c.principal, th),
             symmetry::Status::ok);
   EXPECT_EQ(symmetry::ggroup(c.axes, c.codes, c.group.count, c.principal, th, c.refs, c.label),
             symmetry::Status::ok);

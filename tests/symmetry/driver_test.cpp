@@ -9,7 +9,6 @@
 
 #include "common/records.hpp"
 #include "common/termination.hpp"
-#include "support/channel_capture.hpp"
 
 namespace {
 
@@ -38,14 +37,14 @@ TEST(SettleOperations, SnappedOperationsMapTheAtoms) {
   const std::vector<double> water{0, 0, -0.39, 0.757, 0, 0.195, -0.757, 0, 0.195};
   const Operation noisy_c2{-0.9999, 0.0001, 0, -0.0001, -0.9999, 0, 0, 0, 1};
   symmetry::SymmetryResult r = searched(water, "c2  ", {symmetry::identity_operation, noisy_c2});
-  test_support::ChannelCapture capture;
-  symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, water,
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::settle_operations(run, 3, std::vector<std::string>{o, h, h}, water,
                               symmetry::make_thresholds(0.01), 1, r);
   EXPECT_EQ(r.label, "c2  ");
   EXPECT_EQ(r.ops[1], (Operation{-1, 0, 0, 0, -1, 0, 0, 0, 1}));
   EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 6),
             (std::vector<int>{1, 2, 3, 1, 3, 2}));
-  EXPECT_EQ(capture.listing(), "");
+  EXPECT_EQ(run.text(common::listing_unit), "");
 }
 
 TEST(SettleOperations, OperationsAsFoundRescueAGroupThatSnappingBroke) {
@@ -59,10 +58,10 @@ TEST(SettleOperations, OperationsAsFoundRescueAGroupThatSnappingBroke) {
     c5.push_back(rotation_z(k * step));
   }
   symmetry::SymmetryResult r = searched(pentagon, "c5  ", c5);
-  test_support::ChannelCapture capture;
-  symmetry::settle_operations(5, std::vector<std::string>(5, c), pentagon,
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::settle_operations(run, 5, std::vector<std::string>(5, c), pentagon,
                               symmetry::make_thresholds(0.1), 1, r);
-  EXPECT_EQ(capture.listing(), "");
+  EXPECT_EQ(run.text(common::listing_unit), "");
   EXPECT_EQ(r.label, "c5  ");
   ASSERT_EQ(r.count, 5);
   for (int m = 0; m < 5; ++m)
@@ -78,10 +77,10 @@ TEST(SettleOperations, ABogusOperationFallsBackToC1) {
   for (int print : {0, 1}) {
     symmetry::SymmetryResult r =
         searched(moved, "c4  ", {symmetry::identity_operation, rotation_z(std::acos(-1.0) / 2)});
-    test_support::ChannelCapture capture;
-    symmetry::settle_operations(3, std::vector<std::string>{o, h, h}, centred,
+    common::RunContext run("", common::UnitsTo::memory);
+    symmetry::settle_operations(run, 3, std::vector<std::string>{o, h, h}, centred,
                                 symmetry::make_thresholds(0.01), print, r);
-    EXPECT_EQ(capture.listing(),
+    EXPECT_EQ(run.text(common::listing_unit),
               print > 0 ? "**WARNING** Error determining Equivalent Atoms - Switching off "
                           "Symmetry\n"
                         : "");
@@ -113,10 +112,15 @@ TEST(Workspace, RequestAndBlocksFollowTheLayout) {
   EXPECT_EQ(blocks.shell_symbols.size(), 4u);
 }
 
-symmetry::SymmetryInput read(const std::string& text) {
+symmetry::SymmetryInput read(common::RunContext& run, const std::string& text) {
   std::istringstream in(text);
   common::InputDeck deck(in);
-  return symmetry::read_symmetry_input(deck);
+  return symmetry::read_symmetry_input(run, deck);
+}
+
+symmetry::SymmetryInput read(const std::string& text) {
+  common::RunContext run("", common::UnitsTo::memory);
+  return read(run, text);
 }
 
 const std::string atom_line = "    1.0000000000    2.0000000000    3.0000000000     He\n";
@@ -188,10 +192,10 @@ TEST(ClosestLikePair, ComparesWholeLabelsAndTakesTheFirstOfEqualPairs) {
 }
 
 TEST(ReadSymmetryInput, MissingKeywordIsTheNumberedReport) {
-  test_support::ChannelCapture capture;
-  EXPECT_THROW(read("$natoms 1\n$print 0\n$coordinates\n" + atom_line), common::RunStop);
-  EXPECT_EQ(capture.listing(), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
-                               "  Unable to find Keyword $thrsym in <ffdata> file \n");
+  common::RunContext run("", common::UnitsTo::memory);
+  EXPECT_THROW(read(run, "$natoms 1\n$print 0\n$coordinates\n" + atom_line), common::RunStop);
+  EXPECT_EQ(run.text(common::listing_unit), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
+                                            "  Unable to find Keyword $thrsym in <ffdata> file \n");
 }
 
 // A run on an asymmetric CHFClBr skeleton whose centroid is (1, 1, 1).
@@ -208,11 +212,11 @@ RunOutput run_at(int print) {
                             "    1.0000000000    2.5000000000    1.0000000000     F\n"
                             "    1.0000000000    0.0000000000    2.7500000000     Cl\n"
                             "    0.0000000000    0.5000000000   -0.7500000000     Br\n";
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   std::istringstream in(input);
   common::InputDeck deck(in);
-  symmetry::run_symmetry(deck);
-  return {capture.stdout_text(), capture.listing()};
+  symmetry::run_symmetry(run, deck);
+  return {run.text(common::stdout_unit), run.text(common::listing_unit)};
 }
 
 const std::string c1_records = "*Point Group: c1          Degrees of freedom:   9\n"
@@ -263,9 +267,9 @@ TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
                             "   -0.0002991800   -0.0000439077    0.0002629643     H\n";
   std::istringstream in("$natoms 3\n$thrsym 1e-6\n$print 1\n$coordinates\n" + atoms);
   common::InputDeck deck(in);
-  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
-  test_support::ChannelCapture capture;
-  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(run, deck);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
   EXPECT_EQ(r.label, "c1  ");
   EXPECT_EQ(r.fallback, symmetry::Status::coincident_atoms);
   EXPECT_EQ(symmetry::fallback_text(r),
@@ -273,7 +277,7 @@ TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
             "give a direction: a molecule this small is below the fixed lengths of the search, so "
             "scale its coordinates up)");
   // The records stay as they were: the warnings on the listing, once per search.
-  EXPECT_EQ(capture.listing(),
+  EXPECT_EQ(run.text(common::listing_unit),
             "**WARNING** Error determining Point Group - Switching off Symmetry\n"
             "**WARNING** Error determining Point Group - Switching off Symmetry\n");
 
@@ -285,11 +289,11 @@ TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
   EXPECT_NE(rejection(lattice_input("0.75")), "accepted");
   std::istringstream in(lattice_input("0.7499999999999999"));
   common::InputDeck deck(in);
-  symmetry::SymmetryInput input = symmetry::read_symmetry_input(deck);
-  test_support::ChannelCapture capture;
-  const symmetry::SymmetryResult r = symmetry::run_symmetry(input);
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::SymmetryInput input = symmetry::read_symmetry_input(run, deck);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
   // 105 by the orbits of D4h: the dimensions fixed by the stabiliser of every orbit's atom.
-  EXPECT_EQ(capture.stdout_text().substr(0, 50),
+  EXPECT_EQ(run.text(common::stdout_unit).substr(0, 50),
             "*Point Group: d4h         Degrees of freedom: 105\n");
   EXPECT_EQ(r.count, 16);
   // Symmetrising moved no atom off its lattice point.
@@ -307,14 +311,14 @@ TEST(Symtry, AsymmetricMoleculeIsSearchedOnce) {
   symmetry::Workspace ws = symmetry::make_workspace(5);
   symmetry::SymmetryResult r = symmetry::make_result(5);
   int adjst = 1;
-  test_support::ChannelCapture capture;
-  symmetry::symtry(5, symbols, xyz, 0.01, adjst, 0, ws, r);
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::symtry(run, 5, symbols, xyz, 0.01, adjst, 0, ws, r);
   EXPECT_EQ(adjst, 1); // a first search that names c1 is not repeated
   EXPECT_EQ(r.xyz,
             (std::vector<double>{0, 0, 0, 1, 0, 0, 0, 1.5, 0, 0, -1, 1.75, -1, -0.5, -1.75}));
   EXPECT_EQ(xyz, r.xyz); // the input comes back centred
   EXPECT_EQ(r.degrees, 9);
-  EXPECT_EQ(capture.stdout_text(), "*Point Group: c1          Degrees of freedom:   9\n");
+  EXPECT_EQ(run.text(common::stdout_unit), "*Point Group: c1          Degrees of freedom:   9\n");
 }
 
 } // namespace

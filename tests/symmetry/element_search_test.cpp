@@ -113,13 +113,14 @@ TEST(ElementGeometry, HititTakesTheFirstOrTheNearestLikeAtomWithinTolerance) {
 }
 
 TEST(AxisSearch, SquareGivesTheFourFoldAxisAndItsTwoFolds) {
+  common::RunContext run("", common::UnitsTo::memory);
   Molecule m;
   m.add_shell({{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {-1.0, 0.0, 0.0}, {0.0, -1.0, 0.0}});
   Search s;
   s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
+  EXPECT_EQ(symmetry::cnsrch(run, m.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
             symmetry::Status::ok);
   // A planar square has D4h symmetry; its proper rotations form D4 (8), with S4 the axis is
@@ -137,6 +138,7 @@ TEST(AxisSearch, SquareGivesTheFourFoldAxisAndItsTwoFolds) {
 }
 
 TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
+  common::RunContext run("", common::UnitsTo::memory);
   Molecule m;
   m.add_shell({{1.0, 0.0, 0.0}});
   m.add_shell({{0.0, 1.5, 0.0}});
@@ -145,7 +147,7 @@ TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
   s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(4, 0);
   int axes = -1;
-  EXPECT_EQ(symmetry::cnsrch(m.view(), s.group, s.slots(), s.flags, 0,
+  EXPECT_EQ(symmetry::cnsrch(run, m.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
             symmetry::Status::ok);
   EXPECT_EQ(axes, 0);
@@ -153,24 +155,26 @@ TEST(AxisSearch, TwoLoneAtomsOutOfLineLeaveNoAxis) {
 }
 
 TEST(AxisSearch, FailsWithoutAnyPairAndOnCoincidentAtoms) {
+  common::RunContext run("", common::UnitsTo::memory);
   Molecule lone;
   lone.add_shell({{1.0, 0.0, 0.0}});
   Search s;
   s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(1, 0);
   int axes = 0;
-  EXPECT_EQ(symmetry::cnsrch(lone.view(), s.group, s.slots(), s.flags, 0,
+  EXPECT_EQ(symmetry::cnsrch(run, lone.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
             symmetry::Status::no_pair);
   Molecule twin;
   twin.add_shell({{1.0, 0.0, 0.0}, {1.0, 0.0, 0.0005}});
   s.flags.assign(2, 0);
-  EXPECT_EQ(symmetry::cnsrch(twin.view(), s.group, s.slots(), s.flags, 0,
+  EXPECT_EQ(symmetry::cnsrch(run, twin.view(), s.group, s.slots(), s.flags, 0,
                              symmetry::make_thresholds(0.01), false, axes),
             symmetry::Status::coincident_atoms);
 }
 
 TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
+  common::RunContext run("", common::UnitsTo::memory);
   Molecule water;
   water.add_shell({{0.0, 0.0, -0.39}});
   water.add_shell({{0.757, 0.0, 0.195}, {-0.757, 0.0, 0.195}});
@@ -178,7 +182,7 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   s.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   s.flags.assign(3, 0);
   int planes = -1;
-  EXPECT_EQ(symmetry::cssrch(water.view(), s.group, s.slots(), s.flags,
+  EXPECT_EQ(symmetry::cssrch(run, water.view(), s.group, s.slots(), s.flags,
                              symmetry::make_thresholds(0.01), false, planes),
             symmetry::Status::ok);
   // The bisector plane x = 0; the molecular plane y = 0 is not a bisector of any pair here.
@@ -191,7 +195,7 @@ TEST(PlaneSearch, WaterHasTwoPlanesAndStopsAtThreeForARectangle) {
   Search r;
   r.group = symmetry::make_group(symmetry::make_thresholds(0.01));
   r.flags.assign(4, 0);
-  EXPECT_EQ(symmetry::cssrch(rectangle.view(), r.group, r.slots(), r.flags,
+  EXPECT_EQ(symmetry::cssrch(run, rectangle.view(), r.group, r.slots(), r.flags,
                              symmetry::make_thresholds(0.01), false, planes),
             symmetry::Status::ok);
   EXPECT_EQ(planes, 3);

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/icosahedron.hpp"
 #include "symmetry/linear_algebra.hpp"
@@ -72,6 +71,7 @@ struct Named {
 
 // Closure, inverses, classification and naming, in the order of the search driver.
 Named name(std::initializer_list<Operation> generators) {
+  common::RunContext run("", common::UnitsTo::memory);
   Group g = close(generators);
   std::vector<int> inverse(symmetry::max_operations);
   std::vector<int> codes(symmetry::max_operations);
@@ -81,7 +81,7 @@ Named name(std::initializer_list<Operation> generators) {
     ADD_FAILURE() << "no inverse";
     return n;
   }
-  EXPECT_EQ(symmetry::analys(g, inverse, axes, codes, n.principal,
+  EXPECT_EQ(symmetry::analys(run, g, inverse, axes, codes, n.principal,
                              symmetry::make_thresholds(g.tolerance)),
             symmetry::Status::ok);
   n.relations = symmetry::symel(axes, codes, g.count, n.principal, g.tolerance);

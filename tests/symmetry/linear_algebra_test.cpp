@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "support/channel_capture.hpp"
-
 namespace {
 
 using symmetry::erduw;
@@ -66,9 +64,7 @@ TEST(Erduw, ReportsTheSweepLimit) {
   // With eps 0 the final threshold is 0, so every sweep keeps rotating cleared elements.
   std::array<double, 6> a{2, -1, 2, 0, -1, 2};
   std::array<double, 9> v = unit_matrix();
-  test_support::ChannelCapture capture;
   EXPECT_EQ(erduw(a, v, 3, 0.0), symmetry::Status::no_convergence);
-  EXPECT_EQ(capture.listing(), ""); // the caller writes the warning
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "support/channel_capture.hpp"
 #include "support/molecules.hpp"
 #include "symmetry/driver.hpp"
 
@@ -240,9 +239,9 @@ Outcome run(const Case& c) {
 
   symmetry::Workspace ws = symmetry::make_workspace(n);
   int adjst = 1;
-  test_support::ChannelCapture capture;
-  symmetry::symtry(n, symbols, xyz, c.variant.thrsym, adjst, 0, ws, out.result);
-  out.record = capture.stdout_text();
+  common::RunContext units("", common::UnitsTo::memory);
+  symmetry::symtry(units, n, symbols, xyz, c.variant.thrsym, adjst, 0, ws, out.result);
+  out.record = units.text(common::stdout_unit);
   for (int i = 0; i < n; ++i)
     out.atoms.push_back(
         {out.result.xyz[3 * i], out.result.xyz[3 * i + 1], out.result.xyz[3 * i + 2]});

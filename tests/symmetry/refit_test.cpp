@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/vectors.hpp"
-#include "support/channel_capture.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/element_search.hpp"
@@ -117,6 +116,7 @@ struct Element {
 class Refit : public testing::TestWithParam<Element> {};
 
 TEST_P(Refit, RecoversTheAxisFromATiltedStart) {
+  common::RunContext run("", common::UnitsTo::memory);
   const Element el = GetParam();
   const Vec e = unit({0.3, -0.5, 0.8});
   const Operation exact = el.plane ? reflection(e) : rotation(e, el.angle, el.sigma);
@@ -127,7 +127,7 @@ TEST_P(Refit, RecoversTheAxisFromATiltedStart) {
     const Vec start = tilted({sign * e[0], sign * e[1], sign * e[2]}, 0.02);
     Generator g{{}, start, el.angle, el.sigma, el.plane};
     g.r = el.plane ? reflection(start) : rotation(start, el.angle, el.sigma);
-    ASSERT_TRUE(symmetry::fitax(atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, g))
+    ASSERT_TRUE(symmetry::fitax(run, atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, g))
         << el.name;
     for (int k = 0; k < 3; ++k) {
       EXPECT_NEAR(g.axis[k], sign * e[k], 1e-10) << el.name; // the sign of the start is kept
@@ -146,13 +146,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Element>& info) { return std::string(info.param.name); });
 
 TEST(Refit, GivesUpWithoutAPermutation) {
+  common::RunContext run("", common::UnitsTo::memory);
   const Vec e{0.0, 0.0, 1.0};
   Atoms atoms;
   atoms.add_orbit(rotation(e, 2.0 * pi / 3.0), {1.2, 0.3, 0.5});
   // A three-fold turn about x sends the atoms nowhere near each other.
   Generator off{rotation({1.0, 0.0, 0.0}, 2.0 * pi / 3.0), {1.0, 0.0, 0.0}, 2.0 * pi / 3.0, 1.0};
   const Generator kept = off;
-  EXPECT_FALSE(symmetry::fitax(atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, off));
+  EXPECT_FALSE(
+      symmetry::fitax(run, atoms.view(), symmetry::make_thresholds(0.1), atoms.flags, off));
   EXPECT_EQ(off.r, kept.r);
   EXPECT_EQ(off.axis, kept.axis);
   // A half turn sends both atoms near (-1, 0, 0) onto the one at (1, 0, 0).
@@ -160,7 +162,7 @@ TEST(Refit, GivesUpWithoutAPermutation) {
   crowded.add_shell({{1.0, 0.0, 0.0}, {-1.0, 0.05, 0.0}, {-1.0, -0.05, 0.0}});
   Generator half{rotation(e, pi), e, pi, 1.0};
   EXPECT_FALSE(
-      symmetry::fitax(crowded.view(), symmetry::make_thresholds(0.1), crowded.flags, half));
+      symmetry::fitax(run, crowded.view(), symmetry::make_thresholds(0.1), crowded.flags, half));
 }
 
 TEST(Signals, NoteTheFailuresASearchCarriesOnPast) {
@@ -183,6 +185,7 @@ TEST(Signals, NoteTheFailuresASearchCarriesOnPast) {
 }
 
 TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
+  common::RunContext run("", common::UnitsTo::memory);
   // A square of like atoms about z and a lone atom 0.01 off the centre, in the square's plane.
   Atoms atoms;
   atoms.add_orbit(rotation({0.0, 0.0, 1.0}, pi / 2.0), {1.5, 0.0, 0.0});
@@ -191,7 +194,7 @@ TEST(LoneAtoms, AnAtomNearTheCentreDoesNotForbidTheAxes) {
   std::array<int, symmetry::max_operations> slot_codes{};
   symmetry::Group group = symmetry::make_group(symmetry::make_thresholds(0.05));
   int found = 0;
-  EXPECT_EQ(symmetry::cnsrch(atoms.view(), group, {slot_axes, slot_codes}, atoms.flags, 0,
+  EXPECT_EQ(symmetry::cnsrch(run, atoms.view(), group, {slot_axes, slot_codes}, atoms.flags, 0,
                              symmetry::make_thresholds(0.05), false, found),
             symmetry::Status::ok);
   EXPECT_EQ(group.count, 8); // D4: the four-fold axis and the two-fold axes in the plane
@@ -342,8 +345,8 @@ TEST_P(NoisyMolecules, AreNamedRight) {
       symmetry::Workspace ws = symmetry::make_workspace(n);
       symmetry::SymmetryResult r = symmetry::make_result(n);
       int adjst = 1;
-      test_support::ChannelCapture capture;
-      symmetry::symtry(n, m.symbols, xyz, variant.thrsym, adjst, 0, ws, r);
+      common::RunContext run("", common::UnitsTo::memory);
+      symmetry::symtry(run, n, m.symbols, xyz, variant.thrsym, adjst, 0, ws, r);
       EXPECT_EQ(r.label, m.group) << m.name << " pose " << pose;
       EXPECT_LE(r.count, m.order) << m.name << " pose " << pose;
     }
@@ -360,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, NoisyMolecules,
 // Without refitting, each of these noisy molecules fails somewhere (overflow, no inverse, an
 // atom mapping that is no permutation, an order not found); the refitting pass names them all.
 TEST(NoisyMolecules, RefittingNamesWhatThePlainSearchMisses) {
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   for (const Molecule& m : {methane(), benzene(), c60(), eclipsed_ferrocene()}) {
     const int n = static_cast<int>(m.atoms.size());
     int plain_failures = 0;
@@ -371,12 +374,12 @@ TEST(NoisyMolecules, RefittingNamesWhatThePlainSearchMisses) {
       symmetry::Workspace ws = symmetry::make_workspace(n);
       symmetry::SymmetryResult r = symmetry::make_result(n);
       int adjst = 1;
-      if (!symmetry::search_pass(n, m.symbols, xyz, symmetry::make_thresholds(0.05), adjst, 0,
+      if (!symmetry::search_pass(run, n, m.symbols, xyz, symmetry::make_thresholds(0.05), adjst, 0,
                                  false, ws, r))
         ++plain_failures;
       adjst = 1;
-      EXPECT_TRUE(symmetry::search_pass(n, m.symbols, xyz, symmetry::make_thresholds(0.05), adjst,
-                                        0, true, ws, r))
+      EXPECT_TRUE(symmetry::search_pass(run, n, m.symbols, xyz, symmetry::make_thresholds(0.05),
+                                        adjst, 0, true, ws, r))
           << m.name << " pose " << pose;
       EXPECT_EQ(r.label, m.group) << m.name << " pose " << pose;
     }
@@ -388,7 +391,7 @@ TEST(NoisyMolecules, RefittingNamesWhatThePlainSearchMisses) {
 // to the identity only after many turns ("d46d" for ferrocene): the axis of that order does not
 // map the atoms, and such a group is never named.
 TEST(NoisyMolecules, NoLabelNamesAnAxisTheAtomsLack) {
-  test_support::ChannelCapture capture;
+  common::RunContext run("", common::UnitsTo::memory);
   for (const Molecule& m : {staggered_ferrocene(), eclipsed_ferrocene()}) {
     const int n = static_cast<int>(m.atoms.size());
     for (std::uint64_t pose = 1; pose <= 60; ++pose) {
@@ -396,7 +399,7 @@ TEST(NoisyMolecules, NoLabelNamesAnAxisTheAtomsLack) {
       symmetry::Workspace ws = symmetry::make_workspace(n);
       symmetry::SymmetryResult r = symmetry::make_result(n);
       int adjst = 1;
-      symmetry::symtry(n, m.symbols, xyz, 0.15, adjst, 0, ws, r);
+      symmetry::symtry(run, n, m.symbols, xyz, 0.15, adjst, 0, ws, r);
       EXPECT_LE(r.count, m.order) << m.name << " pose " << pose << " " << r.label;
       EXPECT_FALSE(std::isdigit(static_cast<unsigned char>(r.label[2])))
           << m.name << " pose " << pose << " " << r.label;

@@ -2,23 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include "support/channel_capture.hpp"
+#include "common/channels.hpp"
 
 namespace {
 
 using symmetry::Status;
 
 TEST(Status, ReportWritesTheWarningOfAStatusThatHasOne) {
-  test_support::ChannelCapture capture;
-  symmetry::report(Status::ok);
-  symmetry::report(Status::no_pair);
-  EXPECT_EQ(capture.listing(), "");
-  symmetry::report(Status::zero_matrix);
-  symmetry::report(Status::closure_overflow);
-  EXPECT_EQ(capture.listing(), " **WARNING** in SYMMETRY module\n"
-                               "   Attempting to Diagonalize Zero Matrix\n"
-                               " **WARNING** in SYMMETRY module\n"
-                               "   Number of operations found greater than maximum 120 0\n");
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::report(run, Status::ok);
+  symmetry::report(run, Status::no_pair);
+  EXPECT_EQ(run.text(common::listing_unit), "");
+  symmetry::report(run, Status::zero_matrix);
+  symmetry::report(run, Status::closure_overflow);
+  EXPECT_EQ(run.text(common::listing_unit),
+            " **WARNING** in SYMMETRY module\n"
+            "   Attempting to Diagonalize Zero Matrix\n"
+            " **WARNING** in SYMMETRY module\n"
+            "   Number of operations found greater than maximum 120 0\n");
 }
 
 TEST(Status, WarningsOnlyAreNoFailures) {

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "support/channel_capture.hpp"
-
 namespace {
 
 using symmetry::eqvatm;
@@ -232,9 +230,9 @@ std::vector<std::string> lines_of(const std::string& text) {
 TEST(Prntsym, ListsGroupMatricesAndTwentyAtomsPerLine) {
   const Molecule ab4 = tetrahedral_ab4();
   const Mapping m = map_atoms(ab4.xyz, ab4.symbols, ab4.ops, 1.0e-6);
-  test_support::ChannelCapture capture;
-  symmetry::prntsym(5, "td  ", 24, ab4.ops, m.neqatm);
-  const std::vector<std::string> lines = lines_of(capture.listing());
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::prntsym(run, 5, "td  ", 24, ab4.ops, m.neqatm);
+  const std::vector<std::string> lines = lines_of(run.text(common::listing_unit));
   // Heading (2), 24 x (2 + 2 blank + 3 rows), array heading (2), 5 atoms x 2 lines.
   ASSERT_EQ(lines.size(), 2u + 24u * 7u + 2u + 10u);
   EXPECT_EQ(lines[0], "");

@@ -38,18 +38,19 @@ TEST(KeywordInput, BothProgramsReadTheSameText) {
   int ival = 0;
   double rval = 0.0;
   std::string cval;
+  common::RunContext run("", common::UnitsTo::memory);
   {
     std::istringstream in(text);
     common::InputDeck deck(in);
-    EXPECT_EQ(common::read_integer_keyword(deck, "$natoms"), 2);
-    common::rdcntrl(deck, 7, "$fftype", common::kind_text, ival, rval, cval);
+    EXPECT_EQ(common::read_integer_keyword(run, deck, "$natoms"), 2);
+    common::rdcntrl(run, deck, 7, "$fftype", common::kind_text, ival, rval, cval);
     EXPECT_EQ(ival, 9);
-    EXPECT_EQ(common::read_integer_keyword(deck, "$jobtype"), 0);
-    EXPECT_EQ(common::read_real_keyword(deck, "$vdwc"), 8.0);
-    EXPECT_EQ(common::read_integer_keyword(deck, "$print"), 1);
-    EXPECT_EQ(common::read_real_keyword(deck, "$gtol"), 1e-4);
-    EXPECT_EQ(common::read_real_keyword(deck, "$etol"), 1e-6);
-    EXPECT_EQ(common::read_integer_keyword(deck, "$nsteps"), 50);
+    EXPECT_EQ(common::read_integer_keyword(run, deck, "$jobtype"), 0);
+    EXPECT_EQ(common::read_real_keyword(run, deck, "$vdwc"), 8.0);
+    EXPECT_EQ(common::read_integer_keyword(run, deck, "$print"), 1);
+    EXPECT_EQ(common::read_real_keyword(run, deck, "$gtol"), 1e-4);
+    EXPECT_EQ(common::read_real_keyword(run, deck, "$etol"), 1e-6);
+    EXPECT_EQ(common::read_integer_keyword(run, deck, "$nsteps"), 50);
     std::vector<double> xyz(6);
     std::vector<int> types(2);
     std::vector<int> conn(4);
@@ -61,9 +62,9 @@ TEST(KeywordInput, BothProgramsReadTheSameText) {
   }
   std::istringstream in(text);
   common::InputDeck deck(in);
-  EXPECT_EQ(common::read_integer_keyword(deck, "$natoms"), 2);
-  EXPECT_EQ(common::read_real_keyword(deck, "$thrsym"), 0.05);
-  EXPECT_EQ(common::read_integer_keyword(deck, "$print"), 1);
+  EXPECT_EQ(common::read_integer_keyword(run, deck, "$natoms"), 2);
+  EXPECT_EQ(common::read_real_keyword(run, deck, "$thrsym"), 0.05);
+  EXPECT_EQ(common::read_integer_keyword(run, deck, "$print"), 1);
   std::vector<double> xyz(6);
   std::vector<std::string> labels(2);
   common::getcoord1(deck, 2, xyz, labels);
@@ -94,7 +95,8 @@ TEST(KeywordInput, TheAutomaticCycleLimitFollowsTheAtomCount) {
     m.atoms.resize(atoms, m.atoms[1]);
     std::istringstream in(tools::keyword_input(m, {}, "x"));
     common::InputDeck deck(in);
-    return common::read_integer_keyword(deck, "$nsteps");
+    common::RunContext run("", common::UnitsTo::memory);
+    return common::read_integer_keyword(run, deck, "$nsteps");
   };
   EXPECT_EQ(nsteps(2), 1000);
   EXPECT_EQ(nsteps(146), 7300);

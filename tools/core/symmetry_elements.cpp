@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "common/keyword_input.hpp"
-#include "common/output_sink.hpp"
+#include "common/run_context.hpp"
 #include "common/termination.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/driver.hpp"
@@ -20,11 +20,11 @@ constexpr int lowest_rotation_code = 2;
 constexpr int standard_frame = 1;
 constexpr int silent = 0; // no listing
 
-symmetry::SymmetryInput read_input(std::string_view text) {
+symmetry::SymmetryInput read_input(common::RunContext& run, std::string_view text) {
   std::istringstream in{std::string(text)};
   common::InputDeck deck(in);
   try {
-    return symmetry::read_symmetry_input(deck);
+    return symmetry::read_symmetry_input(run, deck);
   } catch (const common::InputError& e) {
     throw ToolError(std::string("keyword input: ") + e.what());
   } catch (const common::RunStop&) {
@@ -49,8 +49,8 @@ void add_plane(std::vector<Vec3>& normals, const Vec3& normal, double tol) {
 }
 
 // Classifies the operations with symmetry's own routines and keeps one entry per element.
-void collect_elements(const symmetry::SymmetryResult& result, double thrsym,
-                      SymmetryElements& elements) {
+void collect_elements(common::RunContext& run, const symmetry::SymmetryResult& result,
+                      double thrsym, SymmetryElements& elements) {
   const symmetry::Thresholds th = symmetry::make_thresholds(thrsym);
   symmetry::Group group = symmetry::make_group(th);
   std::copy_n(result.ops.begin(), result.count, group.ops.begin());
@@ -62,7 +62,7 @@ void collect_elements(const symmetry::SymmetryResult& result, double thrsym,
   // An operation of no order collapses the group to the identity: no elements, no error.
   const auto classified = [&] {
     const symmetry::Status status =
-        symmetry::analys(group, inverse, directions, codes, principal, th);
+        symmetry::analys(run, group, inverse, directions, codes, principal, th);
     return status == symmetry::Status::ok || status == symmetry::Status::no_order;
   };
   if (symmetry::syminv(group, inverse) != symmetry::Status::ok || !classified())
@@ -80,8 +80,9 @@ void collect_elements(const symmetry::SymmetryResult& result, double thrsym,
 } // namespace
 
 SymmetryElements find_symmetry_elements(std::string_view input, std::span<const Vec3> geometry) {
-  const common::OutputSink silenced; // the point-group record and the listing go nowhere
-  symmetry::SymmetryInput in = read_input(input);
+  // The point-group record and the listing stay in memory, unread.
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::SymmetryInput in = read_input(run, input);
   const auto n = static_cast<std::size_t>(in.natoms);
   if (!geometry.empty()) {
     if (geometry.size() != n)
@@ -94,7 +95,7 @@ SymmetryElements find_symmetry_elements(std::string_view input, std::span<const 
   symmetry::SymmetryResult result = symmetry::make_result(in.natoms);
   int adjst = standard_frame;
   try {
-    symmetry::symtry(in.natoms, in.symbols, in.xyz, in.thrsym, adjst, silent, ws, result);
+    symmetry::symtry(run, in.natoms, in.symbols, in.xyz, in.thrsym, adjst, silent, ws, result);
   } catch (const common::RunStop& stop) {
     throw ToolError("the point-group search stopped (" + stop.code + ")");
   }
@@ -102,7 +103,7 @@ SymmetryElements find_symmetry_elements(std::string_view input, std::span<const 
   elements.group = std::string(trim(result.label));
   for (std::size_t k = 0; k < n; ++k)
     elements.positions.push_back({result.xyz[3 * k], result.xyz[3 * k + 1], result.xyz[3 * k + 2]});
-  collect_elements(result, in.thrsym, elements);
+  collect_elements(run, result, in.thrsym, elements);
   return elements;
 }
 
