@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <numeric>
-#include <ranges>
 #include <vector>
 
 #include "symmetry/linear_algebra.hpp"
@@ -207,10 +206,16 @@ int atom_within(const ShellAtoms& atoms, const ShellRun& run, const double* y, d
   };
   const auto block_at = [&](int k) { return run.first + k * lookup_block; };
   const int count = (run.last - run.first + lookup_block - 1) / lookup_block;
-  const auto blocks = std::views::iota(0, count);
-  const auto from = std::ranges::partition_point(
-      blocks, [&](int k) { return high(block_at(k)) - y[first_axis] < -reach; });
-  for (auto k = static_cast<int>(from - blocks.begin()); k < count; ++k) {
+  // The first block whose upper end comes within reach: the blocks are in order, so bisect.
+  int from = 0;
+  for (int past = count; from < past;) {
+    const int middle = from + (past - from) / 2;
+    if (high(block_at(middle)) - y[first_axis] < -reach)
+      from = middle + 1;
+    else
+      past = middle;
+  }
+  for (int k = from; k < count; ++k) {
     const int block = block_at(k);
     if (!(low(block) - y[first_axis] <= reach))
       break;
