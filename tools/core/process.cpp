@@ -65,6 +65,23 @@ void redirect(int fd, const std::string& path, int flags, int report) {
   child_failed(report);
 }
 
+// Waits until fd can be read (a socket with data, a pidfd of an ended process) or the deadline
+// passes; false at the deadline.
+bool readable_by(int fd, std::optional<std::chrono::steady_clock::time_point> deadline) {
+  for (;;) {
+    int wait = -1;
+    if (deadline)
+      wait =
+          static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 *deadline - std::chrono::steady_clock::now())
+                                                 .count()));
+    pollfd watch{fd, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, wait);
+    if (ready >= 0 || errno != EINTR)
+      return ready != 0;
+  }
+}
+
 // Waits up to timeout_seconds for the child to end; false when it is still running then.
 bool ended_in_time(pid_t pid, int timeout_seconds) {
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
@@ -74,16 +91,10 @@ bool ended_in_time(pid_t pid, int timeout_seconds) {
     ::waitpid(pid, nullptr, 0);
     throw ToolError(std::string("cannot watch a program's time: ") + std::strerror(error));
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-  int ready = 0;
-  do {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    pollfd watch{pidfd, POLLIN, 0};
-    ready = ::poll(&watch, 1, static_cast<int>(std::max<long>(0, left.count())));
-  } while (ready < 0 && errno == EINTR);
+  const bool ended =
+      readable_by(pidfd, std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds));
   ::close(pidfd);
-  return ready != 0;
+  return ended;
 }
 
 // The child's exit status or signal, once it has ended.
@@ -128,22 +139,6 @@ bool send_message(int socket, std::string_view text) {
   const MessageLength length = text.size();
   return send_all(socket, reinterpret_cast<const char*>(&length), sizeof length) &&
          send_all(socket, text.data(), text.size());
-}
-
-// Waits until the socket can be read or the deadline passes; false at the deadline.
-bool readable_by(int socket, std::optional<std::chrono::steady_clock::time_point> deadline) {
-  for (;;) {
-    int wait = -1;
-    if (deadline)
-      wait =
-          static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                 *deadline - std::chrono::steady_clock::now())
-                                                 .count()));
-    pollfd watch{socket, POLLIN, 0};
-    const int ready = ::poll(&watch, 1, wait);
-    if (ready >= 0 || errno != EINTR)
-      return ready != 0;
-  }
 }
 
 enum class Received { whole, closed, late };
