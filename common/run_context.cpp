@@ -75,6 +75,8 @@ void RunContext::bound(int unit) {
 }
 
 void RunContext::write_record(int unit, std::string_view record) {
+  if (!keeps_records())
+    return;
   std::string& text = unit_at(unit).pending;
   text += record;
   text += '\n';
@@ -82,6 +84,8 @@ void RunContext::write_record(int unit, std::string_view record) {
 }
 
 void RunContext::write_lines(int unit, std::string_view lines) {
+  if (!keeps_records())
+    return;
   unit_at(unit).pending += lines;
   bound(unit);
 }
@@ -89,7 +93,7 @@ void RunContext::write_lines(int unit, std::string_view lines) {
 void RunContext::flush_unit(int unit) { hand_over(unit); }
 
 void RunContext::open_listing() {
-  if (where_ == UnitsTo::memory || unit_at(listing_unit).sink || debug_ != nullptr)
+  if (where_ != UnitsTo::files || unit_at(listing_unit).sink || debug_ != nullptr)
     return;
   hand_over(listing_unit); // what went to "fort.8" stays there
   debug_ = open_unbuffered(listing_file);

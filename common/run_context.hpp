@@ -25,8 +25,9 @@ namespace common {
 
 // Where the units of a context go.
 enum class UnitsTo {
-  files,  // standard error and output of the process, "debug", "fort.8" and "fort.9"
-  memory, // kept in the context, read back with text()
+  files,   // standard error and output of the process, "debug", "fort.8" and "fort.9"
+  memory,  // kept in the context, read back with text()
+  nowhere, // dropped: a caller that takes the structured result and wants no records
 };
 
 class RunContext {
@@ -39,6 +40,9 @@ public:
 
   // The termination banner of the running program, written by nerror.
   const std::string& banner() const { return banner_; }
+
+  // False when the units drop what they get: routines then skip formatting their records.
+  bool keeps_records() const { return where_ != UnitsTo::nowhere; }
 
   // Writes one record and its line end on the unit.
   void write_record(int unit, std::string_view record);

@@ -1,7 +1,9 @@
 #include "common/channels.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,3 +95,25 @@ TEST(RunContext, ARunStopsOnItsOwnStandardError) {
 }
 
 } // namespace
+
+TEST(RunContext, UnitsThatGoNowhereKeepNothingAndOpenNoFile) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("nowhere_units_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  {
+    common::RunContext run("", common::UnitsTo::nowhere);
+    EXPECT_FALSE(run.keeps_records());
+    run.open_listing();
+    run.write_record(common::trace_unit, "@ dropped");
+    run.write_record(common::listing_unit, "dropped");
+    run.close_all_units();
+    EXPECT_EQ(run.text(common::trace_unit), "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder / common::trace_file));
+  EXPECT_FALSE(std::filesystem::exists(folder / common::listing_file));
+  EXPECT_FALSE(std::filesystem::exists(folder / common::unnamed_listing_file));
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(folder);
+}
