@@ -1,4 +1,5 @@
 #include "common/records.hpp"
+#include "common/result_records.hpp"
 
 #include <gtest/gtest.h>
 
@@ -153,3 +154,29 @@ TEST(FixedRecords, BuildFieldByField) {
 }
 
 } // namespace
+
+TEST(ResultRecords, WhatTheProgramsWriteReadsBack) {
+  EXPECT_EQ(common::cycle_record(12, -0.0123456789, 0.00049),
+            "**    12  Energy:    -0.012345679   RMSG: 0.00049");
+  const auto cycle = common::read_cycle_record(common::cycle_record(12, -0.0123456789, 0.00049));
+  ASSERT_TRUE(cycle);
+  EXPECT_EQ(cycle->cycle, 12);
+  EXPECT_EQ(cycle->energy, "-0.012345679");
+  EXPECT_EQ(cycle->rms, "0.00049");
+  EXPECT_FALSE(common::read_cycle_record("**  12 Energy lost"));
+
+  std::string block;
+  common::append_geometry_records(block, common::final_geometry_mark,
+                                  std::vector<double>{1.25, -0.5, 0.0, 1.0e7, 0.0, 0.0});
+  EXPECT_EQ(block, "!    1.2500000000   -0.5000000000    0.0000000000\n"
+                   "!****************    0.0000000000    0.0000000000\n");
+  const auto first = common::read_geometry_record(block.substr(0, block.find('\n')));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(*first, (common::Vec3{1.25, -0.5, 0.0}));
+  EXPECT_FALSE(common::read_geometry_record(block.substr(block.find('\n') + 1)));
+  EXPECT_FALSE(common::read_geometry_record("@    1.0"));
+
+  const auto group = common::read_point_group_record(common::point_group_record("c2v ", 3));
+  EXPECT_EQ(group.label, "c2v");
+  EXPECT_EQ(group.degrees, "3");
+}

@@ -1,4 +1,4 @@
-// The pieces of ffreport: status.tsv by header names, the symmetry elements found in memory, the
+// The pieces of ffreport: the symmetry elements found in memory, the
 // escaping of the page's text and data, and the convergence plots.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "tools/core/files.hpp"
-#include "tools/core/status_table.hpp"
 #include "tools/core/symmetry_elements.hpp"
 #include "tools/report/markup.hpp"
 #include "tools/report/report_plot.hpp"
@@ -14,28 +13,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(StatusTable, ColumnsByNameWhereverTheyStandAndWhateverIsAdded) {
-  const auto rows = tools::read_status_table("outcome\tmolecule\tdetail\n"
-                                             "converged\tbenzene\tnew\n"
-                                             "skipped\twater\n");
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(tools::status_field(rows[0], "molecule"), "benzene");
-  EXPECT_EQ(tools::status_field(rows[0], "outcome"), "converged");
-  EXPECT_EQ(tools::status_field(rows[1], "detail"), "-"); // a short line lacks its last columns
-  EXPECT_EQ(tools::status_field(rows[1], "cycles"), "-"); // a column the table does not have
-}
-
-TEST(StatusTable, DamagedTablesAreRefusedWithTheLine) {
-  EXPECT_THROW(tools::read_status_table(""), tools::ToolError);
-  EXPECT_THROW(tools::read_status_table("atoms\toutcome\n3\tconverged\n"), tools::ToolError);
-  try {
-    tools::read_status_table("molecule\toutcome\nwater\tconverged\textra\n");
-    FAIL() << "a line wider than the header was taken";
-  } catch (const tools::ToolError& e) {
-    EXPECT_STREQ(e.what(), "line 2: more fields than the header names");
-  }
-}
 
 std::vector<int> orders(const tools::SymmetryElements& e) {
   std::vector<int> list;

@@ -187,4 +187,34 @@ TEST(Status, LinesRoundTripThroughText) {
   EXPECT_THROW(tools::parse_status("ethanol\t9"), tools::ToolError);
 }
 
+TEST(StatusTable, ColumnsByNameWhereverTheyStandAndWhateverIsAdded) {
+  const auto rows = tools::read_status_table("outcome\tmolecule\tlater\tdetail\n"
+                                             "converged\tbenzene\tx\tnew\n"
+                                             "skipped\twater\n");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].molecule, "benzene");
+  EXPECT_EQ(rows[0].outcome, "converged");
+  EXPECT_EQ(rows[0].detail, "new"); // past a column this version does not know
+  EXPECT_EQ(rows[1].detail, "-");   // a short line lacks its last columns
+  EXPECT_EQ(rows[1].cycles, "-");   // a column the table does not have
+  // The table the batch writes reads back whole.
+  const tools::StatusLine line{"ethanol", "9", "kelma", "converged", "20", "0.1",
+                               "0.2",     "1", "none",  "none",      "-"};
+  const auto back =
+      tools::read_status_table(tools::status_header() + "\n" + tools::status_text(line) + "\n");
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(tools::status_text(back[0]), tools::status_text(line));
+}
+
+TEST(StatusTable, DamagedTablesAreRefusedWithTheLine) {
+  EXPECT_THROW(tools::read_status_table(""), tools::ToolError);
+  EXPECT_THROW(tools::read_status_table("atoms\toutcome\n3\tconverged\n"), tools::ToolError);
+  try {
+    tools::read_status_table("molecule\toutcome\nwater\tconverged\textra\n");
+    FAIL() << "a line wider than the header was taken";
+  } catch (const tools::ToolError& e) {
+    EXPECT_STREQ(e.what(), "line 2: more fields than the header names");
+  }
+}
+
 } // namespace

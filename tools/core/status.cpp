@@ -1,14 +1,15 @@
 #include "tools/core/status.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
+#include "tools/core/files.hpp"
 #include "tools/core/text.hpp"
 
 namespace tools {
 
 namespace {
-
-constexpr std::size_t field_count = 11;
 
 struct OutcomeWords {
   Outcome outcome;
@@ -28,6 +29,61 @@ constexpr OutcomeWords outcome_table[] = {{Outcome::converged, "converged"},
 
 // What stands between the words and what follows them.
 std::string_view joint(Outcome outcome) { return outcome == Outcome::failed ? ": " : " "; }
+
+// The columns of status.tsv in the order the programs write them, each with its field.
+struct Column {
+  std::string_view name;
+  std::string StatusLine::*field;
+};
+
+constexpr Column columns[] = {{"molecule", &StatusLine::molecule},
+                              {"atoms", &StatusLine::atoms},
+                              {"program", &StatusLine::program},
+                              {"outcome", &StatusLine::outcome},
+                              {"cycles", &StatusLine::cycles},
+                              {"energy", &StatusLine::energy},
+                              {"rms_force", &StatusLine::rms},
+                              {"seconds", &StatusLine::seconds},
+                              {"no_parameter", &StatusLine::no_parameter},
+                              {"notes", &StatusLine::notes},
+                              {"detail", &StatusLine::detail}};
+
+// The field of each column of a header, in its order; nullptr for a column this version does not
+// know (a later version's), which is read past.
+using ColumnFields = std::vector<std::string StatusLine::*>;
+
+ColumnFields standard_fields() {
+  ColumnFields fields;
+  for (const Column& column : columns)
+    fields.push_back(column.field);
+  return fields;
+}
+
+ColumnFields header_fields(std::string_view header) {
+  ColumnFields fields;
+  bool named_molecule = false;
+  for (const std::string& name : split_tabs(header)) {
+    const auto* known = std::find_if(std::begin(columns), std::end(columns),
+                                     [&](const Column& column) { return column.name == name; });
+    fields.push_back(known == std::end(columns) ? nullptr : known->field);
+    named_molecule = named_molecule || name == columns[0].name;
+  }
+  if (!named_molecule)
+    throw ToolError("no molecule column in the header");
+  return fields;
+}
+
+// A line's fields into their columns; a line may lack the last columns ("-"), never have more.
+StatusLine line_from(const ColumnFields& fields, std::string_view text) {
+  const std::vector<std::string> values = split_tabs(text);
+  if (values.size() > fields.size())
+    throw ToolError("more fields than the header names");
+  StatusLine line;
+  for (std::size_t c = 0; c < values.size(); ++c)
+    if (fields[c] != nullptr)
+      line.*fields[c] = values[c];
+  return line;
+}
 
 } // namespace
 
@@ -60,28 +116,53 @@ std::string outcome_detail(std::string_view text) {
 }
 
 std::string status_header() {
-  return "molecule\tatoms\tprogram\toutcome\tcycles\tenergy\trms_force\tseconds\tno_parameter\t"
-         "notes\tdetail";
+  std::string header;
+  for (const Column& column : columns) {
+    if (!header.empty())
+      header += '\t';
+    header += column.name;
+  }
+  return header;
 }
 
 // Every field is made printable, so that no text from an input can break the table.
 std::string status_text(const StatusLine& line) {
-  std::string text = printable_line(line.molecule);
-  for (const std::string* field :
-       {&line.atoms, &line.program, &line.outcome, &line.cycles, &line.energy, &line.rms,
-        &line.seconds, &line.no_parameter, &line.notes, &line.detail}) {
-    text += '\t';
-    text += printable_line(*field);
+  std::string text;
+  for (const Column& column : columns) {
+    if (column.field != columns[0].field)
+      text += '\t';
+    text += printable_line(line.*column.field);
   }
   return text;
 }
 
 StatusLine parse_status(std::string_view text) {
-  const std::vector<std::string> fields = split_tabs(text);
-  if (fields.size() != field_count)
+  if (split_tabs(text).size() != std::size(columns))
     throw ToolError("damaged status line: " + printable_line(text));
-  return {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
-          fields[6], fields[7], fields[8], fields[9], fields[10]};
+  return line_from(standard_fields(), text);
+}
+
+std::vector<StatusLine> read_status_table(std::string_view text) {
+  const std::vector<std::string> lines = split_lines(text);
+  if (lines.empty())
+    throw ToolError("empty status table");
+  ColumnFields fields;
+  try {
+    fields = header_fields(lines[0]);
+  } catch (const ToolError& e) {
+    throw ToolError(std::string("line 1: ") + e.what());
+  }
+  std::vector<StatusLine> rows;
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    if (trim(lines[k]).empty())
+      continue;
+    try {
+      rows.push_back(line_from(fields, lines[k]));
+    } catch (const ToolError& e) {
+      throw ToolError("line " + std::to_string(k + 1) + ": " + e.what());
+    }
+  }
+  return rows;
 }
 
 bool succeeded(const StatusLine& line) {

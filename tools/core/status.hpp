@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tools {
 
@@ -54,10 +55,18 @@ struct StatusLine {
   std::string detail = "-";
 };
 
+// The header line of status.tsv: the column names, TAB-separated.
 std::string status_header();
+// One line of the table, every field made printable.
 std::string status_text(const StatusLine& line);
+// A line of a molecule's result.tsv (the table's columns in the order status_header names them);
 // ToolError for a line without the eleven fields (the message shows the line made printable).
 StatusLine parse_status(std::string_view text);
+// The lines of a status.tsv after its header, read by the header's column names, so that a table
+// whose columns were moved or added to still reads: a line shorter than the header lacks its last
+// columns ("-"), a column this version does not know is read past. ToolError ("line N: ...") for a
+// line longer than the header or a header without the molecule column.
+std::vector<StatusLine> read_status_table(std::string_view text);
 
 // Converged kelma runs and symmetry runs that named a group succeeded; any other outcome
 // (cycle limit, numbered report, input error, timeout, not symmetrised, failed, skipped, not

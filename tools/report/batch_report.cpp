@@ -3,7 +3,6 @@
 #include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/keyword_text.hpp"
-#include "tools/core/status_table.hpp"
 
 namespace tools {
 
@@ -23,10 +22,10 @@ Outcome report_class(const MoleculeEntry& entry) {
 }
 
 // Takes one status line into the molecule's entry.
-void take_status(const StatusRow& row, MoleculeEntry& entry) {
-  const std::string program = status_field(row, "program");
-  const std::string outcome = status_field(row, "outcome");
-  entry.atoms = status_field(row, "atoms");
+void take_status(const StatusLine& row, MoleculeEntry& entry) {
+  const std::string& program = row.program;
+  const std::string& outcome = row.outcome;
+  entry.atoms = row.atoms;
   if (program == kelma_program) {
     entry.kelma = outcome;
   } else if (program == symmetry_program) {
@@ -91,15 +90,15 @@ std::vector<MoleculeEntry> read_batch(const fs::path& folder) {
   const fs::path status_file = folder / layout::status;
   if (!fs::exists(status_file))
     throw ToolError(status_file.string() + ": no such file (run ffbatch first)");
-  std::vector<StatusRow> rows;
+  std::vector<StatusLine> rows;
   try {
     rows = read_status_table(read_file(status_file));
   } catch (const ToolError& e) {
     throw ToolError(status_file.string() + ": " + e.what());
   }
   std::vector<MoleculeEntry> molecules;
-  for (const StatusRow& row : rows) {
-    const std::string name = status_field(row, "molecule");
+  for (const StatusLine& row : rows) {
+    const std::string& name = row.molecule;
     if (molecules.empty() || molecules.back().name != name) {
       molecules.emplace_back();
       molecules.back().name = name;
