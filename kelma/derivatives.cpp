@@ -13,6 +13,7 @@
 #include "common/worker_pool.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/setup.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 

@@ -9,6 +9,7 @@
 #include "common/records.hpp"
 #include "common/vectors.hpp"
 #include "kelma/parameters.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 

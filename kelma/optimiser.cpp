@@ -15,13 +15,12 @@
 #include "kelma/hessian_start.hpp"
 #include "kelma/lower_triangle.hpp"
 #include "kelma/shared_update.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 
 namespace {
 
-constexpr double bohr_per_angstrom = 1.8897268777743552;
-constexpr double angstrom_per_bohr = 0.529177;
 constexpr double step_limit = 0.3;
 constexpr double early_exit_factor = 0.1;
 constexpr double curvature_threshold = 1e-8;

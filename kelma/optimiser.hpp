@@ -32,9 +32,6 @@ struct OptimSettings {
   int print = 0;     // listing level: cycles and warnings above 0, coordinates above 3
 };
 
-// The optimiser's conversion of the force field's kcal/mol to the hartree of its records.
-inline constexpr double hartree_per_kcal = 0.0015936;
-
 // Minimises the energy from xyz (Angstrom, updated in place), writing the cycle and geometry
 // records and the listing on the units of run. Returns on convergence with the final geometry in
 // xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0 on the first cycle.

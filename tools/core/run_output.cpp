@@ -1,6 +1,6 @@
 #include "tools/core/run_output.hpp"
 
-#include "kelma/optimiser.hpp"
+#include "kelma/units.hpp"
 #include "tools/core/files.hpp"
 
 namespace tools {
