@@ -8,6 +8,7 @@
 
 #include "common/run_context.hpp"
 #include "common/worker_pool.hpp"
+#include "kelma/result.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -33,10 +34,14 @@ struct OptimSettings {
 };
 
 // Minimises the energy from xyz (Angstrom, updated in place), writing the cycle and geometry
-// records and the listing on the units of run. Returns on convergence with the final geometry in
-// xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0 on the first cycle.
+// records and the listing on the units of run (none of them formatted when run keeps no
+// records). Returns on convergence with the final geometry in xyz; ends the run with stop code
+// 666 at the cycle limit. jobtype is set to 0 on the first cycle. Every cycle adds its figures to
+// result as it goes, and the end its geometry; the outcome is set on convergence (a stop leaves
+// it to the caller that catches the stop).
 void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
-           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle);
+           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle,
+           KelmaResult& result);
 
 // The inverse Hessian of the optimiser, n x n, column by column. The update keeps only its lower
 // triangle (the matrix stays symmetric); whole says that the whole matrix still counts, as for

@@ -69,6 +69,7 @@ struct OptimRun {
   kelma::OptimSettings settings;
   int jobtype = 0;
   int cycle = 0;
+  kelma::KelmaResult result;
   bool stopped = false;
   std::string stop_code;
 
@@ -79,7 +80,7 @@ struct OptimRun {
 
   void go(std::vector<double>& xyz, const kelma::ForceFieldCalls& ff) {
     try {
-      kelma::optim(units, settings, jobtype, xyz, ws, ff, cycle);
+      kelma::optim(units, settings, jobtype, xyz, ws, ff, cycle, result);
     } catch (const common::RunStop& stop) {
       stopped = true;
       stop_code = stop.code;
