@@ -29,6 +29,8 @@ struct CycleFigures {
   // (the converged cycle, a cycle the limit stopped, a line search whose first trial failed).
   double step = 0.0;
   bool line_search = false; // the cycle went on by a line search
+
+  bool operator==(const CycleFigures&) const = default;
 };
 
 struct KelmaResult {
