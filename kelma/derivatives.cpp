@@ -13,6 +13,7 @@
 #include "common/worker_pool.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/setup.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 
@@ -25,7 +26,7 @@ constexpr double fd_divisor = 0.002;
 constexpr int hessian_listing_print = 1;
 
 void hessian_note(common::RunContext& run, int print, std::string_view text) {
-  if (print > hessian_listing_print) {
+  if (print > hessian_listing_print && run.keeps_records()) {
     run.write_record(common::listing_unit, common::FreeRecord().item(text).str());
   }
 }
@@ -138,7 +139,7 @@ void finite_difference_hessian(common::RunContext& run, const ForceFieldModel& m
                  std::min(hessian_thread_count(m.hessian_threads), dim)};
   HessianScratch own(m.ff.dist, gplus, gminus, xyz);
   run_hessian_workers(job, own);
-  if (m.print > energy_listing_print) {
+  if (m.print > energy_listing_print && run.keeps_records()) {
     for (const EnergyTerms& e : job.terms)
       write_energy_block(run, e);
   }

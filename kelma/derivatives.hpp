@@ -9,11 +9,6 @@
 
 namespace kelma {
 
-// kcal/mol/Angstrom^2 to hartree/bohr^2 (0.0015936 x 0.529177^2).
-inline constexpr double hessian_to_hartree_bohr2 = 0.0004462530946234944;
-// kcal/mol/Angstrom to the force in hartree/bohr (minus 0.0015936 x 0.529177).
-inline constexpr double gradient_to_force = -0.0008432964671999999;
-
 // What the derivative routine needs besides the coordinates: the run's sizes and settings, the
 // arrays the set-up fills, and the number of threads of the Hessian (0: one per CPU the process
 // may run on).

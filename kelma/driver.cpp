@@ -3,6 +3,7 @@
 #include <span>
 
 #include "common/reports.hpp"
+#include "common/termination.hpp"
 #include "kelma/derivatives.hpp"
 #include "kelma/energy.hpp"
 #include "kelma/optimiser.hpp"
@@ -11,13 +12,11 @@
 
 namespace kelma {
 
-void run_kelma(common::RunContext& run, common::InputDeck& deck) {
-  run.open_listing();
-  KelmaInput in = read_kelma_input(run, deck);
-  run_kelma(run, in);
-}
+namespace {
 
-void run_kelma(common::RunContext& run, KelmaInput& in) {
+// The run after the input is read, filling result as it goes; the stops of the run's own end it
+// by their RunStop.
+void optimise_into(common::RunContext& run, KelmaInput& in, KelmaResult& result) {
   check_geometry(in.natoms, in.xyz);
 
   int maxbend = 0;
@@ -43,9 +42,46 @@ void run_kelma(common::RunContext& run, KelmaInput& in) {
       [&](std::span<double> xyz) {
         return ffener(run, in.natoms, in.vdwc, in.print, xyz, in.itype, in.conn, ws.ff);
       }};
-  optim(run, settings, in.jobtype, in.xyz, ws, calls, cycle);
+  optim(run, settings, in.jobtype, in.xyz, ws, calls, cycle, result);
   if (in.print > 0)
     run.close_listing();
+}
+
+// The whole run on a keyword input.
+void optimise_into(common::RunContext& run, common::InputDeck& deck, KelmaResult& result) {
+  run.open_listing();
+  KelmaInput in = read_kelma_input(run, deck);
+  optimise_into(run, in, result);
+}
+
+// Runs one of the two forms of a run and returns its result, with the outcome of a stop of the
+// run's own.
+template <typename Input> KelmaResult result_of(common::RunContext& run, Input& input) {
+  KelmaResult result;
+  try {
+    optimise_into(run, input, result);
+  } catch (const common::RunStop& stop) {
+    record_stop(stop, result);
+  }
+  return result;
+}
+
+} // namespace
+
+void run_kelma(common::RunContext& run, common::InputDeck& deck) {
+  KelmaResult result;
+  optimise_into(run, deck, result);
+}
+
+void run_kelma(common::RunContext& run, KelmaInput& in) {
+  KelmaResult result;
+  optimise_into(run, in, result);
+}
+
+KelmaResult optimise(common::RunContext& run, KelmaInput& in) { return result_of(run, in); }
+
+KelmaResult optimise(common::RunContext& run, common::InputDeck& deck) {
+  return result_of(run, deck);
 }
 
 } // namespace kelma

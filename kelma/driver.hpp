@@ -8,6 +8,7 @@
 #include "common/keyword_input.hpp"
 #include "common/run_context.hpp"
 #include "kelma/input.hpp"
+#include "kelma/result.hpp"
 
 namespace kelma {
 
@@ -22,5 +23,12 @@ void run_kelma(common::RunContext& run, common::InputDeck& deck);
 // in.xyz ends as the converged geometry (the cycle limit leaves it as the optimiser stopped).
 // The listing goes where the caller has put it; at print > 0 it is closed at the end.
 void run_kelma(common::RunContext& run, KelmaInput& in);
+
+// The library call: the same runs, writing the same records on the units of run (none when run
+// keeps no records), and returning the result. The stops of the run's own (numbered report,
+// workspace check, cycle limit) end in the result's outcome instead of a RunStop, and their STOP
+// line is left to the caller; input that cannot be read still throws common::InputError.
+KelmaResult optimise(common::RunContext& run, KelmaInput& in);
+KelmaResult optimise(common::RunContext& run, common::InputDeck& deck);
 
 } // namespace kelma

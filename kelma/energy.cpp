@@ -9,6 +9,7 @@
 #include "common/records.hpp"
 #include "common/vectors.hpp"
 #include "kelma/parameters.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 
@@ -298,9 +299,9 @@ EnergyTerms evaluate(int natoms, double vdwc, std::span<const double> xyz,
   return e;
 }
 
-// The total, with the energy block on the listing at print > 2.
+// The total, with the energy block on the listing at print > 2 (when the run keeps records).
 double listed_total(common::RunContext& run, int print, const EnergyTerms& e) {
-  if (print > energy_listing_print)
+  if (print > energy_listing_print && run.keeps_records())
     write_energy_block(run, e);
   return e.total;
 }

@@ -15,13 +15,12 @@
 #include "kelma/hessian_start.hpp"
 #include "kelma/lower_triangle.hpp"
 #include "kelma/shared_update.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 
 namespace {
 
-constexpr double bohr_per_angstrom = 1.8897268777743552;
-constexpr double angstrom_per_bohr = 0.529177;
 constexpr double step_limit = 0.3;
 constexpr double early_exit_factor = 0.1;
 constexpr double curvature_threshold = 1e-8;
@@ -130,8 +129,9 @@ void steepest_step(std::span<const double> f, std::span<double> step) {
 
 // The starting inverse Hessian: when jobtype is 1, the inverse of the force-field Hessian on the
 // internal motions of the molecule at xyz (bohr); otherwise, or when the Hessian leaves a
-// coordinate without curvature, the unit matrix.
-void initial_hessian(common::RunContext& run, const OptimSettings& s, int& jobtype,
+// coordinate without curvature, the unit matrix. listing: say so on the listing when it falls
+// back.
+void initial_hessian(common::RunContext& run, bool listing, int& jobtype,
                      std::span<const double> xyz, int n, Workspace& ws) {
   const auto nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
   const std::span<double> h = std::span<double>(ws.hess).first(nn);
@@ -141,7 +141,7 @@ void initial_hessian(common::RunContext& run, const OptimSettings& s, int& jobty
     common::cpyvec(h, copy);
     if (internal_inverse(copy, xyz, h) == inverse_found)
       return;
-    if (s.print > 0) {
+    if (listing) {
       run.write_record(common::listing_unit, common::FreeRecord()
                                                  .item("**Matrix Inversion Failed**")
                                                  .item("  Switching to Unit Hessian")
@@ -151,33 +151,50 @@ void initial_hessian(common::RunContext& run, const OptimSettings& s, int& jobty
   common::setdiagmat(n, 1.0, h);
 }
 
+// The optimiser keeps the coordinates in one array and switches it between the units in place:
+// to bohr after each force-field call, for the step arithmetic, and back to Angstrom before the
+// next call and before every record. The two factors are not exact inverses of each other, so a
+// round trip can move a coordinate by a unit in its last place, and the force field, the steps
+// and the records all see the moved values: the six switches are part of the numbers, each a
+// multiplication of the whole array where it has always been, and no copy kept in the other unit
+// may stand in for one.
+void to_bohr(std::span<double> xyz) { common::vscal(bohr_per_angstrom, xyz); }
+void to_angstrom(std::span<double> xyz) { common::vscal(angstrom_per_bohr, xyz); }
+
+// What a line search did: its trials, and how many of them it kept (all but an undone last one).
+struct LineSearch {
+  int trials = 0;
+  int kept = 0;
+};
+
 // Steps of step_limit along f from xyz (bohr) while the energy goes down, at most
 // line_search_limit of them; the first trial that does not lower it is undone. Leaves xyz in
-// Angstrom and returns the number of trials.
-int line_search(common::RunContext& run, const OptimSettings& s, std::span<double> xyz,
-                std::span<const double> f, double energy, std::span<double> step,
-                const ForceFieldCalls& ff) {
+// Angstrom. listing: write the trials on the listing.
+LineSearch line_search(common::RunContext& run, bool listing, std::span<double> xyz,
+                       std::span<const double> f, double energy, std::span<double> step,
+                       const ForceFieldCalls& ff) {
   steepest_step(f, step);
-  int lsc = 0;
+  LineSearch search;
   double eref = energy;
   for (;;) {
     shift(xyz, step, 1.0);
-    common::vscal(angstrom_per_bohr, xyz);
-    ++lsc;
+    to_angstrom(xyz);
+    ++search.trials;
     const double trial = ff.ener(xyz) * hartree_per_kcal;
-    common::vscal(bohr_per_angstrom, xyz);
-    if (s.print > 0)
-      write_line_search_step(run, lsc, trial);
+    to_bohr(xyz);
+    if (listing)
+      write_line_search_step(run, search.trials, trial);
     if (!(trial < eref)) {
       shift(xyz, step, -1.0);
       break;
     }
+    ++search.kept;
     eref = trial;
-    if (lsc == line_search_limit)
+    if (search.trials == line_search_limit)
       break;
   }
-  common::vscal(angstrom_per_bohr, xyz);
-  return lsc;
+  to_angstrom(xyz);
+  return search;
 }
 
 // Coordinates from which the update of bfgsupd and its new step are shared among threads: below
@@ -243,79 +260,164 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
   return UpdateOutcome::updated;
 }
 
-void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
-           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle) {
-  const int n = 3 * settings.natoms;
-  const auto un = static_cast<std::size_t>(n);
-  xyz = xyz.first(un);
-  const std::span<double> f = std::span<double>(ws.force).first(un);
-  const std::span<double> fprev = std::span<double>(ws.gscratch).first(un);
-  const std::span<double> step = std::span<double>(ws.step).first(un);
-  const std::span<double> h = std::span<double>(ws.hess).first(un * un);
-  // Until the first update the starting matrix (an inverse that may be slightly unsymmetric)
-  // counts as a whole.
-  InverseHessian hinv{h, jobtype == 1};
-  std::vector<double> scratch(bfgsupd_scratch * un);
-  common::WorkerPool pool(bfgsupd_threads(n));
+namespace {
 
-  double eprev = 0.0;
-  bool restart = false;
+// One run of optim: its settings and calls, the arrays it works on, and what one cycle hands to
+// the next.
+struct Optimisation {
+  Optimisation(common::RunContext& run_, const OptimSettings& settings_, const ForceFieldCalls& ff_,
+               int& jobtype_, int& cycle_, std::span<double> xyz_, Workspace& ws_,
+               KelmaResult& result_)
+      : run(run_), settings(settings_), ff(ff_), jobtype(jobtype_), cycle(cycle_), ws(ws_),
+        result(result_), n(3 * settings_.natoms), records(run_.keeps_records()),
+        listing(records && settings_.print > 0), xyz(xyz_.first(coordinates())),
+        f(std::span<double>(ws_.force).first(coordinates())),
+        fprev(std::span<double>(ws_.gscratch).first(coordinates())),
+        step(std::span<double>(ws_.step).first(coordinates())),
+        // Until the first update the starting matrix (an inverse that may be slightly
+        // unsymmetric) counts as a whole.
+        hinv{std::span<double>(ws_.hess).first(coordinates() * coordinates()), jobtype_ == 1},
+        scratch(bfgsupd_scratch * coordinates()), pool(bfgsupd_threads(n)) {}
+
+  std::size_t coordinates() const { return static_cast<std::size_t>(n); }
+
+  common::RunContext& run;
+  const OptimSettings& settings;
+  const ForceFieldCalls& ff;
+  int& jobtype;
+  int& cycle;
+  Workspace& ws;
+  KelmaResult& result;
+  const int n;                   // coordinates, 3 natoms
+  const bool records;            // the run keeps its records: the blocks are formatted
+  const bool listing;            // ... and print > 0: cycles, line searches and warnings are listed
+  const std::span<double> xyz;   // Angstrom between cycles, bohr inside one
+  const std::span<double> f;     // the force at the current point, hartree/bohr
+  const std::span<double> fprev; // the force before the last step taken
+  const std::span<double> step;  // bohr
+  InverseHessian hinv;
+  std::vector<double> scratch; // bfgsupd's
+  common::WorkerPool pool;     // bfgsupd's
+  double fnorm = 0.0;          // length of f
+  double eprev = 0.0;          // energy before the last step taken, hartree
   bool first_cycle = true;
-  int lsc = 0;
-  for (;;) {
-    CycleState state;
-    state.energy = ff.deriv(xyz, jobtype, f, h, cycle) * hartree_per_kcal;
-    state.cycle = cycle;
-    common::vscal(bohr_per_angstrom, xyz);
-    const double fnorm = std::sqrt(common::sprod(f, f));
-    state.rmsg = fnorm / std::sqrt(static_cast<double>(n));
-    if (settings.print > 0)
-      write_listing_cycle(run, state);
+  bool restart = false; // the next step is a plain steepest-descent step, without an update
+  int lsc = 0;          // trials of the latest line search; 1 ends line searches for good
+};
 
-    if (early_exit_factor * settings.gtol > state.rmsg) {
-      common::vscal(angstrom_per_bohr, xyz);
-      write_final_block(run, state, xyz);
+double step_length(std::span<const double> step) { return std::sqrt(common::sprod(step, step)); }
+
+// The energy and force at xyz (Angstrom) for a new cycle, its figures in the result and its
+// record on the listing; leaves xyz in bohr.
+CycleState evaluate_cycle(Optimisation& o) {
+  CycleState s;
+  s.energy = o.ff.deriv(o.xyz, o.jobtype, o.f, o.hinv.h, o.cycle) * hartree_per_kcal;
+  s.cycle = o.cycle;
+  // The geometry of the cycle: where the run ends when the cycle limit stops it here.
+  o.result.xyz.assign(o.xyz.begin(), o.xyz.end());
+  to_bohr(o.xyz);
+  o.fnorm = std::sqrt(common::sprod(o.f, o.f));
+  s.rmsg = o.fnorm / std::sqrt(static_cast<double>(o.n));
+  o.result.cycles.push_back({s.cycle, s.energy, s.rmsg, 0.0, false});
+  o.result.cycle_count = o.cycle;
+  if (o.listing)
+    write_listing_cycle(o.run, s);
+  return s;
+}
+
+// Cycle 1 sets restart and the starting inverse Hessian (xyz in bohr).
+void start(Optimisation& o) {
+  o.first_cycle = false;
+  o.restart = true;
+  initial_hessian(o.run, o.listing, o.jobtype, o.xyz, o.n, o.ws);
+}
+
+// A large force is followed down by a line search, unless the latest one failed at its first
+// trial: that ends line searches for the rest of the run.
+bool takes_line_search(const Optimisation& o) { return o.fnorm > step_limit && o.lsc != 1; }
+
+// The line search of a cycle from xyz (bohr); leaves xyz in Angstrom where it ended, for the next
+// cycle. Line-search cycles go straight on to the next cycle, past the cycle-limit test, so a run
+// may go one cycle beyond the limit. A line search that would take it further ends the run there
+// instead, so that a run made of line searches ends too.
+void take_line_search(Optimisation& o, const CycleState& s) {
+  const bool previous_cycle_at_limit = o.cycle > 1 && o.cycle - 1 >= o.settings.nsteps;
+  if (previous_cycle_at_limit)
+    common::stop_run(common::cycle_limit_code);
+  o.restart = true;
+  const LineSearch search = line_search(o.run, o.listing, o.xyz, o.f, s.energy, o.step, o.ff);
+  o.lsc = search.trials;
+  CycleFigures& figures = o.result.cycles.back();
+  figures.line_search = true;
+  figures.step = search.kept * step_length(o.step);
+}
+
+// The step of a cycle without a line search (xyz in bohr): steepest descent after a restart,
+// otherwise the one of the BFGS update.
+void next_step(Optimisation& o) {
+  if (o.restart) {
+    steepest_step(o.f, o.step);
+    o.restart = false;
+    return;
+  }
+  const UpdateOutcome outcome = bfgsupd(o.n, o.f, o.fprev, o.hinv, o.step, o.scratch, o.pool);
+  if (outcome == UpdateOutcome::restarted && o.listing)
+    write_restart_warning(o.run);
+}
+
+// Small force, small decrease and a lower energy, all three.
+bool converged(const Optimisation& o, const CycleState& s) {
+  return s.rmsg < o.settings.gtol && o.eprev - s.energy < o.settings.etol && s.energy < o.eprev;
+}
+
+// Takes the step from xyz (bohr), keeping the force and energy of the point it leaves.
+void take_step(Optimisation& o, const CycleState& s) {
+  shift(o.xyz, o.step, 1.0);
+  common::cpyvec(o.f, o.fprev);
+  o.eprev = s.energy;
+  o.result.cycles.back().step = step_length(o.step);
+}
+
+// The end of a converged run, xyz in Angstrom: the final block, and the geometry it shows in the
+// result.
+void finish(Optimisation& o, const CycleState& s) {
+  if (o.records)
+    write_final_block(o.run, s, o.xyz);
+  o.result.xyz.assign(o.xyz.begin(), o.xyz.end());
+  o.result.outcome = Outcome::converged;
+}
+
+} // namespace
+
+void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
+           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle,
+           KelmaResult& result) {
+  Optimisation o(run, settings, ff, jobtype, cycle, xyz, ws, result);
+  for (;;) {
+    const CycleState s = evaluate_cycle(o);
+    if (early_exit_factor * settings.gtol > s.rmsg) {
+      to_angstrom(o.xyz);
+      finish(o, s);
       return;
     }
-    if (first_cycle) {
-      first_cycle = false;
-      restart = true;
-      initial_hessian(run, settings, jobtype, xyz, n, ws);
-    }
-
-    // Line-search cycles go straight on to the next cycle, past the cycle-limit test, so a run
-    // may go one cycle beyond the limit. A line search that would take it further ends the run
-    // there instead, so that a run made of line searches ends too.
-    if (fnorm > step_limit && lsc != 1) {
-      const bool previous_cycle_at_limit = cycle > 1 && cycle - 1 >= settings.nsteps;
-      if (previous_cycle_at_limit)
-        common::stop_run(common::cycle_limit_code);
-      restart = true;
-      lsc = line_search(run, settings, xyz, f, state.energy, step, ff);
+    if (o.first_cycle)
+      start(o);
+    if (takes_line_search(o)) {
+      take_line_search(o, s);
       continue;
     }
-    if (restart) {
-      steepest_step(f, step);
-      restart = false;
-    } else {
-      const UpdateOutcome outcome = bfgsupd(n, f, fprev, hinv, step, scratch, pool);
-      if (outcome == UpdateOutcome::restarted && settings.print > 0)
-        write_restart_warning(run);
-    }
-
-    const bool converged =
-        state.rmsg < settings.gtol && eprev - state.energy < settings.etol && state.energy < eprev;
-    if (!converged) {
+    next_step(o);
+    const bool done = converged(o, s);
+    if (!done) {
       if (cycle >= settings.nsteps)
         common::stop_run(common::cycle_limit_code);
-      shift(xyz, step, 1.0);
-      common::cpyvec(f, fprev);
-      eprev = state.energy;
+      take_step(o, s);
     }
-    common::vscal(angstrom_per_bohr, xyz);
-    write_cycle_block(run, state, xyz, settings.print);
-    if (converged) {
-      write_final_block(run, state, xyz);
+    to_angstrom(o.xyz);
+    if (o.records)
+      write_cycle_block(run, s, o.xyz, settings.print);
+    if (done) {
+      finish(o, s);
       return;
     }
   }

@@ -8,6 +8,7 @@
 
 #include "common/run_context.hpp"
 #include "common/worker_pool.hpp"
+#include "kelma/result.hpp"
 #include "kelma/workspace.hpp"
 
 namespace kelma {
@@ -32,14 +33,15 @@ struct OptimSettings {
   int print = 0;     // listing level: cycles and warnings above 0, coordinates above 3
 };
 
-// The optimiser's conversion of the force field's kcal/mol to the hartree of its records.
-inline constexpr double hartree_per_kcal = 0.0015936;
-
 // Minimises the energy from xyz (Angstrom, updated in place), writing the cycle and geometry
-// records and the listing on the units of run. Returns on convergence with the final geometry in
-// xyz; ends the run with stop code 666 at the cycle limit. jobtype is set to 0 on the first cycle.
+// records and the listing on the units of run (none of them formatted when run keeps no
+// records). Returns on convergence with the final geometry in xyz; ends the run with stop code
+// 666 at the cycle limit. jobtype is set to 0 on the first cycle. Every cycle adds its figures to
+// result as it goes, and the end its geometry; the outcome is set on convergence (a stop leaves
+// it to the caller that catches the stop).
 void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
-           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle);
+           std::span<double> xyz, Workspace& ws, const ForceFieldCalls& ff, int& cycle,
+           KelmaResult& result);
 
 // The inverse Hessian of the optimiser, n x n, column by column. The update keeps only its lower
 // triangle (the matrix stays symmetric); whole says that the whole matrix still counts, as for

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "kelma/parameter_tables.hpp"
+#include "kelma/units.hpp"
 
 namespace kelma {
 

@@ -8,9 +8,6 @@ namespace kelma {
 // Input types below 1 are read as this type.
 inline constexpr int default_type = 32;
 
-// Radians to degrees, the literal the force field uses everywhere.
-inline constexpr double degrees_per_radian = 57.295779513264755;
-
 // Van der Waals radius (Angstrom) and well depth (kcal/mol) of a type 1..32; the radius is the
 // published single-precision value widened. The radius is read for every pair of every evaluation.
 inline double vdw_radius(int type) { return static_cast<double>(type_row(type).radius); }

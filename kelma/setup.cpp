@@ -98,7 +98,7 @@ void ffsetup(common::RunContext& run, int natoms, int maxbend, int maxtors, int 
   ffpair(natoms, itype, conn, ff.dist, ff.r0, ff.kpair);
   ffbend(run, natoms, maxbend, itype, conn, ff.dist, ff.bends, ff.counts);
   fftors(run, natoms, maxtors, itype, conn, ff.torsions, ff.counts);
-  if (print > parameter_listing_level)
+  if (print > parameter_listing_level && run.keeps_records())
     list_parameters(run, natoms, ff);
 }
 

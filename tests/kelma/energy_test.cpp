@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kelma/parameters.hpp"
+#include "kelma/units.hpp"
 
 namespace {
 

@@ -11,12 +11,10 @@
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
+#include "kelma/units.hpp"
 #include "kelma/workspace.hpp"
 
 namespace {
-
-// kcal/mol/Angstrom of gradient to hartree/bohr of force, as the force field converts it.
-constexpr double gradient_to_force = -0.0008432964671999999;
 
 // A model force field: energy e0 + sum of k(i)/2 (x(i) - m(i))^2 in kcal/mol and Angstrom
 // (k(i) < 0 makes a hill). It fills the Hessian with `hessian` when asked and keeps every
@@ -48,7 +46,7 @@ struct Model {
       if (jobtype == 1)
         std::copy(hessian.begin(), hessian.end(), hess.begin());
       for (std::size_t i = 0; i < xyz.size(); ++i) {
-        force[i] = gradient_to_force * k[i] * (xyz[i] - minimum[i]);
+        force[i] = kelma::gradient_to_force * k[i] * (xyz[i] - minimum[i]);
       }
       return energy(xyz);
     };
@@ -71,6 +69,7 @@ struct OptimRun {
   kelma::OptimSettings settings;
   int jobtype = 0;
   int cycle = 0;
+  kelma::KelmaResult result;
   bool stopped = false;
   std::string stop_code;
 
@@ -81,7 +80,7 @@ struct OptimRun {
 
   void go(std::vector<double>& xyz, const kelma::ForceFieldCalls& ff) {
     try {
-      kelma::optim(units, settings, jobtype, xyz, ws, ff, cycle);
+      kelma::optim(units, settings, jobtype, xyz, ws, ff, cycle, result);
     } catch (const common::RunStop& stop) {
       stopped = true;
       stop_code = stop.code;
@@ -205,7 +204,7 @@ TEST(Optim, AFailedFirstTrialDisablesLaterLineSearches) {
   ASSERT_FALSE(run.stopped);
   EXPECT_EQ(count_prefix(run.listing(), "   line search step:"), 1);
   EXPECT_EQ(model.deriv_points[1], model.deriv_points[0]);
-  EXPECT_GT(std::fabs(model.deriv_points[2][0]) * 10000.0 * -gradient_to_force, 0.3);
+  EXPECT_GT(std::fabs(model.deriv_points[2][0]) * 10000.0 * -kelma::gradient_to_force, 0.3);
 }
 
 // A flat energy with the force (fx, 0, 0) everywhere, on a run of one atom from x = 1 with

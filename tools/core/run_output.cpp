@@ -1,7 +1,7 @@
 #include "tools/core/run_output.hpp"
 
 #include "common/result_records.hpp"
-#include "kelma/optimiser.hpp"
+#include "kelma/units.hpp"
 #include "tools/core/files.hpp"
 
 namespace tools {
