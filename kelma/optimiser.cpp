@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/records.hpp"
+#include "common/result_records.hpp"
 #include "common/termination.hpp"
 #include "common/vectors.hpp"
 #include "common/worker_pool.hpp"
@@ -37,35 +38,17 @@ struct CycleState {
   double rmsg = 0.0;
 };
 
-// head I4 "  Energy:" F(energy_width).9 "   RMSG:" F(rmsg_width).5: the cycle record and its
-// wider twin on the listing.
-std::string cycle_line(std::string_view head, const CycleState& s, int energy_width,
-                       int rmsg_width) {
-  return common::Record()
-      .text(head)
-      .i(s.cycle, 4)
-      .text("  Energy:")
-      .f(s.energy, energy_width, 9)
-      .text("   RMSG:")
-      .f(s.rmsg, rmsg_width, 5)
-      .str();
-}
-
-std::string cycle_record(const CycleState& s) { return cycle_line("**  ", s, 16, 8); }
-
-// Appends the geometry record of every atom: the mark, then x, y, z in Angstrom.
-void append_geometry(std::string& block, char mark, std::span<const double> xyz) {
-  for (std::size_t k = 0; k < xyz.size(); k += 3) {
-    block += mark;
-    for (std::size_t c = k; c < k + 3; ++c)
-      common::append_f(block, xyz[c], 16, 10);
-    block += '\n';
-  }
-}
-
+// The listing's twin of the cycle record, two columns wider in each figure.
 void write_listing_cycle(common::RunContext& run, const CycleState& s) {
   run.write_blank(common::listing_unit);
-  run.write_record(common::listing_unit, cycle_line(" ** Cycle:", s, 18, 10));
+  run.write_record(common::listing_unit, common::Record()
+                                             .text(" ** Cycle:")
+                                             .i(s.cycle, 4)
+                                             .text("  Energy:")
+                                             .f(s.energy, 18, 9)
+                                             .text("   RMSG:")
+                                             .f(s.rmsg, 10, 5)
+                                             .str());
 }
 
 void write_line_search_step(common::RunContext& run, int lsc, double energy) {
@@ -82,9 +65,9 @@ void write_line_search_step(common::RunContext& run, int lsc, double energy) {
 // standard output, each in one piece.
 void write_block(common::RunContext& run, const CycleState& s, char mark,
                  std::span<const double> xyz) {
-  std::string block = cycle_record(s);
+  std::string block = common::cycle_record(s.cycle, s.energy, s.rmsg);
   block += '\n';
-  append_geometry(block, mark, xyz);
+  common::append_geometry_records(block, mark, xyz);
   run.write_lines(common::trace_unit, block);
   run.write_lines(common::stdout_unit, block);
   run.flush_unit(common::trace_unit);
@@ -100,13 +83,13 @@ void write_cycle_block(common::RunContext& run, const CycleState& s, std::span<c
                        common::FreeRecord().item(xyz[k]).item(xyz[k + 1]).item(xyz[k + 2]).str());
     }
   }
-  write_block(run, s, '@', xyz);
+  write_block(run, s, common::cycle_geometry_mark, xyz);
   run.flush_unit(common::listing_unit);
 }
 
 // The records of the end of a converged run; xyz in Angstrom.
 void write_final_block(common::RunContext& run, const CycleState& s, std::span<const double> xyz) {
-  write_block(run, s, '!', xyz);
+  write_block(run, s, common::final_geometry_mark, xyz);
 }
 
 // xyz = xyz + sign step.
