@@ -52,7 +52,8 @@ def main(argv):
         symmetry = [ks.read_symmetry_input(path) for path in examples + inputs][:count]
     print(f"{os.cpu_count()} CPUs; best of {runs}")
     tasks = {
-        "optimise": (lambda k: ks.optimise(k.coordinates, k.types, k.bonds, **k.settings).records,
+        "optimise": (lambda k: ks.optimise(k.coordinates, k.types, k.bonds, records=False,
+                                           **k.settings).coordinates.tobytes(),
                      kelma),
         "point_group": (lambda s: ks.point_group(s.coordinates, s.elements, **s.settings).label,
                         symmetry),

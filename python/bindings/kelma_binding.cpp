@@ -1,6 +1,8 @@
 #include "kelma_binding.hpp"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "arrays.hpp"
 #include "kelma/driver.hpp"
@@ -58,8 +60,34 @@ IntArray bond_rows(const std::vector<int>& conn, int natoms) {
   return array;
 }
 
+// The figures of every cycle as an (m, 3) array of energy (hartree), RMS force (hartree/bohr)
+// and step (bohr), and which cycles went on by a line search.
+std::pair<DoubleArray, py::array_t<bool>> cycle_arrays(const kelma::KelmaResult& result) {
+  const auto m = static_cast<py::ssize_t>(result.cycles.size());
+  DoubleArray figures({m, py::ssize_t{3}});
+  py::array_t<bool> line_search(m);
+  auto out = figures.mutable_unchecked<2>();
+  auto searched = line_search.mutable_unchecked<1>();
+  for (py::ssize_t k = 0; k < m; ++k) {
+    const kelma::CycleFigures& cycle = result.cycles[static_cast<std::size_t>(k)];
+    out(k, 0) = cycle.energy;
+    out(k, 1) = cycle.rms_force;
+    out(k, 2) = cycle.step;
+    searched(k) = cycle.line_search;
+  }
+  return {figures, line_search};
+}
+
+// The stop of a result that did not converge, as a run's stop.
+std::optional<common::RunStop> result_stop(const kelma::KelmaResult& result) {
+  if (result.outcome == kelma::Outcome::converged)
+    return std::nullopt;
+  return common::RunStop{result.stop_code, result.report};
+}
+
 py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const IntArray& bonds,
-                  int jobtype, double gtol, double etol, int nsteps, double vdwc, int print) {
+                  int jobtype, double gtol, double etol, int nsteps, double vdwc, int print,
+                  bool keep_texts) {
   kelma::KelmaInput in;
   in.natoms = atom_count(coordinates);
   kelma::check_jobtype(jobtype);
@@ -72,10 +100,18 @@ py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const I
   in.xyz = coordinate_values(coordinates);
   in.itype = type_values(types, in.natoms);
   in.conn = bond_matrix(bonds, in.natoms);
-  const CallOutput output = call_program(
-      kelma::termination_banner, [&](common::RunContext& run) { kelma::run_kelma(run, in); });
+  kelma::KelmaResult found;
+  CallOutput output = call_program(
+      kelma::termination_banner,
+      [&](common::RunContext& run) { found = kelma::optimise(run, in); }, units_for(keep_texts));
+  output.stop = result_stop(found);
   py::dict result = call_fields(output);
-  result["coordinates"] = coordinate_array(in.xyz);
+  const auto [figures, line_search] = cycle_arrays(found);
+  result["cycles"] = figures;
+  result["line_search"] = line_search;
+  result["cycle_count"] = found.cycle_count;
+  result["converged"] = found.outcome == kelma::Outcome::converged;
+  result["coordinates"] = coordinate_array(found.xyz.empty() ? in.xyz : found.xyz);
   return result;
 }
 
@@ -98,8 +134,9 @@ void add_kelma(py::module_& module) {
   module.attr("type_count") = kelma::type_count;
   module.def("optimise", &optimise, py::arg("coordinates"), py::arg("types"), py::arg("bonds"),
              py::arg("jobtype"), py::arg("gtol"), py::arg("etol"), py::arg("nsteps"),
-             py::arg("vdwc"), py::arg("print_level"),
-             "kelma's run on arrays: records, listing, stop and the last coordinates.");
+             py::arg("vdwc"), py::arg("print_level"), py::arg("keep_texts"),
+             "kelma's run on arrays: the figures of every cycle, the final coordinates in full "
+             "precision, how it ended and, with keep_texts, its records and listing.");
   module.def("read_kelma_input", &read_input, py::arg("text"),
              "kelma's reader on a keyword input text.");
 }

@@ -22,9 +22,10 @@ py::object report_fields(const std::optional<common::NumberedReport>& report) {
 
 } // namespace
 
-CallOutput call_program(std::string_view banner, const common::ProgramBody& body) {
+CallOutput call_program(std::string_view banner, const common::ProgramBody& body,
+                        common::UnitsTo where) {
   CallOutput output;
-  common::RunContext run(banner, common::UnitsTo::memory);
+  common::RunContext run(banner, where);
   {
     const py::gil_scoped_release unlocked;
     try {
@@ -38,14 +39,22 @@ CallOutput call_program(std::string_view banner, const common::ProgramBody& body
   return output;
 }
 
+common::UnitsTo units_for(bool keep_texts) {
+  return keep_texts ? common::UnitsTo::memory : common::UnitsTo::nowhere;
+}
+
+py::object stop_field(const std::optional<common::RunStop>& stop) {
+  if (!stop)
+    return py::none();
+  return py::dict(py::arg("code") = text(stop->code),
+                  py::arg("report") = report_fields(stop->report));
+}
+
 py::dict call_fields(const CallOutput& output) {
   py::dict fields;
   fields["stdout"] = text(output.stdout_text);
   fields["listing"] = text(output.listing);
-  fields["stop"] =
-      output.stop ? py::object(py::dict(py::arg("code") = text(output.stop->code),
-                                        py::arg("report") = report_fields(output.stop->report)))
-                  : py::object(py::none());
+  fields["stop"] = stop_field(output.stop);
   return fields;
 }
 

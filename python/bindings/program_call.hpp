@@ -24,9 +24,17 @@ struct CallOutput {
   std::optional<common::RunStop> stop;
 };
 
-// Runs body on a run in memory with the interpreter lock released: body must touch no Python
-// object. An InputError passes through to the caller (the module turns it into ValueError).
-CallOutput call_program(std::string_view banner, const common::ProgramBody& body);
+// Runs body on a run whose units go where (memory, or nowhere for a caller that wants only the
+// structured result) with the interpreter lock released: body must touch no Python object. An
+// InputError passes through to the caller (the module turns it into ValueError).
+CallOutput call_program(std::string_view banner, const common::ProgramBody& body,
+                        common::UnitsTo where = common::UnitsTo::memory);
+
+// Where the units of a call go: memory when the caller keeps the records or the listing.
+common::UnitsTo units_for(bool keep_texts);
+
+// The "stop" field of a call: None, or a dict of the stop code and the numbered report.
+pybind11::object stop_field(const std::optional<common::RunStop>& stop);
 
 // The parts of a call that every result has: "stdout", "listing" and "stop" (None, or a dict of
 // the stop code and the numbered report when there was one).

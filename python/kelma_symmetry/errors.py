@@ -3,9 +3,12 @@
 Input that the programs' readers reject raises ``ValueError`` (``kelma_symmetry.InputError``)
 with the one-line text the program writes on standard error. The fatal ends of the programs' own
 logic raise :class:`RunStopped`, a numbered report its subclass :class:`NumberedReport`. The cycle
-limit of the optimiser is no exception: the result says ``converged=False`` (unless its last
-geometry record overflowed, which raises RunStopped).
+limit of the optimiser is no exception: the result says ``converged=False``.
 """
+
+
+# What a stop says when the call kept no records to quote.
+STOP_TEXTS = {"9": "too little workspace for the molecule (STOP 9)"}
 
 
 class RunStopped(RuntimeError):
@@ -44,4 +47,6 @@ def raise_stop(call):
     if stop["report"] is not None:
         raise NumberedReport(stop["code"], stop["report"], call["stdout"], call["listing"])
     text = " ".join(line.strip() for line in call["stdout"].splitlines() if line.strip())
-    raise RunStopped(stop["code"], text or f"STOP {stop['code']}", call["stdout"], call["listing"])
+    if not text:  # a call that kept no records
+        text = STOP_TEXTS.get(stop["code"], f"STOP {stop['code']}")
+    raise RunStopped(stop["code"], text, call["stdout"], call["listing"])

@@ -5,8 +5,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from . import _core, checks
-from .errors import RunStopped, raise_stop
-from .records import cycle_records, last_geometry
+from .errors import raise_stop
 
 # The defaults of the tools (ffprep --help).
 DEFAULT_JOBTYPE = 0
@@ -23,26 +22,29 @@ CYCLE_LIMIT_CODE = "666"
 class Optimisation:
     """What one optimisation gives.
 
-    ``energies`` (hartree) and ``rms_forces`` (hartree/bohr) hold one value per cycle, as the cycle
-    records show them (a value too wide for its record reads as infinity); ``coordinates`` is the
-    converged geometry (Angstrom, full precision), or when ``converged`` is False the last geometry
-    the records show (10 decimals). A limit that comes before any cycle is recorded (``nsteps`` 0
-    or 1) leaves ``energies`` empty, ``cycles`` 0 and ``coordinates`` the starting geometry.
-    ``records`` is what the program writes on standard output; ``listing`` its listing, when asked
-    for.
+    ``energies`` (hartree), ``rms_forces`` (hartree/bohr) and ``steps`` (the length of the step
+    taken from the cycle's geometry, bohr; 0 where none was) hold one value per cycle, every cycle
+    the force field evaluated, in full precision; ``line_search`` says which cycles went on by a
+    line search (the records show only the others). ``coordinates`` is the converged geometry, or
+    when ``converged`` is False the geometry where the cycle limit stopped the run (Angstrom, full
+    precision). ``cycles`` is the number of the last cycle (0 when the limit came before any).
+    ``records`` is what the program writes on standard output (None when not kept); ``listing``
+    its listing, when asked for.
     """
 
     energies: np.ndarray
     rms_forces: np.ndarray
+    steps: np.ndarray
+    line_search: np.ndarray
     coordinates: np.ndarray
     cycles: int
     converged: bool
-    records: str
+    records: str | None
     listing: str | None
 
     @property
     def energy(self):
-        """The energy of the last cycle recorded, hartree; None when none was."""
+        """The energy of the last cycle, hartree; None when there was none."""
         return float(self.energies[-1]) if len(self.energies) else None
 
 
@@ -57,13 +59,15 @@ def optimise(
     vdwc=DEFAULT_VDWC,
     print_level=DEFAULT_PRINT_LEVEL,
     listing=False,
+    records=True,
 ):
     """Optimises a molecule with the Tripos 5.2 force field, as kelma does.
 
     coordinates: (n, 3) Angstrom; types: n force-field types 1-32; bonds: (m, 3) rows of atom,
     atom (0-based) and bond code (1 single, 2 double, 3 triple, 4 amide, 5 aromatic). The keyword
     values are those of the keyword input. With ``listing`` the result carries the listing text of
-    ``print_level``.
+    ``print_level``; without ``records`` the program's records are not formatted at all (faster
+    when only the numbers are wanted).
 
     Raises ValueError for input the program rejects or would run to a meaningless result (see
     kelma_symmetry.checks), NumberedReport for a numbered report and RunStopped for too little
@@ -81,34 +85,21 @@ def optimise(
         checks.integer("$nsteps", nsteps, minimum=0),
         checks.positive("$vdwc", vdwc),
         checks.integer("$print", print_level),
+        bool(records or listing),
     )
     stop = call["stop"]
     at_limit = stop is not None and stop["report"] is None and stop["code"] == CYCLE_LIMIT_CODE
     if not at_limit:
         raise_stop(call)
-    cycles = cycle_records(call["stdout"])
+    figures = call["cycles"]
     return Optimisation(
-        energies=np.array([energy for _, energy, _ in cycles]),
-        rms_forces=np.array([rms for _, _, rms in cycles]),
-        coordinates=call["coordinates"] if stop is None else stopped_geometry(call, coordinates),
-        cycles=cycles[-1][0] if cycles else 0,
-        converged=stop is None,
-        records=call["stdout"],
+        energies=figures[:, 0].copy(),
+        rms_forces=figures[:, 1].copy(),
+        steps=figures[:, 2].copy(),
+        line_search=call["line_search"],
+        coordinates=call["coordinates"],
+        cycles=call["cycle_count"],
+        converged=call["converged"],
+        records=call["stdout"] if records else None,
         listing=call["listing"] if listing else None,
     )
-
-
-def stopped_geometry(call, start):
-    """The last geometry the records of a run stopped at the cycle limit show, or the start when
-    they show none. A record of atoms that have wandered beyond its fields cannot be read."""
-    geometry = last_geometry(call["stdout"])
-    if not len(geometry):
-        return start.copy()
-    if not np.isfinite(geometry).all():
-        raise RunStopped(
-            CYCLE_LIMIT_CODE,
-            "the cycle limit came with atoms beyond the range of the geometry records",
-            call["stdout"],
-            call["listing"],
-        )
-    return geometry
