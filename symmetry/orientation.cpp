@@ -54,17 +54,11 @@ Status complete_frame(std::span<const Axis> axes, const References& refs, const 
 
 // r expressed in the frame: T r T^T, the rows of T being e1, e2, e3.
 Operation in_frame(const Operation& r, const Frame& f) {
-  const std::array<const Axis*, 3> rows{&f.e1, &f.e2, &f.e3};
-  Operation t;
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j)
-      t[i + 3 * j] = (*rows[i])[j];
-  }
+  const Operation t = frame_matrix(f.e1.data(), f.e2.data(), f.e3.data());
   Operation tr;
   Operation result;
   mult3(t, r, tr);
-  const Operation t_transpose{t[0], t[3], t[6], t[1], t[4], t[7], t[2], t[5], t[8]};
-  mult3(tr, t_transpose, result);
+  mult3(tr, transpose(t), result);
   return result;
 }
 

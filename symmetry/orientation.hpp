@@ -5,6 +5,7 @@
 #include <span>
 
 #include "symmetry/group.hpp"
+#include "symmetry/naming.hpp"
 #include "symmetry/thresholds.hpp"
 
 namespace symmetry {

@@ -9,6 +9,7 @@
 #include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/linear_algebra.hpp"
+#include "symmetry/naming.hpp"
 #include "symmetry/orientation.hpp"
 #include "symmetry/shells.hpp"
 #include "symmetry/symmetrise.hpp"
