@@ -1,6 +1,7 @@
 #include "symmetry/naming.hpp"
 
 #include <cmath>
+#include <optional>
 
 #include "common/vectors.hpp"
 #include "symmetry/icosahedron.hpp"
@@ -44,6 +45,157 @@ Status tetrahedral_reference(std::span<const int> codes, int count, Status missi
                              References& refs) {
   refs.z = itgrep(codes, count, 2);
   return refs.z == 0 ? missing : Status::ok;
+}
+
+// What the naming rules read, and the label and references they write.
+struct Naming {
+  std::span<const Axis> axes;
+  std::span<const int> codes;
+  int count;
+  int p;       // principal proper code
+  int p_index; // its operation number
+  int q;       // principal improper order
+  int q_index; // its operation number
+  const Thresholds& th;
+  References& refs;
+  std::string& label;
+};
+
+// The status of the rule that named the group; none when no rule of the step applies.
+using Named = std::optional<Status>;
+
+// Orders 1 and 2: the code of operation 2 names the group (C1, Cs, C2, Ci). Any other code leaves
+// the label as it stood.
+Named name_order_one_or_two(Naming& n) {
+  if (n.count == 1) {
+    n.label = "c1  ";
+    return Status::ok;
+  }
+  if (n.count != 2)
+    return std::nullopt;
+  if (n.codes[1] == -1) {
+    n.label = "cs  ";
+    n.refs.z = 2;
+  } else if (n.codes[1] == 2) {
+    n.label = "c2  ";
+    n.refs.z = 2;
+  } else if (n.codes[1] == -2) {
+    n.label = "ci  ";
+  }
+  return Status::ok;
+}
+
+// Cn and Sn: every operation a power of the principal proper or improper one.
+Named name_cyclic(Naming& n) {
+  if (n.p >= 1 && n.count == n.p) {
+    n.label = group_label('c', n.p, "", true);
+    n.refs.z = n.p_index;
+    return Status::ok;
+  }
+  if (n.q >= 1 && n.count == n.q) {
+    n.label = group_label('s', n.q, "", true);
+    n.refs.z = n.q_index;
+    return Status::ok;
+  }
+  return std::nullopt;
+}
+
+// One principal axis and no oblique one: Dnd, Dn, Cnh, Cnv, tried in this order.
+Named name_axial(Naming& n, const Relations& r) {
+  const bool oblique = r.oblique > 0;
+  const bool horizontal = r.horizontal > 0;
+  const bool vertical = r.vertical > 0;
+  if (n.q > n.p && r.c2_perp_q > 0 && !oblique && !horizontal && vertical) {
+    n.label = group_label('d', n.p, "d", false);
+    n.refs.z = n.q_index;
+    n.refs.x = r.c2_perp_q;
+    return Status::ok;
+  }
+  if (n.p > n.q && r.c2_perp_p > 0 && !oblique && !horizontal && !vertical) {
+    n.label = group_label('d', n.p, "", false);
+    n.refs.z = n.p_index;
+    n.refs.x = r.c2_perp_p;
+    return Status::ok;
+  }
+  if (n.p >= n.q && r.c2_perp_p == 0 && !oblique && horizontal && !vertical) {
+    n.label = group_label('c', n.p, "h", false);
+    n.refs.z = n.p_index;
+    return Status::ok;
+  }
+  if (n.p > n.q && r.c2_perp_p == 0 && !oblique && !horizontal && vertical) {
+    n.label = group_label('c', n.p, "v", false);
+    n.refs.z = n.p_index;
+    n.refs.y = r.vertical;
+    return Status::ok;
+  }
+  return std::nullopt;
+}
+
+// I and Ih: the five-fold axis is z, and a three-fold axis next to it gives the in-plane reference.
+Named name_icosahedral(Naming& n, bool oblique) {
+  if (n.p != 5 || !oblique || (n.count != 120 && n.count != 60))
+    return std::nullopt;
+  const bool full = n.count == 120;
+  n.label = full ? "ih  " : "i   ";
+  n.refs.z = n.p_index;
+  return icosahedral_reference(n.axes, n.codes, n.count, n.p_index, n.th,
+                               full ? Status::missing_c3_axis_ih : Status::missing_c3_axis_i,
+                               n.refs);
+}
+
+// T and Th: a two-fold axis is z, and the principal three-fold axis the bisector reference.
+Named name_tetrahedral(Naming& n, bool oblique) {
+  if (n.p != 3 || !oblique || (n.count != 24 && n.count != 12))
+    return std::nullopt;
+  const bool full = n.count == 24;
+  n.label = full ? "th  " : "t   ";
+  const Status status = tetrahedral_reference(
+      n.codes, n.count, full ? Status::missing_c2_axis_th : Status::missing_c2_axis_t, n.refs);
+  if (status == Status::ok)
+    n.refs.bisector = n.p_index;
+  return status;
+}
+
+// The groups with oblique axes, tried in this order: I and Ih, Td, T and Th, Oh, O.
+Named name_polyhedral(Naming& n, const Relations& r) {
+  const bool oblique = r.oblique > 0;
+  if (const Named named = name_icosahedral(n, oblique))
+    return named;
+  if (n.q == 4 && oblique && r.c2_perp_q > 0) {
+    n.label = "td  ";
+    n.refs.z = n.q_index;
+    n.refs.x = r.c2_perp_q;
+    n.refs.bisector = r.oblique;
+    return Status::ok;
+  }
+  if (const Named named = name_tetrahedral(n, oblique))
+    return named;
+  if (n.q == 6 && n.p == 4 && r.horizontal > 0) {
+    n.label = "oh  ";
+    n.refs.z = n.p_index;
+    n.refs.bisector = n.q_index;
+    return Status::ok;
+  }
+  if (n.p == 4 && oblique && n.count == 24) {
+    n.label = "o   ";
+    n.refs.z = n.p_index;
+    n.refs.bisector = r.oblique;
+    return Status::ok;
+  }
+  return std::nullopt;
+}
+
+// Dnh, the last name tried: perpendicular two-fold axes and both kinds of plane about the
+// improper axis.
+Named name_dnh(Naming& n, const Relations& r) {
+  if ((n.q == n.p || n.q == 2 * n.p) && r.oblique == 0 && r.c2_perp_q > 0 && r.horizontal > 0 &&
+      r.vertical > 0) {
+    n.label = group_label('d', n.p, "h", false);
+    n.refs.z = n.q_index;
+    n.refs.x = r.c2_perp_q;
+    return Status::ok;
+  }
+  return std::nullopt;
 }
 
 } // namespace
@@ -106,106 +258,27 @@ std::string group_label(char base, int number, std::string_view letter, bool mar
 Status ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
               const Principal& principal, const Thresholds& th, References& refs,
               std::string& label) {
-  const double tol = th.group;
-  const int p = principal.proper_code;
-  const int p_index = principal.proper_index;
-  const int q = principal.improper_order;
-  const int q_index = principal.improper_index;
-  if (count == 1) {
-    label = "c1  ";
-    return Status::ok;
-  }
-  if (count == 2) {
-    if (codes[1] == -1) {
-      label = "cs  ";
-      refs.z = 2;
-    } else if (codes[1] == 2) {
-      label = "c2  ";
-      refs.z = 2;
-    } else if (codes[1] == -2) {
-      label = "ci  ";
-    }
-    return Status::ok;
-  }
-  if (p >= 1 && count == p) {
-    label = group_label('c', p, "", true);
-    refs.z = p_index;
-    return Status::ok;
-  }
-  if (q >= 1 && count == q) {
-    label = group_label('s', q, "", true);
-    refs.z = q_index;
-    return Status::ok;
-  }
-  const Relations r = symel(axes, codes, count, principal, tol);
-  const bool oblique = r.oblique > 0;
-  const bool horizontal = r.horizontal > 0;
-  const bool vertical = r.vertical > 0;
-  if (q > p && r.c2_perp_q > 0 && !oblique && !horizontal && vertical) {
-    label = group_label('d', p, "d", false);
-    refs.z = q_index;
-    refs.x = r.c2_perp_q;
-    return Status::ok;
-  }
-  if (p > q && r.c2_perp_p > 0 && !oblique && !horizontal && !vertical) {
-    label = group_label('d', p, "", false);
-    refs.z = p_index;
-    refs.x = r.c2_perp_p;
-    return Status::ok;
-  }
-  if (p >= q && r.c2_perp_p == 0 && !oblique && horizontal && !vertical) {
-    label = group_label('c', p, "h", false);
-    refs.z = p_index;
-    return Status::ok;
-  }
-  if (p > q && r.c2_perp_p == 0 && !oblique && !horizontal && vertical) {
-    label = group_label('c', p, "v", false);
-    refs.z = p_index;
-    refs.y = r.vertical;
-    return Status::ok;
-  }
-  if (p == 5 && oblique && (count == 120 || count == 60)) {
-    const bool full = count == 120;
-    label = full ? "ih  " : "i   ";
-    refs.z = p_index;
-    return icosahedral_reference(axes, codes, count, p_index, th,
-                                 full ? Status::missing_c3_axis_ih : Status::missing_c3_axis_i,
-                                 refs);
-  }
-  if (q == 4 && oblique && r.c2_perp_q > 0) {
-    label = "td  ";
-    refs.z = q_index;
-    refs.x = r.c2_perp_q;
-    refs.bisector = r.oblique;
-    return Status::ok;
-  }
-  if (p == 3 && oblique && (count == 24 || count == 12)) {
-    const bool full = count == 24;
-    label = full ? "th  " : "t   ";
-    const Status status = tetrahedral_reference(
-        codes, count, full ? Status::missing_c2_axis_th : Status::missing_c2_axis_t, refs);
-    if (status == Status::ok)
-      refs.bisector = p_index;
-    return status;
-  }
-  if (q == 6 && p == 4 && horizontal) {
-    label = "oh  ";
-    refs.z = p_index;
-    refs.bisector = q_index;
-    return Status::ok;
-  }
-  if (p == 4 && oblique && count == 24) {
-    label = "o   ";
-    refs.z = p_index;
-    refs.bisector = r.oblique;
-    return Status::ok;
-  }
-  if ((q == p || q == 2 * p) && !oblique && r.c2_perp_q > 0 && horizontal && vertical) {
-    label = group_label('d', p, "h", false);
-    refs.z = q_index;
-    refs.x = r.c2_perp_q;
-    return Status::ok;
-  }
+  Naming n{axes,
+           codes,
+           count,
+           principal.proper_code,
+           principal.proper_index,
+           principal.improper_order,
+           principal.improper_index,
+           th,
+           refs,
+           label};
+  if (const Named named = name_order_one_or_two(n))
+    return *named;
+  if (const Named named = name_cyclic(n))
+    return *named;
+  const Relations r = symel(axes, codes, count, principal, th.group);
+  if (const Named named = name_axial(n, r))
+    return *named;
+  if (const Named named = name_polyhedral(n, r))
+    return *named;
+  if (const Named named = name_dnh(n, r))
+    return *named;
   return Status::unknown_group;
 }
 
