@@ -1,12 +1,10 @@
 #include "symmetry/driver.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 #include "common/records.hpp"
 #include "common/reports.hpp"
-#include "common/termination.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
@@ -16,11 +14,6 @@
 namespace symmetry {
 
 namespace {
-
-// Workspace layout: 7n words of per-atom blocks, then the per-operation tables, then 2n words of
-// element-search scratch.
-constexpr std::size_t axis_words = 3 * max_operations;
-constexpr std::size_t operation_table_words = 7 * max_operations;
 
 constexpr int initial_adjst = 1;
 
@@ -50,117 +43,6 @@ void write_coordinates(common::RunContext& run, int n, std::span<const double> x
 }
 
 } // namespace
-
-void check_thrsym(double thrsym) {
-  if (!std::isfinite(thrsym) || !(thrsym > 0.0))
-    common::input_error("$thrsym must be a positive number");
-}
-
-LikePair closest_like_pair(int n, std::span<const double> xyz,
-                           std::span<const std::string> symbols) {
-  LikePair closest;
-  for (int i = 1; i < n; ++i) {
-    const double* a = &xyz[3 * static_cast<std::size_t>(i - 1)];
-    for (int j = i + 1; j <= n; ++j) {
-      if (symbols[static_cast<std::size_t>(i - 1)] != symbols[static_cast<std::size_t>(j - 1)])
-        continue;
-      const double* b = &xyz[3 * static_cast<std::size_t>(j - 1)];
-      const double dx = b[0] - a[0];
-      const double dy = b[1] - a[1];
-      const double dz = b[2] - a[2];
-      const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-      if (distance > 0.0 && (closest.first == 0 || distance < closest.distance))
-        closest = {i, j, distance};
-    }
-  }
-  return closest;
-}
-
-void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
-                          std::span<const std::string> symbols) {
-  const LikePair pair = closest_like_pair(n, xyz, symbols);
-  if (pair.first == 0)
-    return;
-  const double bound = 0.5 * pair.distance;
-  if (thrsym < bound)
-    return;
-  std::string label = symbols[static_cast<std::size_t>(pair.first - 1)].substr(
-      0, static_cast<std::size_t>(common::label_width));
-  label.erase(label.find_last_not_of(' ') + 1);
-  common::input_error(
-      "$thrsym " + common::shortest_real(thrsym) + " must be below " +
-      common::shortest_real(bound) + ", half the distance " + common::shortest_real(pair.distance) +
-      " between atoms " + std::to_string(pair.first) + " and " + std::to_string(pair.second) +
-      " (both \"" + label + "\"): like atoms closer than twice $thrsym cannot be told apart");
-}
-
-SymmetryInput read_symmetry_input(common::RunContext& run, common::InputDeck& deck) {
-  SymmetryInput in;
-  in.natoms = common::read_integer_keyword(run, deck, "$natoms");
-  common::check_atom_count(in.natoms, max_atoms);
-  in.thrsym = common::read_real_keyword(run, deck, "$thrsym");
-  check_thrsym(in.thrsym);
-  in.print = common::read_integer_keyword(run, deck, "$print");
-  in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
-  common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
-  check_thrsym_spacing(in.thrsym, in.natoms, in.xyz, in.symbols);
-  return in;
-}
-
-long long workspace_request(int n) {
-  return 9LL * n + static_cast<long long>(operation_table_words);
-}
-
-Workspace make_workspace(int n) {
-  const auto words = static_cast<std::size_t>(workspace_request(n));
-  const auto un = static_cast<std::size_t>(n);
-  Workspace ws;
-  ws.words.assign(words, 0.0);
-  ws.integer_words.assign(words, 0);
-  ws.axes.resize(max_operations);
-  ws.shell_symbols.resize(un);
-  ws.lookup_order.assign(un, 0);
-  ws.lookup_axes.assign(2 * un, 0);
-  ws.lookup_ranges.assign(2 * un, 0.0);
-  return ws;
-}
-
-SearchWorkspace search_blocks(Workspace& ws, int n) {
-  const auto un = static_cast<std::size_t>(n);
-  const std::span<double> words(ws.words);
-  const std::span<int> integers(ws.integer_words);
-  const std::size_t tables = 7 * un;
-  return SearchWorkspace{
-      words.subspan(0, 3 * un),
-      words.subspan(3 * un, un),
-      integers.subspan(5 * un, un),
-      integers.subspan(6 * un, un),
-      std::span<int>(ws.lookup_order),
-      std::span<int>(ws.lookup_axes),
-      std::span<double>(ws.lookup_ranges),
-      std::span<Axis>(ws.axes),
-      integers.subspan(tables + axis_words, max_operations),
-      integers.subspan(tables + axis_words + max_operations, max_operations),
-      integers.subspan(tables + operation_table_words, un),
-      integers.subspan(tables + operation_table_words + un, un),
-      std::span<std::string>(ws.shell_symbols),
-  };
-}
-
-std::string fallback_text(const SymmetryResult& result) {
-  if (result.fallback == Status::ok)
-    return {};
-  return std::string(fallback_words) + " (" + std::string(failure_text(result.fallback)) + ")";
-}
-
-SymmetryResult make_result(int n) {
-  SymmetryResult result;
-  result.xyz.assign(3 * static_cast<std::size_t>(n), 0.0);
-  result.label = trivial_group;
-  result.ops[0] = identity_operation;
-  result.neqatm.assign(static_cast<std::size_t>(n) * max_operations, 0);
-  return result;
-}
 
 bool settle_operations(common::RunContext& run, int n, std::span<const std::string> symbols,
                        std::span<const double> centred, const Thresholds& th, int print,
