@@ -65,6 +65,7 @@ bool settle_operations(common::RunContext& run, int n, std::span<const std::stri
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
+  result.rotation = identity_operation;
   eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm);
   return false;
 }
@@ -85,15 +86,16 @@ bool search_pass(common::RunContext& run, int n, std::span<const std::string> sy
                  std::span<const double> centred, const Thresholds& th, int& adjst, int print,
                  bool refit, Workspace& ws, SymmetryResult& result) {
   common::cpyvec(centred, result.xyz);
+  result.rotation = identity_operation;
   const SearchWorkspace blocks = search_blocks(ws, n);
   SearchSignals signals;
   Status status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops,
-                         result.count, result.label, signals);
+                         result.count, result.label, signals, result.rotation);
   // A failed first search leaves "????", so it is searched again as well.
   if (result.label != trivial_group && adjst != 0) {
     adjst = 0;
     status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
-                    result.label, signals);
+                    result.label, signals, result.rotation);
   }
   result.fallback = status;
   if (status != Status::ok) {
@@ -114,6 +116,7 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
   const Thresholds th = make_thresholds(thrsym);
   double cx = 0.0, cy = 0.0, cz = 0.0;
   cms(n, cx, cy, cz, xyz);
+  result.centre = {cx, cy, cz};
   common::memchk(run, static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
   const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
 

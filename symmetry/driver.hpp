@@ -20,8 +20,9 @@ inline constexpr std::string_view termination_banner = "*** SYMMETRY Error Termi
 
 // Snaps the result's operations and maps the atoms of result.xyz. When the snapped list fails to
 // map them, the list as the search found it is tried; when that fails too, the group falls back
-// to C1 with the centred coordinates (and a warning on the listing of run at print > 0) and the
-// result is false. The list that mapped the atoms stays in result.
+// to C1 with the centred coordinates (unturned: result.rotation becomes the identity; a warning on
+// the listing of run at print > 0) and the result is false. The list that mapped the atoms stays in
+// result.
 bool settle_operations(common::RunContext& run, int n, std::span<const std::string> symbols,
                        std::span<const double> centred, const Thresholds& th, int print,
                        SymmetryResult& result);
@@ -33,17 +34,18 @@ void fit_operations(int n, std::span<const std::string> symbols, const Threshold
 
 // One search pass on the centred coordinates: getsym (with refitted generators when refit is set),
 // repeated when it named a group and adjst allowed the reorientation (adjst is then cleared), the
-// C1 fallback on failure, snapping and the atom mapping. False when anything failed on the way,
-// including the failures the fallbacks hide (the signals of getsym).
+// C1 fallback on failure, snapping and the atom mapping. result.rotation follows every turn of
+// result.xyz from the centred coordinates. False when anything failed on the way, including the
+// failures the fallbacks hide (the signals of getsym).
 bool search_pass(common::RunContext& run, int n, std::span<const std::string> symbols,
                  std::span<const double> centred, const Thresholds& th, int& adjst, int print,
                  bool refit, Workspace& ws, SymmetryResult& result);
 
-// The driver: builds the thresholds from thrsym, centres xyz in place and runs a search pass; when
-// that pass failed anywhere, a second pass with refitted generators replaces its result (its
-// warnings stay on the listing). Then fits noisy operations to an exact group, lists the group at
-// print > 3, symmetrises, counts the degrees of freedom and writes the point-group record, all on
-// the units of run.
+// The driver: builds the thresholds from thrsym, centres xyz in place (the centroid goes to
+// result.centre) and runs a search pass; when that pass failed anywhere, a second pass with
+// refitted generators replaces its result (its warnings stay on the listing). Then fits noisy
+// operations to an exact group, lists the group at print > 3, symmetrises, counts the degrees of
+// freedom and writes the point-group record, all on the units of run.
 void symtry(common::RunContext& run, int n, std::span<const std::string> symbols,
             std::span<double> xyz, double thrsym, int& adjst, int print, Workspace& ws,
             SymmetryResult& result);

@@ -79,7 +79,7 @@ bool frame_changes_nothing(const Group& group, const Frame& f, double frame_agre
 } // namespace
 
 Status adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-               const References& refs, const Thresholds& th) {
+               const References& refs, const Thresholds& th, Operation& turn) {
   if (refs.bisector > 0 && refs.in_plane > 0)
     return Status::conflicting_references;
   if (refs.z == 0)
@@ -89,8 +89,10 @@ Status adjust1(const Group& group, std::span<const Axis> axes, std::span<double>
   const Status status = complete_frame(axes, refs, th, f);
   if (status != Status::ok)
     return status;
-  if (!frame_changes_nothing(group, f, th.frame_agreement))
+  if (!frame_changes_nothing(group, f, th.frame_agreement)) {
     traxyz(coords, f.e1.data(), f.e2.data(), f.e3.data(), n);
+    follow_turn(turn, f.e1.data(), f.e2.data(), f.e3.data());
+  }
   return Status::ok;
 }
 

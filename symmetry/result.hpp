@@ -1,5 +1,6 @@
 // What a symmetry run hands back: the symmetrised molecule in the frame of its group, the group's
-// label, operations and equivalent atoms, and why the group fell back to C1 if it did.
+// label, operations and equivalent atoms, the frame it stands in, and why the group fell back to C1
+// if it did.
 #pragma once
 
 #include <array>
@@ -24,6 +25,12 @@ struct SymmetryResult {
   // Why the group fell back to C1: the status of the failed search, or no_image when the
   // operations found did not map the atoms; ok when the group found stands.
   Status fallback = Status::ok;
+  // The frame of xyz. centre is the centroid taken off the input coordinates; rotation turns the
+  // centred input coordinates into the frame of xyz (the identity when the molecule was not
+  // turned): atom p of the input lies at rotation (p - centre) there, within about the tolerance
+  // of its symmetrised place.
+  std::array<double, 3> centre{};
+  Operation rotation = identity_operation;
 };
 
 // The fallback of a result in plain words ("point group search failed: fell back to c1 (...)"),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -87,6 +88,7 @@ TEST(SettleOperations, ABogusOperationFallsBackToC1) {
     EXPECT_EQ(r.label, "c1  ");
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(r.xyz, centred);
+    EXPECT_EQ(r.rotation, symmetry::identity_operation); // the centred atoms were never turned
     EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 3),
               (std::vector<int>{1, 2, 3}));
   }
@@ -154,6 +156,43 @@ std::string lattice_input(const std::string& thrsym) {
   return text;
 }
 
+// Water and carbon dioxide as the examples give them: turned off their standard frames and
+// shifted.
+const std::string water_atoms = "   -3.2373836997   -0.6792923991    1.7361497295     O\n"
+                                "   -2.5987033693   -0.2298690158    1.1826507342     H\n"
+                                "   -2.9918004965   -0.4390769711    2.6296429543     H\n";
+const std::string dioxide_atoms = "   -2.9997364685   -1.9344600809   -3.0846601429     O\n"
+                                  "   -3.2790761292   -1.7390764750   -1.9758358612     C\n"
+                                  "   -3.5583833300   -1.5436142440   -0.8670536340     O\n";
+
+symmetry::SymmetryInput three_atoms(common::RunContext& run, const std::string& atoms,
+                                    int print = 0) {
+  std::istringstream in("$natoms 3\n$thrsym 0.01\n$print " + std::to_string(print) +
+                        "\n$coordinates\n" + atoms);
+  common::InputDeck deck(in);
+  return symmetry::read_symmetry_input(run, deck);
+}
+
+TEST(RunSymmetry, CentreAndRotationTakeTheInputOntoTheResult) {
+  for (const std::string& atoms : {water_atoms, dioxide_atoms}) {
+    common::RunContext run("", common::UnitsTo::memory);
+    symmetry::SymmetryInput input = three_atoms(run, atoms);
+    const std::vector<double> given = input.xyz;
+    const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+    ASSERT_NE(r.label, "c1  ");
+    // Each atom turned from the centred input lies within the tolerance of its symmetrised place.
+    for (int a = 0; a < 3; ++a) {
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(r.centre[i], (given[i] + given[i + 3] + given[i + 6]) / 3.0, 1e-12);
+        double turned = 0.0;
+        for (int k = 0; k < 3; ++k)
+          turned += r.rotation[i + 3 * k] * (given[3 * a + k] - r.centre[k]);
+        EXPECT_NEAR(turned, r.xyz[3 * a + i], 0.01) << atoms << " atom " << a + 1;
+      }
+    }
+  }
+}
+
 TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
   // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
   const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
@@ -213,6 +252,8 @@ TEST(Symtry, AsymmetricMoleculeIsSearchedOnce) {
   EXPECT_EQ(r.xyz,
             (std::vector<double>{0, 0, 0, 1, 0, 0, 0, 1.5, 0, 0, -1, 1.75, -1, -0.5, -1.75}));
   EXPECT_EQ(xyz, r.xyz); // the input comes back centred
+  EXPECT_EQ(r.centre, (std::array<double, 3>{1.0, 1.0, 1.0}));
+  EXPECT_EQ(r.rotation, symmetry::identity_operation);
   EXPECT_EQ(r.degrees, 9);
   EXPECT_EQ(run.text(common::stdout_unit), "*Point Group: c1          Degrees of freedom:   9\n");
 }
