@@ -138,12 +138,10 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
   write_point_group(run, result);
 }
 
-void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
-  SymmetryInput input = read_symmetry_input(run, deck);
-  run_symmetry(run, input);
-}
+namespace {
 
-SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+// The run after the input is read, as the program makes it.
+SymmetryResult run_program(common::RunContext& run, SymmetryInput& input) {
   if (input.print > 0)
     run.open_listing();
   Workspace ws = make_workspace(input.natoms);
@@ -153,6 +151,20 @@ SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
   if (input.print > 0)
     run.close_listing();
   write_coordinates(run, input.natoms, result.xyz);
+  return result;
+}
+
+} // namespace
+
+void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
+  SymmetryInput input = read_symmetry_input(run, deck);
+  run_program(run, input);
+}
+
+SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+  SymmetryResult result = run_program(run, input);
+  result.elements_status =
+      find_elements(result.count, result.ops, make_thresholds(input.thrsym), result.elements);
   return result;
 }
 

@@ -50,11 +50,12 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
             std::span<double> xyz, double thrsym, int& adjst, int print, Workspace& ws,
             SymmetryResult& result);
 
-// One whole run on the keyword input that deck reads; everything it writes goes to the units of
-// run.
+// One whole run on the keyword input that deck reads, as the program makes it: everything it
+// writes goes to the units of run, and nothing is kept beyond the records.
 void run_symmetry(common::RunContext& run, common::InputDeck& deck);
 
 // The run after the input is read, records written as by the program; input.xyz ends centred.
+// The result comes with the elements of its group (find_elements), which add no record.
 SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input);
 
 } // namespace symmetry

@@ -1,12 +1,13 @@
 // What a symmetry run hands back: the symmetrised molecule in the frame of its group, the group's
-// label, operations and equivalent atoms, the frame it stands in, and why the group fell back to C1
-// if it did.
+// label, operations, equivalent atoms and elements, the frame it stands in, and why the group fell
+// back to C1 if it did.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "symmetry/elements.hpp"
 #include "symmetry/operations.hpp"
 #include "symmetry/status.hpp"
 
@@ -31,6 +32,11 @@ struct SymmetryResult {
   // of its symmetrised place.
   std::array<double, 3> centre{};
   Operation rotation = identity_operation;
+  // One entry per distinct element of the group, in the frame of xyz (find_elements); filled by
+  // run_symmetry when the result is settled.
+  std::vector<SymmetryElement> elements;
+  // ok, or the status of find_elements when the operations could not be classified.
+  Status elements_status = Status::ok;
 };
 
 // The fallback of a result in plain words ("point group search failed: fell back to c1 (...)"),

@@ -193,6 +193,20 @@ TEST(RunSymmetry, CentreAndRotationTakeTheInputOntoTheResult) {
   }
 }
 
+TEST(RunSymmetry, ElementsComeInTheFrameOfTheResult) {
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::SymmetryInput input = three_atoms(run, water_atoms);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+  ASSERT_EQ(r.label, "c2v ");
+  ASSERT_EQ(r.elements.size(), 3u); // the two-fold axis on z, and two planes
+  for (const symmetry::SymmetryElement& e : r.elements) {
+    const bool axis = e.kind == symmetry::ElementKind::rotation_axis;
+    EXPECT_TRUE(axis || e.kind == symmetry::ElementKind::mirror_plane);
+    EXPECT_EQ(e.order, axis ? 2 : 0);
+    EXPECT_NEAR(std::fabs(e.direction[2]), axis ? 1.0 : 0.0, 1e-9);
+  }
+}
+
 TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
   // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
   const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
