@@ -129,13 +129,14 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
   }
 
   fit_operations(n, symbols, th, result);
-  if (print > 3)
+  if (print > 3 && run.keeps_records())
     prntsym(run, n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);
   symvec(n, result.count, result.neqatm, result.ops,
          std::span<double>(ws.words).subspan(4 * un, 3 * un), th.symvec_zero, result.xyz);
   result.degrees = numdeg(n, result.count, result.ops, result.label, result.neqatm);
-  write_point_group(run, result);
+  if (run.keeps_records())
+    write_point_group(run, result);
 }
 
 namespace {
@@ -150,7 +151,8 @@ SymmetryResult run_program(common::RunContext& run, SymmetryInput& input) {
   symtry(run, input.natoms, input.symbols, input.xyz, input.thrsym, adjst, input.print, ws, result);
   if (input.print > 0)
     run.close_listing();
-  write_coordinates(run, input.natoms, result.xyz);
+  if (run.keeps_records())
+    write_coordinates(run, input.natoms, result.xyz);
   return result;
 }
 

@@ -45,7 +45,8 @@ bool search_pass(common::RunContext& run, int n, std::span<const std::string> sy
 // result.centre) and runs a search pass; when that pass failed anywhere, a second pass with
 // refitted generators replaces its result (its warnings stay on the listing). Then fits noisy
 // operations to an exact group, lists the group at print > 3, symmetrises, counts the degrees of
-// freedom and writes the point-group record, all on the units of run.
+// freedom and writes the point-group record, all on the units of run. A run whose units keep no
+// records formats neither listing nor record.
 void symtry(common::RunContext& run, int n, std::span<const std::string> symbols,
             std::span<double> xyz, double thrsym, int& adjst, int print, Workspace& ws,
             SymmetryResult& result);

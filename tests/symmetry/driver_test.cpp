@@ -207,6 +207,26 @@ TEST(RunSymmetry, ElementsComeInTheFrameOfTheResult) {
   }
 }
 
+TEST(RunSymmetry, UnitsThatKeepNoRecordsGiveTheSameResult) {
+  common::RunContext kept("", common::UnitsTo::memory);
+  common::RunContext dropped("", common::UnitsTo::nowhere);
+  symmetry::SymmetryInput for_kept = three_atoms(kept, water_atoms, 4);
+  symmetry::SymmetryInput for_dropped = three_atoms(dropped, water_atoms, 4);
+  const symmetry::SymmetryResult a = symmetry::run_symmetry(kept, for_kept);
+  const symmetry::SymmetryResult b = symmetry::run_symmetry(dropped, for_dropped);
+  EXPECT_NE(kept.text(common::listing_unit), "");
+  EXPECT_EQ(dropped.text(common::stdout_unit), "");
+  EXPECT_EQ(dropped.text(common::listing_unit), "");
+  EXPECT_EQ(a.label, b.label);
+  EXPECT_EQ(a.count, b.count);
+  EXPECT_EQ(a.ops, b.ops);
+  EXPECT_EQ(a.xyz, b.xyz);
+  EXPECT_EQ(a.neqatm, b.neqatm);
+  EXPECT_EQ(a.degrees, b.degrees);
+  EXPECT_EQ(a.rotation, b.rotation);
+  EXPECT_EQ(a.elements, b.elements);
+}
+
 TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
   // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
   const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
