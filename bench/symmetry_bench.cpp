@@ -61,9 +61,10 @@ void getsym_molecule(benchmark::State& state) {
     m.units.clear_texts();
     xyz = m.in.xyz;
     symmetry::SearchSignals signals;
+    symmetry::Operation turn = symmetry::identity_operation;
     benchmark::DoNotOptimize(symmetry::getsym(
         m.units, xyz, m.in.natoms, m.in.symbols, symmetry::make_thresholds(m.in.thrsym), 1, false,
-        blocks, m.result.ops, m.result.count, m.result.label, signals));
+        blocks, m.result.ops, m.result.count, m.result.label, signals, turn));
   }
   state.SetLabel(std::string(molecule_name(which)) + " -> " + m.result.label);
 }

@@ -1,12 +1,10 @@
 #include "symmetry/driver.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 #include "common/records.hpp"
 #include "common/reports.hpp"
-#include "common/termination.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
@@ -16,11 +14,6 @@
 namespace symmetry {
 
 namespace {
-
-// Workspace layout: 7n words of per-atom blocks, then the per-operation tables, then 2n words of
-// element-search scratch.
-constexpr std::size_t axis_words = 3 * max_operations;
-constexpr std::size_t operation_table_words = 7 * max_operations;
 
 constexpr int initial_adjst = 1;
 
@@ -51,117 +44,6 @@ void write_coordinates(common::RunContext& run, int n, std::span<const double> x
 
 } // namespace
 
-void check_thrsym(double thrsym) {
-  if (!std::isfinite(thrsym) || !(thrsym > 0.0))
-    common::input_error("$thrsym must be a positive number");
-}
-
-LikePair closest_like_pair(int n, std::span<const double> xyz,
-                           std::span<const std::string> symbols) {
-  LikePair closest;
-  for (int i = 1; i < n; ++i) {
-    const double* a = &xyz[3 * static_cast<std::size_t>(i - 1)];
-    for (int j = i + 1; j <= n; ++j) {
-      if (symbols[static_cast<std::size_t>(i - 1)] != symbols[static_cast<std::size_t>(j - 1)])
-        continue;
-      const double* b = &xyz[3 * static_cast<std::size_t>(j - 1)];
-      const double dx = b[0] - a[0];
-      const double dy = b[1] - a[1];
-      const double dz = b[2] - a[2];
-      const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-      if (distance > 0.0 && (closest.first == 0 || distance < closest.distance))
-        closest = {i, j, distance};
-    }
-  }
-  return closest;
-}
-
-void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
-                          std::span<const std::string> symbols) {
-  const LikePair pair = closest_like_pair(n, xyz, symbols);
-  if (pair.first == 0)
-    return;
-  const double bound = 0.5 * pair.distance;
-  if (thrsym < bound)
-    return;
-  std::string label = symbols[static_cast<std::size_t>(pair.first - 1)].substr(
-      0, static_cast<std::size_t>(common::label_width));
-  label.erase(label.find_last_not_of(' ') + 1);
-  common::input_error(
-      "$thrsym " + common::shortest_real(thrsym) + " must be below " +
-      common::shortest_real(bound) + ", half the distance " + common::shortest_real(pair.distance) +
-      " between atoms " + std::to_string(pair.first) + " and " + std::to_string(pair.second) +
-      " (both \"" + label + "\"): like atoms closer than twice $thrsym cannot be told apart");
-}
-
-SymmetryInput read_symmetry_input(common::RunContext& run, common::InputDeck& deck) {
-  SymmetryInput in;
-  in.natoms = common::read_integer_keyword(run, deck, "$natoms");
-  common::check_atom_count(in.natoms, max_atoms);
-  in.thrsym = common::read_real_keyword(run, deck, "$thrsym");
-  check_thrsym(in.thrsym);
-  in.print = common::read_integer_keyword(run, deck, "$print");
-  in.xyz.assign(3 * static_cast<std::size_t>(in.natoms), 0.0);
-  common::getcoord1(deck, in.natoms, in.xyz, in.symbols);
-  check_thrsym_spacing(in.thrsym, in.natoms, in.xyz, in.symbols);
-  return in;
-}
-
-long long workspace_request(int n) {
-  return 9LL * n + static_cast<long long>(operation_table_words);
-}
-
-Workspace make_workspace(int n) {
-  const auto words = static_cast<std::size_t>(workspace_request(n));
-  const auto un = static_cast<std::size_t>(n);
-  Workspace ws;
-  ws.words.assign(words, 0.0);
-  ws.integer_words.assign(words, 0);
-  ws.axes.resize(max_operations);
-  ws.shell_symbols.resize(un);
-  ws.lookup_order.assign(un, 0);
-  ws.lookup_axes.assign(2 * un, 0);
-  ws.lookup_ranges.assign(2 * un, 0.0);
-  return ws;
-}
-
-SearchWorkspace search_blocks(Workspace& ws, int n) {
-  const auto un = static_cast<std::size_t>(n);
-  const std::span<double> words(ws.words);
-  const std::span<int> integers(ws.integer_words);
-  const std::size_t tables = 7 * un;
-  return SearchWorkspace{
-      words.subspan(0, 3 * un),
-      words.subspan(3 * un, un),
-      integers.subspan(5 * un, un),
-      integers.subspan(6 * un, un),
-      std::span<int>(ws.lookup_order),
-      std::span<int>(ws.lookup_axes),
-      std::span<double>(ws.lookup_ranges),
-      std::span<Axis>(ws.axes),
-      integers.subspan(tables + axis_words, max_operations),
-      integers.subspan(tables + axis_words + max_operations, max_operations),
-      integers.subspan(tables + operation_table_words, un),
-      integers.subspan(tables + operation_table_words + un, un),
-      std::span<std::string>(ws.shell_symbols),
-  };
-}
-
-std::string fallback_text(const SymmetryResult& result) {
-  if (result.fallback == Status::ok)
-    return {};
-  return std::string(fallback_words) + " (" + std::string(failure_text(result.fallback)) + ")";
-}
-
-SymmetryResult make_result(int n) {
-  SymmetryResult result;
-  result.xyz.assign(3 * static_cast<std::size_t>(n), 0.0);
-  result.label = trivial_group;
-  result.ops[0] = identity_operation;
-  result.neqatm.assign(static_cast<std::size_t>(n) * max_operations, 0);
-  return result;
-}
-
 bool settle_operations(common::RunContext& run, int n, std::span<const std::string> symbols,
                        std::span<const double> centred, const Thresholds& th, int print,
                        SymmetryResult& result) {
@@ -183,6 +65,7 @@ bool settle_operations(common::RunContext& run, int n, std::span<const std::stri
   result.label = trivial_group;
   result.count = 1;
   common::cpyvec(centred, result.xyz);
+  result.rotation = identity_operation;
   eqvatm(n, result.xyz, symbols, result.count, result.ops, th.thrsym, result.neqatm);
   return false;
 }
@@ -203,15 +86,16 @@ bool search_pass(common::RunContext& run, int n, std::span<const std::string> sy
                  std::span<const double> centred, const Thresholds& th, int& adjst, int print,
                  bool refit, Workspace& ws, SymmetryResult& result) {
   common::cpyvec(centred, result.xyz);
+  result.rotation = identity_operation;
   const SearchWorkspace blocks = search_blocks(ws, n);
   SearchSignals signals;
   Status status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops,
-                         result.count, result.label, signals);
+                         result.count, result.label, signals, result.rotation);
   // A failed first search leaves "????", so it is searched again as well.
   if (result.label != trivial_group && adjst != 0) {
     adjst = 0;
     status = getsym(run, result.xyz, n, symbols, th, adjst, refit, blocks, result.ops, result.count,
-                    result.label, signals);
+                    result.label, signals, result.rotation);
   }
   result.fallback = status;
   if (status != Status::ok) {
@@ -232,6 +116,7 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
   const Thresholds th = make_thresholds(thrsym);
   double cx = 0.0, cy = 0.0, cz = 0.0;
   cms(n, cx, cy, cz, xyz);
+  result.centre = {cx, cy, cz};
   common::memchk(run, static_cast<long long>(ws.words.size()), workspace_request(n), 6, "SYMTRY");
   const std::span<const double> centred = xyz.first(3 * static_cast<std::size_t>(n));
 
@@ -244,21 +129,20 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
   }
 
   fit_operations(n, symbols, th, result);
-  if (print > 3)
+  if (print > 3 && run.keeps_records())
     prntsym(run, n, result.label, result.count, result.ops, result.neqatm);
   const auto un = static_cast<std::size_t>(n);
   symvec(n, result.count, result.neqatm, result.ops,
          std::span<double>(ws.words).subspan(4 * un, 3 * un), th.symvec_zero, result.xyz);
   result.degrees = numdeg(n, result.count, result.ops, result.label, result.neqatm);
-  write_point_group(run, result);
+  if (run.keeps_records())
+    write_point_group(run, result);
 }
 
-void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
-  SymmetryInput input = read_symmetry_input(run, deck);
-  run_symmetry(run, input);
-}
+namespace {
 
-SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+// The run after the input is read, as the program makes it.
+SymmetryResult run_program(common::RunContext& run, SymmetryInput& input) {
   if (input.print > 0)
     run.open_listing();
   Workspace ws = make_workspace(input.natoms);
@@ -267,7 +151,22 @@ SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
   symtry(run, input.natoms, input.symbols, input.xyz, input.thrsym, adjst, input.print, ws, result);
   if (input.print > 0)
     run.close_listing();
-  write_coordinates(run, input.natoms, result.xyz);
+  if (run.keeps_records())
+    write_coordinates(run, input.natoms, result.xyz);
+  return result;
+}
+
+} // namespace
+
+void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
+  SymmetryInput input = read_symmetry_input(run, deck);
+  run_program(run, input);
+}
+
+SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+  SymmetryResult result = run_program(run, input);
+  result.elements_status =
+      find_elements(result.count, result.ops, make_thresholds(input.thrsym), result.elements);
   return result;
 }
 

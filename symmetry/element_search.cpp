@@ -341,6 +341,94 @@ bool lone_atom_pass(AxisSearch& s, int centre_atom) {
   return true;
 }
 
+// How a scan of the pairs of like atoms ended.
+enum class PairScan { done, ended, empty_shell };
+
+// Visits every pair i < j of atoms of one shell, shell after shell, with the shell size m, until
+// visit(i, j, m) returns false. A shell of no atoms ends the scan.
+template <class Visit> PairScan scan_pairs(const ShellAtoms& atoms, Visit visit) {
+  int first = 1;
+  for (int shell = 0; shell < atoms.nshell; ++shell) {
+    const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
+    if (m < 1)
+      return PairScan::empty_shell;
+    for (int i = first; i < first + m; ++i) {
+      for (int j = i + 1; j < first + m; ++j) {
+        if (!visit(i, j, m))
+          return PairScan::ended;
+      }
+    }
+    first += m;
+  }
+  return PairScan::done;
+}
+
+// State of one plane search.
+struct PlaneSearch {
+  common::RunContext& run;
+  const ShellAtoms& atoms;
+  Group& group;
+  const AxisSlots& slots;
+  std::span<int> flags;
+  const Thresholds& th;
+  bool refit;
+  int count = 0; // filled slots P
+};
+
+// Closes the plane just stored in the next slot into the group. A plane whose closure fails gives
+// its slot back.
+Outcome accept_plane(PlaneSearch& s) {
+  ++s.count;
+  slot_code(s.slots, s.count) = code_plane;
+  Generator g;
+  g.plane = true;
+  std::copy(slot_axis(s.slots, s.count), slot_axis(s.slots, s.count) + 3, g.axis.begin());
+  gencs(g.axis.data(), g.r);
+  refit_generator(s.run, s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
+  if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
+    report(s.run, st);
+    s.group.signals.note(st);
+    --s.count;
+    s.group.count = s.group.order;
+    return Outcome::closure_failed;
+  }
+  if (s.group.count > s.group.order) {
+    s.group.order = s.group.count;
+    if (s.group.count == max_operations)
+      return Outcome::stop;
+  }
+  return Outcome::go_on;
+}
+
+// The bisector plane of the pair i < j and, once it is the second plane, the plane perpendicular
+// to the first two, tested from the same start atom. False to end the search.
+bool pair_planes(PlaneSearch& s, int i, int j) {
+  double n[3];
+  for (int k = 0; k < 3; ++k)
+    n[k] = s.atoms.position(j)[k] - s.atoms.position(i)[k];
+  double length = 0.0;
+  if (anorm(n, length, s.th.anorm_min_length) != Status::ok)
+    return true;
+  while (true) {
+    if (s.count + 1 > max_operations)
+      return false;
+    if (!checks(s.atoms, n, s.slots, s.th.thrsym, s.flags, s.count + 1, i))
+      return true;
+    const Outcome outcome = accept_plane(s);
+    if (outcome == Outcome::closure_failed)
+      return true;
+    if (outcome == Outcome::stop || s.count == 3)
+      return false;
+    if (s.count != 2)
+      return true;
+    common::cross(slot_axis(s.slots, 1), slot_axis(s.slots, 2), n);
+    if (anorm(n, length, s.th.anorm_min_length) != Status::ok) {
+      s.count = 1;
+      return true;
+    }
+  }
+}
+
 } // namespace
 
 Turn turn_by(double phi) { return {std::cos(phi), std::sin(phi)}; }
@@ -373,92 +461,22 @@ Status cnsrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
               const AxisSlots& slots, std::span<int> flags, int centre_atom, const Thresholds& th,
               bool refit, int& axis_count) {
   AxisSearch s{run, atoms, group, slots, flags, th, refit};
-  const auto finish = [&] {
-    axis_count = s.count;
-    return s.status;
-  };
-  if (!lone_atom_pass(s, centre_atom))
-    return finish();
-  // Cleared by the first pair examined: no pair at all is a failure.
-  s.status = Status::no_pair;
-  int first = 1;
-  for (int shell = 0; shell < atoms.nshell; ++shell) {
-    const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
-    if (m < 1)
-      return finish();
-    for (int i = first; i < first + m; ++i) {
-      for (int j = i + 1; j < first + m; ++j) {
-        if (!pair_candidates(s, i, j, m))
-          return finish();
-      }
-    }
-    first += m;
+  if (lone_atom_pass(s, centre_atom)) {
+    // Cleared by the first pair examined: no pair at all is a failure.
+    s.status = Status::no_pair;
+    scan_pairs(atoms, [&s](int i, int j, int m) { return pair_candidates(s, i, j, m); });
   }
-  return finish();
+  axis_count = s.count;
+  return s.status;
 }
 
 Status cssrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
               const AxisSlots& slots, std::span<int> flags, const Thresholds& th, bool refit,
               int& plane_count) {
-  int planes = 0;
-  const auto finish = [&](Status status) {
-    plane_count = planes;
-    return status;
-  };
-  int first = 1;
-  for (int shell = 0; shell < atoms.nshell; ++shell) {
-    const int m = atoms.shell_sizes[static_cast<std::size_t>(shell)];
-    if (m < 1) {
-      return finish(Status::empty_shell);
-    }
-    for (int i = first; i < first + m; ++i) {
-      for (int j = i + 1; j < first + m; ++j) {
-        double n[3];
-        for (int k = 0; k < 3; ++k)
-          n[k] = atoms.position(j)[k] - atoms.position(i)[k];
-        double length = 0.0;
-        if (anorm(n, length, th.anorm_min_length) != Status::ok)
-          continue;
-        // The bisector plane of the pair; after two planes, the plane perpendicular to both.
-        while (true) {
-          if (planes + 1 > max_operations)
-            return finish(Status::ok);
-          if (!checks(atoms, n, slots, th.thrsym, flags, planes + 1, i))
-            break;
-          ++planes;
-          slot_code(slots, planes) = code_plane;
-          Generator g;
-          g.plane = true;
-          std::copy(slot_axis(slots, planes), slot_axis(slots, planes) + 3, g.axis.begin());
-          gencs(g.axis.data(), g.r);
-          refit_generator(run, atoms, slots, flags, th, refit, planes, g);
-          if (const Status st = grpgrp(g.r, group); st != Status::ok) {
-            report(run, st);
-            group.signals.note(st);
-            --planes;
-            group.count = group.order;
-            break;
-          }
-          if (group.count > group.order) {
-            group.order = group.count;
-            if (group.count == max_operations)
-              return finish(Status::ok);
-          }
-          if (planes == 3)
-            return finish(Status::ok);
-          if (planes != 2)
-            break;
-          common::cross(slot_axis(slots, 1), slot_axis(slots, 2), n);
-          if (anorm(n, length, th.anorm_min_length) != Status::ok) {
-            planes = 1;
-            break;
-          }
-        }
-      }
-    }
-    first += m;
-  }
-  return finish(Status::ok);
+  PlaneSearch s{run, atoms, group, slots, flags, th, refit};
+  const PairScan scan = scan_pairs(atoms, [&s](int i, int j, int) { return pair_planes(s, i, j); });
+  plane_count = s.count;
+  return scan == PairScan::empty_shell ? Status::empty_shell : Status::ok;
 }
 
 } // namespace symmetry

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "symmetry/group.hpp"
 #include "symmetry/linear_algebra.hpp"
+#include "symmetry/operations.hpp"
 
 namespace symmetry {
 
@@ -22,10 +22,6 @@ constexpr int max_polar_steps = 30;
 std::size_t at(int k, int m, int count) {
   return static_cast<std::size_t>(k) +
          static_cast<std::size_t>(count) * static_cast<std::size_t>(m);
-}
-
-Operation transpose(const Operation& r) {
-  return {r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]};
 }
 
 // The transpose of the inverse: the cofactor matrix over the determinant.

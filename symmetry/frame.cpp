@@ -100,4 +100,9 @@ void traxyz(std::span<double> xyz, const double* e1, const double* e2, const dou
   }
 }
 
+void follow_turn(Operation& turn, const double* e1, const double* e2, const double* e3) {
+  const Operation before = turn;
+  mult3(frame_matrix(e1, e2, e3), before, turn);
+}
+
 } // namespace symmetry

@@ -35,4 +35,8 @@ Status e1e2e3(double* e1, double* e2, const double* e3, double min_length);
 // Rewrites every atom r of xyz as (e1.r, e2.r, e3.r).
 void traxyz(std::span<double> xyz, const double* e1, const double* e2, const double* e3, int n);
 
+// turn = T turn, the rows of T being e1, e2, e3: after traxyz into that frame, turn still takes the
+// coordinates as they were first given to where they stand now.
+void follow_turn(Operation& turn, const double* e1, const double* e2, const double* e3);
+
 } // namespace symmetry

@@ -1,10 +1,9 @@
-// Group closure, inverses and the naming of the point group from the classified operations.
+// Group closure and inverses: the operation list of one point-group search, kept a closed group.
 #pragma once
 
 #include <array>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "symmetry/operations.hpp"
 #include "symmetry/status.hpp"
@@ -13,8 +12,8 @@
 
 namespace symmetry {
 
-// Operation lists are indexed from 0; operation numbers (inverse list, principal operations,
-// references, symel results) are 1-based with 0 meaning "none".
+// Operation lists are indexed from 0; operation numbers (inverse list, principal operations) are
+// 1-based with 0 meaning "none".
 
 // The failures of a search pass that its final status does not carry: the element searches drop
 // a candidate whose closure fails and go on, the classification collapses a group with an
@@ -71,32 +70,6 @@ struct Principal {
   int improper_index = 0;
 };
 
-// Operation numbers chosen by ggroup for the standard orientation.
-struct References {
-  int z = 0;
-  int y = 0;
-  int x = 0;
-  int bisector = 0;
-  int in_plane = 0;
-};
-
-// Relations between the elements, found by symel (operation numbers, 0 when none).
-struct Relations {
-  int c2_perp_p = 0;
-  int c2_perp_q = 0;
-  int horizontal = 0;
-  int vertical = 0;
-  int oblique = 0;
-};
-
-// c = a b (c must be neither a nor b).
-void mult3(const Operation& a, const Operation& b, Operation& c);
-
-// Unit vectors parallel or antiparallel: ||a.b| - 1| < tol.
-bool parall(const double* a, const double* b, double tol);
-// Unit vectors perpendicular: |a.b| < tol.
-bool orthog(const double* a, const double* b, double tol);
-
 // Adds g to the closed group ops[0 .. order-1] and closes it again, appending whole cosets.
 // Status ok; closure_overflow when the group would exceed 120 operations; closure_wrong_image when
 // a new operation fails to map group.atoms. The list then holds a closure that the caller drops by
@@ -106,26 +79,5 @@ Status grpgrp(const Operation& g, Group& group);
 // inverse[k] = number of the inverse of operation k + 1 (the first transpose within L).
 // Status ok, or no_inverse when some operation has none.
 Status syminv(Group& group, std::span<int> inverse);
-
-// First 1-based position of value in list[0 .. n-1], 0 when absent.
-int itgrep(std::span<const int> list, int n, int value);
-
-// Perpendicular two-fold axes, horizontal and vertical planes and oblique axes relative to the
-// principal operations, compared with tolerance tol.
-Relations symel(std::span<const Axis> axes, std::span<const int> codes, int count,
-                const Principal& principal, double tol);
-
-// Label "c", "s" or "d" with number and letter in characters 2 to 4. From 100 on the number is
-// not written: mark_large puts "n" in its place, otherwise the base letter stands alone.
-std::string group_label(char base, int number, std::string_view letter, bool mark_large);
-
-// Names the group from the classified operations, comparing axes within th.group: writes label
-// and refs (refs all 0 on entry). Status ok; unknown_group when no rule fits; missing_c2_axis_th
-// or missing_c2_axis_t when T or Th has no two-fold axis for z; missing_c3_axis_ih or
-// missing_c3_axis_i (a warning only: the group keeps its name and frame) when I or Ih has no
-// reference three-fold axis; the status of ihgen when it fails.
-Status ggroup(std::span<const Axis> axes, std::span<const int> codes, int count,
-              const Principal& principal, const Thresholds& th, References& refs,
-              std::string& label);
 
 } // namespace symmetry

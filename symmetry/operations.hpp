@@ -1,5 +1,6 @@
-// Symmetry operations: 3 x 3 matrices stored column by column, the fixed capacities, and the
-// matrices of rotations and reflections built from their axes.
+// Symmetry operations: 3 x 3 matrices stored column by column, the fixed capacities, the
+// matrices of rotations and reflections built from their axes, and the small matrix and direction
+// helpers the search, the closure and the orientation share.
 #pragma once
 
 #include <array>
@@ -28,5 +29,20 @@ void gencn(const double* e1, const double* e2, const double* e3, double phi, dou
 
 // R = I - 2 n n'.
 void gencs(const double* n, Operation& r);
+
+// c = a b (c must be neither a nor b).
+void mult3(const Operation& a, const Operation& b, Operation& c);
+
+// r', the inverse of an orthogonal r.
+Operation transpose(const Operation& r);
+
+// The matrix whose rows are e1, e2, e3: the change of coordinates into that frame, as traxyz
+// applies it to every atom.
+Operation frame_matrix(const double* e1, const double* e2, const double* e3);
+
+// Unit vectors parallel or antiparallel: ||a.b| - 1| < tol.
+bool parall(const double* a, const double* b, double tol);
+// Unit vectors perpendicular: |a.b| < tol.
+bool orthog(const double* a, const double* b, double tol);
 
 } // namespace symmetry

@@ -54,17 +54,11 @@ Status complete_frame(std::span<const Axis> axes, const References& refs, const 
 
 // r expressed in the frame: T r T^T, the rows of T being e1, e2, e3.
 Operation in_frame(const Operation& r, const Frame& f) {
-  const std::array<const Axis*, 3> rows{&f.e1, &f.e2, &f.e3};
-  Operation t;
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j)
-      t[i + 3 * j] = (*rows[i])[j];
-  }
+  const Operation t = frame_matrix(f.e1.data(), f.e2.data(), f.e3.data());
   Operation tr;
   Operation result;
   mult3(t, r, tr);
-  const Operation t_transpose{t[0], t[3], t[6], t[1], t[4], t[7], t[2], t[5], t[8]};
-  mult3(tr, t_transpose, result);
+  mult3(tr, transpose(t), result);
   return result;
 }
 
@@ -85,7 +79,7 @@ bool frame_changes_nothing(const Group& group, const Frame& f, double frame_agre
 } // namespace
 
 Status adjust1(const Group& group, std::span<const Axis> axes, std::span<double> coords, int n,
-               const References& refs, const Thresholds& th) {
+               const References& refs, const Thresholds& th, Operation& turn) {
   if (refs.bisector > 0 && refs.in_plane > 0)
     return Status::conflicting_references;
   if (refs.z == 0)
@@ -95,8 +89,10 @@ Status adjust1(const Group& group, std::span<const Axis> axes, std::span<double>
   const Status status = complete_frame(axes, refs, th, f);
   if (status != Status::ok)
     return status;
-  if (!frame_changes_nothing(group, f, th.frame_agreement))
+  if (!frame_changes_nothing(group, f, th.frame_agreement)) {
     traxyz(coords, f.e1.data(), f.e2.data(), f.e3.data(), n);
+    follow_turn(turn, f.e1.data(), f.e2.data(), f.e3.data());
+  }
   return Status::ok;
 }
 

@@ -9,6 +9,7 @@
 #include "symmetry/element_search.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/linear_algebra.hpp"
+#include "symmetry/naming.hpp"
 #include "symmetry/orientation.hpp"
 #include "symmetry/shells.hpp"
 #include "symmetry/symmetrise.hpp"
@@ -65,10 +66,11 @@ bool on_axis(std::span<const double> xyz, int n, double thrsym) {
 // A linear molecule: onto the z axis, with the fixed operations of its group. The line holds
 // only when every atom lies within thrsym of it and, for the centrosymmetric groups, the inversion
 // maps the atoms; otherwise the status is line_broken and xyz is left as it was (the molecule is
-// turned in the shell-position block of the workspace first).
+// turned in the shell-position block of the workspace first, and turn follows it only when the
+// line holds).
 Status linear_group(std::span<double> xyz, int n, std::span<const std::string> symbols,
                     const Thresholds& th, const double* line, const SearchWorkspace& ws,
-                    std::span<Operation> ops, int& count, std::string& label) {
+                    std::span<Operation> ops, int& count, std::string& label, Operation& turn) {
   double e1[3];
   double e2[3];
   if (const Status status = e1e2e3(e1, e2, line, th.e1e2e3_min_length); status != Status::ok)
@@ -84,6 +86,7 @@ Status linear_group(std::span<double> xyz, int n, std::span<const std::string> s
     return Status::line_broken;
   }
   common::cpyvec(turned, xyz);
+  follow_turn(turn, e1, e2, line);
   const auto set = [&](const auto& fixed) {
     std::copy(fixed.begin(), fixed.end(), ops.begin());
     count = static_cast<int>(fixed.size());
@@ -208,12 +211,13 @@ Status find_and_name(common::RunContext& run, std::span<const double> xyz, int n
 }
 
 // One search of a molecule that is not linear, from a group seeded with the mirror plane of unit
-// normal `plane` (none when null) to the named group and, with adjst, the standard frame. Every
-// operation of the group maps the atoms onto like atoms within thrsym.
+// normal `plane` (none when null) to the named group and, with adjst, the standard frame (turn
+// follows the molecule into it). Every operation of the group maps the atoms onto like atoms
+// within thrsym.
 Status search_group(common::RunContext& run, std::span<double> xyz, int n,
                     std::span<const std::string> symbols, const Thresholds& th, int adjst,
                     bool refit, const SearchWorkspace& ws, const double* plane, Group& group,
-                    std::string& label) {
+                    std::string& label, Operation& turn) {
   label = unnamed_group;
   group = make_group(th);
   group.atoms = MappedAtoms{n, xyz, symbols, th.thrsym, ws.closure_scratch, XOrder(xyz, n)};
@@ -230,7 +234,7 @@ Status search_group(common::RunContext& run, std::span<double> xyz, int n,
   }
   common::cpyvec(xyz.first(3 * static_cast<std::size_t>(n)), ws.shell_positions);
   if (adjst != 0 && group.count > 1)
-    return adjust1(group, ws.axes, xyz, n, refs, th);
+    return adjust1(group, ws.axes, xyz, n, refs, th, turn);
   return Status::ok;
 }
 
@@ -239,7 +243,7 @@ Status search_group(common::RunContext& run, std::span<double> xyz, int n,
 Status getsym(common::RunContext& run, std::span<double> xyz, int n,
               std::span<const std::string> symbols, const Thresholds& th, int adjst, bool refit,
               const SearchWorkspace& ws, std::span<Operation> ops, int& count, std::string& label,
-              SearchSignals& signals) {
+              SearchSignals& signals, Operation& turn) {
   label = unnamed_group;
   count = 1;
   ops[0] = identity_operation;
@@ -250,7 +254,7 @@ Status getsym(common::RunContext& run, std::span<double> xyz, int n,
   double plane_dev = 0.0;
   report(run, lipl(xyz, n, line, normal, line_dev, plane_dev, th.lipl_eps));
   if (th.thrsym > line_dev) {
-    const Status status = linear_group(xyz, n, symbols, th, line, ws, ops, count, label);
+    const Status status = linear_group(xyz, n, symbols, th, line, ws, ops, count, label, turn);
     if (status != Status::line_broken) {
       report(run, status);
       return status;
@@ -261,10 +265,10 @@ Status getsym(common::RunContext& run, std::span<double> xyz, int n,
   const bool planar = th.thrsym > plane_dev;
   Group group;
   Status status = search_group(run, xyz, n, symbols, th, adjst, refit, ws,
-                               planar ? normal : nullptr, group, label);
+                               planar ? normal : nullptr, group, label, turn);
   report(run, status);
   if (status != Status::ok && planar) {
-    status = search_group(run, xyz, n, symbols, th, adjst, refit, ws, nullptr, group, label);
+    status = search_group(run, xyz, n, symbols, th, adjst, refit, ws, nullptr, group, label, turn);
     report(run, status);
   }
   signals |= group.signals;

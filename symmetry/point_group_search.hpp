@@ -44,11 +44,12 @@ struct SearchWorkspace {
 // inversion misses them) is searched as a general one, and a search seeded with the molecular
 // plane that fails runs again without the plane. The signals of the search whose result stands,
 // and its final status, are added to signals. The warning of every search that fails is on the
-// listing of run when getsym returns. Returns ok on success; any other status is a failure, after
-// which the caller treats the molecule as C1.
+// listing of run when getsym returns. Every rotation of the coordinates (onto the line of a linear
+// molecule, into the standard frame) is applied to turn as well (follow_turn). Returns ok on
+// success; any other status is a failure, after which the caller treats the molecule as C1.
 Status getsym(common::RunContext& run, std::span<double> xyz, int n,
               std::span<const std::string> symbols, const Thresholds& th, int adjst, bool refit,
               const SearchWorkspace& ws, std::span<Operation> ops, int& count, std::string& label,
-              SearchSignals& signals);
+              SearchSignals& signals, Operation& turn);
 
 } // namespace symmetry

@@ -93,7 +93,7 @@ bool failed(Status s) {
 
 void report(common::RunContext& run, Status s) {
   const std::string_view text = status_text(s);
-  if (text.empty())
+  if (text.empty() || !run.keeps_records())
     return;
   // The overflow warning names the capacity it ran into.
   const int capacity = s == Status::closure_overflow ? max_operations : 0;

@@ -63,7 +63,8 @@ bool failed(Status s);
 // direction, ..."); empty for ok.
 std::string_view failure_text(Status s);
 
-// Writes the warning of s on the listing of run (the heading, then the text), when s has one.
+// Writes the warning of s on the listing of run (the heading, then the text), when s has one and
+// the units of run keep records.
 void report(common::RunContext& run, Status s);
 
 } // namespace symmetry

@@ -10,6 +10,7 @@
 
 #include "symmetry/classify.hpp"
 #include "symmetry/group.hpp"
+#include "symmetry/naming.hpp"
 #include "symmetry/operation_builders.hpp"
 #include "symmetry/operations.hpp"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -87,115 +88,10 @@ TEST(SettleOperations, ABogusOperationFallsBackToC1) {
     EXPECT_EQ(r.label, "c1  ");
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(r.xyz, centred);
+    EXPECT_EQ(r.rotation, symmetry::identity_operation); // the centred atoms were never turned
     EXPECT_EQ(std::vector<int>(r.neqatm.begin(), r.neqatm.begin() + 3),
               (std::vector<int>{1, 2, 3}));
   }
-}
-
-TEST(Workspace, RequestAndBlocksFollowTheLayout) {
-  const int n = 4;
-  EXPECT_EQ(symmetry::workspace_request(n), 9 * n + 840);
-  symmetry::Workspace ws = symmetry::make_workspace(n);
-  ASSERT_EQ(ws.words.size(), 876u);
-  const symmetry::SearchWorkspace blocks = symmetry::search_blocks(ws, n);
-  const double* words = ws.words.data();
-  const int* integers = ws.integer_words.data();
-  EXPECT_EQ(blocks.shell_positions.data(), words);
-  EXPECT_EQ(blocks.distances.data(), words + 3 * n);
-  EXPECT_EQ(blocks.shell_numbers.data(), integers + 5 * n);
-  EXPECT_EQ(blocks.shell_sizes.data(), integers + 6 * n);
-  EXPECT_EQ(blocks.axes.size(), 120u);
-  EXPECT_EQ(blocks.type_codes.data(), integers + 7 * n + 360);
-  EXPECT_EQ(blocks.inverses.data(), integers + 7 * n + 480);
-  EXPECT_EQ(blocks.element_scratch.data(), integers + 7 * n + 840);
-  EXPECT_EQ(blocks.element_scratch.size(), 4u);
-  EXPECT_EQ(blocks.shell_symbols.size(), 4u);
-}
-
-symmetry::SymmetryInput read(common::RunContext& run, const std::string& text) {
-  std::istringstream in(text);
-  common::InputDeck deck(in);
-  return symmetry::read_symmetry_input(run, deck);
-}
-
-symmetry::SymmetryInput read(const std::string& text) {
-  common::RunContext run("", common::UnitsTo::memory);
-  return read(run, text);
-}
-
-const std::string atom_line = "    1.0000000000    2.0000000000    3.0000000000     He\n";
-
-TEST(ReadSymmetryInput, ReadsTheThreeKeywordsAndTheAtoms) {
-  const symmetry::SymmetryInput in =
-      read("$natoms 1\n# comment\n$thrsym 0.01\n$print 4\n$coordinates\n" + atom_line);
-  EXPECT_EQ(in.natoms, 1);
-  EXPECT_EQ(in.thrsym, 0.01);
-  EXPECT_EQ(in.print, 4);
-  EXPECT_EQ(in.xyz, (std::vector<double>{1, 2, 3}));
-  EXPECT_EQ(in.symbols, (std::vector<std::string>{"He      "}));
-}
-
-TEST(ReadSymmetryInput, RejectsWhatCannotBeUsed) {
-  const std::string tail = "$print 0\n$coordinates\n" + atom_line;
-  for (const std::string& text :
-       {"$natoms 0\n$thrsym 0.01\n" + tail, "$natoms 501\n$thrsym 0.01\n" + tail,
-        "$natoms 1\n$thrsym 0\n" + tail, "$natoms 1\n$thrsym -0.01\n" + tail,
-        "$natoms 1\n$thrsym 1e999\n" + tail, "$natoms 1\n$thrsym abc\n" + tail,
-        "$natoms 1\n$thrsym 0.01\n$print\n$coordinates\n" + atom_line,
-        "$natoms 2\n$thrsym 0.01\n" + tail, std::string("$natoms 1\n$thrsym 0.01\n$print 0\n")}) {
-    EXPECT_THROW(read(text), common::InputError) << text;
-  }
-}
-
-// Atoms 1 and 2 coincide (no bound from them), atoms 1 and 3 are the closest like pair (3 apart),
-// and the neon atom lies 0.5 from a helium atom without bounding anything.
-std::string spaced_input(const std::string& thrsym) {
-  return "$natoms 4\n$thrsym " + thrsym +
-         "\n$print 0\n$coordinates\n"
-         "    0.0000000000    0.0000000000    0.0000000000     He\n"
-         "    0.0000000000    0.0000000000    0.0000000000     He\n"
-         "    3.0000000000    0.0000000000    0.0000000000     He\n"
-         "    0.5000000000    0.0000000000    0.0000000000     Ne\n";
-}
-
-std::string rejection(const std::string& text) {
-  try {
-    read(text);
-  } catch (const common::InputError& e) {
-    return e.what();
-  }
-  return "accepted";
-}
-
-TEST(ReadSymmetryInput, ToleranceMustStayBelowHalfTheClosestLikePair) {
-  EXPECT_EQ(rejection(spaced_input("1.5")),
-            "$thrsym 1.5 must be below 1.5, half the distance 3 between atoms 1 and 3 (both "
-            "\"He\"): like atoms closer than twice $thrsym cannot be told apart");
-  EXPECT_EQ(rejection(spaced_input("1e300")).substr(0, 34), "$thrsym 1e+300 must be below 1.5, ");
-  EXPECT_EQ(rejection(spaced_input("1.4999999999999998")), "accepted");
-  // One atom, or like atoms only at one point, set no bound.
-  EXPECT_EQ(rejection("$natoms 1\n$thrsym 1e300\n$print 0\n$coordinates\n" + atom_line),
-            "accepted");
-  EXPECT_EQ(rejection("$natoms 2\n$thrsym 1e300\n$print 0\n$coordinates\n" + atom_line + atom_line),
-            "accepted");
-}
-
-TEST(ClosestLikePair, ComparesWholeLabelsAndTakesTheFirstOfEqualPairs) {
-  // " H" and "H " are different labels; the two pairs 1-3 and 2-4 are both 2 apart.
-  const std::vector<std::string> labels{"H       ", " H      ", "H       ", " H      "};
-  const std::vector<double> xyz{0, 0, 0, 0.1, 0, 0, 2, 0, 0, 2.1, 0, 0};
-  const symmetry::LikePair pair = symmetry::closest_like_pair(4, xyz, labels);
-  EXPECT_EQ(pair.first, 1);
-  EXPECT_EQ(pair.second, 3);
-  EXPECT_EQ(pair.distance, 2.0);
-  EXPECT_EQ(symmetry::closest_like_pair(1, xyz, labels).first, 0);
-}
-
-TEST(ReadSymmetryInput, MissingKeywordIsTheNumberedReport) {
-  common::RunContext run("", common::UnitsTo::memory);
-  EXPECT_THROW(read(run, "$natoms 1\n$print 0\n$coordinates\n" + atom_line), common::RunStop);
-  EXPECT_EQ(run.text(common::listing_unit), " ** Error no.  2 in File IO routine <rdcntrl> **\n"
-                                            "  Unable to find Keyword $thrsym in <ffdata> file \n");
 }
 
 // A run on an asymmetric CHFClBr skeleton whose centroid is (1, 1, 1).
@@ -260,6 +156,77 @@ std::string lattice_input(const std::string& thrsym) {
   return text;
 }
 
+// Water and carbon dioxide as the examples give them: turned off their standard frames and
+// shifted.
+const std::string water_atoms = "   -3.2373836997   -0.6792923991    1.7361497295     O\n"
+                                "   -2.5987033693   -0.2298690158    1.1826507342     H\n"
+                                "   -2.9918004965   -0.4390769711    2.6296429543     H\n";
+const std::string dioxide_atoms = "   -2.9997364685   -1.9344600809   -3.0846601429     O\n"
+                                  "   -3.2790761292   -1.7390764750   -1.9758358612     C\n"
+                                  "   -3.5583833300   -1.5436142440   -0.8670536340     O\n";
+
+symmetry::SymmetryInput three_atoms(common::RunContext& run, const std::string& atoms,
+                                    int print = 0) {
+  std::istringstream in("$natoms 3\n$thrsym 0.01\n$print " + std::to_string(print) +
+                        "\n$coordinates\n" + atoms);
+  common::InputDeck deck(in);
+  return symmetry::read_symmetry_input(run, deck);
+}
+
+TEST(RunSymmetry, CentreAndRotationTakeTheInputOntoTheResult) {
+  for (const std::string& atoms : {water_atoms, dioxide_atoms}) {
+    common::RunContext run("", common::UnitsTo::memory);
+    symmetry::SymmetryInput input = three_atoms(run, atoms);
+    const std::vector<double> given = input.xyz;
+    const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+    ASSERT_NE(r.label, "c1  ");
+    // Each atom turned from the centred input lies within the tolerance of its symmetrised place.
+    for (int a = 0; a < 3; ++a) {
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(r.centre[i], (given[i] + given[i + 3] + given[i + 6]) / 3.0, 1e-12);
+        double turned = 0.0;
+        for (int k = 0; k < 3; ++k)
+          turned += r.rotation[i + 3 * k] * (given[3 * a + k] - r.centre[k]);
+        EXPECT_NEAR(turned, r.xyz[3 * a + i], 0.01) << atoms << " atom " << a + 1;
+      }
+    }
+  }
+}
+
+TEST(RunSymmetry, ElementsComeInTheFrameOfTheResult) {
+  common::RunContext run("", common::UnitsTo::memory);
+  symmetry::SymmetryInput input = three_atoms(run, water_atoms);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+  ASSERT_EQ(r.label, "c2v ");
+  ASSERT_EQ(r.elements.size(), 3u); // the two-fold axis on z, and two planes
+  for (const symmetry::SymmetryElement& e : r.elements) {
+    const bool axis = e.kind == symmetry::ElementKind::rotation_axis;
+    EXPECT_TRUE(axis || e.kind == symmetry::ElementKind::mirror_plane);
+    EXPECT_EQ(e.order, axis ? 2 : 0);
+    EXPECT_NEAR(std::fabs(e.direction[2]), axis ? 1.0 : 0.0, 1e-9);
+  }
+}
+
+TEST(RunSymmetry, UnitsThatKeepNoRecordsGiveTheSameResult) {
+  common::RunContext kept("", common::UnitsTo::memory);
+  common::RunContext dropped("", common::UnitsTo::nowhere);
+  symmetry::SymmetryInput for_kept = three_atoms(kept, water_atoms, 4);
+  symmetry::SymmetryInput for_dropped = three_atoms(dropped, water_atoms, 4);
+  const symmetry::SymmetryResult a = symmetry::run_symmetry(kept, for_kept);
+  const symmetry::SymmetryResult b = symmetry::run_symmetry(dropped, for_dropped);
+  EXPECT_NE(kept.text(common::listing_unit), "");
+  EXPECT_EQ(dropped.text(common::stdout_unit), "");
+  EXPECT_EQ(dropped.text(common::listing_unit), "");
+  EXPECT_EQ(a.label, b.label);
+  EXPECT_EQ(a.count, b.count);
+  EXPECT_EQ(a.ops, b.ops);
+  EXPECT_EQ(a.xyz, b.xyz);
+  EXPECT_EQ(a.neqatm, b.neqatm);
+  EXPECT_EQ(a.degrees, b.degrees);
+  EXPECT_EQ(a.rotation, b.rotation);
+  EXPECT_EQ(a.elements, b.elements);
+}
+
 TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
   // Water scaled by 1e-4, its tolerance too: like atoms 1.5e-4 apart give the search no direction.
   const std::string atoms = "   -0.0003237384   -0.0000679292    0.0001736150     O\n"
@@ -286,10 +253,12 @@ TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
 }
 
 TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
-  EXPECT_NE(rejection(lattice_input("0.75")), "accepted");
+  common::RunContext run("", common::UnitsTo::memory);
+  std::istringstream too_wide(lattice_input("0.75"));
+  common::InputDeck rejected(too_wide);
+  EXPECT_THROW(symmetry::read_symmetry_input(run, rejected), common::InputError);
   std::istringstream in(lattice_input("0.7499999999999999"));
   common::InputDeck deck(in);
-  common::RunContext run("", common::UnitsTo::memory);
   symmetry::SymmetryInput input = symmetry::read_symmetry_input(run, deck);
   const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
   // 105 by the orbits of D4h: the dimensions fixed by the stabiliser of every orbit's atom.
@@ -317,6 +286,8 @@ TEST(Symtry, AsymmetricMoleculeIsSearchedOnce) {
   EXPECT_EQ(r.xyz,
             (std::vector<double>{0, 0, 0, 1, 0, 0, 0, 1.5, 0, 0, -1, 1.75, -1, -0.5, -1.75}));
   EXPECT_EQ(xyz, r.xyz); // the input comes back centred
+  EXPECT_EQ(r.centre, (std::array<double, 3>{1.0, 1.0, 1.0}));
+  EXPECT_EQ(r.rotation, symmetry::identity_operation);
   EXPECT_EQ(r.degrees, 9);
   EXPECT_EQ(run.text(common::stdout_unit), "*Point Group: c1          Degrees of freedom:   9\n");
 }

@@ -28,14 +28,21 @@ Operation conjugate(const Operation& q, const Operation& r) {
   return result;
 }
 
-std::vector<double> turned(const std::vector<double>& xyz) {
+// Every atom of xyz turned by r.
+std::vector<double> turned(const std::vector<double>& xyz, const Operation& r = turn) {
   std::vector<double> out(xyz.size());
   for (std::size_t a = 0; a < xyz.size(); a += 3) {
     for (int i = 0; i < 3; ++i) {
-      out[a + i] = turn[i] * xyz[a] + turn[i + 3] * xyz[a + 1] + turn[i + 6] * xyz[a + 2];
+      out[a + i] = r[i] * xyz[a] + r[i + 3] * xyz[a + 1] + r[i + 6] * xyz[a + 2];
     }
   }
   return out;
+}
+
+void expect_near(const std::vector<double>& a, const std::vector<double>& b, double tol) {
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t k = 0; k < a.size(); ++k)
+    EXPECT_NEAR(a[k], b[k], tol) << k;
 }
 
 // A CH2F2-like molecule: the two-fold axis along z, the hydrogens in the plane y = 0, the
@@ -56,10 +63,12 @@ TEST(Adjust1, StandardFrameChangesNothing) {
   const Classified c2v = classify({rotation(ez, pi), reflection(ex)});
   ASSERT_EQ(c2v.label, "c2v ");
   std::vector<double> xyz = ch2f2;
-  EXPECT_EQ(
-      symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs, symmetry::make_thresholds(thrsym)),
-      symmetry::Status::ok);
+  Operation followed = symmetry::identity_operation;
+  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs,
+                              symmetry::make_thresholds(thrsym), followed),
+            symmetry::Status::ok);
   EXPECT_EQ(xyz, ch2f2);
+  EXPECT_EQ(followed, symmetry::identity_operation);
 }
 
 TEST(Adjust1, TurnedC2vComesBackOnTheAxes) {
@@ -67,9 +76,13 @@ TEST(Adjust1, TurnedC2vComesBackOnTheAxes) {
       classify({conjugate(turn, rotation(ez, pi)), conjugate(turn, reflection(ex))});
   ASSERT_EQ(c2v.label, "c2v ");
   std::vector<double> xyz = turned(ch2f2);
-  ASSERT_EQ(
-      symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs, symmetry::make_thresholds(thrsym)),
-      symmetry::Status::ok);
+  // The molecule came to the search turned already: followed starts from that turn, as in a
+  // second search, and ends taking the first coordinates to the last.
+  Operation followed = turn;
+  ASSERT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, c2v.refs,
+                              symmetry::make_thresholds(thrsym), followed),
+            symmetry::Status::ok);
+  expect_near(turned(ch2f2, followed), xyz, 1e-12);
   // The carbon on z; the normal of the reference plane (the fluorines' plane) became y, so the
   // fluorines lie in y = 0 and the hydrogens in x = 0; the frame is right-handed.
   EXPECT_NEAR(std::hypot(xyz[0], xyz[1]), 0.0, 1e-12);
@@ -89,9 +102,11 @@ TEST(Adjust1, TurnedD2ComesBackOnItsTwoFoldAxes) {
   // The images of one atom under D2: a chiral set, so a left-handed frame would show.
   const std::vector<double> orbit{0.3, 0.5, 0.7, 0.3, -0.5, -0.7, -0.3, 0.5, -0.7, -0.3, -0.5, 0.7};
   std::vector<double> xyz = turned(orbit);
-  ASSERT_EQ(
-      symmetry::adjust1(d2.group, d2.axes, xyz, 4, d2.refs, symmetry::make_thresholds(thrsym)),
-      symmetry::Status::ok);
+  Operation followed = symmetry::identity_operation;
+  ASSERT_EQ(symmetry::adjust1(d2.group, d2.axes, xyz, 4, d2.refs, symmetry::make_thresholds(thrsym),
+                              followed),
+            symmetry::Status::ok);
+  expect_near(turned(turned(orbit), followed), xyz, 1e-12);
   for (std::size_t k = 0; k < xyz.size(); ++k)
     EXPECT_NEAR(std::fabs(xyz[k]), orbit[k % 3], 1e-12);
   EXPECT_NEAR(triple(xyz, 0, 1, 2), triple(orbit, 0, 1, 2), 1e-12);
@@ -103,9 +118,10 @@ TEST(Adjust1, TurnedOctahedronComesBackOnTheAxes) {
       classify({conjugate(turn, rotation(ez, pi / 2.0)), conjugate(turn, c3), inversion});
   ASSERT_EQ(oh.label, "oh  ");
   std::vector<double> xyz = turned({1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1});
-  ASSERT_EQ(
-      symmetry::adjust1(oh.group, oh.axes, xyz, 6, oh.refs, symmetry::make_thresholds(thrsym)),
-      symmetry::Status::ok);
+  Operation followed = symmetry::identity_operation;
+  ASSERT_EQ(symmetry::adjust1(oh.group, oh.axes, xyz, 6, oh.refs, symmetry::make_thresholds(thrsym),
+                              followed),
+            symmetry::Status::ok);
   for (int a = 0; a < 6; ++a) {
     int on_axis = 0;
     for (int i = 0; i < 3; ++i)
@@ -118,20 +134,24 @@ TEST(Adjust1, ReferencesThatGiveNoFrame) {
   const Classified c2v = classify({rotation(ez, pi), reflection(ex)});
   const std::vector<double> start = turned(ch2f2);
   std::vector<double> xyz = start;
+  Operation followed = symmetry::identity_operation;
   symmetry::References none;
-  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, none, symmetry::make_thresholds(thrsym)),
+  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, none, symmetry::make_thresholds(thrsym),
+                              followed),
             symmetry::Status::ok);
   symmetry::References both{.z = 2, .bisector = 3, .in_plane = 4};
-  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, both, symmetry::make_thresholds(thrsym)),
+  EXPECT_EQ(symmetry::adjust1(c2v.group, c2v.axes, xyz, 5, both, symmetry::make_thresholds(thrsym),
+                              followed),
             symmetry::Status::conflicting_references);
   // The normal of a plane perpendicular to the two-fold axis has no part in the xy plane.
   const Classified c2h = classify({rotation(ez, pi), reflection(ez)});
   symmetry::References parallel{.z = 2, .in_plane = 3};
   ASSERT_EQ(c2h.codes[2], -1);
-  EXPECT_EQ(
-      symmetry::adjust1(c2h.group, c2h.axes, xyz, 5, parallel, symmetry::make_thresholds(thrsym)),
-      symmetry::Status::degenerate_reference);
+  EXPECT_EQ(symmetry::adjust1(c2h.group, c2h.axes, xyz, 5, parallel,
+                              symmetry::make_thresholds(thrsym), followed),
+            symmetry::Status::degenerate_reference);
   EXPECT_EQ(xyz, start);
+  EXPECT_EQ(followed, symmetry::identity_operation);
 }
 
 } // namespace
