@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
-#include "common/records.hpp"
 #include "common/reports.hpp"
+#include "common/result_records.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
@@ -23,23 +24,14 @@ void warn(common::RunContext& run, int print, std::string_view text) {
 }
 
 void write_point_group(common::RunContext& run, const SymmetryResult& result) {
-  run.write_record(common::stdout_unit, common::Record()
-                                            .text("*Point Group: ")
-                                            .a(result.label, 4)
-                                            .text("        Degrees of freedom: ")
-                                            .i(result.degrees, 3)
-                                            .str());
+  run.write_record(common::stdout_unit, common::point_group_record(result.label, result.degrees));
 }
 
 void write_coordinates(common::RunContext& run, int n, std::span<const double> xyz) {
-  for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
-    run.write_record(common::stdout_unit, common::Record()
-                                              .text("!")
-                                              .f(xyz[3 * k], 16, 10)
-                                              .f(xyz[3 * k + 1], 16, 10)
-                                              .f(xyz[3 * k + 2], 16, 10)
-                                              .str());
-  }
+  std::string records;
+  common::append_geometry_records(records, common::final_geometry_mark,
+                                  xyz.first(3 * static_cast<std::size_t>(n)));
+  run.write_lines(common::stdout_unit, records);
 }
 
 } // namespace

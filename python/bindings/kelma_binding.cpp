@@ -102,8 +102,8 @@ py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const I
   in.conn = bond_matrix(bonds, in.natoms);
   kelma::KelmaResult found;
   CallOutput output = call_program(
-      kelma::termination_banner,
-      [&](common::RunContext& run) { found = kelma::optimise(run, in); }, units_for(keep_texts));
+      kelma::termination_banner, [&](common::RunContext& run) { found = kelma::optimise(run, in); },
+      units_for(keep_texts));
   output.stop = result_stop(found);
   py::dict result = call_fields(output);
   const auto [figures, line_search] = cycle_arrays(found);
