@@ -55,7 +55,8 @@ def main(argv):
         "optimise": (lambda k: ks.optimise(k.coordinates, k.types, k.bonds, records=False,
                                            **k.settings).coordinates.tobytes(),
                      kelma),
-        "point_group": (lambda s: ks.point_group(s.coordinates, s.elements, **s.settings).label,
+        "point_group": (lambda s: ks.point_group(s.coordinates, s.elements, records=False,
+                                                 **s.settings).label,
                         symmetry),
     }
     print("call | molecules (atoms) | 1 thread s | 2 threads s | ratio")

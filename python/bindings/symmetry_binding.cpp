@@ -1,6 +1,8 @@
 #include "symmetry_binding.hpp"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include <pybind11/stl.h>
 
@@ -52,8 +54,44 @@ IntArray equivalent_atoms(const symmetry::SymmetryResult& result, int natoms) {
   return array;
 }
 
+// A 3 x 3 matrix stored column by column as a numpy (3, 3) array.
+DoubleArray matrix_array(const symmetry::Operation& matrix) {
+  DoubleArray array({py::ssize_t{3}, py::ssize_t{3}});
+  auto out = array.mutable_unchecked<2>();
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = 0; j < 3; ++j)
+      out(i, j) = matrix[i + 3 * j];
+  }
+  return array;
+}
+
+std::string_view kind_name(symmetry::ElementKind kind) {
+  switch (kind) {
+  case symmetry::ElementKind::rotation_axis:
+    return "rotation axis";
+  case symmetry::ElementKind::mirror_plane:
+    return "mirror plane";
+  case symmetry::ElementKind::improper_axis:
+    return "improper axis";
+  case symmetry::ElementKind::inversion_centre:
+    return "inversion centre";
+  }
+  return "";
+}
+
+// The elements as (kind, order, direction) tuples, the direction an axis or a plane's normal.
+py::list element_list(const symmetry::SymmetryResult& result) {
+  py::list list;
+  for (const symmetry::SymmetryElement& element : result.elements) {
+    DoubleArray direction(py::ssize_t{3});
+    std::copy(element.direction.begin(), element.direction.end(), direction.mutable_data());
+    list.append(py::make_tuple(kind_name(element.kind), element.order, direction));
+  }
+  return list;
+}
+
 py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
-                     double thrsym, int print) {
+                     double thrsym, int print, bool keep_texts) {
   symmetry::SymmetryInput in;
   in.natoms = atom_count(coordinates);
   symmetry::check_thrsym(thrsym);
@@ -61,19 +99,24 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   in.print = print;
   in.xyz = coordinate_values(coordinates);
   in.symbols = element_labels(elements, in.natoms);
-  symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
   symmetry::SymmetryResult found;
-  const CallOutput output =
-      call_program(symmetry::termination_banner,
-                   [&](common::RunContext& run) { found = symmetry::run_symmetry(run, in); });
+  const CallOutput output = call_program(
+      symmetry::termination_banner,
+      [&](common::RunContext& run) {
+        symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
+        found = symmetry::run_symmetry(run, in);
+      },
+      units_for(keep_texts));
   py::dict result = call_fields(output);
   if (output.stop)
     return result;
   result["label"] = text(found.label);
   result["operations"] = operation_array(found);
   result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
-  result["centred"] = coordinate_array(in.xyz);
   result["coordinates"] = coordinate_array(found.xyz);
+  result["centre"] = coordinate_array(found.centre);
+  result["rotation"] = matrix_array(found.rotation);
+  result["elements"] = element_list(found);
   result["degrees_of_freedom"] = found.degrees;
   result["fallback"] = text(symmetry::fallback_text(found));
   return result;
@@ -97,8 +140,9 @@ py::dict read_input(const std::string& text) {
 
 void add_symmetry(py::module_& module) {
   module.def("point_group", &point_group, py::arg("coordinates"), py::arg("elements"),
-             py::arg("thrsym"), py::arg("print_level"),
-             "symmetry's run on arrays: the group, its operations and the symmetrised atoms.");
+             py::arg("thrsym"), py::arg("print_level"), py::arg("keep_texts"),
+             "symmetry's run on arrays: the group, its operations, elements and frame, and the "
+             "symmetrised atoms; with keep_texts its records and listing.");
   module.def("read_symmetry_input", &read_input, py::arg("text"),
              "symmetry's reader on a keyword input text.");
 }

@@ -9,9 +9,10 @@ from ._core import FormatError, InputError
 from .errors import NumberedReport, RunStopped
 from .keyword_input import KeywordInput, read_kelma_input, read_symmetry_input
 from .optimiser import Optimisation, optimise
-from .point_groups import PointGroup, point_group
+from .point_groups import Element, PointGroup, point_group
 
 __all__ = [
+    "Element",
     "FormatError",
     "InputError",
     "KeywordInput",

@@ -18,13 +18,16 @@ def textbook_name(label):
     return label[:1].upper() + label[1:].replace(INFINITY_MARK, "∞")
 
 
-def frame_rotation(centred, symmetrised):
-    """The proper rotation R that best carries the centred input onto the symmetrised output
-    (least squares, symmetrised ≈ centred @ R.T); the unit matrix when nothing fixes it."""
-    covariance = symmetrised.T @ centred
-    u, _, vt = np.linalg.svd(covariance)
-    handedness = np.diag([1.0, 1.0, np.sign(np.linalg.det(u @ vt)) or 1.0])
-    return u @ handedness @ vt
+@dataclass(frozen=True)
+class Element:
+    """One symmetry element: ``kind`` ("rotation axis", "mirror plane", "improper axis",
+    "inversion centre"), ``order`` (the highest n of Cn or Sn about an axis; 0 for a plane and
+    the centre) and ``direction`` (the unit axis or the plane's normal in the standard frame;
+    zero for the centre)."""
+
+    kind: str
+    order: int
+    direction: np.ndarray
 
 
 @dataclass(frozen=True)
@@ -36,8 +39,10 @@ class PointGroup:
     ``equivalent_atoms[m, i]`` is the atom (0-based) onto which operation m carries atom i.
     ``coordinates`` are the symmetrised atoms in the standard frame, ``centroid`` and
     ``rotation`` carry the input there: ``coordinates ≈ (input - centroid) @ rotation.T``.
+    ``elements`` lists the group's axes, planes and centre (see :class:`Element`).
     ``fallback`` says, when the search found no group it could trust and the result is C1, why
     ("point group search failed: fell back to c1 (...)"); it is empty when the group stands.
+    ``records`` is what the program writes on standard output (None when not kept).
     """
 
     label: str
@@ -48,7 +53,8 @@ class PointGroup:
     centroid: np.ndarray
     rotation: np.ndarray
     degrees_of_freedom: int
-    records: str
+    elements: tuple
+    records: str | None
     listing: str | None
     fallback: str = ""
 
@@ -59,14 +65,19 @@ class PointGroup:
 
 
 def point_group(
-    coordinates, elements, thrsym=DEFAULT_THRSYM, print_level=DEFAULT_PRINT_LEVEL, listing=False
+    coordinates,
+    elements,
+    thrsym=DEFAULT_THRSYM,
+    print_level=DEFAULT_PRINT_LEVEL,
+    listing=False,
+    records=True,
 ):
     """Finds the point group of a molecule, as symmetry does.
 
     coordinates: (n, 3), in any length unit (thrsym is in the same); elements: n symbols of at
     most two characters. Raises ValueError for input the program rejects (see
     kelma_symmetry.checks), among them a thrsym not below half the distance of the closest two
-    atoms of one element.
+    atoms of one element. Without ``records`` the program's records are not formatted at all.
     """
     coordinates = checks.atom_coordinates(coordinates)
     call = _core.point_group(
@@ -74,6 +85,7 @@ def point_group(
         checks.elements(elements, len(coordinates)),
         checks.real("$thrsym", thrsym),
         checks.integer("$print", print_level),
+        bool(records or listing),
     )
     raise_stop(call)
     label = call["label"].rstrip()
@@ -83,10 +95,11 @@ def point_group(
         operations=call["operations"],
         equivalent_atoms=call["equivalent_atoms"],
         coordinates=call["coordinates"],
-        centroid=coordinates.mean(axis=0),
-        rotation=frame_rotation(call["centred"], call["coordinates"]),
+        centroid=call["centre"][0],
+        rotation=call["rotation"],
         degrees_of_freedom=call["degrees_of_freedom"],
-        records=call["stdout"],
+        elements=tuple(Element(*element) for element in call["elements"]),
+        records=call["stdout"] if records else None,
         listing=call["listing"] if listing else None,
         fallback=call["fallback"],
     )

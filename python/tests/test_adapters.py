@@ -62,6 +62,11 @@ def test_ase_round_trip_keeps_the_molecule_and_its_point_group():
     assert again.elements == benzene.elements
     np.testing.assert_array_equal(again.coordinates, group.coordinates)
     np.testing.assert_allclose((benzene.coordinates - group.centroid) @ group.rotation.T, group.coordinates, atol=1e-6)
+    kinds = [(element.kind, element.order) for element in group.elements]
+    assert kinds.count(("rotation axis", 6)) == 1 and kinds.count(("rotation axis", 2)) == 6
+    assert kinds.count(("mirror plane", 0)) == 7 and ("inversion centre", 0) in kinds
+    six_fold = next(e.direction for e in group.elements if e.kind == "rotation axis" and e.order == 6)
+    assert abs(abs(six_fold[2]) - 1.0) < 1e-12  # the principal axis is z in the standard frame
 
 
 def test_smiles_are_built_in_3d_and_optimise():
