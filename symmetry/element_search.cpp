@@ -123,8 +123,9 @@ bool generators_complete(const int* codes, int ncodes) {
   return ((p == 4 || p == 5) && q == 3) || (p == 6 && q == 4) || (p == 10 && q == 6);
 }
 
-// State of one axis search.
-struct AxisSearch {
+// What both searches work on: the run, the atoms by shell, the group they close elements into,
+// the axis slots, the match flags, the thresholds and whether generators are refitted.
+struct SearchScope {
   common::RunContext& run;
   const ShellAtoms& atoms;
   Group& group;
@@ -132,6 +133,11 @@ struct AxisSearch {
   std::span<int> flags;
   const Thresholds& th;
   bool refit;
+};
+
+// State of one axis search.
+struct AxisSearch {
+  SearchScope in;
   int count = 0;     // filled slots A
   int lone_slot = 0; // slot R of the lone-atom direction
   int generators[3] = {0, 0, 0};
@@ -140,7 +146,7 @@ struct AxisSearch {
 
   // An axis must follow the lone-atom direction when there is one.
   bool allowed(const double* e3) const {
-    return lone_slot == 0 || parall(e3, slot_axis(slots, lone_slot), th.thrsym);
+    return lone_slot == 0 || parall(e3, slot_axis(in.slots, lone_slot), in.th.thrsym);
   }
 };
 
@@ -160,22 +166,22 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
   ++s.count;
   Generator g{{}, f.e3, angle, sigma, false};
   gencn(f.e1.data(), f.e2.data(), f.e3.data(), angle, sigma, g.r);
-  refit_generator(s.run, s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
-  if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
-    report(s.run, st);
-    s.group.signals.note(st);
+  refit_generator(s.in.run, s.in.atoms, s.in.slots, s.in.flags, s.in.th, s.in.refit, s.count, g);
+  if (const Status st = grpgrp(g.r, s.in.group); st != Status::ok) {
+    report(s.in.run, st);
+    s.in.group.signals.note(st);
     s.status = Status::ok;
-    s.group.count = s.group.order;
+    s.in.group.count = s.in.group.order;
     --s.count;
     return Outcome::closure_failed;
   }
-  if (s.group.count > s.group.order) {
-    s.generators[s.ngenerators++] = slot_code(s.slots, s.count);
-    s.group.order = s.group.count;
+  if (s.in.group.count > s.in.group.order) {
+    s.generators[s.ngenerators++] = slot_code(s.in.slots, s.count);
+    s.in.group.order = s.in.group.count;
     if (generators_complete(s.generators, s.ngenerators))
       return Outcome::stop;
   }
-  return s.group.count == max_operations ? Outcome::stop : Outcome::go_on;
+  return s.in.group.count == max_operations ? Outcome::stop : Outcome::go_on;
 }
 
 // Tests the candidate axis f.e3 of order n (proper steps 2 pi / n), and the improper axis S2n on
@@ -183,16 +189,17 @@ Outcome accept(AxisSearch& s, const Frame& f, double angle, double sigma) {
 bool test_axis(AxisSearch& s, const Frame& f, int n, int start_atom, Outcome& outcome) {
   const int slot = s.count + 1;
   const double step = 2.0 * pi / n;
-  if (!ccheck(s.atoms, f, s.slots, s.th.thrsym, 0.0, step, s.flags, n, slot, start_atom, n, rotc)) {
+  if (!ccheck(s.in.atoms, f, s.in.slots, s.in.th.thrsym, 0.0, step, s.in.flags, n, slot, start_atom,
+              n, rotc)) {
     return false;
   }
-  slot_code(s.slots, slot) = n;
+  slot_code(s.in.slots, slot) = n;
   double angle = step;
   double sigma = 1.0;
   // S2n: the n odd multiples of pi / n, then a reflection.
-  if (ccheck(s.atoms, f, s.slots, s.th.thrsym, -pi / n, step, s.flags, n + 1, slot, start_atom,
-             -2 * n, rots)) {
-    slot_code(s.slots, slot) = -2 * n;
+  if (ccheck(s.in.atoms, f, s.in.slots, s.in.th.thrsym, -pi / n, step, s.in.flags, n + 1, slot,
+             start_atom, -2 * n, rots)) {
+    slot_code(s.in.slots, slot) = -2 * n;
     angle = pi / n;
     sigma = -1.0;
   }
@@ -206,7 +213,7 @@ enum class Step { rejected, accepted, closure_failed, end_search };
 Step axis_candidate(AxisSearch& s, const double* e3, int n, int start_atom) {
   Frame f;
   std::copy(e3, e3 + 3, f.e3.begin());
-  if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+  if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.in.th.e1e2e3_min_length);
       st != Status::ok) {
     s.status = st;
     return Step::end_search;
@@ -241,14 +248,14 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     double q = a * a - t * t;
     bool held = false;
     for (const double tilt : {-1.0, 1.0}) {
-      if (q < s.th.apothem_slack)
+      if (q < s.in.th.apothem_slack)
         break;
       q = std::max(q, 0.0);
       double e3[3];
       for (int k = 0; k < 3; ++k)
         e3[k] = (t - len) * u[k] + tilt * std::sqrt(q) * w[k];
       double length = 0.0;
-      if (anorm(e3, length, s.th.anorm_min_length) != Status::ok)
+      if (anorm(e3, length, s.in.th.anorm_min_length) != Status::ok)
         std::copy(w, w + 3, e3);
       const Step step = axis_candidate(s, e3, n, start_atom);
       if (step == Step::end_search)
@@ -260,7 +267,7 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
     // A ring through the centre has q = 0 and its normal w as the axis. Noise moves the
     // midpoint off the apothem by its own size, which the square root of q turns into a tilt
     // far beyond it (or makes q negative): the ring's normal is tried in its place.
-    if (!held && std::fabs(len - a) < s.th.thrsym &&
+    if (!held && std::fabs(len - a) < s.in.th.thrsym &&
         axis_candidate(s, w, n, start_atom) == Step::end_search) {
       return false;
     }
@@ -271,8 +278,8 @@ bool higher_order_candidates(AxisSearch& s, const double* u, double len, const d
 // One pair i < j of a shell of m atoms. False to end the search.
 bool pair_candidates(AxisSearch& s, int i, int j, int m) {
   s.status = Status::ok;
-  const double* xi = s.atoms.position(i);
-  const double* xj = s.atoms.position(j);
+  const double* xi = s.in.atoms.position(i);
+  const double* xj = s.in.atoms.position(j);
   double u[3];
   double b[3];
   for (int k = 0; k < 3; ++k) {
@@ -280,24 +287,24 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
     b[k] = xj[k] - xi[k];
   }
   double len = 0.0;
-  anorm(u, len, s.th.anorm_min_length); // a midpoint at the centre leaves u as it is
+  anorm(u, len, s.in.th.anorm_min_length); // a midpoint at the centre leaves u as it is
   double d = 0.0;
-  if (anorm(b, d, s.th.anorm_min_length) != Status::ok) {
+  if (anorm(b, d, s.in.th.anorm_min_length) != Status::ok) {
     s.status = Status::coincident_atoms;
     return false;
   }
   double w[3];
   common::cross(u, b, w);
   double wlen = 0.0;
-  if (anorm(w, wlen, s.th.anorm_min_length) != Status::ok)
+  if (anorm(w, wlen, s.in.th.anorm_min_length) != Status::ok)
     return true;
   if (!two_fold_candidate(s, u, i))
     return false;
   if (m < 3)
     return true;
   return higher_order_candidates(s, u, len, w, d,
-                                 s.atoms.distances[static_cast<std::size_t>(i - 1)],
-                                 s.atoms.distances[static_cast<std::size_t>(j - 1)], i);
+                                 s.in.atoms.distances[static_cast<std::size_t>(i - 1)],
+                                 s.in.atoms.distances[static_cast<std::size_t>(j - 1)], i);
 }
 
 // Lone atoms: every axis must pass through each atom alone in its shell. An atom within thrsym of
@@ -305,33 +312,34 @@ bool pair_candidates(AxisSearch& s, int i, int j, int m) {
 // passed over. False to end the search (with the axis count and status already set).
 bool lone_atom_pass(AxisSearch& s, int centre_atom) {
   int first = 1;
-  for (int shell = 0; shell < s.atoms.nshell; ++shell) {
-    const int m = s.atoms.shell_sizes[static_cast<std::size_t>(shell)];
+  for (int shell = 0; shell < s.in.atoms.nshell; ++shell) {
+    const int m = s.in.atoms.shell_sizes[static_cast<std::size_t>(shell)];
     const int k = first;
     first += m;
     if (m != 1 || k == centre_atom ||
-        s.atoms.distances[static_cast<std::size_t>(k - 1)] < s.th.thrsym)
+        s.in.atoms.distances[static_cast<std::size_t>(k - 1)] < s.in.th.thrsym)
       continue;
     double u[3];
-    std::copy(s.atoms.position(k), s.atoms.position(k) + 3, u);
+    std::copy(s.in.atoms.position(k), s.in.atoms.position(k) + 3, u);
     double length = 0.0;
-    if (anorm(u, length, s.th.anorm_min_length) != Status::ok)
+    if (anorm(u, length, s.in.th.anorm_min_length) != Status::ok)
       continue;
     if (s.count + 1 > max_operations)
       return false;
     if (s.lone_slot == 0) {
-      store_axis(s.slots, s.count + 1, u);
-      slot_code(s.slots, s.count + 1) = code_lone_atom;
+      store_axis(s.in.slots, s.count + 1, u);
+      slot_code(s.in.slots, s.count + 1) = code_lone_atom;
       Frame f;
       std::copy(u, u + 3, f.e3.begin());
-      if (const Status st = e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.th.e1e2e3_min_length);
+      if (const Status st =
+              e1e2e3(f.e1.data(), f.e2.data(), f.e3.data(), s.in.th.e1e2e3_min_length);
           st != Status::ok) {
         s.status = st;
         return false;
       }
       ++s.count;
       s.lone_slot = s.count;
-    } else if (!parall(u, slot_axis(s.slots, s.lone_slot), s.th.thrsym)) {
+    } else if (!parall(u, slot_axis(s.in.slots, s.lone_slot), s.in.th.thrsym)) {
       // Two lone atoms out of line with the centre leave no room for an axis.
       s.count = 0;
       s.status = Status::ok;
@@ -365,13 +373,7 @@ template <class Visit> PairScan scan_pairs(const ShellAtoms& atoms, Visit visit)
 
 // State of one plane search.
 struct PlaneSearch {
-  common::RunContext& run;
-  const ShellAtoms& atoms;
-  Group& group;
-  const AxisSlots& slots;
-  std::span<int> flags;
-  const Thresholds& th;
-  bool refit;
+  SearchScope in;
   int count = 0; // filled slots P
 };
 
@@ -379,22 +381,22 @@ struct PlaneSearch {
 // its slot back.
 Outcome accept_plane(PlaneSearch& s) {
   ++s.count;
-  slot_code(s.slots, s.count) = code_plane;
+  slot_code(s.in.slots, s.count) = code_plane;
   Generator g;
   g.plane = true;
-  std::copy(slot_axis(s.slots, s.count), slot_axis(s.slots, s.count) + 3, g.axis.begin());
+  std::copy(slot_axis(s.in.slots, s.count), slot_axis(s.in.slots, s.count) + 3, g.axis.begin());
   gencs(g.axis.data(), g.r);
-  refit_generator(s.run, s.atoms, s.slots, s.flags, s.th, s.refit, s.count, g);
-  if (const Status st = grpgrp(g.r, s.group); st != Status::ok) {
-    report(s.run, st);
-    s.group.signals.note(st);
+  refit_generator(s.in.run, s.in.atoms, s.in.slots, s.in.flags, s.in.th, s.in.refit, s.count, g);
+  if (const Status st = grpgrp(g.r, s.in.group); st != Status::ok) {
+    report(s.in.run, st);
+    s.in.group.signals.note(st);
     --s.count;
-    s.group.count = s.group.order;
+    s.in.group.count = s.in.group.order;
     return Outcome::closure_failed;
   }
-  if (s.group.count > s.group.order) {
-    s.group.order = s.group.count;
-    if (s.group.count == max_operations)
+  if (s.in.group.count > s.in.group.order) {
+    s.in.group.order = s.in.group.count;
+    if (s.in.group.count == max_operations)
       return Outcome::stop;
   }
   return Outcome::go_on;
@@ -405,14 +407,14 @@ Outcome accept_plane(PlaneSearch& s) {
 bool pair_planes(PlaneSearch& s, int i, int j) {
   double n[3];
   for (int k = 0; k < 3; ++k)
-    n[k] = s.atoms.position(j)[k] - s.atoms.position(i)[k];
+    n[k] = s.in.atoms.position(j)[k] - s.in.atoms.position(i)[k];
   double length = 0.0;
-  if (anorm(n, length, s.th.anorm_min_length) != Status::ok)
+  if (anorm(n, length, s.in.th.anorm_min_length) != Status::ok)
     return true;
   while (true) {
     if (s.count + 1 > max_operations)
       return false;
-    if (!checks(s.atoms, n, s.slots, s.th.thrsym, s.flags, s.count + 1, i))
+    if (!checks(s.in.atoms, n, s.in.slots, s.in.th.thrsym, s.in.flags, s.count + 1, i))
       return true;
     const Outcome outcome = accept_plane(s);
     if (outcome == Outcome::closure_failed)
@@ -421,8 +423,8 @@ bool pair_planes(PlaneSearch& s, int i, int j) {
       return false;
     if (s.count != 2)
       return true;
-    common::cross(slot_axis(s.slots, 1), slot_axis(s.slots, 2), n);
-    if (anorm(n, length, s.th.anorm_min_length) != Status::ok) {
+    common::cross(slot_axis(s.in.slots, 1), slot_axis(s.in.slots, 2), n);
+    if (anorm(n, length, s.in.th.anorm_min_length) != Status::ok) {
       s.count = 1;
       return true;
     }
@@ -460,7 +462,7 @@ int ionc(std::span<const double> distances, int natoms, double centre_distance) 
 Status cnsrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
               const AxisSlots& slots, std::span<int> flags, int centre_atom, const Thresholds& th,
               bool refit, int& axis_count) {
-  AxisSearch s{run, atoms, group, slots, flags, th, refit};
+  AxisSearch s{{run, atoms, group, slots, flags, th, refit}};
   if (lone_atom_pass(s, centre_atom)) {
     // Cleared by the first pair examined: no pair at all is a failure.
     s.status = Status::no_pair;
@@ -473,7 +475,7 @@ Status cnsrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
 Status cssrch(common::RunContext& run, const ShellAtoms& atoms, Group& group,
               const AxisSlots& slots, std::span<int> flags, const Thresholds& th, bool refit,
               int& plane_count) {
-  PlaneSearch s{run, atoms, group, slots, flags, th, refit};
+  PlaneSearch s{{run, atoms, group, slots, flags, th, refit}};
   const PairScan scan = scan_pairs(atoms, [&s](int i, int j, int) { return pair_planes(s, i, j); });
   plane_count = s.count;
   return scan == PairScan::empty_shell ? Status::empty_shell : Status::ok;
