@@ -1,11 +1,13 @@
 #include "tools/core/process.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
@@ -65,18 +67,23 @@ void redirect(int fd, const std::string& path, int flags, int report) {
   child_failed(report);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The poll(2) timeout that ends at the deadline: rounded up, so that a wait never ends just
+// before it; -1 (no end) without a deadline.
+int poll_timeout(std::optional<Clock::time_point> deadline) {
+  if (!deadline)
+    return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+  return static_cast<int>(std::max<long>(0, left.count()));
+}
+
 // Waits until fd can be read (a socket with data, a pidfd of an ended process) or the deadline
 // passes; false at the deadline.
-bool readable_by(int fd, std::optional<std::chrono::steady_clock::time_point> deadline) {
+bool readable_by(int fd, std::optional<Clock::time_point> deadline) {
   for (;;) {
-    int wait = -1;
-    if (deadline)
-      wait =
-          static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                 *deadline - std::chrono::steady_clock::now())
-                                                 .count()));
     pollfd watch{fd, POLLIN, 0};
-    const int ready = ::poll(&watch, 1, wait);
+    const int ready = ::poll(&watch, 1, poll_timeout(deadline));
     if (ready >= 0 || errno != EINTR)
       return ready != 0;
   }
@@ -91,8 +98,7 @@ bool ended_in_time(pid_t pid, int timeout_seconds) {
     ::waitpid(pid, nullptr, 0);
     throw ToolError(std::string("cannot watch a program's time: ") + std::strerror(error));
   }
-  const bool ended =
-      readable_by(pidfd, std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds));
+  const bool ended = readable_by(pidfd, Clock::now() + std::chrono::seconds(timeout_seconds));
   ::close(pidfd);
   return ended;
 }
@@ -144,7 +150,7 @@ bool send_message(int socket, std::string_view text) {
 enum class Received { whole, closed, late };
 
 Received receive_all(int socket, char* data, std::size_t size,
-                     std::optional<std::chrono::steady_clock::time_point> deadline) {
+                     std::optional<Clock::time_point> deadline) {
   while (size > 0) {
     if (!readable_by(socket, deadline))
       return Received::late;
@@ -159,8 +165,7 @@ Received receive_all(int socket, char* data, std::size_t size,
   return Received::whole;
 }
 
-Received receive_message(int socket, std::string& text,
-                         std::optional<std::chrono::steady_clock::time_point> deadline) {
+Received receive_message(int socket, std::string& text, std::optional<Clock::time_point> deadline) {
   MessageLength length = 0;
   const Received head =
       receive_all(socket, reinterpret_cast<char*>(&length), sizeof length, deadline);
@@ -203,9 +208,11 @@ IsolatedWorker::IsolatedWorker(std::function<std::string(std::string_view)> work
                                int timeout_seconds)
     : work_(std::move(work)), timeout_seconds_(timeout_seconds) {}
 
+// The child is killed rather than told to leave by closing its socket: a sibling forked after it
+// holds a copy of this end, so the child would never see the close.
 IsolatedWorker::~IsolatedWorker() {
   if (pid_ > 0)
-    stop(false);
+    stop(true);
 }
 
 void IsolatedWorker::start() {
@@ -227,7 +234,7 @@ void IsolatedWorker::start() {
   socket_ = sockets[0];
 }
 
-// Ends the child (killed, or told to leave by closing its socket) and says how it ended.
+// Ends the child (killed, or reaped when it has ended already) and says how it ended.
 std::string IsolatedWorker::stop(bool kill) {
   if (kill)
     ::kill(pid_, SIGKILL);
@@ -239,16 +246,21 @@ std::string IsolatedWorker::stop(bool kill) {
   return ending_of(child);
 }
 
-IsolatedResult IsolatedWorker::ask(std::string_view request) {
+void IsolatedWorker::send(std::string_view request) {
   if (pid_ < 0)
     start();
-  std::optional<std::chrono::steady_clock::time_point> deadline;
+  deadline_.reset();
   if (timeout_seconds_ > 0)
-    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds_);
+    deadline_ = Clock::now() + std::chrono::seconds(timeout_seconds_);
+  delivered_ = send_message(socket_, request);
+  busy_ = true;
+}
+
+IsolatedResult IsolatedWorker::collect() {
+  busy_ = false;
   IsolatedResult result;
-  const Received answer = send_message(socket_, request)
-                              ? receive_message(socket_, result.text, deadline)
-                              : Received::closed;
+  const Received answer =
+      delivered_ ? receive_message(socket_, result.text, deadline_) : Received::closed;
   if (answer == Received::whole)
     return result;
   result.text.clear();
@@ -257,6 +269,117 @@ IsolatedResult IsolatedWorker::ask(std::string_view request) {
                        ? "took longer than " + std::to_string(timeout_seconds_) + " s"
                        : ending;
   return result;
+}
+
+void IsolatedWorker::abandon() {
+  if (!busy_)
+    return;
+  busy_ = false;
+  stop(true);
+}
+
+IsolatedResult IsolatedWorker::ask(std::string_view request) {
+  send(request);
+  return collect();
+}
+
+namespace {
+
+// One run of a pool: the requests handed out and not yet taken, in request order, each with its
+// result once there is one.
+class PoolRun {
+public:
+  using Next = std::function<std::optional<std::string>()>;
+  using Take = std::function<void(std::size_t, IsolatedResult&&)>;
+
+  PoolRun(std::vector<std::unique_ptr<IsolatedWorker>>& workers, std::size_t window)
+      : workers_(workers), window_(window), on_(workers.size()) {}
+  // Whatever is still running is of no use to anyone once the run has ended.
+  ~PoolRun() {
+    for (const auto& worker : workers_)
+      worker->abandon();
+  }
+  PoolRun(const PoolRun&) = delete;
+  PoolRun& operator=(const PoolRun&) = delete;
+
+  bool outstanding() const { return !results_.empty(); }
+
+  // Hands results to take from the first request on, as far as they are there.
+  void take_ready(const Take& take) {
+    while (!results_.empty() && results_.front()) {
+      IsolatedResult result = std::move(*results_.front());
+      results_.pop_front();
+      take(first_++, std::move(result));
+    }
+  }
+
+  // Gives idle workers requests while the window allows; false once next gave none.
+  bool hand_out(const Next& next) {
+    for (std::size_t w = 0; w < workers_.size() && results_.size() < window_; ++w) {
+      if (workers_[w]->busy())
+        continue;
+      const std::optional<std::string> request = next();
+      if (!request)
+        return false;
+      workers_[w]->send(*request);
+      on_[w] = first_ + results_.size();
+      results_.emplace_back();
+    }
+    return true;
+  }
+
+  // Waits until a busy worker's answer is there or its deadline has passed, and collects the
+  // result of every such worker.
+  void wait() {
+    std::vector<pollfd> watch;
+    std::vector<std::size_t> whose;
+    std::optional<Clock::time_point> soonest;
+    for (std::size_t w = 0; w < workers_.size(); ++w) {
+      const IsolatedWorker& worker = *workers_[w];
+      if (!worker.busy())
+        continue;
+      watch.push_back({worker.descriptor(), POLLIN, 0});
+      whose.push_back(w);
+      if (worker.deadline() && (!soonest || *worker.deadline() < *soonest))
+        soonest = worker.deadline();
+    }
+    if (::poll(watch.data(), watch.size(), poll_timeout(soonest)) < 0 && errno != EINTR)
+      throw ToolError(std::string("cannot wait for the worker processes: ") + std::strerror(errno));
+    const Clock::time_point now = Clock::now();
+    for (std::size_t i = 0; i < watch.size(); ++i) {
+      IsolatedWorker& worker = *workers_[whose[i]];
+      if (watch[i].revents != 0 || (worker.deadline() && *worker.deadline() <= now))
+        results_[on_[whose[i]] - first_] = worker.collect();
+    }
+  }
+
+private:
+  std::vector<std::unique_ptr<IsolatedWorker>>& workers_;
+  std::size_t window_;
+  std::vector<std::size_t> on_; // the request each busy worker is on
+  std::size_t first_ = 0;       // the request of results_.front()
+  std::deque<std::optional<IsolatedResult>> results_;
+};
+
+} // namespace
+
+IsolatedPool::IsolatedPool(std::function<std::string(std::string_view)> work, int workers,
+                           int timeout_seconds) {
+  for (int w = 0; w < std::max(workers, 1); ++w)
+    workers_.push_back(std::make_unique<IsolatedWorker>(work, timeout_seconds));
+}
+
+void IsolatedPool::run(const std::function<std::optional<std::string>()>& next,
+                       const std::function<void(std::size_t, IsolatedResult&&)>& take,
+                       std::size_t window) {
+  PoolRun batch(workers_, std::max<std::size_t>(window, 1));
+  for (bool more = true;;) {
+    batch.take_ready(take);
+    more = more && batch.hand_out(next);
+    if (!batch.outstanding())
+      return;
+    batch.wait();
+  }
 }
 
 ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds) {

@@ -4,10 +4,15 @@
 // program writing on in its folders.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tools {
 
@@ -44,13 +49,32 @@ struct IsolatedResult {
 // (after timeout_seconds, when that is above 0) and the next request starts a new one. The child
 // is forked from this process at the first request: create and use the worker only while no
 // other thread runs (the child has only the calling thread).
+// A request is sent, then its result collected; between the two the caller may watch
+// descriptor() and deadline() beside other work, which is how a pool drives several workers.
 class IsolatedWorker {
 public:
+  using Clock = std::chrono::steady_clock;
+
   IsolatedWorker(std::function<std::string(std::string_view)> work, int timeout_seconds);
   ~IsolatedWorker();
   IsolatedWorker(const IsolatedWorker&) = delete;
   IsolatedWorker& operator=(const IsolatedWorker&) = delete;
 
+  // Hands request to the child (started when there is none) and sets the deadline of its
+  // answer. The worker must not be busy.
+  void send(std::string_view request);
+  // Whether a request was sent and its result is not collected yet.
+  bool busy() const { return busy_; }
+  // While busy: readable once the answer begins or the child has ended.
+  int descriptor() const { return socket_; }
+  // While busy: when the child is killed unless its answer is there; none without a time limit.
+  std::optional<Clock::time_point> deadline() const { return deadline_; }
+  // The result of the request sent: waits for the whole answer until the deadline, when the
+  // child is killed ("took longer than 10 s"), or says how the child ended.
+  IsolatedResult collect();
+  // Kills the child when it is on a request whose result nobody will collect.
+  void abandon();
+  // send, then collect.
   IsolatedResult ask(std::string_view request);
 
 private:
@@ -61,6 +85,40 @@ private:
   int timeout_seconds_;
   int pid_ = -1;
   int socket_ = -1;
+  bool busy_ = false;
+  bool delivered_ = false; // the request sent reached the child's socket
+  std::optional<Clock::time_point> deadline_;
+};
+
+// Isolated workers fed from one thread: each request goes to an idle worker and the results are
+// taken in request order. A request whose worker crashes, hangs past the time limit or runs out
+// of memory gets the failure its IsolatedWorker gives, and a new child takes the next request.
+// It forks only from the calling thread and starts no thread, so it may be used wherever an
+// IsolatedWorker may.
+class IsolatedPool {
+public:
+  // The window of run() without one: enough results waiting behind a slow request to keep
+  // every worker busy meanwhile, yet a bounded number.
+  static constexpr std::size_t window_per_worker = 64;
+
+  // At least one worker, whatever workers says.
+  IsolatedPool(std::function<std::string(std::string_view)> work, int workers, int timeout_seconds);
+
+  // Asks next() for requests until it gives none, runs them on the workers and hands each
+  // result to take(index, result) in request order (index from 0). At most window requests
+  // (at least one) are between being handed out by next() and being taken, so memory stays
+  // bounded however many requests there are and however slow one is. When next() or take()
+  // throws, the requests still running are abandoned with their children.
+  void run(const std::function<std::optional<std::string>()>& next,
+           const std::function<void(std::size_t index, IsolatedResult&& result)>& take,
+           std::size_t window);
+  void run(const std::function<std::optional<std::string>()>& next,
+           const std::function<void(std::size_t index, IsolatedResult&& result)>& take) {
+    run(next, take, window_per_worker * workers_.size());
+  }
+
+private:
+  std::vector<std::unique_ptr<IsolatedWorker>> workers_;
 };
 
 // The path of the running executable.
