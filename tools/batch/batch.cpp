@@ -1,4 +1,5 @@
 #include "tools/batch/batch.hpp"
+#include "tools/batch/molecule_run.hpp"
 
 #include <atomic>
 #include <chrono>
@@ -8,6 +9,7 @@
 
 #include "common/channels.hpp"
 #include "tools/batch/job_lists.hpp"
+#include "tools/batch/progress.hpp"
 #include "tools/core/batch_layout.hpp"
 #include "tools/core/cpu_share.hpp"
 #include "tools/core/files.hpp"
@@ -20,8 +22,6 @@ namespace tools {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr auto progress_interval = std::chrono::seconds(10);
 
 namespace layout = batch_layout;
 
@@ -43,13 +43,6 @@ std::vector<std::string> read_lines(const fs::path& file) {
     if (!trim(line).empty())
       lines.push_back(line);
   return lines;
-}
-
-std::string join_status(const std::vector<StatusLine>& lines) {
-  std::string text;
-  for (const StatusLine& line : lines)
-    text += status_text(line) + "\n";
-  return text;
 }
 
 // The coverage and note columns that the preparation left in the folder; "-" for a keyword
@@ -126,40 +119,6 @@ bool prepare_folder(const Prepared& molecule, const fs::path& folder, const Batc
   return true;
 }
 
-class Progress {
-public:
-  explicit Progress(std::size_t total) : total_(total) {}
-
-  void finished(const std::string& molecule, const std::vector<StatusLine>& lines) {
-    const std::lock_guard lock(mutex_);
-    ++done_;
-    for (const StatusLine& line : lines) {
-      if (!succeeded(line)) {
-        ++failed_;
-        std::cerr << "ffbatch: " << molecule << ": " << line.program << ": " << line.outcome
-                  << '\n';
-      } else if (const std::string warning = symmetry_warning(line); !warning.empty()) {
-        std::cerr << "ffbatch: " << molecule << ": " << line.program << ": " << warning << '\n';
-      }
-    }
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ >= progress_interval) {
-      last_ = now;
-      const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-      std::cerr << "ffbatch: " << done_ << "/" << total_ << " molecules done, " << failed_
-                << " failed runs, " << elapsed << " s\n";
-    }
-  }
-
-private:
-  std::mutex mutex_;
-  std::size_t total_;
-  std::size_t done_ = 0;
-  std::size_t failed_ = 0;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  std::chrono::steady_clock::time_point last_ = start_;
-};
-
 // Runs the steps on a pool of workers. A full disk stops the pool: the workers finish what they
 // run, take no more, and the first report is thrown once they are done.
 void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options) {
@@ -183,7 +142,7 @@ void run_pool(const std::vector<fs::path>& folders, const BatchOptions& options)
         lines.push_back(
             {folders[k].filename().string(), "-", "-", outcome_text(Outcome::failed, e.what())});
       }
-      progress.finished(folders[k].filename().string(), lines);
+      progress.finished(lines);
     }
   };
   {
@@ -222,17 +181,6 @@ ProgramRun run_program(std::string_view name, const fs::path& program, const fs:
   const std::string errors = read_file(files.errors);
   run.line = classify_run(name, child, {run.output, errors, listing_text(place)});
   return run;
-}
-
-// The line of a symmetry run left out because kelma did not converge.
-StatusLine not_symmetrised(const StatusLine& kelma) {
-  StatusLine line;
-  line.program = symmetry_program;
-  line.outcome = outcome_text(Outcome::not_symmetrised);
-  line.detail = "kelma did not converge (" + kelma.outcome +
-                "); symmetry runs on the optimised geometry only (--symmetry-input start takes "
-                "the starting one)";
-  return line;
 }
 
 // kelma's final geometry as symmetry's input, in the molecule's folder; empty when kelma did
@@ -302,17 +250,24 @@ int gather_status(const fs::path& out) {
       lines.push_back(line);
     }
   }
-  write_file_atomic(out / layout::status, status_header() + "\n" + join_status(lines));
+  write_file_atomic(out / layout::status, status_header() + "\n" + status_lines_text(lines));
   std::size_t failures = 0;
   for (const StatusLine& line : lines)
     failures += succeeded(line) ? 0 : 1;
-  if (failures > 0)
-    std::cerr << "ffbatch: " << failures << " of " << lines.size() << " runs failed (see "
-              << (out / layout::status).string() << ")\n";
-  return failures > 0 ? 1 : 0;
+  return batch_end(failures, lines.size(), out / layout::status);
 }
 
 } // namespace
+
+StatusLine not_symmetrised(const StatusLine& kelma) {
+  StatusLine line;
+  line.program = symmetry_program;
+  line.outcome = outcome_text(Outcome::not_symmetrised);
+  line.detail = "kelma did not converge (" + kelma.outcome +
+                "); symmetry runs on the optimised geometry only (--symmetry-input start takes "
+                "the starting one)";
+  return line;
+}
 
 std::vector<StatusLine> run_step(const fs::path& folder, const Programs& programs) {
   const int atoms = natoms_of(read_file(folder / layout::input));
@@ -324,7 +279,7 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
     line.no_parameter = prepared.no_parameter;
     line.notes = prepared.notes;
   }
-  write_file_atomic(folder / layout::result, join_status(lines));
+  write_file_atomic(folder / layout::result, status_lines_text(lines));
   return lines;
 }
 
@@ -348,12 +303,9 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
     if (!molecule.error.empty()) {
       fs::create_directories(folder);
       fs::remove(folder / layout::input);
-      StatusLine line{stems[k], molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
-                      outcome_text(Outcome::skipped)};
-      line.no_parameter = molecule.coverage;
-      line.notes = molecule.note_tags;
-      line.detail = molecule.error;
-      write_file_atomic(folder / layout::result, join_status({line}));
+      StatusLine line = skipped_line(molecule);
+      line.molecule = stems[k];
+      write_file_atomic(folder / layout::result, status_lines_text({line}));
       skipped = true;
     } else if (prepare_folder(molecule, folder, options)) {
       to_run.push_back(folder);

@@ -38,6 +38,9 @@ struct Programs {
 // DiskFull, and no result.tsv, when the disk filled up meanwhile.
 std::vector<StatusLine> run_step(const std::filesystem::path& folder, const Programs& programs);
 
+// The line of a symmetry run left out because kelma did not converge.
+StatusLine not_symmetrised(const StatusLine& kelma);
+
 enum class Emit { none, parallel, slurm };
 
 struct BatchOptions {

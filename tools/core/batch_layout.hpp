@@ -12,6 +12,13 @@
 //   OUT/NAME/optimised.in    the input with kelma's final geometry: symmetry's input
 //   OUT/NAME/slurm.err       what Slurm said of the molecule's task
 //   OUT/NAME/result.tsv      the molecule's status lines, written last: the mark of a finished step
+// and, for a streamed batch, instead of the molecule folders:
+//   OUT/shard-NNNNNN.sdf     the result molecules of the shard's inputs, in input order
+//   OUT/shard-NNNNNN.tsv     their status lines, with the header of status.tsv
+//   OUT/shard-NNNNNN.records the programs' records and listings (--keep-records)
+//   while a shard runs, each of them with ".part" added, and shard-NNNNNN.progress: one line per
+//   finished input (its number and the sizes the part files had then), so that a resumed run
+//   takes up after the last whole input
 #pragma once
 
 #include <string_view>
@@ -32,6 +39,14 @@ inline constexpr std::string_view settings = "settings";
 inline constexpr std::string_view optimised = "optimised.in";
 inline constexpr std::string_view slurm_errors = "slurm.err";
 inline constexpr std::string_view result = "result.tsv";
+
+inline constexpr std::string_view shard_prefix = "shard-";
+inline constexpr int shard_number_width = 6;
+inline constexpr std::string_view shard_sdf = ".sdf";
+inline constexpr std::string_view shard_status = ".tsv";
+inline constexpr std::string_view shard_records = ".records";
+inline constexpr std::string_view shard_progress = ".progress";
+inline constexpr std::string_view part_suffix = ".part";
 
 // A program's own files in its sub-folder (the folder is named after the program).
 inline constexpr std::string_view program_output = "stdout";

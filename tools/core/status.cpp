@@ -136,6 +136,13 @@ std::string status_text(const StatusLine& line) {
   return text;
 }
 
+std::string status_lines_text(const std::vector<StatusLine>& lines) {
+  std::string text;
+  for (const StatusLine& line : lines)
+    text += status_text(line) + "\n";
+  return text;
+}
+
 StatusLine parse_status(std::string_view text) {
   if (split_tabs(text).size() != std::size(columns))
     throw ToolError("damaged status line: " + printable_line(text));

@@ -59,6 +59,8 @@ struct StatusLine {
 std::string status_header();
 // One line of the table, every field made printable.
 std::string status_text(const StatusLine& line);
+// The lines, each as status_text makes it and ended by a line feed.
+std::string status_lines_text(const std::vector<StatusLine>& lines);
 // A line of a molecule's result.tsv (the table's columns in the order status_header names them);
 // ToolError for a line without the eleven fields (the message shows the line made printable).
 StatusLine parse_status(std::string_view text);

@@ -3,6 +3,7 @@
 
 #include "common/worker_pool.hpp"
 #include "tools/batch/batch.hpp"
+#include "tools/batch/stream.hpp"
 #include "tools/core/cli.hpp"
 
 namespace {
@@ -29,6 +30,11 @@ void usage() {
          "                     skip a molecule whose preparation does (default 60 s)\n"
          "  -j N               parallel runs (default: the CPUs ffbatch may use)\n"
          "  --resume           skip molecules finished with the same input\n"
+         "  --stream           read, prepare and run the molecules in process, writing per\n"
+         "                     shard of the inputs OUT/shard-NNNNNN.sdf (the results) and .tsv\n"
+         "                     (their status) instead of a folder per molecule: for libraries\n"
+         "  --shard-size N     inputs per shard with --stream (default 10000)\n"
+         "  --keep-records     with --stream, also the programs' records and listings per shard\n"
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
          "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
          "  --slurm-option O   an #SBATCH line of the script (--time=00:10:00, --partition=P,\n"
@@ -45,6 +51,8 @@ struct Request {
   std::string collect;
   std::string kelma, symmetry;
   std::string program = "both";
+  bool stream = false;
+  tools::StreamOptions streaming;
   tools::BatchOptions batch;
   tools::JobOptions job;
   tools::MoleculeOptions molecules;
@@ -90,6 +98,13 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
   else if (arg == "--timeout")
     request.batch.programs.timeout_seconds = request.molecules.time_limit_seconds =
         tools::positive_count(arg, args.value(arg));
+  else if (arg == "--stream")
+    request.stream = true;
+  else if (arg == "--shard-size")
+    request.streaming.shard_size =
+        static_cast<std::size_t>(tools::positive_count(arg, args.value(arg)));
+  else if (arg == "--keep-records")
+    request.streaming.programs.keep_records = true;
   else if (arg == "--list")
     request.lists.push_back(args.value(arg));
   else if (arg == "--step")
@@ -151,6 +166,20 @@ int run_step(const Request& request) {
   return status;
 }
 
+int run_streamed(const Request& request, const std::vector<fs::path>& files) {
+  if (request.batch.emit != tools::Emit::none)
+    throw tools::ToolError("--stream runs here; --emit is for the folder per molecule");
+  tools::StreamOptions options = request.streaming;
+  options.out = request.batch.out;
+  options.workers = request.batch.workers;
+  options.resume = request.batch.resume;
+  options.timeout_seconds = request.molecules.time_limit_seconds;
+  options.programs.run_kelma = request.program != "symmetry";
+  options.programs.run_symmetry = request.program != "kelma";
+  options.programs.symmetry_input = request.batch.programs.symmetry_input;
+  return tools::run_stream(files, request.job, request.molecules, options);
+}
+
 int run(const Request& request) {
   if (!request.step.empty())
     return run_step(request);
@@ -159,6 +188,8 @@ int run(const Request& request) {
   const auto files = tools::expand_inputs(request.inputs, request.lists);
   if (files.empty() && request.molecules.smiles.empty())
     throw tools::ToolError("no input given");
+  if (request.stream)
+    return run_streamed(request, files);
   const std::vector<tools::Prepared> molecules =
       tools::prepare_molecules(files, request.job, request.molecules);
   tools::BatchOptions batch = request.batch;

@@ -266,6 +266,20 @@ FileRecord unpack_record(std::string_view bytes) {
   return record;
 }
 
+// The molecules of one record of a file: a split record alone, the whole text of a format without
+// a splitter in sequence.
+std::vector<ReadMolecule> read_file_record(OBConversion& conversion, RecordLayout layout,
+                                           const std::string& stem, const FileRecord& record,
+                                           const ReadOptions& options) {
+  std::vector<ReadMolecule> molecules;
+  if (layout == RecordLayout::whole && record.damage.empty())
+    read_in_sequence(conversion, record.text, stem, options,
+                     [&](ReadMolecule&& entry) { molecules.push_back(std::move(entry)); });
+  else
+    molecules.push_back(read_record(conversion, record, stem, options));
+  return molecules;
+}
+
 using ReadRecord = std::function<std::vector<ReadMolecule>(const FileRecord&)>;
 
 // Reads records with read: in this process, or, when the options ask for it, in a worker process
@@ -309,13 +323,7 @@ void read_molecules(const fs::path& file, const ReadOptions& options,
   int count = 0;
   RecordReading reading(
       [&](const FileRecord& record) {
-        std::vector<ReadMolecule> molecules;
-        if (layout == RecordLayout::whole && record.damage.empty())
-          read_in_sequence(conversion, record.text, stem, options,
-                           [&](ReadMolecule&& entry) { molecules.push_back(std::move(entry)); });
-        else
-          molecules.push_back(read_record(conversion, record, stem, options));
-        return molecules;
+        return read_file_record(conversion, layout, stem, record, options);
       },
       options);
   while (const std::optional<FileRecord> record = records.next()) {
@@ -354,6 +362,21 @@ ReadMolecule read_smiles(std::string_view smiles, const std::string& name,
   record.index = 1;
   record.text = smiles;
   return reading(record, name).at(0);
+}
+
+RecordLayout file_layout(const fs::path& file, const ReadOptions& options) {
+  OBConversion conversion;
+  input_format(conversion, file, options.format);
+  return record_layout(format_code(file, options.format));
+}
+
+std::vector<ReadMolecule> read_molecules(const fs::path& file, const FileRecord& record,
+                                         const ReadOptions& options) {
+  OBConversion conversion;
+  conversion.SetInFormat(input_format(conversion, file, options.format));
+  conversion.AddOption(no_bonding_option, OBConversion::INOPTIONS);
+  return read_file_record(conversion, record_layout(format_code(file, options.format)),
+                          file.stem().string(), record, options);
 }
 
 bool is_chemistry_file(const fs::path& file) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/core/molecule.hpp"
+#include "tools/formats/file_records.hpp"
 #include "tools/formats/perception.hpp"
 
 namespace tools {
@@ -43,6 +44,15 @@ void read_molecules(const std::filesystem::path& file, const ReadOptions& option
 // All of them at once.
 std::vector<ReadMolecule> read_molecules(const std::filesystem::path& file,
                                          const ReadOptions& options);
+
+// How the records of a file are cut (RecordReader); ToolError when Open Babel reads no such format.
+RecordLayout file_layout(const std::filesystem::path& file, const ReadOptions& options);
+
+// The molecules of one record that a RecordReader cut from the file (its format from the file's
+// extension or the options), read in this process: one for a split record, all of the file for a
+// format without a splitter. A record that cannot be read is an entry that gives the reason.
+std::vector<ReadMolecule> read_molecules(const std::filesystem::path& file,
+                                         const FileRecord& record, const ReadOptions& options);
 
 // The molecule of a SMILES string, given the name (hydrogens added and 3D coordinates built
 // by default).

@@ -76,6 +76,17 @@ std::string template_result(const fs::path& template_file, const GeometryResult&
   return write_molecule(mol, format);
 }
 
+std::string mol2_result(const std::string& mol2, const GeometryResult& result,
+                        const std::string& format) {
+  OBConversion conversion;
+  OBMol mol;
+  clear_babel_messages();
+  if (!conversion.SetInFormat("mol2") || !conversion.ReadString(&mol, mol2) || mol.NumAtoms() == 0)
+    throw ToolError("the prepared molecule cannot be read back (" + babel_problem() + ")");
+  fill_result(mol, result);
+  return write_molecule(mol, format);
+}
+
 std::string elements_result(std::string_view name, const std::vector<std::string>& elements,
                             const GeometryResult& result, const std::string& format) {
   OBMol mol;

@@ -36,6 +36,10 @@ struct GeometryResult {
 std::string template_result(const std::filesystem::path& template_file,
                             const GeometryResult& result, const std::string& format);
 
+// The same from the molecule as prepared, given as MOL2 text.
+std::string mol2_result(const std::string& mol2, const GeometryResult& result,
+                        const std::string& format);
+
 // Atoms of the given elements with the result's coordinates and fields, no bonds, in format.
 std::string elements_result(std::string_view name, const std::vector<std::string>& elements,
                             const GeometryResult& result, const std::string& format);

@@ -1,0 +1,173 @@
+#include "tools/batch/molecule_run.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <sstream>
+
+#include "common/keyword_input.hpp"
+#include "common/run_context.hpp"
+#include "common/termination.hpp"
+#include "kelma/driver.hpp"
+#include "symmetry/driver.hpp"
+#include "tools/core/keyword_text.hpp"
+#include "tools/core/run_outcome.hpp"
+#include "tools/core/run_output.hpp"
+#include "tools/formats/chemistry_writer.hpp"
+
+namespace tools {
+
+namespace {
+
+constexpr const char* result_format = "sdf";
+constexpr int displacement_decimals = 6;
+
+// What one program run in memory left: as a child's files would hold it.
+struct ProgramTexts {
+  int exit_status = 0;
+  double seconds = 0.0;
+  std::string output, errors, listing;
+};
+
+ProgramTexts run_in_memory(std::string_view banner, std::string_view program,
+                           const common::ProgramBody& body) {
+  common::RunContext run(banner, common::UnitsTo::memory);
+  ProgramTexts texts;
+  const auto start = std::chrono::steady_clock::now();
+  texts.exit_status = common::run_program(run, program, body);
+  texts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  texts.output = run.text(common::stdout_unit);
+  texts.errors = run.text(common::stderr_unit);
+  texts.listing = run.text(common::listing_unit);
+  return texts;
+}
+
+StatusLine classify(std::string_view program, const ProgramTexts& texts) {
+  ChildResult child;
+  child.started = true;
+  child.exit_status = texts.exit_status;
+  child.seconds = texts.seconds;
+  return classify_run(program, child, {texts.output, texts.errors, texts.listing});
+}
+
+void keep(std::string& records, std::string_view program, const ProgramTexts& texts) {
+  for (const auto& [part, text] :
+       {std::pair{"standard output", &texts.output}, std::pair{"standard error", &texts.errors},
+        std::pair{"listing", &texts.listing}}) {
+    if (!text->empty())
+      records += "#### " + std::string(program) + " " + part + "\n" + *text;
+  }
+}
+
+ProgramTexts run_kelma(const std::string& input) {
+  return run_in_memory(kelma::termination_banner, kelma_program, [&](common::RunContext& run) {
+    std::istringstream in(input);
+    common::InputDeck deck(in);
+    kelma::run_kelma(run, deck);
+  });
+}
+
+ProgramTexts run_symmetry(const std::string& input, symmetry::SymmetryResult& result,
+                          std::vector<double>& start) {
+  return run_in_memory(symmetry::termination_banner, symmetry_program,
+                       [&](common::RunContext& run) {
+                         std::istringstream in(input);
+                         common::InputDeck deck(in);
+                         symmetry::SymmetryInput read = symmetry::read_symmetry_input(run, deck);
+                         start = read.xyz;
+                         result = symmetry::run_symmetry(run, read);
+                       });
+}
+
+// How far the symmetrisation moved the atoms: the root mean square and the largest distance
+// between each atom of the input, brought into the result's frame, and its symmetrised place.
+std::pair<double, double> displacement(const std::vector<double>& start,
+                                       const symmetry::SymmetryResult& result) {
+  double sum = 0.0;
+  double largest = 0.0;
+  const std::size_t atoms = start.size() / 3;
+  for (std::size_t i = 0; i < atoms; ++i) {
+    double squared = 0.0;
+    for (std::size_t r = 0; r < 3; ++r) {
+      double turned = 0.0;
+      for (std::size_t c = 0; c < 3; ++c)
+        turned += result.rotation[r + 3 * c] * (start[3 * i + c] - result.centre[c]);
+      const double d = turned - result.xyz[3 * i + r];
+      squared += d * d;
+    }
+    sum += squared;
+    largest = std::max(largest, std::sqrt(squared));
+  }
+  return {atoms > 0 ? std::sqrt(sum / static_cast<double>(atoms)) : 0.0, largest};
+}
+
+} // namespace
+
+StatusLine skipped_line(const Prepared& molecule) {
+  StatusLine line{"", molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
+                  outcome_text(Outcome::skipped)};
+  line.no_parameter = molecule.coverage;
+  line.notes = molecule.note_tags;
+  line.detail = molecule.error;
+  return line;
+}
+
+MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how) {
+  MoleculeRun out;
+  GeometryResult geometry;
+  std::string symmetry_input = molecule.input;
+  std::string point_group;
+  if (how.run_kelma) {
+    const ProgramTexts kelma = run_kelma(molecule.input);
+    out.lines.push_back(classify(kelma_program, kelma));
+    if (how.keep_records)
+      keep(out.records, kelma_program, kelma);
+    const RunOutput records = parse_run_output(kelma.output);
+    const bool converged = outcome_of(out.lines.back().outcome) == Outcome::converged;
+    geometry.xyz = converged ? records.final_geometry : records.last_geometry;
+    geometry.fields = result_fields(records, {});
+    if (how.run_symmetry && how.symmetry_input == SymmetryInput::final) {
+      if (!converged) {
+        out.lines.push_back(not_symmetrised(out.lines.back()));
+        symmetry_input.clear();
+      } else {
+        symmetry_input = with_coordinates(molecule.input, records.final_geometry);
+      }
+    }
+  }
+  if (how.run_symmetry && !symmetry_input.empty()) {
+    symmetry::SymmetryResult result;
+    std::vector<double> start;
+    const ProgramTexts symmetry = run_symmetry(symmetry_input, result, start);
+    out.lines.push_back(classify(symmetry_program, symmetry));
+    if (how.keep_records)
+      keep(out.records, symmetry_program, symmetry);
+    if (outcome_of(out.lines.back().outcome) == Outcome::point_group) {
+      const auto [rms, largest] = displacement(start, result);
+      geometry.fields.emplace_back("point_group", outcome_detail(out.lines.back().outcome));
+      geometry.fields.emplace_back("symmetrisation_rms_angstrom",
+                                   fixed(rms, displacement_decimals));
+      geometry.fields.emplace_back("symmetrisation_max_angstrom",
+                                   fixed(largest, displacement_decimals));
+    }
+  }
+  for (const StatusLine& line : out.lines) {
+    geometry.fields.emplace_back(line.program + "_outcome", line.outcome);
+    geometry.fields.emplace_back(line.program + "_detail", line.detail);
+  }
+  geometry.fields.emplace_back("no_parameter", molecule.coverage);
+  geometry.fields.emplace_back("notes", molecule.note_tags);
+  if (!geometry.xyz.empty()) {
+    out.sdf = molecule.mol2.empty() ? elements_result(molecule.name, input_elements(molecule.input),
+                                                      geometry, result_format)
+                                    : mol2_result(molecule.mol2, geometry, result_format);
+  }
+  for (StatusLine& line : out.lines) {
+    line.atoms = molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-";
+    line.no_parameter = molecule.coverage;
+    line.notes = molecule.note_tags;
+  }
+  return out;
+}
+
+} // namespace tools

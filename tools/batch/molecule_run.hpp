@@ -1,0 +1,35 @@
+// One prepared molecule through kelma and symmetry in this process, on run contexts in memory:
+// the same status lines a molecule folder's step gives, the result molecule with its figures as
+// SDF data fields, and, when asked, the programs' records and listings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/batch/batch.hpp"
+#include "tools/core/status.hpp"
+#include "tools/formats/sources.hpp"
+
+namespace tools {
+
+// What runs, as a batch's Programs says, without the executables.
+struct InProcessRun {
+  bool run_kelma = true;
+  bool run_symmetry = true;
+  SymmetryInput symmetry_input = SymmetryInput::final;
+  bool keep_records = false;
+};
+
+struct MoleculeRun {
+  std::vector<StatusLine> lines; // molecule column empty: the batch names the molecule
+  std::string sdf;               // the result molecule, "$$$$" included; empty when none
+  std::string records;           // the programs' outputs and listings, when kept
+};
+
+// Runs the programs on a molecule that was prepared (its error empty).
+MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how);
+
+// The status line of a molecule the preparation skipped.
+StatusLine skipped_line(const Prepared& molecule);
+
+} // namespace tools

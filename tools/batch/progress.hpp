@@ -1,0 +1,37 @@
+// What a running batch tells its user on standard error: each failed run (and each symmetry
+// warning) as it finishes, and every progress_interval a line of how far the batch has come.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "tools/core/status.hpp"
+
+namespace tools {
+
+class Progress {
+public:
+  // total: the molecules of the batch, when they are known beforehand.
+  explicit Progress(std::optional<std::size_t> total = std::nullopt) : total_(total) {}
+
+  // One molecule finished with these status lines (they name it). Safe from several threads.
+  void finished(const std::vector<StatusLine>& lines);
+
+private:
+  std::mutex mutex_;
+  std::optional<std::size_t> total_;
+  std::size_t done_ = 0;
+  std::size_t failed_ = 0;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point last_ = start_;
+};
+
+// The end of a batch whose status.tsv holds runs lines of which failures failed: says so on
+// standard error when any did, and returns the exit status (0 all succeeded, 1 otherwise).
+int batch_end(std::size_t failures, std::size_t runs, const std::filesystem::path& status);
+
+} // namespace tools

@@ -1,0 +1,387 @@
+#include "tools/batch/stream.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <utility>
+
+#include "tools/batch/progress.hpp"
+#include "tools/core/batch_layout.hpp"
+#include "tools/core/files.hpp"
+#include "tools/core/folder_lock.hpp"
+#include "tools/core/packet.hpp"
+#include "tools/core/process.hpp"
+#include "tools/formats/source_items.hpp"
+
+namespace tools {
+
+namespace fs = std::filesystem;
+namespace layout = batch_layout;
+
+namespace {
+
+// What a worker hands back for each molecule of an input.
+struct MoleculeAnswer {
+  Prepared prepared; // name, origin, notes and error; the input and template stay in the worker
+  MoleculeRun run;
+};
+
+void pack_texts(PacketWriter& packet, const std::vector<std::string>& texts) {
+  packet.put(static_cast<int>(texts.size()));
+  for (const std::string& text : texts)
+    packet.put(text);
+}
+
+std::vector<std::string> unpack_texts(PacketReader& packet) {
+  std::vector<std::string> texts(static_cast<std::size_t>(packet.integer()));
+  for (std::string& text : texts)
+    text = packet.text();
+  return texts;
+}
+
+std::string pack(const std::vector<MoleculeAnswer>& answers) {
+  PacketWriter packet;
+  for (const MoleculeAnswer& answer : answers) {
+    packet.put(answer.prepared.name);
+    packet.put(answer.prepared.origin);
+    pack_texts(packet, answer.prepared.notes);
+    packet.put(answer.prepared.error);
+    std::vector<std::string> lines;
+    for (const StatusLine& line : answer.run.lines)
+      lines.push_back(status_text(line));
+    pack_texts(packet, lines);
+    packet.put(answer.run.sdf);
+    packet.put(answer.run.records);
+  }
+  return packet.bytes();
+}
+
+std::vector<MoleculeAnswer> unpack_answers(std::string_view bytes) {
+  PacketReader packet(bytes);
+  std::vector<MoleculeAnswer> answers;
+  while (!packet.done()) {
+    MoleculeAnswer& answer = answers.emplace_back();
+    answer.prepared.name = packet.text();
+    answer.prepared.origin = packet.text();
+    answer.prepared.notes = unpack_texts(packet);
+    answer.prepared.error = packet.text();
+    for (const std::string& line : unpack_texts(packet))
+      answer.run.lines.push_back(parse_status(line));
+    answer.run.sdf = packet.text();
+    answer.run.records = packet.text();
+  }
+  return answers;
+}
+
+// The work of a worker process: one input, read, prepared and run.
+std::string answer_item(std::string_view request, const JobOptions& job,
+                        const MoleculeOptions& molecules, const InProcessRun& programs) {
+  std::vector<MoleculeAnswer> answers;
+  for (Prepared& prepared : prepare_item(unpack_item(request), job, molecules)) {
+    MoleculeAnswer& answer = answers.emplace_back();
+    if (prepared.error.empty())
+      answer.run = run_molecule(prepared, programs);
+    else
+      answer.run.lines.push_back(skipped_line(prepared));
+    answer.prepared = std::move(prepared);
+  }
+  return pack(answers);
+}
+
+// The answer for an input whose worker crashed or ran out of time.
+std::vector<MoleculeAnswer> failed_item(const SourceItem& item, const std::string& failure,
+                                        int timeout_seconds) {
+  MoleculeAnswer answer;
+  const std::string title(trim(item.record.title));
+  answer.prepared.name = title.empty() ? item.file.stem().string() : title;
+  answer.prepared.origin =
+      item.file.filename().string() + " input " + std::to_string(item.record.index);
+  StatusLine line;
+  const bool late = failure.starts_with("took longer");
+  line.outcome = late ? outcome_text(Outcome::timeout) : outcome_text(Outcome::failed, failure);
+  line.detail = late ? "reading, preparing and running it took longer than the --timeout of " +
+                           std::to_string(timeout_seconds) + " s"
+                     : "its worker " + failure;
+  answer.run.lines.push_back(line);
+  return {answer};
+}
+
+std::string shard_name(std::size_t shard) {
+  std::string number = std::to_string(shard + 1);
+  if (number.size() < static_cast<std::size_t>(layout::shard_number_width))
+    number.insert(0, static_cast<std::size_t>(layout::shard_number_width) - number.size(), '0');
+  return std::string(layout::shard_prefix) + number;
+}
+
+// A file opened for appending whose writes reach the kernel at once, so that a run killed at any
+// moment leaves whole writes behind.
+struct AppendFile {
+  std::FILE* file = nullptr;
+  AppendFile() = default;
+  explicit AppendFile(const fs::path& path) : file(std::fopen(path.c_str(), "ab")) {
+    if (file == nullptr)
+      throw ToolError("cannot write " + path.string());
+  }
+  AppendFile(AppendFile&& other) noexcept : file(std::exchange(other.file, nullptr)) {}
+  AppendFile& operator=(AppendFile&& other) noexcept {
+    close();
+    file = std::exchange(other.file, nullptr);
+    return *this;
+  }
+  ~AppendFile() { close(); }
+  void close() {
+    if (file != nullptr)
+      std::fclose(file);
+    file = nullptr;
+  }
+  void write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() || std::fflush(file) != 0)
+      throw DiskFull("cannot write a shard: " + std::string(std::strerror(errno)));
+  }
+  long size() const { return std::ftell(file); }
+};
+
+} // namespace
+
+namespace {
+
+// Where a shard stands before a run: finished (its files written), or how many of its inputs its
+// part files hold whole.
+struct ShardStart {
+  bool finished = false;
+  std::size_t done = 0;
+};
+
+struct ProgressMark {
+  std::size_t inputs = 0; // inputs written whole
+  long sdf = 0, status = 0, records = 0;
+};
+
+class ShardFiles {
+public:
+  ShardFiles(fs::path out, std::size_t shard) : base_(std::move(out) / shard_name(shard)) {}
+  fs::path final_path(std::string_view extension) const {
+    return base_.string() + std::string(extension);
+  }
+  fs::path part_path(std::string_view extension) const {
+    return base_.string() + std::string(extension) + std::string(layout::part_suffix);
+  }
+  fs::path progress() const { return final_path(layout::shard_progress); }
+
+  // The last whole line of the progress file; nothing when there is none.
+  std::optional<ProgressMark> last_mark() const {
+    if (!fs::exists(progress()))
+      return std::nullopt;
+    const std::string text = read_file(progress());
+    const std::size_t end = text.rfind('\n');
+    if (end == std::string::npos)
+      return std::nullopt;
+    const std::size_t begin = text.rfind('\n', end - 1);
+    std::istringstream line(text.substr(begin == std::string::npos ? 0 : begin + 1, end));
+    ProgressMark mark;
+    if (!(line >> mark.inputs >> mark.sdf >> mark.status >> mark.records))
+      return std::nullopt;
+    return mark;
+  }
+
+  ShardStart start(bool resume) const {
+    if (resume && !fs::exists(progress()) && fs::exists(final_path(layout::shard_status)))
+      return {true, 0};
+    const std::optional<ProgressMark> mark = resume ? last_mark() : std::nullopt;
+    return {false, mark ? mark->inputs : 0};
+  }
+
+private:
+  fs::path base_;
+};
+
+// Writes the shards one after the other, each input's answers whole before its progress mark.
+class ShardWriter {
+public:
+  ShardWriter(fs::path out, bool keep_records) : out_(std::move(out)), keep_(keep_records) {}
+
+  // Makes shard the open one, taking up after its last whole input when the run resumes.
+  void open(std::size_t shard, bool resume) {
+    close();
+    files_.emplace(out_, shard);
+    const std::optional<ProgressMark> mark = resume ? files_->last_mark() : std::nullopt;
+    for (std::string_view extension : extensions()) {
+      fs::remove(files_->final_path(extension));
+      if (!mark)
+        fs::remove(files_->part_path(extension));
+    }
+    if (!mark)
+      fs::remove(files_->progress());
+    sdf_ = AppendFile(files_->part_path(layout::shard_sdf));
+    status_ = AppendFile(files_->part_path(layout::shard_status));
+    records_ = keep_ ? AppendFile(files_->part_path(layout::shard_records)) : AppendFile();
+    stems_ = UniqueStems(reserved_names());
+    if (mark) {
+      take_up(*mark);
+    } else {
+      status_.write(status_header() + "\n");
+    }
+    progress_ = AppendFile(files_->progress());
+    shard_ = shard;
+  }
+
+  std::optional<std::size_t> shard() const { return files_ ? std::optional(shard_) : std::nullopt; }
+
+  // Writes the answers of input (its number in the shard) and returns their status lines.
+  std::vector<StatusLine> append(std::size_t input, std::vector<MoleculeAnswer>& answers) {
+    std::vector<StatusLine> lines;
+    std::string sdf, records;
+    for (MoleculeAnswer& answer : answers) {
+      const std::string stem = stems_.take(answer.prepared.name);
+      for (StatusLine& line : answer.run.lines) {
+        line.molecule = stem;
+        lines.push_back(line);
+      }
+      sdf += answer.run.sdf;
+      if (!answer.run.records.empty())
+        records += "#### molecule " + stem + "\n" + answer.run.records;
+    }
+    sdf_.write(sdf);
+    status_.write(status_lines_text(lines));
+    if (keep_)
+      records_.write(records);
+    progress_.write(std::to_string(input + 1) + " " + std::to_string(sdf_.size()) + " " +
+                    std::to_string(status_.size()) + " " +
+                    std::to_string(keep_ ? records_.size() : 0) + "\n");
+    return lines;
+  }
+
+  // Gives the open shard's part files their names; the progress file goes last.
+  void close() {
+    if (!files_)
+      return;
+    sdf_.close();
+    status_.close();
+    records_.close();
+    progress_.close();
+    for (std::string_view extension : extensions())
+      if (fs::exists(files_->part_path(extension)))
+        fs::rename(files_->part_path(extension), files_->final_path(extension));
+    fs::remove(files_->progress());
+    files_.reset();
+  }
+
+private:
+  std::vector<std::string_view> extensions() const {
+    return {layout::shard_sdf, layout::shard_status, layout::shard_records};
+  }
+
+  static std::vector<std::string> reserved_names() {
+    return {std::string(layout::molecules), std::string(layout::status), std::string(layout::lock)};
+  }
+
+  // Cuts the part files back to the last whole input and takes the names its lines gave out.
+  void take_up(const ProgressMark& mark) {
+    fs::resize_file(files_->part_path(layout::shard_sdf), static_cast<std::uintmax_t>(mark.sdf));
+    fs::resize_file(files_->part_path(layout::shard_status),
+                    static_cast<std::uintmax_t>(mark.status));
+    if (keep_)
+      fs::resize_file(files_->part_path(layout::shard_records),
+                      static_cast<std::uintmax_t>(mark.records));
+    std::vector<std::string> names = reserved_names();
+    for (const StatusLine& line :
+         read_status_table(read_file(files_->part_path(layout::shard_status))))
+      names.push_back(line.molecule);
+    stems_ = UniqueStems(names);
+  }
+
+  fs::path out_;
+  bool keep_;
+  std::optional<ShardFiles> files_;
+  std::size_t shard_ = 0;
+  AppendFile sdf_, status_, records_, progress_;
+  UniqueStems stems_;
+};
+
+// status.tsv of the whole run: the shards' tables one after the other. Returns the number of
+// failed runs and of all runs.
+std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size_t shards) {
+  const fs::path part = out / (std::string(layout::status) + std::string(layout::part_suffix));
+  std::size_t failures = 0;
+  std::size_t runs = 0;
+  {
+    AppendFile status(part);
+    status.write(status_header() + "\n");
+    for (std::size_t shard = 0; shard < shards; ++shard) {
+      const fs::path table = ShardFiles(out, shard).final_path(layout::shard_status);
+      const std::vector<StatusLine> lines = read_status_table(read_file(table));
+      for (const StatusLine& line : lines)
+        failures += succeeded(line) ? 0 : 1;
+      runs += lines.size();
+      status.write(status_lines_text(lines));
+    }
+  }
+  fs::rename(part, out / layout::status);
+  return {failures, runs};
+}
+
+} // namespace
+
+int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
+               const MoleculeOptions& molecules, const StreamOptions& options) {
+  fs::create_directories(options.out);
+  const FolderLock lock(options.out);
+  fs::remove(options.out / layout::status);
+  SourceItems items(files, molecules);
+  std::vector<ShardStart> starts;
+  std::deque<std::pair<std::size_t, SourceItem>> handed; // inputs handed out, not yet taken
+  std::size_t inputs = 0;
+  const auto next = [&]() -> std::optional<std::string> {
+    while (std::optional<SourceItem> item = items.next()) {
+      const std::size_t number = inputs++;
+      const std::size_t shard = number / options.shard_size;
+      if (shard == starts.size())
+        starts.push_back(ShardFiles(options.out, shard).start(options.resume));
+      const ShardStart& start = starts[shard];
+      if (start.finished || number % options.shard_size < start.done)
+        continue;
+      std::string request = pack(*item);
+      handed.emplace_back(number, std::move(*item));
+      return request;
+    }
+    return std::nullopt;
+  };
+  ShardWriter writer(options.out, options.programs.keep_records);
+  Progress progress;
+  const auto take = [&](std::size_t, IsolatedResult&& result) {
+    auto [number, item] = std::move(handed.front());
+    handed.pop_front();
+    const std::size_t shard = number / options.shard_size;
+    if (writer.shard() != shard)
+      writer.open(shard, options.resume);
+    std::vector<MoleculeAnswer> answers =
+        result.failure.empty() ? unpack_answers(result.text)
+                               : failed_item(item, result.failure, options.timeout_seconds);
+    for (const MoleculeAnswer& answer : answers)
+      report_preparation(std::cerr, "ffbatch", answer.prepared);
+    const std::vector<StatusLine> lines = writer.append(number % options.shard_size, answers);
+    progress.finished(lines);
+  };
+  IsolatedPool pool(
+      [&](std::string_view request) {
+        return answer_item(request, job, molecules, options.programs);
+      },
+      options.workers, options.timeout_seconds);
+  pool.run(next, take);
+  writer.close();
+  // A shard whose every input was written before an interruption still has its part files.
+  for (std::size_t shard = 0; shard < starts.size(); ++shard) {
+    if (!starts[shard].finished && fs::exists(ShardFiles(options.out, shard).progress())) {
+      writer.open(shard, true);
+      writer.close();
+    }
+  }
+  const auto [failures, runs] = gather_shards(options.out, starts.size());
+  return batch_end(failures, runs, options.out / layout::status);
+}
+
+} // namespace tools
