@@ -60,4 +60,15 @@ for moment in 0.3 1 2; do
   ls resumed | grep -q 'part\|progress' && fail "killed after $moment s: part files left"
 done
 
+# Killed while it named a finished shard's files: one named, one still a part, the progress left.
+cp -r whole named
+rm named/status.tsv named/ffbatch.lock
+mv named/shard-000002.tsv named/shard-000002.tsv.part
+echo "500 $(stat -c%s named/shard-000002.sdf) $(stat -c%s named/shard-000002.tsv.part) 0" \
+  >named/shard-000002.progress
+"$bin/ffbatch" --stream -j 2 --shard-size 500 --resume -o named library.mol2 >/dev/null 2>&1
+[ "$(lines named/status.tsv)" = "$(lines whole/status.tsv)" ] &&
+  [ "$(records named/*.sdf)" = "$(records whole/*.sdf)" ] ||
+  fail "a shard killed while its files were named did not resume whole"
+
 finish "stream"

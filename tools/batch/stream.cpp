@@ -30,30 +30,17 @@ struct MoleculeAnswer {
   MoleculeRun run;
 };
 
-void pack_texts(PacketWriter& packet, const std::vector<std::string>& texts) {
-  packet.put(static_cast<int>(texts.size()));
-  for (const std::string& text : texts)
-    packet.put(text);
-}
-
-std::vector<std::string> unpack_texts(PacketReader& packet) {
-  std::vector<std::string> texts(static_cast<std::size_t>(packet.integer()));
-  for (std::string& text : texts)
-    text = packet.text();
-  return texts;
-}
-
 std::string pack(const std::vector<MoleculeAnswer>& answers) {
   PacketWriter packet;
   for (const MoleculeAnswer& answer : answers) {
     packet.put(answer.prepared.name);
     packet.put(answer.prepared.origin);
-    pack_texts(packet, answer.prepared.notes);
+    packet.put(answer.prepared.notes);
     packet.put(answer.prepared.error);
     std::vector<std::string> lines;
     for (const StatusLine& line : answer.run.lines)
       lines.push_back(status_text(line));
-    pack_texts(packet, lines);
+    packet.put(lines);
     packet.put(answer.run.sdf);
     packet.put(answer.run.records);
   }
@@ -67,9 +54,9 @@ std::vector<MoleculeAnswer> unpack_answers(std::string_view bytes) {
     MoleculeAnswer& answer = answers.emplace_back();
     answer.prepared.name = packet.text();
     answer.prepared.origin = packet.text();
-    answer.prepared.notes = unpack_texts(packet);
+    answer.prepared.notes = packet.texts();
     answer.prepared.error = packet.text();
-    for (const std::string& line : unpack_texts(packet))
+    for (const std::string& line : packet.texts())
       answer.run.lines.push_back(parse_status(line));
     answer.run.sdf = packet.text();
     answer.run.records = packet.text();
@@ -210,9 +197,15 @@ public:
     files_.emplace(out_, shard);
     const std::optional<ProgressMark> mark = resume ? files_->last_mark() : std::nullopt;
     for (std::string_view extension : extensions()) {
-      fs::remove(files_->final_path(extension));
+      const fs::path part = files_->part_path(extension);
+      const fs::path final_file = files_->final_path(extension);
+      // A run killed while it named the part files leaves some named already: they are parts
+      // again until the shard is closed.
+      if (mark && !fs::exists(part) && fs::exists(final_file))
+        fs::rename(final_file, part);
+      fs::remove(final_file);
       if (!mark)
-        fs::remove(files_->part_path(extension));
+        fs::remove(part);
     }
     if (!mark)
       fs::remove(files_->progress());

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/core/text.hpp"
 
@@ -19,6 +20,11 @@ public:
   }
   void put(int value) { put_raw(value); }
   void put(double value) { put_raw(value); }
+  void put(const std::vector<std::string>& texts) {
+    put(static_cast<int>(texts.size()));
+    for (const std::string& text : texts)
+      put(text);
+  }
   const std::string& bytes() const { return bytes_; }
 
 private:
@@ -39,6 +45,12 @@ public:
     need(size);
     std::string out(bytes_.substr(0, size));
     bytes_.remove_prefix(size);
+    return out;
+  }
+  std::vector<std::string> texts() {
+    std::vector<std::string> out(static_cast<std::size_t>(integer()));
+    for (std::string& text : out)
+      text = this->text();
     return out;
   }
   int integer() { return get_raw<int>(); }

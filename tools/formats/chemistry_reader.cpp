@@ -202,19 +202,6 @@ Molecule unpack_molecule(PacketReader& packet) {
   return molecule;
 }
 
-void pack_texts(PacketWriter& packet, const std::vector<std::string>& texts) {
-  packet.put(static_cast<int>(texts.size()));
-  for (const std::string& text : texts)
-    packet.put(text);
-}
-
-std::vector<std::string> unpack_texts(PacketReader& packet) {
-  std::vector<std::string> texts(static_cast<std::size_t>(packet.integer()));
-  for (std::string& text : texts)
-    text = packet.text();
-  return texts;
-}
-
 std::string pack(const std::vector<ReadMolecule>& molecules) {
   PacketWriter packet;
   for (const ReadMolecule& entry : molecules) {
@@ -222,8 +209,8 @@ std::string pack(const std::vector<ReadMolecule>& molecules) {
     packet.put(entry.index);
     pack(packet, entry.molecule);
     packet.put(entry.mol2);
-    pack_texts(packet, entry.notes.lines);
-    pack_texts(packet, entry.notes.tags);
+    packet.put(entry.notes.lines);
+    packet.put(entry.notes.tags);
     packet.put(entry.error);
   }
   return packet.bytes();
@@ -238,8 +225,8 @@ std::vector<ReadMolecule> unpack(std::string_view bytes) {
     entry.index = packet.integer();
     entry.molecule = unpack_molecule(packet);
     entry.mol2 = packet.text();
-    entry.notes.lines = unpack_texts(packet);
-    entry.notes.tags = unpack_texts(packet);
+    entry.notes.lines = packet.texts();
+    entry.notes.tags = packet.texts();
     entry.error = packet.text();
   }
   return molecules;
