@@ -1,38 +1,80 @@
 #include "tools/batch/progress.hpp"
 
 #include <iostream>
+#include <sstream>
+
+#include <unistd.h>
 
 #include "tools/core/run_outcome.hpp"
+#include "tools/core/text.hpp"
 
 namespace tools {
 
 namespace {
 
-constexpr auto progress_interval = std::chrono::seconds(10);
+constexpr auto log_interval = std::chrono::seconds(10);
+constexpr auto redraw_interval = std::chrono::milliseconds(250);
+constexpr const char* erase_line = "\r\x1b[K";
+
+double seconds_between(std::chrono::steady_clock::time_point from,
+                       std::chrono::steady_clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
 
 } // namespace
+
+Progress::Progress(std::optional<std::size_t> total)
+    : total_(total), terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+Progress::~Progress() { clear_line(); }
+
+void Progress::clear_line() {
+  if (drawn_)
+    std::cerr << erase_line << std::flush;
+  drawn_ = false;
+}
+
+std::string Progress::state_line(std::chrono::steady_clock::time_point now) const {
+  const double elapsed = seconds_between(start_, now);
+  std::ostringstream line;
+  line << "ffbatch: " << done_;
+  if (total_)
+    line << "/" << *total_;
+  line << " molecules done, " << failed_ << " failed runs, " << static_cast<long long>(elapsed)
+       << " s";
+  if (!terminal_ || elapsed <= 0.0)
+    return line.str();
+  const double rate = static_cast<double>(done_) / elapsed;
+  line << ", " << fixed(rate, 1) << " molecules/s";
+  if (total_ && rate > 0.0 && *total_ >= done_)
+    line << ", " << static_cast<long long>(static_cast<double>(*total_ - done_) / rate)
+         << " s left";
+  return line.str();
+}
 
 void Progress::finished(const std::vector<StatusLine>& lines) {
   const std::lock_guard lock(mutex_);
   ++done_;
   for (const StatusLine& line : lines) {
-    if (!succeeded(line)) {
-      ++failed_;
-      std::cerr << "ffbatch: " << line.molecule << ": " << line.program << ": " << line.outcome
-                << '\n';
-    } else if (const std::string warning = symmetry_warning(line); !warning.empty()) {
+    const bool failed = !succeeded(line);
+    const std::string warning = failed ? line.outcome : symmetry_warning(line);
+    failed_ += failed ? 1 : 0;
+    if (!warning.empty()) {
+      clear_line();
       std::cerr << "ffbatch: " << line.molecule << ": " << line.program << ": " << warning << '\n';
     }
   }
   const auto now = std::chrono::steady_clock::now();
-  if (now - last_ < progress_interval)
+  if (now - last_ < (terminal_ ? std::chrono::steady_clock::duration(redraw_interval)
+                               : std::chrono::steady_clock::duration(log_interval)))
     return;
   last_ = now;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-  std::cerr << "ffbatch: " << done_;
-  if (total_)
-    std::cerr << "/" << *total_;
-  std::cerr << " molecules done, " << failed_ << " failed runs, " << elapsed << " s\n";
+  if (terminal_) {
+    std::cerr << erase_line << state_line(now) << std::flush;
+    drawn_ = true;
+  } else {
+    std::cerr << state_line(now) << '\n';
+  }
 }
 
 int batch_end(std::size_t failures, std::size_t runs, const std::filesystem::path& status) {

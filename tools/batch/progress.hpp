@@ -1,5 +1,7 @@
 // What a running batch tells its user on standard error: each failed run (and each symmetry
-// warning) as it finishes, and every progress_interval a line of how far the batch has come.
+// warning) as it finishes, and how far the batch has come: on a terminal a line redrawn a few
+// times a second (molecules done, of how many when known, molecules per second, time left,
+// failures), elsewhere a line every ten seconds.
 #pragma once
 
 #include <chrono>
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "tools/core/status.hpp"
@@ -16,14 +19,23 @@ namespace tools {
 class Progress {
 public:
   // total: the molecules of the batch, when they are known beforehand.
-  explicit Progress(std::optional<std::size_t> total = std::nullopt) : total_(total) {}
+  explicit Progress(std::optional<std::size_t> total = std::nullopt);
+  // Ends the redrawn line.
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
 
   // One molecule finished with these status lines (they name it). Safe from several threads.
   void finished(const std::vector<StatusLine>& lines);
 
 private:
+  std::string state_line(std::chrono::steady_clock::time_point now) const;
+  void clear_line();
+
   std::mutex mutex_;
   std::optional<std::size_t> total_;
+  bool terminal_;
+  bool drawn_ = false;
   std::size_t done_ = 0;
   std::size_t failed_ = 0;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
