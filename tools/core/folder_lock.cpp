@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include "tools/core/batch_layout.hpp"
@@ -22,11 +21,16 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, lock_mode);
   if (fd_ < 0)
     throw ToolError("cannot open " + file.string() + ": " + std::strerror(errno));
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+  // A record lock, not flock: the worker processes a run forks do not inherit it, so a run
+  // killed with its workers still dying leaves the folder free at once.
+  struct flock whole{};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  if (::fcntl(fd_, F_SETLK, &whole) != 0) {
     const int error = errno;
     ::close(fd_);
     const std::vector<std::string> holder = split_lines(read_file(file));
-    if (error == EWOULDBLOCK)
+    if (error == EACCES || error == EAGAIN)
       throw ToolError(folder.string() + " is in use by another ffbatch run" +
                       (holder.empty() ? "" : " (process " + holder[0] + ")"));
     throw ToolError("cannot lock " + file.string() + ": " + std::strerror(error));
