@@ -71,4 +71,52 @@ echo "500 $(stat -c%s named/shard-000002.sdf) $(stat -c%s named/shard-000002.tsv
   [ "$(records named/*.sdf)" = "$(records whole/*.sdf)" ] ||
   fail "a shard killed while its files were named did not resume whole"
 
+# A molecule that keeps its worker busy for many seconds (the finite-difference Hessian of a
+# 302-atom alkane, then a tight $gtol): its worker is killed from outside (SIGKILL, as the kernel
+# kills a process out of memory: a stand-in for a reader or program that crashes), then in a
+# second run it passes --timeout. Either way it is
+# reported and the molecules after it run.
+python3 - >long.in <<'PY'
+import math
+n = 100
+print("$natoms", 3 * n + 2)
+for key, value in [("thrsym", "0.01"), ("fftype", "Tripos 5.2"), ("jobtype", "1"), ("vdwc", "8.0"),
+                   ("print", "0"), ("gtol", "1.0e-9"), ("etol", "1.0e-12"), ("nsteps", "9998")]:
+    print(f"${key} {value}")
+print("$coordinates")
+atoms, bonds = [], []
+for i in range(n):
+    atoms.append((1.26 * i, 0.89 * (i % 2), 0.0, "C", 1))
+    if i:
+        bonds.append((i, i + 1))
+for i in range(n):
+    x, y, _, _, _ = atoms[i]
+    side = -1.0 if i % 2 == 0 else 1.0
+    for z in (0.89, -0.89):
+        atoms.append((x, y + 0.51 * side, z, "H", 13))
+        bonds.append((i + 1, len(atoms)))
+for end, dx in ((1, -1.0), (n, 1.0)):
+    x, y, _, _, _ = atoms[end - 1]
+    atoms.append((x + dx, y + 0.4, 0.0, "H", 13))
+    bonds.append((end, len(atoms)))
+for x, y, z, element, code in atoms:
+    print(f"{x:16.10f}{y:16.10f}{z:16.10f}     {element} {code:3d}")
+print("$connectivity")
+for i, j in bonds:
+    print(i, j, 1)
+print("$end")
+PY
+"$bin/ffbatch" --stream -j 1 -o crashed long.in "$examples"/molecules.mol2 >/dev/null 2>&1 &
+sleep 1
+pkill -KILL -P $! || fail "no worker to kill"
+wait $!
+expect_status 1 $? "ffbatch --stream with a crashed worker"
+[ "$(outcome crashed/status.tsv long -)" = "failed: crashed (signal 9, Killed)" ] ||
+  fail "crashed worker: $(outcome crashed/status.tsv long -)"
+[ "$(grep -c $'\tconverged\t' crashed/status.tsv)" = 12 ] || fail "the molecules after a crash"
+"$bin/ffbatch" --stream -j 2 --timeout 1 -o late "$examples"/molecules.mol2 long.in \
+  "$examples"/kelma/*.in >/dev/null 2>&1
+[ "$(outcome late/status.tsv long -)" = timeout ] || fail "hang: $(outcome late/status.tsv long -)"
+[ "$(grep -c $'\tconverged\t' late/status.tsv)" = 18 ] || fail "the molecules beside a hang"
+
 finish "stream"
