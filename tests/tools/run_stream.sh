@@ -30,6 +30,13 @@ energy=$(awk -F'\t' '$1 == "benzene" && $3 == "kelma" { print $6 }' stream/statu
 grep -A1 '<energy_hartree>' stream/shard-000001.sdf | grep -qx "$energy" ||
   fail "benzene's energy field is not its status energy $energy"
 
+# A gzipped library reads as the plain one.
+gzip -c "$examples"/molecules.mol2 >molecules.mol2.gz
+"$bin/ffbatch" --stream -o plain "$examples"/molecules.mol2 >/dev/null 2>&1
+"$bin/ffbatch" --stream -o gzipped molecules.mol2.gz >/dev/null 2>&1
+[ "$(lines gzipped/status.tsv)" = "$(lines plain/status.tsv)" ] &&
+  [ "$(records gzipped/*.sdf)" = "$(records plain/*.sdf)" ] || fail "the gzipped library differs"
+
 # --- shards --------------------------------------------------------------------------------
 "$bin/ffbatch" --stream --shard-size 5 --keep-records -o shards "${inputs[@]}" >/dev/null 2>&1
 [ "$(ls shards/*.sdf | wc -l) $(ls shards/*.tsv | wc -l) $(ls shards/*.records | wc -l)" = "4 5 4" ] ||

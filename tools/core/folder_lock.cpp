@@ -23,7 +23,7 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
     throw ToolError("cannot open " + file.string() + ": " + std::strerror(errno));
   // A record lock, not flock: the worker processes a run forks do not inherit it, so a run
   // killed with its workers still dying leaves the folder free at once.
-  struct flock whole{};
+  struct flock whole {};
   whole.l_type = F_WRLCK;
   whole.l_whence = SEEK_SET;
   if (::fcntl(fd_, F_SETLK, &whole) != 0) {

@@ -1,4 +1,5 @@
 #include "tools/formats/chemistry_reader.hpp"
+#include "tools/formats/compressed_input.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -38,8 +39,8 @@ bool readable(OBFormat* format) {
 }
 
 OBFormat* input_format(OBConversion& conversion, const fs::path& file, const std::string& given) {
-  OBFormat* format =
-      given.empty() ? conversion.FormatFromExt(file.string()) : conversion.FindFormat(given);
+  OBFormat* format = given.empty() ? conversion.FormatFromExt(uncompressed_name(file).string())
+                                   : conversion.FindFormat(given);
   if (!readable(format))
     throw ToolError(given.empty()
                         ? "unknown format '" + file.extension().string() + "' (-i FORMAT names one)"
@@ -160,7 +161,7 @@ ReadMolecule read_record(OBConversion& conversion, const FileRecord& record,
 std::string format_code(const fs::path& file, const std::string& given) {
   if (!given.empty())
     return given;
-  std::string code = file.extension().string();
+  std::string code = uncompressed_name(file).extension().string();
   if (!code.empty())
     code.erase(0, 1);
   std::transform(code.begin(), code.end(), code.begin(),
@@ -301,12 +302,10 @@ void read_molecules(const fs::path& file, const ReadOptions& options,
   OBConversion conversion;
   conversion.SetInFormat(input_format(conversion, file, options.format));
   conversion.AddOption(no_bonding_option, OBConversion::INOPTIONS);
-  std::ifstream in(file, std::ios::binary);
-  if (!in)
-    throw ToolError("cannot read " + file.string());
-  const std::string stem = file.stem().string();
+  const std::unique_ptr<std::istream> in = open_text(file);
+  const std::string stem = uncompressed_name(file).stem().string();
   const RecordLayout layout = record_layout(format_code(file, options.format));
-  RecordReader records(in, layout);
+  RecordReader records(*in, layout);
   int count = 0;
   RecordReading reading(
       [&](const FileRecord& record) {
@@ -363,12 +362,12 @@ std::vector<ReadMolecule> read_molecules(const fs::path& file, const FileRecord&
   conversion.SetInFormat(input_format(conversion, file, options.format));
   conversion.AddOption(no_bonding_option, OBConversion::INOPTIONS);
   return read_file_record(conversion, record_layout(format_code(file, options.format)),
-                          file.stem().string(), record, options);
+                          uncompressed_name(file).stem().string(), record, options);
 }
 
 bool is_chemistry_file(const fs::path& file) {
   OBConversion conversion;
-  return readable(conversion.FormatFromExt(file.string()));
+  return readable(conversion.FormatFromExt(uncompressed_name(file).string()));
 }
 
 } // namespace tools

@@ -4,6 +4,7 @@
 
 #include "tools/core/files.hpp"
 #include "tools/core/packet.hpp"
+#include "tools/formats/compressed_input.hpp"
 #include "tools/formats/preparation.hpp"
 
 namespace tools {
@@ -65,9 +66,7 @@ std::optional<SourceItem> SourceItems::next_of_file() {
     }
     try {
       const RecordLayout layout = file_layout(file_, options_.read);
-      in_ = std::make_unique<std::ifstream>(file_, std::ios::binary);
-      if (!*in_)
-        throw ToolError("cannot read " + file_.string());
+      in_ = open_text(file_);
       records_ = std::make_unique<RecordReader>(*in_, layout);
     } catch (const ToolError& e) {
       item.kind = SourceItem::Kind::unreadable_file;

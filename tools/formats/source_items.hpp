@@ -5,7 +5,7 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,7 +49,7 @@ private:
   std::size_t next_file_ = 0;
   std::size_t next_smiles_ = 0;
   std::filesystem::path file_;
-  std::unique_ptr<std::ifstream> in_;
+  std::unique_ptr<std::istream> in_;
   std::unique_ptr<RecordReader> records_;
   int records_of_file_ = 0;
 };
