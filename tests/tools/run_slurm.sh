@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # ffbatch's Slurm array script under a real Slurm: munged, slurmctld and slurmd on this machine
 # (one node, as `slurmd -C` describes it), started here and stopped at the end on every path.
-# The array runs the bundled molecules; --collect must give the status.tsv of a local run.
+# The array runs the bundled molecules; --collect must give the status.tsv of a local run. A
+# streamed library of 2,004 molecules is cut into a chunked array that keeps within the
+# MaxArraySize of 100 this Slurm is configured with.
 # Usage: run_slurm.sh BUILD_DIR MOLECULES_MOL2. Needs root; without root, or without Slurm
 # outside CI, it is skipped with a note. Under CI=true it installs slurm-wlm and munge when they
 # are missing, and a skip is a failure.
@@ -79,6 +81,7 @@ AccountingStorageType=accounting_storage/none
 JobAcctGatherType=jobacct_gather/none
 $node
 PartitionName=test Nodes=ALL Default=YES MaxTime=INFINITE State=UP
+MaxArraySize=100
 CONF
 export SLURM_CONF=$work/slurm/slurm.conf
 for _ in $(seq 50); do [ -S socket/munge.socket ] && break; sleep 0.1; done
@@ -107,5 +110,21 @@ expect_status 0 $? "ffbatch --collect"
 for task in array/tasks/*; do
   [ -e "$task/slurm.out" ] && [ -e "$task/slurm.err" ] || fail "task $(basename "$task"): no slurm.out or slurm.err in its folder"
 done
+
+# A streamed library as a chunked array: 201 shards of 10, at most 99 tasks, so 3 shards a task.
+for k in $(seq 167); do cat "$molecules"; done >library.mol2
+"$bin/ffbatch" --stream -j 2 --shard-size 10 -o streamed library.mol2 >/dev/null 2>&1
+expect_status 0 $? "the local streamed batch"
+"$bin/ffbatch" --stream --shard-size 10 --emit slurm -o chunked library.mol2 >/dev/null 2>&1
+expect_status 0 $? "ffbatch --stream --emit slurm"
+grep -q '^#SBATCH --array=1-67$' chunked/jobs.slurm ||
+  fail "the chunked array: $(grep -- --array chunked/jobs.slurm)"
+timeout $wait_seconds sbatch --wait --quiet chunked/jobs.slurm >sbatch.out 2>&1
+expect_status 0 $? "the chunked Slurm array ($(cat sbatch.out))"
+"$bin/ffbatch" --collect chunked >/dev/null 2>&1
+expect_status 0 $? "ffbatch --collect of the chunked array"
+[ "$(cut -f1-7,9- chunked/status.tsv)" = "$(cut -f1-7,9- streamed/status.tsv)" ] ||
+  fail "the chunked array's status.tsv differs from the local streamed run's"
+[ "$(ls chunked/shard-*.sdf | wc -l)" = 201 ] || fail "$(ls chunked/shard-*.sdf | wc -l) SDF shards"
 
 finish slurm

@@ -30,6 +30,20 @@ energy=$(awk -F'\t' '$1 == "benzene" && $3 == "kelma" { print $6 }' stream/statu
 grep -A1 '<energy_hartree>' stream/shard-000001.sdf | grep -qx "$energy" ||
   fail "benzene's energy field is not its status energy $energy"
 
+# Tasks of whole shards for GNU parallel; --collect gathers them as a local run's table, and
+# says which shard did not finish.
+"$bin/ffbatch" --stream --shard-size 5 --emit parallel -o tasks "${inputs[@]}" >/dev/null 2>&1
+[ "$(wc -l <tasks/jobs.txt)" = 4 ] || fail "$(wc -l <tasks/jobs.txt) parallel tasks, expected 4"
+parallel -j 2 <tasks/jobs.txt >/dev/null 2>&1
+"$bin/ffbatch" --collect tasks >/dev/null 2>&1
+expect_status 0 $? "ffbatch --collect of the streamed tasks"
+[ "$(lines tasks/status.tsv | cut -f2-)" = "$(lines stream/status.tsv | cut -f2-)" ] ||
+  fail "the tasks' status differs"
+rm tasks/shard-000002.tsv
+"$bin/ffbatch" --collect tasks >/dev/null 2>&1
+expect_status 1 $? "ffbatch --collect with a shard missing"
+[ "$(outcome tasks/status.tsv shard-000002 -)" = "not run" ] || fail "the missing shard's line"
+
 # A gzipped library reads as the plain one.
 gzip -c "$examples"/molecules.mol2 >molecules.mol2.gz
 "$bin/ffbatch" --stream -o plain "$examples"/molecules.mol2 >/dev/null 2>&1

@@ -21,4 +21,23 @@ void emit_parallel(const std::vector<std::filesystem::path>& folders, const Batc
 // writes the task's slurm.out and slurm.err), and says how to submit it.
 void emit_slurm(const std::vector<std::filesystem::path>& folders, const BatchOptions& options);
 
+// The tasks of a streamed batch: task k runs shards (k - 1) per_task + 1 .. k per_task through
+// "ffbatch --stream-task ARGUMENTS --shards FIRST-LAST".
+struct StreamTasks {
+  std::filesystem::path arguments; // OUT/stream.args
+  std::size_t shards = 0;
+  std::size_t per_task = 1;
+  std::size_t count() const { return (shards + per_task - 1) / per_task; }
+};
+
+// Writes <out>/jobs.txt, one task a line.
+void emit_stream_parallel(const StreamTasks& tasks, const BatchOptions& options);
+
+// Writes <out>/jobs.slurm, an array of the tasks (their output in <out>/tasks/TASK.out and .err).
+void emit_stream_slurm(const StreamTasks& tasks, const BatchOptions& options);
+
+// The most tasks one Slurm array may have here: MaxArraySize less one, as `scontrol show config`
+// says, else 1000.
+std::size_t slurm_array_limit();
+
 } // namespace tools

@@ -295,18 +295,28 @@ private:
   UniqueStems stems_;
 };
 
+// The lines of a shard's table; one "not run" line when the shard has none.
+std::vector<StatusLine> shard_lines(const fs::path& out, std::size_t shard) {
+  const fs::path table = ShardFiles(out, shard).final_path(layout::shard_status);
+  if (fs::exists(table))
+    return read_status_table(read_file(table));
+  StatusLine line{shard_name(shard), "-", "-", outcome_text(Outcome::not_run)};
+  line.detail = "the shard did not finish; its task run again, or --resume, runs it";
+  return {line};
+}
+
 // status.tsv of the whole run: the shards' tables one after the other. Returns the number of
 // failed runs and of all runs.
 std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size_t shards) {
   const fs::path part = out / (std::string(layout::status) + std::string(layout::part_suffix));
+  fs::remove(part);
   std::size_t failures = 0;
   std::size_t runs = 0;
   {
     AppendFile status(part);
     status.write(status_header() + "\n");
     for (std::size_t shard = 0; shard < shards; ++shard) {
-      const fs::path table = ShardFiles(out, shard).final_path(layout::shard_status);
-      const std::vector<StatusLine> lines = read_status_table(read_file(table));
+      const std::vector<StatusLine> lines = shard_lines(out, shard);
       for (const StatusLine& line : lines)
         failures += succeeded(line) ? 0 : 1;
       runs += lines.size();
@@ -322,9 +332,16 @@ std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size
 int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
                const MoleculeOptions& molecules, const StreamOptions& options) {
   fs::create_directories(options.out);
-  const FolderLock lock(options.out);
-  fs::remove(options.out / layout::status);
+  std::optional<FolderLock> lock;
+  if (!options.shards) {
+    lock.emplace(options.out);
+    fs::remove(options.out / layout::status);
+  }
   SourceItems items(files, molecules);
+  const auto in_range = [&](std::size_t shard) {
+    return !options.shards || (shard >= options.shards->first && shard <= options.shards->last);
+  };
+  std::size_t failures = 0;
   std::vector<ShardStart> starts;
   std::deque<std::pair<std::size_t, SourceItem>> handed; // inputs handed out, not yet taken
   std::size_t inputs = 0;
@@ -332,8 +349,11 @@ int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
     while (std::optional<SourceItem> item = items.next()) {
       const std::size_t number = inputs++;
       const std::size_t shard = number / options.shard_size;
+      if (options.shards && shard > options.shards->last)
+        break;
       if (shard == starts.size())
-        starts.push_back(ShardFiles(options.out, shard).start(options.resume));
+        starts.push_back(in_range(shard) ? ShardFiles(options.out, shard).start(options.resume)
+                                         : ShardStart{true, 0});
       const ShardStart& start = starts[shard];
       if (start.finished || number % options.shard_size < start.done)
         continue;
@@ -357,6 +377,8 @@ int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
     for (const MoleculeAnswer& answer : answers)
       report_preparation(std::cerr, "ffbatch", answer.prepared);
     const std::vector<StatusLine> lines = writer.append(number % options.shard_size, answers);
+    for (const StatusLine& line : lines)
+      failures += succeeded(line) ? 0 : 1;
     progress.finished(lines);
   };
   IsolatedPool pool(
@@ -373,8 +395,25 @@ int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
       writer.close();
     }
   }
-  const auto [failures, runs] = gather_shards(options.out, starts.size());
-  return batch_end(failures, runs, options.out / layout::status);
+  if (options.shards)
+    return failures > 0 ? 1 : 0;
+  const auto [failed, runs] = gather_shards(options.out, starts.size());
+  return batch_end(failed, runs, options.out / layout::status);
+}
+
+std::size_t count_shards(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
+                         std::size_t shard_size) {
+  SourceItems items(files, molecules);
+  std::size_t count = 0;
+  while (items.next())
+    ++count;
+  return (count + shard_size - 1) / shard_size;
+}
+
+int collect_shards(const fs::path& out, std::size_t count) {
+  const FolderLock lock(out);
+  const auto [failures, runs] = gather_shards(out, count);
+  return batch_end(failures, runs, out / layout::status);
 }
 
 } // namespace tools

@@ -16,6 +16,9 @@
 //   OUT/shard-NNNNNN.sdf     the result molecules of the shard's inputs, in input order
 //   OUT/shard-NNNNNN.tsv     their status lines, with the header of status.tsv
 //   OUT/shard-NNNNNN.records the programs' records and listings (--keep-records)
+//   OUT/stream.args          what the tasks of --emit repeat: the folder to run in, then the
+//                            command's arguments, one a line
+//   OUT/stream.shards        how many shards the inputs make, for --collect
 //   while a shard runs, each of them with ".part" added, and shard-NNNNNN.progress: one line per
 //   finished input (its number and the sizes the part files had then), so that a resumed run
 //   takes up after the last whole input
@@ -40,6 +43,8 @@ inline constexpr std::string_view optimised = "optimised.in";
 inline constexpr std::string_view slurm_errors = "slurm.err";
 inline constexpr std::string_view result = "result.tsv";
 
+inline constexpr std::string_view stream_arguments = "stream.args";
+inline constexpr std::string_view stream_shards = "stream.shards";
 inline constexpr std::string_view shard_prefix = "shard-";
 inline constexpr int shard_number_width = 6;
 inline constexpr std::string_view shard_sdf = ".sdf";

@@ -37,6 +37,7 @@ constexpr int exec_failed_status = 127;
 // What the child opens; prepared before the fork, since the child may only make system calls.
 struct ChildPaths {
   std::string program, folder, input, output, errors;
+  std::vector<char*> argv; // the program, its arguments, then nullptr
 };
 
 // In the child: errno to the parent through the pipe, then out.
@@ -62,8 +63,7 @@ void redirect(int fd, const std::string& path, int flags, int report) {
   redirect(STDIN_FILENO, paths.input, O_RDONLY, report);
   redirect(STDOUT_FILENO, paths.output, O_WRONLY | O_CREAT | O_TRUNC, report);
   redirect(STDERR_FILENO, paths.errors, O_WRONLY | O_CREAT | O_TRUNC, report);
-  char* argv[] = {const_cast<char*>(paths.program.c_str()), nullptr};
-  ::execve(paths.program.c_str(), argv, environ);
+  ::execve(paths.program.c_str(), paths.argv.data(), environ);
   child_failed(report);
 }
 
@@ -382,13 +382,21 @@ void IsolatedPool::run(const std::function<std::optional<std::string>()>& next,
   }
 }
 
-ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds) {
+ChildResult run_child(const fs::path& program, const ChildFiles& files, int timeout_seconds,
+                      std::vector<std::string> arguments) {
   ChildResult result;
   result.timeout_seconds = timeout_seconds;
   // The paths are made absolute first: the child opens them after changing its folder.
-  const ChildPaths paths{program.string(), files.folder.string(),
-                         fs::absolute(files.input).string(), fs::absolute(files.output).string(),
-                         fs::absolute(files.errors).string()};
+  ChildPaths paths{program.string(),
+                   files.folder.string(),
+                   fs::absolute(files.input).string(),
+                   fs::absolute(files.output).string(),
+                   fs::absolute(files.errors).string(),
+                   {}};
+  paths.argv.push_back(paths.program.data());
+  for (std::string& argument : arguments)
+    paths.argv.push_back(argument.data());
+  paths.argv.push_back(nullptr);
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0)
     throw ToolError(std::string("cannot start a program: ") + std::strerror(errno));

@@ -33,10 +33,10 @@ struct ChildFiles {
   std::filesystem::path errors; // standard error (created or emptied)
 };
 
-// Runs program and waits for it; with timeout_seconds above 0 it is killed (SIGKILL) when it
-// runs longer than that.
+// Runs program (with the arguments) and waits for it; with timeout_seconds above 0 it is killed
+// (SIGKILL) when it runs longer than that.
 ChildResult run_child(const std::filesystem::path& program, const ChildFiles& files,
-                      int timeout_seconds = 0);
+                      int timeout_seconds = 0, std::vector<std::string> arguments = {});
 
 // What a request to an isolated worker gave: the answer, or why there is none.
 struct IsolatedResult {

@@ -3,8 +3,13 @@
 
 #include "common/worker_pool.hpp"
 #include "tools/batch/batch.hpp"
+#include "tools/batch/job_lists.hpp"
 #include "tools/batch/stream.hpp"
+#include "tools/core/batch_layout.hpp"
 #include "tools/core/cli.hpp"
+#include "tools/core/files.hpp"
+#include "tools/core/folder_lock.hpp"
+#include "tools/core/text.hpp"
 
 namespace {
 
@@ -18,6 +23,7 @@ void usage() {
          "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
          "                      [--symmetry-input I] [--timeout SECONDS]\n"
          "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"
+         "       ffbatch --stream-task OUT/stream.args --shards FIRST-LAST   one emitted task\n"
          "INPUT is a chemistry file of any format Open Babel reads (one or many molecules), a\n"
          "keyword input (.in, or a file whose first line starts with $), or a folder of .in\n"
          "files (or, when it has none, of chemistry files).\n"
@@ -35,6 +41,9 @@ void usage() {
          "                     (their status) instead of a folder per molecule: for libraries\n"
          "  --shard-size N     inputs per shard with --stream (default 10000)\n"
          "  --keep-records     with --stream, also the programs' records and listings per shard\n"
+         "  --molecules-per-task N  with --stream --emit, inputs per task (whole shards; default\n"
+         "                     as many shards a task as keep a Slurm array within the site's\n"
+         "                     MaxArraySize, one shard a task for GNU parallel)\n"
          "  --emit parallel    write OUT/jobs.txt for GNU parallel instead of running\n"
          "  --emit slurm       write OUT/jobs.slurm, a Slurm array script, instead of running\n"
          "  --slurm-option O   an #SBATCH line of the script (--time=00:10:00, --partition=P,\n"
@@ -53,6 +62,10 @@ struct Request {
   std::string program = "both";
   bool stream = false;
   tools::StreamOptions streaming;
+  std::size_t molecules_per_task = 0; // 0: as the cluster's array limit asks
+  std::string stream_task;            // a task's OUT/stream.args
+  std::string shards;                 // a task's "FIRST-LAST"
+  std::vector<std::string> arguments; // the command line, for the tasks to repeat
   tools::BatchOptions batch;
   tools::JobOptions job;
   tools::MoleculeOptions molecules;
@@ -105,6 +118,13 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
         static_cast<std::size_t>(tools::positive_count(arg, args.value(arg)));
   else if (arg == "--keep-records")
     request.streaming.programs.keep_records = true;
+  else if (arg == "--molecules-per-task")
+    request.molecules_per_task =
+        static_cast<std::size_t>(tools::positive_count(arg, args.value(arg)));
+  else if (arg == "--stream-task")
+    request.stream_task = args.value(arg);
+  else if (arg == "--shards")
+    request.shards = args.value(arg);
   else if (arg == "--list")
     request.lists.push_back(args.value(arg));
   else if (arg == "--step")
@@ -124,6 +144,7 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
 
 Request parse_arguments(int argc, char** argv) {
   Request request;
+  request.arguments.assign(argv + 1, argv + argc);
   request.batch.out = "ffbatch-out";
   request.batch.workers = common::available_cpus();
   tools::Arguments args(argc, argv);
@@ -166,9 +187,7 @@ int run_step(const Request& request) {
   return status;
 }
 
-int run_streamed(const Request& request, const std::vector<fs::path>& files) {
-  if (request.batch.emit != tools::Emit::none)
-    throw tools::ToolError("--stream runs here; --emit is for the folder per molecule");
+tools::StreamOptions stream_options(const Request& request) {
   tools::StreamOptions options = request.streaming;
   options.out = request.batch.out;
   options.workers = request.batch.workers;
@@ -177,14 +196,106 @@ int run_streamed(const Request& request, const std::vector<fs::path>& files) {
   options.programs.run_kelma = request.program != "symmetry";
   options.programs.run_symmetry = request.program != "kelma";
   options.programs.symmetry_input = request.batch.programs.symmetry_input;
+  return options;
+}
+
+// What the tasks repeat: the folder to run in, then the command line without its --emit.
+void write_task_arguments(const Request& request, const fs::path& file) {
+  std::string text = fs::current_path().string() + "\n";
+  for (std::size_t k = 0; k < request.arguments.size(); ++k) {
+    if (request.arguments[k] == "--emit") {
+      ++k;
+      continue;
+    }
+    text += request.arguments[k] + "\n";
+  }
+  tools::write_file_atomic(file, text);
+}
+
+// Cuts a streamed batch into tasks of whole shards for GNU parallel or a Slurm array.
+int emit_streamed(const Request& request, const std::vector<fs::path>& files,
+                  const tools::StreamOptions& options) {
+  fs::create_directories(options.out);
+  const tools::FolderLock lock(options.out);
+  tools::StreamTasks tasks;
+  tasks.arguments = fs::absolute(options.out / tools::batch_layout::stream_arguments);
+  write_task_arguments(request, tasks.arguments);
+  tasks.shards = tools::count_shards(files, request.molecules, options.shard_size);
+  tools::write_file_atomic(options.out / tools::batch_layout::stream_shards,
+                           std::to_string(tasks.shards) + "\n");
+  if (request.molecules_per_task > 0)
+    tasks.per_task = (request.molecules_per_task + options.shard_size - 1) / options.shard_size;
+  else if (request.batch.emit == tools::Emit::slurm)
+    tasks.per_task = std::max<std::size_t>(1, (tasks.shards + tools::slurm_array_limit() - 1) /
+                                                  tools::slurm_array_limit());
+  if (request.batch.emit == tools::Emit::slurm)
+    tools::emit_stream_slurm(tasks, request.batch);
+  else
+    tools::emit_stream_parallel(tasks, request.batch);
+  return 0;
+}
+
+int run_streamed(const Request& request, const std::vector<fs::path>& files) {
+  const tools::StreamOptions options = stream_options(request);
+  if (request.batch.emit != tools::Emit::none)
+    return emit_streamed(request, files, options);
   return tools::run_stream(files, request.job, request.molecules, options);
+}
+
+// "FIRST-LAST", 1-based, as 0-based shards.
+tools::ShardRange shard_range(const std::string& text) {
+  const std::size_t dash = text.find('-');
+  int first = 0;
+  int last = 0;
+  if (dash == std::string::npos || !tools::parse_int(text.substr(0, dash), first) ||
+      !tools::parse_int(text.substr(dash + 1), last) || first < 1 || last < first)
+    throw tools::ToolError("--shards takes FIRST-LAST, for example 3-4, not '" + text + "'");
+  return {static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - 1)};
+}
+
+Request parse_arguments(int argc, char** argv);
+
+// One task of an emitted streamed batch: the command line of the emitting run, in its folder, on
+// the shards given and the CPUs the task was given.
+int run_stream_task(const Request& task) {
+  const std::vector<std::string> lines = tools::split_lines(tools::read_file(task.stream_task));
+  if (lines.empty())
+    throw tools::ToolError(task.stream_task + ": no folder to run in");
+  fs::current_path(lines[0]);
+  std::vector<std::string> words = {"ffbatch"};
+  words.insert(words.end(), lines.begin() + 1, lines.end());
+  std::vector<char*> argv;
+  for (std::string& word : words)
+    argv.push_back(word.data());
+  const Request request = parse_arguments(static_cast<int>(argv.size()), argv.data());
+  const auto files = tools::expand_inputs(request.inputs, request.lists);
+  tools::StreamOptions options = stream_options(request);
+  options.shards = shard_range(task.shards);
+  options.workers = common::available_cpus();
+  options.resume = true;
+  return tools::run_stream(files, request.job, request.molecules, options);
+}
+
+// Gathers the results of emitted tasks: the shard tables of a streamed batch, else the molecule
+// folders'.
+int collect(const fs::path& out) {
+  const fs::path shards = out / tools::batch_layout::stream_shards;
+  if (!fs::exists(shards))
+    return tools::collect_status(out);
+  int count = 0;
+  const std::vector<std::string> lines = tools::split_lines(tools::read_file(shards));
+  if (lines.empty() || !tools::parse_int(tools::trim(lines[0]), count) || count < 0)
+    throw tools::ToolError(shards.string() + " is damaged");
+  return tools::collect_shards(out, static_cast<std::size_t>(count));
 }
 
 int run(const Request& request) {
   if (!request.step.empty())
     return run_step(request);
+  if (!request.stream_task.empty())
+    return run_stream_task(request);
   if (!request.collect.empty())
-    return tools::collect_status(request.collect);
+    return collect(request.collect);
   const auto files = tools::expand_inputs(request.inputs, request.lists);
   if (files.empty() && request.molecules.smiles.empty())
     throw tools::ToolError("no input given");
