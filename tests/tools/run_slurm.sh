@@ -94,6 +94,17 @@ for _ in $(seq 100); do sinfo -h -o %T 2>/dev/null | grep -qx idle && break; sle
 sinfo -h -o %T 2>/dev/null | grep -qx idle ||
   { fail "the Slurm node did not come up: $(tail -5 slurm/slurmctld.log slurm/slurmd.log 2>&1)"; finish slurm; }
 
+# Submits the array a folder's jobs.slurm holds, waits for it, collects it and compares its
+# status.tsv with the local run's (but for the seconds).
+array_matches() { # FOLDER LOCAL_FOLDER WHAT
+  timeout $wait_seconds sbatch --wait --quiet "$1/jobs.slurm" >sbatch.out 2>&1
+  expect_status 0 $? "$3 ($(cat sbatch.out))"
+  "$bin/ffbatch" --collect "$1" >/dev/null 2>&1
+  expect_status 0 $? "ffbatch --collect of $3"
+  [ "$(cut -f1-7,9- "$1"/status.tsv)" = "$(cut -f1-7,9- "$2"/status.tsv)" ] ||
+    fail "$3: status.tsv differs from the local run's: $(diff "$1"/status.tsv "$2"/status.tsv | head -3)"
+}
+
 # The same molecules locally and as an array, with a time limit and memory set by --slurm-option.
 "$bin/ffprep" -o prep "$molecules" >/dev/null 2>&1
 "$bin/ffbatch" -j 2 -o local prep >/dev/null 2>&1
@@ -101,12 +112,7 @@ expect_status 0 $? "the local batch"
 "$bin/ffbatch" --emit slurm --slurm-option --time=00:10:00 --slurm-option --mem=100M -o array prep \
   >/dev/null 2>&1
 expect_status 0 $? "ffbatch --emit slurm"
-timeout $wait_seconds sbatch --wait --quiet array/jobs.slurm >sbatch.out 2>&1
-expect_status 0 $? "the Slurm array ($(cat sbatch.out))"
-"$bin/ffbatch" --collect array >/dev/null 2>&1
-expect_status 0 $? "ffbatch --collect"
-[ "$(cut -f1-7,9- array/status.tsv)" = "$(cut -f1-7,9- local/status.tsv)" ] ||
-  fail "the array's status.tsv differs from the local run's: $(diff array/status.tsv local/status.tsv)"
+array_matches array local "the Slurm array"
 for task in array/tasks/*; do
   [ -e "$task/slurm.out" ] && [ -e "$task/slurm.err" ] || fail "task $(basename "$task"): no slurm.out or slurm.err in its folder"
 done
@@ -119,12 +125,7 @@ expect_status 0 $? "the local streamed batch"
 expect_status 0 $? "ffbatch --stream --emit slurm"
 grep -q '^#SBATCH --array=1-67$' chunked/jobs.slurm ||
   fail "the chunked array: $(grep -- --array chunked/jobs.slurm)"
-timeout $wait_seconds sbatch --wait --quiet chunked/jobs.slurm >sbatch.out 2>&1
-expect_status 0 $? "the chunked Slurm array ($(cat sbatch.out))"
-"$bin/ffbatch" --collect chunked >/dev/null 2>&1
-expect_status 0 $? "ffbatch --collect of the chunked array"
-[ "$(cut -f1-7,9- chunked/status.tsv)" = "$(cut -f1-7,9- streamed/status.tsv)" ] ||
-  fail "the chunked array's status.tsv differs from the local streamed run's"
+array_matches chunked streamed "the chunked Slurm array"
 [ "$(ls chunked/shard-*.sdf | wc -l)" = 201 ] || fail "$(ls chunked/shard-*.sdf | wc -l) SDF shards"
 
 finish slurm
