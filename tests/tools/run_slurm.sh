@@ -11,7 +11,7 @@ set -u
 bin=$(realpath "${1:?usage: run_slurm.sh BUILD_DIR MOLECULES_MOL2}")
 molecules=$(realpath "${2:?usage: run_slurm.sh BUILD_DIR MOLECULES_MOL2}")
 source "$(dirname "$0")/harness.sh"
-readonly wait_seconds=300
+readonly wait_seconds=450
 
 skip() {
   if [ "${CI:-}" = true ]; then
