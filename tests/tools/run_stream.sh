@@ -67,7 +67,7 @@ grep -q '^#### kelma standard output' shards/shard-000001.records || fail "no re
 # 4,800 molecules: a few seconds of work, long enough to be killed at each moment.
 for k in $(seq 400); do cat "$examples"/molecules.mol2; done >library.mol2
 "$bin/ffbatch" --stream -j 2 --shard-size 500 -o whole library.mol2 >/dev/null 2>&1
-for moment in 0.3 1 2; do
+for moment in 0.2 0.6 1.2; do
   rm -rf resumed
   "$bin/ffbatch" --stream -j 2 --shard-size 500 -o resumed library.mol2 >/dev/null 2>&1 &
   sleep "$moment"
