@@ -329,6 +329,88 @@ std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size
 
 } // namespace
 
+namespace {
+
+// The supervisor of a streamed run: hands the inputs of the shards to run out to the pool, and
+// writes each answer into its shard in input order.
+class Supervisor {
+public:
+  Supervisor(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
+             const StreamOptions& options)
+      : options_(options), items_(files, molecules),
+        writer_(options.out, options.programs.keep_records) {}
+
+  // The next input to run, packed; nothing after the last. Inputs of finished shards, of other
+  // tasks' shards and those a resumed shard holds already are passed over.
+  std::optional<std::string> next() {
+    while (std::optional<SourceItem> item = items_.next()) {
+      const std::size_t number = inputs_++;
+      const std::size_t shard = number / options_.shard_size;
+      if (options_.shards && shard > options_.shards->last)
+        break;
+      if (shard == starts_.size())
+        starts_.push_back(in_range(shard) ? ShardFiles(options_.out, shard).start(options_.resume)
+                                          : ShardStart{true, 0});
+      if (starts_[shard].finished || number % options_.shard_size < starts_[shard].done)
+        continue;
+      std::string request = pack(*item);
+      handed_.emplace_back(number, std::move(*item));
+      return request;
+    }
+    return std::nullopt;
+  }
+
+  // Writes the answer to the oldest input handed out.
+  void take(IsolatedResult&& result) {
+    auto [number, item] = std::move(handed_.front());
+    handed_.pop_front();
+    const std::size_t shard = number / options_.shard_size;
+    if (writer_.shard() != shard)
+      writer_.open(shard, options_.resume);
+    std::vector<MoleculeAnswer> answers =
+        result.failure.empty() ? unpack_answers(result.text)
+                               : failed_item(item, result.failure, options_.timeout_seconds);
+    for (const MoleculeAnswer& answer : answers)
+      report_preparation(std::cerr, "ffbatch", answer.prepared);
+    const std::vector<StatusLine> lines = writer_.append(number % options_.shard_size, answers);
+    for (const StatusLine& line : lines)
+      failures_ += succeeded(line) ? 0 : 1;
+    progress_.finished(lines);
+  }
+
+  // Closes the last shard and any shard whose every input an interrupted run had written; the
+  // exit status.
+  int finish() {
+    writer_.close();
+    for (std::size_t shard = 0; shard < starts_.size(); ++shard) {
+      if (!starts_[shard].finished && fs::exists(ShardFiles(options_.out, shard).progress())) {
+        writer_.open(shard, true);
+        writer_.close();
+      }
+    }
+    if (options_.shards)
+      return failures_ > 0 ? 1 : 0;
+    const auto [failed, runs] = gather_shards(options_.out, starts_.size());
+    return batch_end(failed, runs, options_.out / layout::status);
+  }
+
+private:
+  bool in_range(std::size_t shard) const {
+    return !options_.shards || (shard >= options_.shards->first && shard <= options_.shards->last);
+  }
+
+  const StreamOptions& options_;
+  SourceItems items_;
+  ShardWriter writer_;
+  Progress progress_;
+  std::vector<ShardStart> starts_;
+  std::deque<std::pair<std::size_t, SourceItem>> handed_; // handed out, not yet taken
+  std::size_t inputs_ = 0;
+  std::size_t failures_ = 0;
+};
+
+} // namespace
+
 int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
                const MoleculeOptions& molecules, const StreamOptions& options) {
   fs::create_directories(options.out);
@@ -337,68 +419,15 @@ int run_stream(const std::vector<fs::path>& files, const JobOptions& job,
     lock.emplace(options.out);
     fs::remove(options.out / layout::status);
   }
-  SourceItems items(files, molecules);
-  const auto in_range = [&](std::size_t shard) {
-    return !options.shards || (shard >= options.shards->first && shard <= options.shards->last);
-  };
-  std::size_t failures = 0;
-  std::vector<ShardStart> starts;
-  std::deque<std::pair<std::size_t, SourceItem>> handed; // inputs handed out, not yet taken
-  std::size_t inputs = 0;
-  const auto next = [&]() -> std::optional<std::string> {
-    while (std::optional<SourceItem> item = items.next()) {
-      const std::size_t number = inputs++;
-      const std::size_t shard = number / options.shard_size;
-      if (options.shards && shard > options.shards->last)
-        break;
-      if (shard == starts.size())
-        starts.push_back(in_range(shard) ? ShardFiles(options.out, shard).start(options.resume)
-                                         : ShardStart{true, 0});
-      const ShardStart& start = starts[shard];
-      if (start.finished || number % options.shard_size < start.done)
-        continue;
-      std::string request = pack(*item);
-      handed.emplace_back(number, std::move(*item));
-      return request;
-    }
-    return std::nullopt;
-  };
-  ShardWriter writer(options.out, options.programs.keep_records);
-  Progress progress;
-  const auto take = [&](std::size_t, IsolatedResult&& result) {
-    auto [number, item] = std::move(handed.front());
-    handed.pop_front();
-    const std::size_t shard = number / options.shard_size;
-    if (writer.shard() != shard)
-      writer.open(shard, options.resume);
-    std::vector<MoleculeAnswer> answers =
-        result.failure.empty() ? unpack_answers(result.text)
-                               : failed_item(item, result.failure, options.timeout_seconds);
-    for (const MoleculeAnswer& answer : answers)
-      report_preparation(std::cerr, "ffbatch", answer.prepared);
-    const std::vector<StatusLine> lines = writer.append(number % options.shard_size, answers);
-    for (const StatusLine& line : lines)
-      failures += succeeded(line) ? 0 : 1;
-    progress.finished(lines);
-  };
+  Supervisor supervisor(files, molecules, options);
   IsolatedPool pool(
       [&](std::string_view request) {
         return answer_item(request, job, molecules, options.programs);
       },
       options.workers, options.timeout_seconds);
-  pool.run(next, take);
-  writer.close();
-  // A shard whose every input was written before an interruption still has its part files.
-  for (std::size_t shard = 0; shard < starts.size(); ++shard) {
-    if (!starts[shard].finished && fs::exists(ShardFiles(options.out, shard).progress())) {
-      writer.open(shard, true);
-      writer.close();
-    }
-  }
-  if (options.shards)
-    return failures > 0 ? 1 : 0;
-  const auto [failed, runs] = gather_shards(options.out, starts.size());
-  return batch_end(failed, runs, options.out / layout::status);
+  pool.run([&] { return supervisor.next(); },
+           [&](std::size_t, IsolatedResult&& result) { supervisor.take(std::move(result)); });
+  return supervisor.finish();
 }
 
 std::size_t count_shards(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
