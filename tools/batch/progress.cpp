@@ -59,7 +59,8 @@ void Progress::finished(const std::vector<StatusLine>& lines) {
     const bool failed = !succeeded(line);
     const std::string warning = failed ? line.outcome : symmetry_warning(line);
     failed_ += failed ? 1 : 0;
-    if (!warning.empty()) {
+    // A skipped molecule was reported with its reason when it was prepared.
+    if (!warning.empty() && outcome_of(line.outcome) != Outcome::skipped) {
       clear_line();
       std::cerr << "ffbatch: " << line.molecule << ": " << line.program << ": " << warning << '\n';
     }

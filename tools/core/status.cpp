@@ -52,13 +52,6 @@ constexpr Column columns[] = {{"molecule", &StatusLine::molecule},
 // know (a later version's), which is read past.
 using ColumnFields = std::vector<std::string StatusLine::*>;
 
-ColumnFields standard_fields() {
-  ColumnFields fields;
-  for (const Column& column : columns)
-    fields.push_back(column.field);
-  return fields;
-}
-
 ColumnFields header_fields(std::string_view header) {
   ColumnFields fields;
   bool named_molecule = false;
@@ -144,9 +137,13 @@ std::string status_lines_text(const std::vector<StatusLine>& lines) {
 }
 
 StatusLine parse_status(std::string_view text) {
-  if (split_tabs(text).size() != std::size(columns))
+  const std::vector<std::string> values = split_tabs(text);
+  if (values.size() != std::size(columns))
     throw ToolError("damaged status line: " + printable_line(text));
-  return line_from(standard_fields(), text);
+  StatusLine line;
+  for (std::size_t c = 0; c < values.size(); ++c)
+    line.*columns[c].field = values[c];
+  return line;
 }
 
 std::vector<StatusLine> read_status_table(std::string_view text) {
