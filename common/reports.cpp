@@ -12,21 +12,28 @@ namespace {
 constexpr int prntmat_block = 6;
 } // namespace
 
+std::pair<std::string, std::string> numbered_report_records(const NumberedReport& report) {
+  std::string heading = FreeRecord()
+                            .item(numbered_report_mark)
+                            .item(report.number)
+                            .item(" in ")
+                            .item(report.routine)
+                            .item(" **")
+                            .str();
+  FreeRecord detail;
+  detail.item(" ").item(report.text);
+  if (report.ip1 != 0 || report.ip2 != 0)
+    detail.item(" parameters:").item(report.ip1).item(report.ip2);
+  return {std::move(heading), detail.str()};
+}
+
 void nerror(RunContext& run, int ierr, std::string_view routine, std::string_view text, int ip1,
             int ip2) {
-  run.write_record(listing_unit, FreeRecord()
-                                     .item(numbered_report_mark)
-                                     .item(ierr)
-                                     .item(" in ")
-                                     .item(routine)
-                                     .item(" **")
-                                     .str());
-  FreeRecord detail;
-  detail.item(" ").item(text);
-  if (ip1 != 0 || ip2 != 0)
-    detail.item(" parameters:").item(ip1).item(ip2);
-  run.write_record(listing_unit, detail.str());
-  stop_run(run.banner(), NumberedReport{ierr, std::string(routine), std::string(text), ip1, ip2});
+  NumberedReport report{ierr, std::string(routine), std::string(text), ip1, ip2};
+  const auto [heading, detail] = numbered_report_records(report);
+  run.write_record(listing_unit, heading);
+  run.write_record(listing_unit, detail);
+  stop_run(run.banner(), std::move(report));
 }
 
 void message(RunContext& run, std::string_view head, std::string_view text, int ip1, int ip2) {

@@ -3,14 +3,21 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/run_context.hpp"
+#include "common/termination.hpp"
 
 namespace common {
 
 // The numbered report's first record begins with this text and the number.
 inline constexpr std::string_view numbered_report_mark = "** Error no. ";
+
+// The two records of a numbered report on the listing: the heading with the number and the
+// routine, then the text (with the two parameters when either is non-zero).
+std::pair<std::string, std::string> numbered_report_records(const NumberedReport& report);
 
 // Numbered fatal error: two free-format records on the listing, then the STOP line with the
 // run's banner. Does not return.

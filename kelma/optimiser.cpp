@@ -361,9 +361,19 @@ void take_step(Optimisation& o, const CycleState& s) {
   o.result.cycles.back().step = step_length(o.step);
 }
 
+// The records of the cycle, xyz in Angstrom: written when the run keeps records, and marked in the
+// result with the geometry their '@' records show.
+void record_cycle(Optimisation& o, const CycleState& s) {
+  o.result.cycles.back().recorded = true;
+  o.result.accepted_xyz.assign(o.xyz.begin(), o.xyz.end());
+  if (o.records)
+    write_cycle_block(o.run, s, o.xyz, o.settings.print);
+}
+
 // The end of a converged run, xyz in Angstrom: the final block, and the geometry it shows in the
 // result.
 void finish(Optimisation& o, const CycleState& s) {
+  o.result.cycles.back().recorded = true;
   if (o.records)
     write_final_block(o.run, s, o.xyz);
   o.result.xyz.assign(o.xyz.begin(), o.xyz.end());
@@ -397,8 +407,7 @@ void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
       take_step(o, s);
     }
     to_angstrom(o.xyz);
-    if (o.records)
-      write_cycle_block(run, s, o.xyz, settings.print);
+    record_cycle(o, s);
     if (done) {
       finish(o, s);
       return;

@@ -29,6 +29,10 @@ struct CycleFigures {
   // (the converged cycle, a cycle the limit stopped, a line search whose first trial failed).
   double step = 0.0;
   bool line_search = false; // the cycle went on by a line search
+  // The cycle has its cycle record on standard output and "fort.9" (on a context that keeps
+  // records): every cycle that took a step without a line search, and the last cycle of a
+  // converged run.
+  bool recorded = false;
 
   bool operator==(const CycleFigures&) const = default;
 };
@@ -43,6 +47,10 @@ struct KelmaResult {
   // run stopped; after an accepted cycle that is the one its '@' records show, after a line
   // search the point where the search ended. Empty when the run stopped before its first cycle.
   std::vector<double> xyz;
+  // The geometry the '@' records of the latest recorded cycle show, in Angstrom as the run holds
+  // it: where the latest accepted step led (at convergence, the final geometry). Empty when no
+  // cycle had them.
+  std::vector<double> accepted_xyz;
   // The cycle counter at the end: the number of the last cycle, 0 when there was none.
   int cycle_count = 0;
   // The numbered report (number, routine, text, parameters) when outcome is numbered_report.

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <tuple>
+
+#include "common/keyword_input.hpp"
+#include "common/run_context.hpp"
+#include "kelma/driver.hpp"
 #include "tools/core/run_outcome.hpp"
 
 namespace {
@@ -218,3 +226,50 @@ TEST(StatusTable, DamagedTablesAreRefusedWithTheLine) {
 }
 
 } // namespace
+
+namespace {
+
+// kelma on an example input with its cycle limit set to nsteps, its records kept in memory.
+struct RecordedRun {
+  std::string output;
+  kelma::KelmaResult result;
+};
+
+RecordedRun run_example(const std::string& name, int nsteps) {
+  std::ifstream file(std::string(EXAMPLES_DIR) + "/kelma/" + name);
+  std::stringstream text;
+  for (std::string line; std::getline(file, line);)
+    text << (line.starts_with("$nsteps") ? "$nsteps " + std::to_string(nsteps) : line) << "\n";
+  common::RunContext run(kelma::termination_banner, common::UnitsTo::memory);
+  common::InputDeck deck(text);
+  RecordedRun out;
+  out.result = kelma::optimise(run, deck);
+  out.output = run.text(common::stdout_unit);
+  return out;
+}
+
+} // namespace
+
+// The records a status reads, taken from the result, are the ones the run printed: at the cycle
+// limit after line searches and after accepted steps, and at convergence.
+TEST(RunOutput, TheResultShowsWhatTheRecordsShow) {
+  int stopped = 0;
+  for (const char* name : {"benzene.in", "chlorobenzene.in", "n_methylacetamide.in"}) {
+    for (const int nsteps : {1, 2, 3, 5, 8, 13, 200}) {
+      SCOPED_TRACE(std::string(name) + " $nsteps " + std::to_string(nsteps));
+      const RecordedRun run = run_example(name, nsteps);
+      stopped += run.result.outcome == kelma::Outcome::cycle_limit ? 1 : 0;
+      const tools::RunOutput printed = tools::parse_run_output(run.output);
+      const tools::RunOutput taken = tools::recorded_output(run.result);
+      ASSERT_EQ(taken.cycles.size(), std::min<std::size_t>(printed.cycles.size(), 2));
+      for (std::size_t k = 1; k <= taken.cycles.size(); ++k) {
+        const tools::CycleRecord& a = printed.cycles[printed.cycles.size() - k];
+        const tools::CycleRecord& b = taken.cycles[taken.cycles.size() - k];
+        EXPECT_EQ(std::tie(a.cycle, a.energy, a.rms), std::tie(b.cycle, b.energy, b.rms));
+      }
+      EXPECT_EQ(printed.last_geometry, taken.last_geometry);
+      EXPECT_EQ(printed.final_geometry, taken.final_geometry);
+    }
+  }
+  EXPECT_GE(stopped, 12); // the small limits stop the runs
+}

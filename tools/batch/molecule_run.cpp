@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/keyword_input.hpp"
+#include "common/reports.hpp"
 #include "common/run_context.hpp"
 #include "common/termination.hpp"
 #include "kelma/driver.hpp"
@@ -59,12 +60,58 @@ void keep(std::string& records, std::string_view program, const ProgramTexts& te
   }
 }
 
-ProgramTexts run_kelma(const std::string& input) {
-  return run_in_memory(kelma::termination_banner, kelma_program, [&](common::RunContext& run) {
+// A kelma run in this process, its status taken from the result rather than from its records.
+struct KelmaRun {
+  StatusLine line;
+  RunOutput records;  // what its records show
+  ProgramTexts texts; // its output and listing when they are kept
+};
+
+// The STOP line or the diagnostic that ended a kelma run (as standard error would end), and the
+// numbered report its listing would show.
+RunTexts ending_texts(const kelma::KelmaResult& result, std::string& errors, std::string& listing) {
+  if (!result.stop_code.empty())
+    errors += common::stop_line(result.stop_code) + "\n";
+  if (result.report) {
+    const auto [heading, text] = common::numbered_report_records(*result.report);
+    listing = heading + "\n" + text + "\n";
+  }
+  return {{}, errors, listing};
+}
+
+KelmaRun run_kelma(const std::string& input, bool keep_records) {
+  common::RunContext run(kelma::termination_banner,
+                         keep_records ? common::UnitsTo::memory : common::UnitsTo::nowhere);
+  KelmaRun out;
+  ChildResult child;
+  child.started = true;
+  child.exit_status = 0;
+  kelma::KelmaResult result;
+  const auto start = std::chrono::steady_clock::now();
+  try {
     std::istringstream in(input);
     common::InputDeck deck(in);
-    kelma::run_kelma(run, deck);
-  });
+    result = kelma::optimise(run, deck);
+  } catch (const common::InputError& error) {
+    child.exit_status = common::input_error_status;
+    out.texts.errors = std::string(kelma_program) + ": " + error.what() + "\n";
+  }
+  run.close_all_units();
+  child.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  out.texts.output = run.text(common::stdout_unit);
+  out.texts.errors.insert(0, run.text(common::stderr_unit));
+  std::string report;
+  const RunTexts ending = ending_texts(result, out.texts.errors, report);
+  out.texts.listing = run.text(common::listing_unit);
+  try {
+    if (child.exit_status == 0)
+      out.records = recorded_output(result);
+    out.line = classify_output(kelma_program, child, out.records, ending);
+  } catch (const ToolError& e) {
+    out.line = classify_output(kelma_program, child, {}, ending);
+    out.line.outcome = outcome_text(Outcome::failed, "standard output " + std::string(e.what()));
+  }
+  return out;
 }
 
 ProgramTexts run_symmetry(const std::string& input, symmetry::SymmetryResult& result,
@@ -118,11 +165,11 @@ MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how) {
   std::string symmetry_input = molecule.input;
   std::string point_group;
   if (how.run_kelma) {
-    const ProgramTexts kelma = run_kelma(molecule.input);
-    out.lines.push_back(classify(kelma_program, kelma));
+    const KelmaRun kelma = run_kelma(molecule.input, how.keep_records);
+    out.lines.push_back(kelma.line);
     if (how.keep_records)
-      keep(out.records, kelma_program, kelma);
-    const RunOutput records = parse_run_output(kelma.output);
+      keep(out.records, kelma_program, kelma.texts);
+    const RunOutput& records = kelma.records;
     const bool converged = outcome_of(out.lines.back().outcome) == Outcome::converged;
     geometry.xyz = converged ? records.final_geometry : records.last_geometry;
     geometry.fields = result_fields(records, {});

@@ -157,8 +157,11 @@ std::string symmetry_detail(const RunOutput& run, std::string_view listing) {
   return std::string(symmetry::fallback_words) + " (" + causes + "); " + group;
 }
 
-// The outcome and detail of a run that ended through the program's own logic (exit status 0).
+// The outcome and detail of a run that ended through the program's own logic (exit status 0), and
+// the figures of kelma's last cycle.
 void own_outcome(StatusLine& line, const RunOutput& run, const RunTexts& texts) {
+  if (line.program == kelma_program)
+    fill_cycles(line, run);
   if (texts.errors.find(common::stop_line(common::cycle_limit_code)) != std::string_view::npos) {
     line.outcome = outcome_text(Outcome::cycle_limit);
     line.detail = cycle_limit_detail(run);
@@ -189,6 +192,29 @@ void signal_outcome(StatusLine& line, const ChildResult& child) {
       "killed by signal " + std::to_string(child.signal) + " (" + ::strsignal(child.signal) + ")";
 }
 
+// The line of a run that did not end through the program's own logic (not started, killed, a
+// diagnostic or another exit status); its outcome is empty when the run did end that way.
+StatusLine ended_line(std::string_view program, const ChildResult& child, const RunTexts& texts) {
+  StatusLine line;
+  line.program = std::string(program);
+  if (!child.started) {
+    line.outcome = outcome_text(Outcome::failed, child.error);
+    return line;
+  }
+  line.seconds = fixed(child.seconds, seconds_decimals);
+  if (child.signal != 0) {
+    signal_outcome(line, child);
+  } else if (child.exit_status == common::input_error_status) {
+    line.outcome = outcome_text(Outcome::input_error);
+    line.detail = first_line(texts.errors);
+  } else if (child.exit_status != 0) {
+    line.outcome =
+        outcome_text(Outcome::failed, "exit status " + std::to_string(child.exit_status));
+    line.detail = first_line(texts.errors);
+  }
+  return line;
+}
+
 } // namespace
 
 std::string group_name(std::string_view label) {
@@ -212,37 +238,28 @@ std::string symmetry_warning(const StatusLine& line) {
 }
 
 StatusLine classify_run(std::string_view program, const ChildResult& child, const RunTexts& texts) {
-  StatusLine line;
-  line.program = std::string(program);
-  if (!child.started) {
-    line.outcome = outcome_text(Outcome::failed, child.error);
+  StatusLine line = ended_line(program, child, texts);
+  if (!line.outcome.empty())
     return line;
-  }
-  line.seconds = fixed(child.seconds, seconds_decimals);
-  if (child.signal != 0) {
-    signal_outcome(line, child);
-  } else if (child.exit_status == common::input_error_status) {
-    line.outcome = outcome_text(Outcome::input_error);
-    line.detail = first_line(texts.errors);
-  } else if (child.exit_status != 0) {
-    line.outcome =
-        outcome_text(Outcome::failed, "exit status " + std::to_string(child.exit_status));
-    line.detail = first_line(texts.errors);
-  } else {
-    RunOutput run;
-    try {
-      run = parse_run_output(texts.output);
-    } catch (const ToolError& e) {
-      // A numbered report may leave records of its own on standard output.
-      if (texts.errors.find(common::stop_prefix) == std::string_view::npos) {
-        line.outcome = outcome_text(Outcome::failed, "standard output " + std::string(e.what()));
-        return line;
-      }
+  RunOutput run;
+  try {
+    run = parse_run_output(texts.output);
+  } catch (const ToolError& e) {
+    // A numbered report may leave records of its own on standard output.
+    if (texts.errors.find(common::stop_prefix) == std::string_view::npos) {
+      line.outcome = outcome_text(Outcome::failed, "standard output " + std::string(e.what()));
+      return line;
     }
-    own_outcome(line, run, texts);
-    if (program == kelma_program)
-      fill_cycles(line, run);
   }
+  own_outcome(line, run, texts);
+  return line;
+}
+
+StatusLine classify_output(std::string_view program, const ChildResult& child, const RunOutput& run,
+                           const RunTexts& texts) {
+  StatusLine line = ended_line(program, child, texts);
+  if (line.outcome.empty())
+    own_outcome(line, run, texts);
   return line;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "tools/core/process.hpp"
+#include "tools/core/run_output.hpp"
 #include "tools/core/status.hpp"
 
 namespace tools {
@@ -21,6 +22,10 @@ struct RunTexts {
 // The status of one finished program run ("kelma" or "symmetry"), without the molecule's
 // columns.
 StatusLine classify_run(std::string_view program, const ChildResult& child, const RunTexts& texts);
+
+// The same for a run whose records were read already (run); the output of texts is not read.
+StatusLine classify_output(std::string_view program, const ChildResult& child, const RunOutput& run,
+                           const RunTexts& texts);
 
 // A point-group label in words: "c2v" C2v, "d*h" D-infinity-h, "ih" Ih.
 std::string group_name(std::string_view label);

@@ -29,7 +29,45 @@ Vec3 read_coordinates(std::string_view line, std::size_t k) {
   return *xyz;
 }
 
+// The coordinates of xyz as their geometry records print them.
+std::vector<Vec3> as_recorded(const std::vector<double>& xyz) {
+  std::string records;
+  common::append_geometry_records(records, common::final_geometry_mark, xyz);
+  std::vector<Vec3> atoms;
+  for (const std::string& line : split_lines(records)) {
+    const auto atom = common::read_geometry_record(line);
+    if (!atom)
+      throw ToolError("unreadable coordinate record");
+    atoms.push_back(*atom);
+  }
+  return atoms;
+}
+
+// The last two recorded cycles as their records print them.
+std::vector<CycleRecord> last_cycle_records(const std::vector<kelma::CycleFigures>& cycles) {
+  constexpr std::size_t cycles_read = 2;
+  std::vector<CycleRecord> records;
+  for (auto cycle = cycles.rbegin(); cycle != cycles.rend() && records.size() < cycles_read;
+       ++cycle) {
+    if (!cycle->recorded)
+      continue;
+    const auto record = common::read_cycle_record(
+        common::cycle_record(cycle->cycle, cycle->energy, cycle->rms_force));
+    records.insert(records.begin(), {record->cycle, record->energy, record->rms});
+  }
+  return records;
+}
+
 } // namespace
+
+RunOutput recorded_output(const kelma::KelmaResult& result) {
+  RunOutput out;
+  out.cycles = last_cycle_records(result.cycles);
+  out.last_geometry = as_recorded(result.accepted_xyz);
+  if (result.outcome == kelma::Outcome::converged)
+    out.final_geometry = as_recorded(result.xyz);
+  return out;
+}
 
 RunOutput parse_run_output(std::string_view text) {
   RunOutput out;

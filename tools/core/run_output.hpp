@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelma/result.hpp"
 #include "tools/core/text.hpp"
 
 namespace tools {
@@ -27,6 +28,12 @@ struct RunOutput {
 
 // Reads the records; ToolError ("line N: ...") for a record that is damaged.
 RunOutput parse_run_output(std::string_view text);
+
+// What a kelma run's records show, read from its result instead of its records: the last two
+// recorded cycles (all that a status line takes of them), the latest '@' geometry and, when it
+// converged, the final one, with the figures rounded as the records print them. ToolError for a
+// coordinate too wide for its record.
+RunOutput recorded_output(const kelma::KelmaResult& result);
 
 // The figures of a kelma run as (name, value) data fields: the last cycle's energy in hartree
 // and kcal/mol, its RMS force, the cycle count, whether it converged and, when not empty,
