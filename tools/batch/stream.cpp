@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -390,6 +391,7 @@ public:
     }
     if (options_.shards)
       return failures_ > 0 ? 1 : 0;
+    write_file_atomic(options_.out / layout::stream_shards, std::to_string(starts_.size()) + "\n");
     const auto [failed, runs] = gather_shards(options_.out, starts_.size());
     return batch_end(failed, runs, options_.out / layout::status);
   }
@@ -439,10 +441,27 @@ std::size_t count_shards(const std::vector<fs::path>& files, const MoleculeOptio
   return (count + shard_size - 1) / shard_size;
 }
 
-int collect_shards(const fs::path& out, std::size_t count) {
+int collect_shards(const fs::path& out, std::size_t count, const fs::path& sdf) {
   const FolderLock lock(out);
   const auto [failures, runs] = gather_shards(out, count);
+  if (!sdf.empty())
+    concatenate_shard_sdf(out, count, sdf);
   return batch_end(failures, runs, out / layout::status);
+}
+
+void concatenate_shard_sdf(const fs::path& out, std::size_t count, const fs::path& sdf) {
+  const fs::path part = sdf.string() + std::string(layout::part_suffix);
+  {
+    std::ofstream whole(part, std::ios::binary | std::ios::trunc);
+    for (std::size_t shard = 0; shard < count && whole; ++shard) {
+      std::ifstream piece(ShardFiles(out, shard).final_path(layout::shard_sdf), std::ios::binary);
+      if (piece && piece.peek() != std::ifstream::traits_type::eof())
+        whole << piece.rdbuf();
+    }
+    if (!whole.flush())
+      throw ToolError(part.string() + ": cannot be written");
+  }
+  fs::rename(part, sdf);
 }
 
 } // namespace tools

@@ -45,7 +45,14 @@ std::size_t count_shards(const std::vector<std::filesystem::path>& files,
                          const MoleculeOptions& molecules, std::size_t shard_size);
 
 // Gathers the tables of shards 1 .. count of a streamed folder into status.tsv (a shard without
-// its table is one "not run" line); the exit status as run_stream's.
-int collect_shards(const std::filesystem::path& out, std::size_t count);
+// its table is one "not run" line) and, when sdf is not empty, their result molecules into the
+// file sdf; the exit status as run_stream's.
+int collect_shards(const std::filesystem::path& out, std::size_t count,
+                   const std::filesystem::path& sdf);
+
+// Writes the result molecules of shards 1 .. count, in shard order, into the file sdf (a shard
+// without its SDF adds none); the file appears whole or not at all.
+void concatenate_shard_sdf(const std::filesystem::path& out, std::size_t count,
+                           const std::filesystem::path& sdf);
 
 } // namespace tools

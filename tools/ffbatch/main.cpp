@@ -22,7 +22,8 @@ void usage() {
       << "usage: ffbatch [options] INPUT...      run (or emit) the molecules of the inputs\n"
          "       ffbatch --step FOLDER [--program P] [--kelma PATH] [--symmetry PATH]\n"
          "                      [--symmetry-input I] [--timeout SECONDS]\n"
-         "       ffbatch --collect OUT           gather the results into OUT/status.tsv\n"
+         "       ffbatch --collect OUT [--sdf FILE]   gather the results into OUT/status.tsv\n"
+         "                      and, for a streamed OUT, the shards' result molecules into FILE\n"
          "       ffbatch --stream-task OUT/stream.args --shards FIRST-LAST   one emitted task\n"
          "INPUT is a chemistry file of any format Open Babel reads (one or many molecules), a\n"
          "keyword input (.in, or a file whose first line starts with $), or a folder of .in\n"
@@ -58,6 +59,7 @@ struct Request {
   std::vector<std::string> lists;
   std::string step;
   std::string collect;
+  std::string collect_sdf; // --collect's --sdf
   std::string kelma, symmetry;
   std::string program = "both";
   bool stream = false;
@@ -131,6 +133,8 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
     request.step = args.value(arg);
   else if (arg == "--collect")
     request.collect = args.value(arg);
+  else if (arg == "--sdf")
+    request.collect_sdf = args.value(arg);
   else if (arg == "-p" || arg == "--program")
     request.program = args.value(arg);
   else if (arg == "--kelma")
@@ -278,15 +282,19 @@ int run_stream_task(const Request& task) {
 
 // Gathers the results of emitted tasks: the shard tables of a streamed batch, else the molecule
 // folders'.
-int collect(const fs::path& out) {
+int collect(const fs::path& out, const fs::path& sdf) {
   const fs::path shards = out / tools::batch_layout::stream_shards;
-  if (!fs::exists(shards))
+  if (!fs::exists(shards)) {
+    if (!sdf.empty())
+      throw tools::ToolError("--sdf gathers the shards of a streamed batch; " + out.string() +
+                             " has a folder per molecule");
     return tools::collect_status(out);
+  }
   int count = 0;
   const std::vector<std::string> lines = tools::split_lines(tools::read_file(shards));
   if (lines.empty() || !tools::parse_int(tools::trim(lines[0]), count) || count < 0)
     throw tools::ToolError(shards.string() + " is damaged");
-  return tools::collect_shards(out, static_cast<std::size_t>(count));
+  return tools::collect_shards(out, static_cast<std::size_t>(count), sdf);
 }
 
 int run(const Request& request) {
@@ -295,7 +303,7 @@ int run(const Request& request) {
   if (!request.stream_task.empty())
     return run_stream_task(request);
   if (!request.collect.empty())
-    return collect(request.collect);
+    return collect(request.collect, request.collect_sdf);
   const auto files = tools::expand_inputs(request.inputs, request.lists);
   if (files.empty() && request.molecules.smiles.empty())
     throw tools::ToolError("no input given");

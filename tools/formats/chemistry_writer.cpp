@@ -39,6 +39,23 @@ void fill_result(OBMol& mol, const GeometryResult& result) {
   }
 }
 
+// The date and time field of an MDL molecule's second line, which Open Babel stamps with the time
+// of writing.
+constexpr std::size_t mdl_stamp_column = 10;
+constexpr std::size_t mdl_stamp_width = 10;
+
+// Blanks the time stamp of the MDL molecule text (as other writers leave it), so that a result
+// file has the same bytes on every run.
+void blank_mdl_stamp(std::string& text) {
+  const std::size_t second_line = text.find('\n');
+  if (second_line == std::string::npos)
+    return;
+  const std::size_t stamp = second_line + 1 + mdl_stamp_column;
+  const std::size_t line_end = text.find('\n', second_line + 1);
+  if (line_end != std::string::npos && stamp + mdl_stamp_width <= line_end)
+    text.replace(stamp, mdl_stamp_width, mdl_stamp_width, ' ');
+}
+
 } // namespace
 
 std::string write_molecule(OBMol& mol, const std::string& format) {
@@ -46,10 +63,12 @@ std::string write_molecule(OBMol& mol, const std::string& format) {
   if (!writable(conversion.FindFormat(format)) || !conversion.SetOutFormat(format.c_str()))
     throw ToolError("Open Babel writes no format '" + format + "'");
   clear_babel_messages();
-  const std::string text = conversion.WriteString(&mol);
+  std::string text = conversion.WriteString(&mol);
   if (text.empty())
     throw ToolError("Open Babel could not write the molecule as " + format + ": " +
                     babel_problem());
+  if (conversion.GetOutFormat() == conversion.FindFormat("sdf"))
+    blank_mdl_stamp(text);
   return text;
 }
 
