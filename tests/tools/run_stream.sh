@@ -69,7 +69,11 @@ grep -q '^#### kelma standard output' shards/shard-000001.records || fail "no re
 # --- killed at three moments, then resumed --------------------------------------------------
 # 4,800 molecules: a few seconds of work, long enough to be killed at each moment.
 for k in $(seq 400); do cat "$examples"/molecules.mol2; done >library.mol2
-"$bin/ffbatch" --stream -j 2 --shard-size 500 -o whole library.mol2 >/dev/null 2>&1
+# On a terminal the progress line says of how many, once a child process has counted them.
+script -qec "'$bin/ffbatch' --stream -j 2 --shard-size 500 -o whole library.mol2" /dev/null \
+  >terminal.log 2>&1
+expect_status 0 $? "ffbatch --stream on a terminal"
+grep -q "/4800 molecules done" terminal.log || fail "no total in the progress: $(tail -c 300 terminal.log)"
 for moment in 0.2 0.6 1.2; do
   rm -rf resumed
   "$bin/ffbatch" --stream -j 2 --shard-size 500 -o resumed library.mol2 >/dev/null 2>&1 &

@@ -44,7 +44,7 @@ std::string Progress::state_line(std::chrono::steady_clock::time_point now) cons
        << " s";
   if (!terminal_ || elapsed <= 0.0)
     return line.str();
-  const double rate = static_cast<double>(done_) / elapsed;
+  const double rate = static_cast<double>(done_ - passed_) / elapsed;
   line << ", " << fixed(rate, 1) << " molecules/s";
   if (total_ && rate > 0.0 && *total_ >= done_)
     line << ", " << static_cast<long long>(static_cast<double>(*total_ - done_) / rate)
@@ -76,6 +76,17 @@ void Progress::finished(const std::vector<StatusLine>& lines) {
   } else {
     std::cerr << state_line(now) << '\n';
   }
+}
+
+void Progress::passed_over() {
+  const std::lock_guard lock(mutex_);
+  ++done_;
+  ++passed_;
+}
+
+void Progress::set_total(std::size_t total) {
+  const std::lock_guard lock(mutex_);
+  total_ = total;
 }
 
 int batch_end(std::size_t failures, std::size_t runs, const std::filesystem::path& status) {

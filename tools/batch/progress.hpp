@@ -28,6 +28,12 @@ public:
   // One molecule finished with these status lines (they name it). Safe from several threads.
   void finished(const std::vector<StatusLine>& lines);
 
+  // One molecule an earlier run finished: done, but not part of this run's rate.
+  void passed_over();
+
+  // The molecules of the batch, once they are counted.
+  void set_total(std::size_t total);
+
 private:
   std::string state_line(std::chrono::steady_clock::time_point now) const;
   void clear_line();
@@ -37,6 +43,7 @@ private:
   bool terminal_;
   bool drawn_ = false;
   std::size_t done_ = 0;
+  std::size_t passed_ = 0; // of done_, those an earlier run finished
   std::size_t failed_ = 0;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point last_ = start_;

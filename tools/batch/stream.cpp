@@ -1,6 +1,8 @@
 #include "tools/batch/stream.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -9,6 +11,8 @@
 #include <memory>
 #include <sstream>
 #include <utility>
+
+#include <poll.h>
 
 #include "tools/batch/progress.hpp"
 #include "tools/core/batch_layout.hpp"
@@ -332,6 +336,54 @@ std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size
 
 namespace {
 
+// The inputs of a streamed run's shards, counted by a child process while the run goes on, so that
+// its progress can say of how many; no count when an input is not a regular file (a pipe cannot
+// be read twice).
+class InputCount {
+public:
+  InputCount(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
+             const StreamOptions& options)
+      : counter_(
+            [&files, &molecules, &options](std::string_view) {
+              return std::to_string(inputs_in_range(files, molecules, options));
+            },
+            0) {
+    if (std::all_of(files.begin(), files.end(),
+                    [](const fs::path& file) { return fs::is_regular_file(file); }))
+      counter_.send({});
+  }
+
+  // The count once the child has it; the child is done with then.
+  std::optional<std::size_t> take() {
+    pollfd ready{counter_.descriptor(), POLLIN, 0};
+    if (!counter_.busy() || ::poll(&ready, 1, 0) != 1)
+      return std::nullopt;
+    const IsolatedResult result = counter_.collect();
+    std::size_t count = 0;
+    const char* end = result.text.data() + result.text.size();
+    if (!result.failure.empty() || std::from_chars(result.text.data(), end, count).ptr != end)
+      return std::nullopt;
+    return count;
+  }
+
+private:
+  static std::size_t inputs_in_range(const std::vector<fs::path>& files,
+                                     const MoleculeOptions& molecules,
+                                     const StreamOptions& options) {
+    SourceItems items(files, molecules);
+    std::size_t count = 0;
+    while (items.next())
+      ++count;
+    if (!options.shards)
+      return count;
+    const std::size_t first = options.shards->first * options.shard_size;
+    const std::size_t end = (options.shards->last + 1) * options.shard_size;
+    return std::min(count, end) - std::min(count, first);
+  }
+
+  IsolatedWorker counter_;
+};
+
 // The supervisor of a streamed run: hands the inputs of the shards to run out to the pool, and
 // writes each answer into its shard in input order.
 class Supervisor {
@@ -339,7 +391,7 @@ public:
   Supervisor(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
              const StreamOptions& options)
       : options_(options), items_(files, molecules),
-        writer_(options.out, options.programs.keep_records) {}
+        writer_(options.out, options.programs.keep_records), count_(files, molecules, options) {}
 
   // The next input to run, packed; nothing after the last. Inputs of finished shards, of other
   // tasks' shards and those a resumed shard holds already are passed over.
@@ -352,8 +404,12 @@ public:
       if (shard == starts_.size())
         starts_.push_back(in_range(shard) ? ShardFiles(options_.out, shard).start(options_.resume)
                                           : ShardStart{true, 0});
-      if (starts_[shard].finished || number % options_.shard_size < starts_[shard].done)
+      if (!in_range(shard))
         continue;
+      if (starts_[shard].finished || number % options_.shard_size < starts_[shard].done) {
+        progress_.passed_over();
+        continue;
+      }
       std::string request = pack(*item);
       handed_.emplace_back(number, std::move(*item));
       return request;
@@ -376,6 +432,8 @@ public:
     const std::vector<StatusLine> lines = writer_.append(number % options_.shard_size, answers);
     for (const StatusLine& line : lines)
       failures_ += succeeded(line) ? 0 : 1;
+    if (const std::optional<std::size_t> total = count_.take())
+      progress_.set_total(*total);
     progress_.finished(lines);
   }
 
@@ -405,6 +463,7 @@ private:
   SourceItems items_;
   ShardWriter writer_;
   Progress progress_;
+  InputCount count_;
   std::vector<ShardStart> starts_;
   std::deque<std::pair<std::size_t, SourceItem>> handed_; // handed out, not yet taken
   std::size_t inputs_ = 0;
