@@ -14,8 +14,6 @@ namespace bindings {
 
 namespace py = pybind11;
 
-namespace {
-
 tools::ReadOptions read_options(const std::string& format, std::optional<bool> add_hydrogens,
                                 bool retype) {
   tools::ReadOptions options;
@@ -54,6 +52,8 @@ py::dict molecule_fields(const tools::ReadMolecule& entry) {
       py::arg("notes") = texts(entry.notes.lines), py::arg("tags") = texts(entry.notes.tags),
       py::arg("error") = text(entry.error), py::arg("mol2") = text(entry.mol2));
 }
+
+namespace {
 
 py::list read_file(const std::filesystem::path& file, const std::string& format,
                    std::optional<bool> add_hydrogens, bool retype) {

@@ -7,6 +7,8 @@
 #include "arrays.hpp"
 #include "kelma/driver.hpp"
 #include "kelma/parameter_tables.hpp"
+#include "kelma/units.hpp"
+#include "molecule_calls.hpp"
 #include "program_call.hpp"
 
 namespace bindings {
@@ -14,36 +16,6 @@ namespace bindings {
 namespace py = pybind11;
 
 namespace {
-
-std::vector<int> type_values(const IntArray& types, int natoms) {
-  if (types.ndim() != 1 || types.shape(0) != natoms)
-    reject("types must hold one force-field type per atom");
-  std::vector<int> itype(types.data(), types.data() + types.size());
-  kelma::check_types(itype);
-  return itype;
-}
-
-// The bond-code matrix as getconn fills it, from (atom, atom, code) rows with 0-based atoms.
-std::vector<int> bond_matrix(const IntArray& bonds, int natoms) {
-  const auto n = static_cast<std::size_t>(natoms);
-  std::vector<int> conn(n * n, 0);
-  if (bonds.size() == 0)
-    return conn;
-  if (bonds.ndim() != 2 || bonds.shape(1) != 3)
-    reject("bonds must be an (m, 3) array of atom, atom, bond code");
-  const auto rows = bonds.unchecked<2>();
-  for (py::ssize_t row = 0; row < rows.shape(0); ++row) {
-    const int i = rows(row, 0);
-    const int j = rows(row, 1);
-    if (i < 0 || i >= natoms || j < 0 || j >= natoms) {
-      reject("bond " + std::to_string(row + 1) + ": atom index outside 0.." +
-             std::to_string(natoms - 1));
-    }
-    conn[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * n] = rows(row, 2);
-    conn[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * n] = rows(row, 2);
-  }
-  return conn;
-}
 
 // The (atom, atom, code) rows of the bond-code matrix, 0-based, first atom not above the second.
 IntArray bond_rows(const std::vector<int>& conn, int natoms) {
@@ -78,41 +50,19 @@ std::pair<DoubleArray, py::array_t<bool>> cycle_arrays(const kelma::KelmaResult&
   return {figures, line_search};
 }
 
-// The stop of a result that did not converge, as a run's stop.
-std::optional<common::RunStop> result_stop(const kelma::KelmaResult& result) {
-  if (result.outcome == kelma::Outcome::converged)
-    return std::nullopt;
-  return common::RunStop{result.stop_code, result.report};
-}
-
 py::dict optimise(const DoubleArray& coordinates, const IntArray& types, const IntArray& bonds,
                   int jobtype, double gtol, double etol, int nsteps, double vdwc, int print,
                   bool keep_texts) {
-  kelma::KelmaInput in;
-  in.natoms = atom_count(coordinates);
-  kelma::check_jobtype(jobtype);
-  in.jobtype = jobtype;
-  in.vdwc = vdwc;
-  in.print = print;
-  in.gtol = gtol;
-  in.etol = etol;
-  in.nsteps = nsteps;
-  in.xyz = coordinate_values(coordinates);
-  in.itype = type_values(types, in.natoms);
-  in.conn = bond_matrix(bonds, in.natoms);
-  kelma::KelmaResult found;
-  CallOutput output = call_program(
-      kelma::termination_banner, [&](common::RunContext& run) { found = kelma::optimise(run, in); },
-      units_for(keep_texts));
-  output.stop = result_stop(found);
-  py::dict result = call_fields(output);
-  const auto [figures, line_search] = cycle_arrays(found);
-  result["cycles"] = figures;
-  result["line_search"] = line_search;
-  result["cycle_count"] = found.cycle_count;
-  result["converged"] = found.outcome == kelma::Outcome::converged;
-  result["coordinates"] = coordinate_array(found.xyz.empty() ? in.xyz : found.xyz);
-  return result;
+  MoleculeArrays molecule;
+  molecule.xyz = coordinate_values(coordinates);
+  molecule.types = type_values(types);
+  molecule.bonds = bond_values(bonds);
+  const KelmaSettings settings{jobtype, gtol, etol, nsteps, vdwc, print};
+  const KelmaCall call = [&] {
+    const py::gil_scoped_release unlocked;
+    return call_kelma(molecule, settings, units_for(keep_texts));
+  }();
+  return kelma_fields(call);
 }
 
 py::dict read_input(const std::string& text) {
@@ -130,8 +80,20 @@ py::dict read_input(const std::string& text) {
 
 } // namespace
 
+py::dict kelma_fields(const KelmaCall& call) {
+  py::dict result = call_fields(call.output);
+  const auto [figures, line_search] = cycle_arrays(call.result);
+  result["cycles"] = figures;
+  result["line_search"] = line_search;
+  result["cycle_count"] = call.result.cycle_count;
+  result["converged"] = call.result.outcome == kelma::Outcome::converged;
+  result["coordinates"] = coordinate_array(call.result.xyz);
+  return result;
+}
+
 void add_kelma(py::module_& module) {
   module.attr("type_count") = kelma::type_count;
+  module.attr("hartree_per_kcal") = kelma::hartree_per_kcal;
   module.def("optimise", &optimise, py::arg("coordinates"), py::arg("types"), py::arg("bonds"),
              py::arg("jobtype"), py::arg("gtol"), py::arg("etol"), py::arg("nsteps"),
              py::arg("vdwc"), py::arg("print_level"), py::arg("keep_texts"),

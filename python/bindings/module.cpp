@@ -4,13 +4,16 @@
 
 #include <pybind11/pybind11.h>
 
+#include "batch_binding.hpp"
 #include "common/keyword_input.hpp"
 #include "common/termination.hpp"
+#include "force_field_binding.hpp"
 #include "formats_binding.hpp"
 #include "kelma_binding.hpp"
 #include "symmetry_binding.hpp"
 #include "text.hpp"
 #include "tools/core/text.hpp"
+#include "tools_binding.hpp"
 
 namespace py = pybind11;
 
@@ -38,4 +41,7 @@ PYBIND11_MODULE(_core, module) {
   bindings::add_kelma(module);
   bindings::add_symmetry(module);
   bindings::add_formats(module);
+  bindings::add_batch(module);
+  bindings::add_force_field(module);
+  bindings::add_tools(module);
 }

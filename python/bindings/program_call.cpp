@@ -22,21 +22,24 @@ py::object report_fields(const std::optional<common::NumberedReport>& report) {
 
 } // namespace
 
-CallOutput call_program(std::string_view banner, const common::ProgramBody& body,
-                        common::UnitsTo where) {
+CallOutput run_body(std::string_view banner, const common::ProgramBody& body,
+                    common::UnitsTo where) {
   CallOutput output;
   common::RunContext run(banner, where);
-  {
-    const py::gil_scoped_release unlocked;
-    try {
-      body(run);
-    } catch (const common::RunStop& stop) {
-      output.stop = stop;
-    }
+  try {
+    body(run);
+  } catch (const common::RunStop& stop) {
+    output.stop = stop;
   }
   output.stdout_text = run.text(common::stdout_unit);
   output.listing = run.text(common::listing_unit);
   return output;
+}
+
+CallOutput call_program(std::string_view banner, const common::ProgramBody& body,
+                        common::UnitsTo where) {
+  const py::gil_scoped_release unlocked;
+  return run_body(banner, body, where);
 }
 
 common::UnitsTo units_for(bool keep_texts) {

@@ -1,6 +1,7 @@
 // A program body run in process on a run context of its own whose units are kept in memory: nerror
 // carries the program's banner, and the fatal ends of the program's own logic come back as a
-// value. The body runs without the interpreter lock, so Python threads run molecules at once.
+// value. From Python the body runs without the interpreter lock, so Python threads run molecules
+// at once; a worker process forked from Python runs it without touching the interpreter at all.
 #pragma once
 
 #include <functional>
@@ -25,8 +26,12 @@ struct CallOutput {
 };
 
 // Runs body on a run whose units go where (memory, or nowhere for a caller that wants only the
-// structured result) with the interpreter lock released: body must touch no Python object. An
-// InputError passes through to the caller (the module turns it into ValueError).
+// structured result). An InputError passes through to the caller (the module turns it into
+// ValueError). Touches no Python object, so a forked worker may call it.
+CallOutput run_body(std::string_view banner, const common::ProgramBody& body,
+                    common::UnitsTo where = common::UnitsTo::memory);
+
+// run_body with the interpreter lock released: body must touch no Python object.
 CallOutput call_program(std::string_view banner, const common::ProgramBody& body,
                         common::UnitsTo where = common::UnitsTo::memory);
 

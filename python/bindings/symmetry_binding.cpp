@@ -18,19 +18,6 @@ namespace py = pybind11;
 
 namespace {
 
-// The element labels as getcoord1 makes them: the symbols as given (the package has checked
-// that each fits the two columns), padded to 8.
-std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
-  if (elements.size() != static_cast<std::size_t>(natoms))
-    reject("elements must hold one symbol per atom");
-  std::vector<std::string> labels;
-  for (std::string label : elements) {
-    label.resize(common::label_length, ' ');
-    labels.push_back(label);
-  }
-  return labels;
-}
-
 DoubleArray operation_array(const symmetry::SymmetryResult& result) {
   DoubleArray array({static_cast<py::ssize_t>(result.count), py::ssize_t{3}, py::ssize_t{3}});
   auto out = array.mutable_unchecked<3>();
@@ -92,34 +79,12 @@ py::list element_list(const symmetry::SymmetryResult& result) {
 
 py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                      double thrsym, int print, bool keep_texts) {
-  symmetry::SymmetryInput in;
-  in.natoms = atom_count(coordinates);
-  symmetry::check_thrsym(thrsym);
-  in.thrsym = thrsym;
-  in.print = print;
-  in.xyz = coordinate_values(coordinates);
-  in.symbols = element_labels(elements, in.natoms);
-  symmetry::SymmetryResult found;
-  const CallOutput output = call_program(
-      symmetry::termination_banner,
-      [&](common::RunContext& run) {
-        symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
-        found = symmetry::run_symmetry(run, in);
-      },
-      units_for(keep_texts));
-  py::dict result = call_fields(output);
-  if (output.stop)
-    return result;
-  result["label"] = text(found.label);
-  result["operations"] = operation_array(found);
-  result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
-  result["coordinates"] = coordinate_array(found.xyz);
-  result["centre"] = coordinate_array(found.centre);
-  result["rotation"] = matrix_array(found.rotation);
-  result["elements"] = element_list(found);
-  result["degrees_of_freedom"] = found.degrees;
-  result["fallback"] = text(symmetry::fallback_text(found));
-  return result;
+  const std::vector<double> xyz = coordinate_values(coordinates);
+  const SymmetryCall call = [&] {
+    const py::gil_scoped_release unlocked;
+    return call_symmetry(xyz, elements, thrsym, print, units_for(keep_texts));
+  }();
+  return symmetry_fields(call);
 }
 
 py::dict read_input(const std::string& text) {
@@ -137,6 +102,23 @@ py::dict read_input(const std::string& text) {
 }
 
 } // namespace
+
+py::dict symmetry_fields(const SymmetryCall& call) {
+  py::dict result = call_fields(call.output);
+  if (call.output.stop)
+    return result;
+  const symmetry::SymmetryResult& found = call.result;
+  result["label"] = text(found.label);
+  result["operations"] = operation_array(found);
+  result["equivalent_atoms"] = equivalent_atoms(found, call.natoms);
+  result["coordinates"] = coordinate_array(found.xyz);
+  result["centre"] = coordinate_array(found.centre);
+  result["rotation"] = matrix_array(found.rotation);
+  result["elements"] = element_list(found);
+  result["degrees_of_freedom"] = found.degrees;
+  result["fallback"] = text(symmetry::fallback_text(found));
+  return result;
+}
 
 void add_symmetry(py::module_& module) {
   module.def("point_group", &point_group, py::arg("coordinates"), py::arg("elements"),

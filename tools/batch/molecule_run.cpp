@@ -191,7 +191,7 @@ MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how) {
       keep(out.records, symmetry_program, symmetry);
     if (outcome_of(out.lines.back().outcome) == Outcome::point_group) {
       const auto [rms, largest] = displacement(start, result);
-      geometry.fields.emplace_back("point_group", outcome_detail(out.lines.back().outcome));
+      geometry.fields.emplace_back(point_group_field, outcome_detail(out.lines.back().outcome));
       geometry.fields.emplace_back("symmetrisation_rms_angstrom",
                                    fixed(rms, displacement_decimals));
       geometry.fields.emplace_back("symmetrisation_max_angstrom",

@@ -97,11 +97,15 @@ std::string comment(std::string_view text) {
 std::string cycle_limit(const std::string& nsteps, std::size_t atoms) {
   if (nsteps != automatic)
     return nsteps;
-  const auto per_atoms = static_cast<int>(atoms) * cycles_per_atom;
-  return std::to_string(std::clamp(per_atoms, smallest_automatic_limit, largest_cycle_limit));
+  return std::to_string(automatic_cycle_limit(atoms));
 }
 
 } // namespace
+
+int automatic_cycle_limit(std::size_t atoms) {
+  const auto per_atoms = static_cast<int>(atoms) * cycles_per_atom;
+  return std::clamp(per_atoms, smallest_automatic_limit, largest_cycle_limit);
+}
 
 bool set_job_option(JobOptions& options, std::string_view flag, std::string_view value) {
   for (const OptionField& field : option_fields) {

@@ -2,6 +2,7 @@
 // kelma's keywords, the atom lines (element and type filled) and the connectivity.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ bool set_job_option(JobOptions& options, std::string_view flag, std::string_view
 
 // The flags set_job_option takes, with their defaults, for the usage texts.
 std::string job_option_usage();
+
+// The cycle limit that "auto" stands for: 50 cycles per atom, 1000 to 9998.
+int automatic_cycle_limit(std::size_t atoms);
 
 // The keyword input text; the molecule must have passed check_molecule.
 std::string keyword_input(const Molecule& molecule, const JobOptions& options,

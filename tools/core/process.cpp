@@ -265,9 +265,9 @@ IsolatedResult IsolatedWorker::collect() {
     return result;
   result.text.clear();
   const std::string ending = stop(answer == Received::late);
-  result.failure = answer == Received::late
-                       ? "took longer than " + std::to_string(timeout_seconds_) + " s"
-                       : ending;
+  result.late = answer == Received::late;
+  result.failure =
+      result.late ? "took longer than " + std::to_string(timeout_seconds_) + " s" : ending;
   return result;
 }
 

@@ -42,6 +42,7 @@ ChildResult run_child(const std::filesystem::path& program, const ChildFiles& fi
 struct IsolatedResult {
   std::string text;    // the answer
   std::string failure; // not empty: "took longer than 10 s", "crashed (signal 11, ...)", ...
+  bool late = false;   // the child was killed at the time limit
 };
 
 // A child process that answers requests one at a time with work(request), so that a request on

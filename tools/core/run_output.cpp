@@ -105,16 +105,16 @@ std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& 
   if (!run.cycles.empty()) {
     const CycleRecord& last = run.cycles.back();
     double hartree = 0.0;
-    fields.emplace_back("energy_hartree", last.energy);
+    fields.emplace_back(energy_field, last.energy);
     if (parse_double(last.energy, hartree))
-      fields.emplace_back("energy_kcal_per_mol",
+      fields.emplace_back(energy_kcal_field,
                           fixed(hartree / kelma::hartree_per_kcal, kcal_decimals));
-    fields.emplace_back("rms_force_hartree_per_bohr", last.rms);
-    fields.emplace_back("cycles", std::to_string(last.cycle));
+    fields.emplace_back(rms_force_field, last.rms);
+    fields.emplace_back(cycles_field, std::to_string(last.cycle));
   }
-  fields.emplace_back("converged", run.final_geometry.empty() ? "no" : "yes");
+  fields.emplace_back(converged_field, run.final_geometry.empty() ? field_no : field_yes);
   if (!point_group.empty())
-    fields.emplace_back("point_group", std::string(point_group));
+    fields.emplace_back(point_group_field, std::string(point_group));
   return fields;
 }
 

@@ -35,6 +35,17 @@ RunOutput parse_run_output(std::string_view text);
 // coordinate too wide for its record.
 RunOutput recorded_output(const kelma::KelmaResult& result);
 
+// The names of the data fields of a result molecule.
+inline constexpr std::string_view energy_field = "energy_hartree";
+inline constexpr std::string_view energy_kcal_field = "energy_kcal_per_mol";
+inline constexpr std::string_view rms_force_field = "rms_force_hartree_per_bohr";
+inline constexpr std::string_view cycles_field = "cycles";
+inline constexpr std::string_view converged_field = "converged";
+inline constexpr std::string_view point_group_field = "point_group";
+// The words of the converged field.
+inline constexpr std::string_view field_yes = "yes";
+inline constexpr std::string_view field_no = "no";
+
 // The figures of a kelma run as (name, value) data fields: the last cycle's energy in hartree
 // and kcal/mol, its RMS force, the cycle count, whether it converged and, when not empty,
 // symmetry's point group.
