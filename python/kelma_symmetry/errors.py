@@ -39,14 +39,21 @@ class NumberedReport(RunStopped):
         super().__init__(code, message, records, listing)
 
 
-def raise_stop(call):
-    """Raises the exception of a call that the program stopped; returns when it did not."""
+def stop_error(call):
+    """The exception of a call that the program stopped; None when it did not."""
     stop = call["stop"]
     if stop is None:
-        return
+        return None
     if stop["report"] is not None:
-        raise NumberedReport(stop["code"], stop["report"], call["stdout"], call["listing"])
+        return NumberedReport(stop["code"], stop["report"], call["stdout"], call["listing"])
     text = " ".join(line.strip() for line in call["stdout"].splitlines() if line.strip())
     if not text:  # a call that kept no records
         text = STOP_TEXTS.get(stop["code"], f"STOP {stop['code']}")
-    raise RunStopped(stop["code"], text, call["stdout"], call["listing"])
+    return RunStopped(stop["code"], text, call["stdout"], call["listing"])
+
+
+def raise_stop(call):
+    """Raises the exception of a call that the program stopped; returns when it did not."""
+    error = stop_error(call)
+    if error is not None:
+        raise error

@@ -4,16 +4,9 @@ from dataclasses import dataclass
 
 import numpy as np
 
-from . import _core, checks
+from . import _core, checks, defaults
 from .errors import raise_stop
 
-# The defaults of the tools (ffprep --help).
-DEFAULT_JOBTYPE = 0
-DEFAULT_GTOL = 0.0005
-DEFAULT_ETOL = 1.0e-6
-DEFAULT_NSTEPS = 200
-DEFAULT_VDWC = 8.0
-DEFAULT_PRINT_LEVEL = 1
 # The stop code of the cycle limit.
 CYCLE_LIMIT_CODE = "666"
 
@@ -52,12 +45,12 @@ def optimise(
     coordinates,
     types,
     bonds,
-    jobtype=DEFAULT_JOBTYPE,
-    gtol=DEFAULT_GTOL,
-    etol=DEFAULT_ETOL,
-    nsteps=DEFAULT_NSTEPS,
-    vdwc=DEFAULT_VDWC,
-    print_level=DEFAULT_PRINT_LEVEL,
+    jobtype=defaults.JOBTYPE,
+    gtol=defaults.GTOL,
+    etol=defaults.ETOL,
+    nsteps=defaults.NSTEPS,
+    vdwc=defaults.VDWC,
+    print_level=defaults.PRINT_LEVEL,
     listing=False,
     records=True,
 ):
@@ -65,9 +58,10 @@ def optimise(
 
     coordinates: (n, 3) Angstrom; types: n force-field types 1-32; bonds: (m, 3) rows of atom,
     atom (0-based) and bond code (1 single, 2 double, 3 triple, 4 amide, 5 aromatic). The keyword
-    values are those of the keyword input. With ``listing`` the result carries the listing text of
-    ``print_level``; without ``records`` the program's records are not formatted at all (faster
-    when only the numbers are wanted).
+    values are those of the keyword input, their defaults the tools' (kelma_symmetry.defaults):
+    ``nsteps="auto"`` is 50 cycles per atom, 1,000 to 9,998. With ``listing`` the result carries
+    the listing text of ``print_level``; without ``records`` the program's records are not
+    formatted at all (faster when only the numbers are wanted).
 
     Raises ValueError for input the program rejects or would run to a meaningless result (see
     kelma_symmetry.checks), NumberedReport for a numbered report and RunStopped for too little
@@ -79,18 +73,35 @@ def optimise(
         coordinates,
         checks.types(types, natoms),
         checks.bonds(bonds, natoms),
-        checks.integer("$jobtype", jobtype),
-        checks.positive("$gtol", gtol),
-        checks.positive("$etol", etol),
-        checks.integer("$nsteps", nsteps, minimum=0),
-        checks.positive("$vdwc", vdwc),
-        checks.integer("$print", print_level),
-        bool(records or listing),
+        nsteps=defaults.cycle_limit(nsteps, natoms),
+        keep_texts=bool(records or listing),
+        **settings(jobtype, gtol, etol, vdwc, print_level),
     )
-    stop = call["stop"]
-    at_limit = stop is not None and stop["report"] is None and stop["code"] == CYCLE_LIMIT_CODE
-    if not at_limit:
+    if not at_cycle_limit(call):
         raise_stop(call)
+    return optimisation(call, records, listing)
+
+
+def settings(jobtype, gtol, etol, vdwc, print_level):
+    """The keyword values of a run, checked, as the calls pass them on (nsteps apart, which may
+    depend on the molecule)."""
+    return {
+        "jobtype": checks.integer("$jobtype", jobtype),
+        "gtol": checks.positive("$gtol", gtol),
+        "etol": checks.positive("$etol", etol),
+        "vdwc": checks.positive("$vdwc", vdwc),
+        "print_level": checks.integer("$print", print_level),
+    }
+
+
+def at_cycle_limit(call):
+    """Whether the call ended at the cycle limit, which is no failure."""
+    stop = call["stop"]
+    return stop is not None and stop["report"] is None and stop["code"] == CYCLE_LIMIT_CODE
+
+
+def optimisation(call, records=False, listing=False):
+    """The Optimisation of a call that did not stop before its cycles."""
     figures = call["cycles"]
     return Optimisation(
         energies=figures[:, 0].copy(),

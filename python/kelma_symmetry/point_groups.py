@@ -4,12 +4,9 @@ from dataclasses import dataclass
 
 import numpy as np
 
-from . import _core, checks
+from . import _core, checks, defaults
 from .errors import raise_stop
 
-# The default of the tools (ffprep --help).
-DEFAULT_THRSYM = 0.05
-DEFAULT_PRINT_LEVEL = 1
 INFINITY_MARK = "*"
 
 
@@ -67,8 +64,8 @@ class PointGroup:
 def point_group(
     coordinates,
     elements,
-    thrsym=DEFAULT_THRSYM,
-    print_level=DEFAULT_PRINT_LEVEL,
+    thrsym=defaults.THRSYM,
+    print_level=defaults.PRINT_LEVEL,
     listing=False,
     records=True,
 ):
@@ -88,6 +85,11 @@ def point_group(
         bool(records or listing),
     )
     raise_stop(call)
+    return point_group_of(call, records, listing)
+
+
+def point_group_of(call, records=False, listing=False):
+    """The PointGroup of a call that did not stop."""
     label = call["label"].rstrip()
     return PointGroup(
         label=label,
