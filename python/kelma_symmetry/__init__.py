@@ -2,12 +2,15 @@
 
 ``optimise`` runs kelma's Tripos 5.2 optimisation and ``point_group`` symmetry's point-group
 analysis, in process, on the same library code as the programs, so the numbers are the programs'.
-The adapters (``kelma_symmetry.ase_atoms``, ``.rdkit_mol``, ``.files``) are imported only when used.
+``optimise_many`` and ``point_group_many`` run them on many molecules on worker processes.
+The adapters (``kelma_symmetry.ase_atoms``, ``.ase_calculator``, ``.rdkit_mol``, ``.files``)
+are imported only when used.
 """
 
 from ._core import FormatError, InputError
 from .errors import NumberedReport, RunStopped
 from .keyword_input import KeywordInput, read_kelma_input, read_symmetry_input
+from .many import MoleculeResult, Results, optimise_many, point_group_many
 from .optimiser import Optimisation, optimise
 from .point_groups import Element, PointGroup, point_group
 
@@ -16,12 +19,16 @@ __all__ = [
     "FormatError",
     "InputError",
     "KeywordInput",
+    "MoleculeResult",
     "NumberedReport",
     "Optimisation",
     "PointGroup",
+    "Results",
     "RunStopped",
     "optimise",
+    "optimise_many",
     "point_group",
+    "point_group_many",
     "read_kelma_input",
     "read_symmetry_input",
 ]

@@ -72,6 +72,40 @@ def read_file(path, format="", add_hydrogens=None, retype=False):
     return [molecule(fields) for fields in _core.read_file(os.fspath(path), format, add_hydrogens, retype)]
 
 
+@dataclass(frozen=True)
+class FileMolecules:
+    """The molecules of a chemistry file, read one record at a time as they are iterated (the
+    options as read_file's). The batch calls send its records to their workers unread, so that
+    the reading and preparation run there too."""
+
+    path: str
+    format: str = ""
+    add_hydrogens: bool | None = None
+    retype: bool = False
+
+    def requests(self):
+        """(request, title) of each record of the file, lazily; nothing is read."""
+        return _core.FileRequests(self.path, self.format, self.add_hydrogens, self.retype)
+
+    def record_count(self):
+        """The number of records the file is cut into (a molecule each, in the formats the
+        tools cut), without reading any."""
+        return _core.count_records(self.path, self.format)
+
+    def __iter__(self):
+        for request, _ in self.requests():
+            for fields in _core.read_request(request):
+                yield molecule(fields)
+
+
+def stream(path, format="", add_hydrogens=None, retype=False):
+    """The molecules of a chemistry file as a lazy iterable (see FileMolecules); read_file's
+    options. Raises FileNotFoundError for a path that does not exist."""
+    if not os.path.exists(path):
+        raise FileNotFoundError(f"{os.fspath(path)}: no such file")
+    return FileMolecules(os.fspath(path), format, add_hydrogens, retype)
+
+
 def read_text(text, format, **options):
     """The molecules of a chemistry file's text in the given format (read_file's options)."""
     with tempfile.TemporaryDirectory() as folder:
