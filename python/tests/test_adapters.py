@@ -1,12 +1,13 @@
 """Molecules from files, SMILES, ASE and RDKit: typed as ffprep types them, and back to ASE."""
 
+import dataclasses
 import subprocess
 
 import numpy as np
 import pytest
 
 import kelma_symmetry as ks
-from kelma_symmetry import files
+from kelma_symmetry import defaults, files
 from support import PROGRAMS, ROOT, fixed
 
 EXAMPLES = ROOT / "examples"
@@ -31,6 +32,14 @@ def test_file_molecules_are_typed_and_bonded_as_by_ffprep(prepared):
             map(tuple, given.bonds[:, :2].tolist())
         )
         assert [fixed(atom, 16, 10) for atom in molecule.coordinates] == [fixed(atom, 16, 10) for atom in given.coordinates]
+
+
+def test_the_defaults_are_the_tools(prepared):
+    for given in prepared.values():
+        expected = dict(jobtype=defaults.JOBTYPE, gtol=defaults.GTOL, etol=defaults.ETOL, vdwc=defaults.VDWC, print_level=defaults.PRINT_LEVEL)
+        expected["nsteps"] = defaults.cycle_limit("auto", len(given.coordinates))
+        assert given.settings == expected
+    assert [defaults.cycle_limit("auto", n) for n in (1, 20, 21, 199, 200, 500)] == [1000, 1000, 1050, 9950, 9998, 9998]
 
 
 def test_rdkit_molecules_match_the_same_sdf_read_as_a_file():
@@ -77,3 +86,75 @@ def test_smiles_are_built_in_3d_and_optimise():
         files.from_smiles("C1CC(", "broken")
     with pytest.raises(ValueError):
         files.read_file(EXAMPLES / "water.unknownformat")
+
+
+def test_rdkit_conformers_get_their_own_results_in_atom_order_and_keep_the_mols_properties():
+    from rdkit import Chem
+    from rdkit.Chem import AllChem
+
+    from kelma_symmetry import rdkit_mol
+
+    mol = Chem.AddHs(Chem.MolFromSmiles("OCC(=O)N"))
+    conformers = list(AllChem.EmbedMultipleConfs(mol, 3, randomSeed=11))
+    mol.SetProp("_Name", "glycolamide")
+    mol.SetProp("source", "kept")
+    start = mol.GetConformer(conformers[1]).GetPositions()
+    done = rdkit_mol.optimise(mol)
+    np.testing.assert_array_equal(mol.GetConformer(conformers[1]).GetPositions(), start)  # a copy
+    for conf_id in conformers:
+        molecule = rdkit_mol.from_mol(mol, conf_id)
+        assert molecule.elements == [atom.GetSymbol() for atom in mol.GetAtoms()]
+        alone = molecule.optimise(records=False)
+        np.testing.assert_array_equal(done.GetConformer(conf_id).GetPositions(), alone.coordinates)
+        figures = done.GetConformer(conf_id).GetPropsAsDict()
+        assert figures["energy_hartree"] == alone.energy and figures["converged"] == "yes"
+        assert figures["cycles"] == alone.cycles and figures["point_group"] == "c1"
+    assert done.GetProp("source") == "kept" and done.GetProp("_Name") == "glycolamide"
+    assert rdkit_mol.optimise(mol, in_place=True) is mol
+
+
+def test_rdkit_molecules_streamed_through_a_batch_come_back_as_mols_for_sdwriter(tmp_path):
+    from rdkit import Chem
+
+    from kelma_symmetry import rdkit_mol
+
+    supplier = Chem.SDMolSupplier(str(EXAMPLES / "molecules.sdf"), removeHs=False)
+    results = ks.optimise_many(supplier, workers=2, progress=False)
+    path = tmp_path / "optimised.sdf"
+    with Chem.SDWriter(str(path)) as writer:
+        for result in results:
+            writer.write(rdkit_mol.result_mol(result))
+    back = list(Chem.SDMolSupplier(str(path), removeHs=False))
+    assert [mol.GetProp("_Name") for mol in back] == [result.name for result in results]
+    for mol, result in zip(back, results):
+        assert float(mol.GetProp("energy_hartree")) == pytest.approx(result.optimisation.energy, rel=1e-12)
+        assert mol.GetProp("point_group") == result.point_group.label
+        np.testing.assert_allclose(mol.GetConformer().GetPositions(), result.optimisation.coordinates, atol=1e-4)
+
+
+def test_the_ase_calculator_gives_kelmas_energy_forces_and_minimum():
+    from ase.build import molecule
+    from ase.optimize import BFGS
+    from ase.units import Hartree
+
+    from kelma_symmetry import ase_calculator
+    from kelma_symmetry.ase_atoms import from_atoms
+
+    ethane = from_atoms(molecule("C2H6"), name="ethane")
+    shift = np.random.default_rng(7).uniform(-0.15, 0.15, ethane.coordinates.shape)
+    distorted = dataclasses.replace(ethane, coordinates=ethane.coordinates + shift)
+    atoms = ase_calculator.atoms(distorted)
+    kelma = distorted.optimise(gtol=1e-6, records=False)
+    assert atoms.get_potential_energy() == pytest.approx(kelma.energies[0] * Hartree, rel=1e-9)
+    forces = atoms.get_forces()
+    step = 1e-4
+    for atom, axis in np.ndindex(forces.shape):
+        energies = []
+        for sign in (1, -1):
+            moved = atoms.copy()
+            moved.calc = atoms.calc
+            moved.positions[atom, axis] += sign * step
+            energies.append(moved.get_potential_energy())
+        assert abs(forces[atom, axis] + (energies[0] - energies[1]) / (2 * step)) < 1e-5
+    BFGS(atoms, logfile=None).run(fmax=1e-4)
+    assert np.abs(atoms.positions - kelma.coordinates).max() < 1e-3
