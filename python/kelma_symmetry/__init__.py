@@ -11,10 +11,11 @@ from ._core import FormatError, InputError
 from .errors import NumberedReport, RunStopped
 from .keyword_input import KeywordInput, read_kelma_input, read_symmetry_input
 from .many import MoleculeResult, Results, optimise_many, point_group_many
-from .optimiser import Optimisation, optimise
+from .optimiser import HARTREE_PER_KCAL, Optimisation, optimise
 from .point_groups import Element, PointGroup, point_group
 
 __all__ = [
+    "HARTREE_PER_KCAL",
     "Element",
     "FormatError",
     "InputError",

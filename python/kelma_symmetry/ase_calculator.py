@@ -9,10 +9,11 @@ from ase.calculators.calculator import Calculator, all_changes
 from . import _core, checks, defaults
 from .ase_atoms import to_atoms
 from .errors import raise_stop
+from .optimiser import HARTREE_PER_KCAL
 
 # kcal/mol to eV through kelma's hartree, so that the energy is kelma's energy in hartree times
 # ASE's hartree.
-EV_PER_KCAL = _core.hartree_per_kcal * units.Hartree
+EV_PER_KCAL = HARTREE_PER_KCAL * units.Hartree
 
 
 class Tripos52(Calculator):

@@ -7,6 +7,8 @@ import numpy as np
 from . import _core, checks, defaults
 from .errors import raise_stop
 
+# kelma's factor from kcal/mol (the force field's unit) to hartree (the optimiser's).
+HARTREE_PER_KCAL = _core.hartree_per_kcal
 # The stop code of the cycle limit.
 CYCLE_LIMIT_CODE = "666"
 

@@ -9,40 +9,48 @@ from rdkit import Chem
 
 from . import _core, checks, defaults
 from .files import molecule as file_molecule
-from .optimiser import optimise as optimise_arrays
+from .optimiser import HARTREE_PER_KCAL, optimise as optimise_arrays
 from .point_groups import point_group as point_group_of
 
-# An untitled Mol is read as from a file of this name, and so named "mol".
+# A Mol is read as a record of an SDF file of this name.
 RECORD_FILE = "mol.sdf"
 RECORD_FORMAT = "sdf"
 FIELDS = _core.result_fields
 DEGREES_FIELD = "degrees_of_freedom"
 
 
-def mol_block(mol, conf_id=-1):
-    """The conformer as an SDF record; ValueError for a Mol without one or with coordinates that
-    are not finite."""
-    if mol.GetNumConformers() == 0:
-        raise ValueError("the RDKit molecule has no conformer (embed it first)")
-    checks.coordinates(mol.GetConformer(conf_id).GetPositions())
-    return Chem.MolToMolBlock(mol, confId=conf_id, kekulize=True) + "$$$$\n"
+DEFAULT_NAME = "mol"
 
 
 def mol_name(mol):
-    return mol.GetProp("_Name") if mol.HasProp("_Name") else ""
+    """The Mol's name, or the name an untitled one is given."""
+    name = mol.GetProp("_Name") if mol.HasProp("_Name") else ""
+    return name if name.strip() else DEFAULT_NAME
+
+
+def mol_block(mol, conf_id=-1):
+    """The conformer as an SDF record titled with the Mol's name; ValueError for a Mol without
+    a conformer or with coordinates that are not finite."""
+    if mol.GetNumConformers() == 0:
+        raise ValueError("the RDKit molecule has no conformer (embed it first)")
+    checks.coordinates(mol.GetConformer(conf_id).GetPositions())
+    # The record reader takes a blank line before a record for space between records, so an
+    # untitled record would lose its title line.
+    _, body = Chem.MolToMolBlock(mol, confId=conf_id, kekulize=True).split("\n", 1)
+    return mol_name(mol).splitlines()[0] + "\n" + body + "$$$$\n"
 
 
 def mol_request(mol, conf_id=-1):
     """(request, name) of the conformer for a batch's worker, which reads it as from_mol does."""
     ((request, _),) = _core.text_requests(mol_block(mol, conf_id), RECORD_FILE, RECORD_FORMAT, None, False)
-    return request, mol_name(mol) or "mol"
+    return request, mol_name(mol)
 
 
 def from_mol(mol, conf_id=-1, name=None):
     """The molecule of an RDKit Mol with a conformer (the default one unless conf_id)."""
-    request, default_name = mol_request(mol, conf_id)
+    request, title = mol_request(mol, conf_id)
     (fields,) = _core.read_request(request)
-    return dataclasses.replace(file_molecule(fields), name=name or default_name)
+    return dataclasses.replace(file_molecule(fields), name=name or title)
 
 
 def figures(optimisation, group=None):
@@ -53,7 +61,7 @@ def figures(optimisation, group=None):
     }
     if optimisation.energy is not None:
         values[FIELDS["energy"]] = optimisation.energy
-        values[FIELDS["energy_kcal"]] = optimisation.energy / _core.hartree_per_kcal
+        values[FIELDS["energy_kcal"]] = optimisation.energy / HARTREE_PER_KCAL
         values[FIELDS["rms_force"]] = float(optimisation.rms_forces[-1])
     if group is not None:
         values[FIELDS["point_group"]] = group.label
