@@ -42,17 +42,19 @@ def test_the_defaults_are_the_tools(prepared):
     assert [defaults.cycle_limit("auto", n) for n in (1, 20, 21, 199, 200, 500)] == [1000, 1000, 1050, 9950, 9998, 9998]
 
 
-def test_rdkit_molecules_match_the_same_sdf_read_as_a_file():
+def test_rdkit_molecules_and_streamed_records_match_the_same_sdf_read_as_a_file():
     from rdkit import Chem
 
     from kelma_symmetry.rdkit_mol import from_mol
 
     by_file = files.read_file(EXAMPLES / "molecules.sdf")
     by_rdkit = [from_mol(mol) for mol in Chem.SDMolSupplier(str(EXAMPLES / "molecules.sdf"), removeHs=False)]
-    for a, b in zip(by_file, by_rdkit, strict=True):
-        assert a.name == b.name and a.types.tolist() == b.types.tolist()
-        assert a.bonds.tolist() == b.bonds.tolist()
+    by_record = list(files.stream(EXAMPLES / "molecules.sdf"))
+    for a, b, c in zip(by_file, by_rdkit, by_record, strict=True):
+        assert a.name == b.name == c.name and a.types.tolist() == b.types.tolist() == c.types.tolist()
+        assert a.bonds.tolist() == b.bonds.tolist() == c.bonds.tolist() and a.mol2 == c.mol2
         np.testing.assert_allclose(a.coordinates, b.coordinates, atol=1e-4)
+        np.testing.assert_array_equal(a.coordinates, c.coordinates)
     with pytest.raises(ValueError, match="no conformer"):
         from_mol(Chem.MolFromSmiles("CCO"))
 

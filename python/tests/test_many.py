@@ -8,7 +8,7 @@ import pytest
 
 import kelma_symmetry as ks
 from kelma_symmetry import files
-from support import ROOT
+from support import CASES, ROOT
 
 SDF = ROOT / "examples/molecules.sdf"
 
@@ -39,8 +39,9 @@ def test_a_damaged_molecule_is_an_error_in_its_place_and_the_others_give_the_sin
         np.testing.assert_array_equal(result.optimisation.coordinates, alone.coordinates)
         np.testing.assert_array_equal(result.optimisation.energies, alone.energies)
         group = ks.point_group(alone.coordinates, molecule.elements, records=False)
-        np.testing.assert_array_equal(result.point_group.coordinates, group.coordinates)
-        assert result.point_group.name == group.name
+        for part in ("coordinates", "operations", "equivalent_atoms", "rotation"):
+            np.testing.assert_array_equal(getattr(result.point_group, part), getattr(group, part))
+        assert (result.point_group.name, result.point_group.elements.__repr__()) == (group.name, group.elements.__repr__())
     table = results.to_dataframe()
     assert list(table.columns) == list(ks.many.COLUMNS) and len(table) == 3
     assert table["outcome"].tolist() == ["converged", "skipped", "converged"]
@@ -87,3 +88,23 @@ def test_a_molecule_past_the_time_limit_costs_only_itself():
     assert [r.outcome for r in results] == ["converged", "timeout", "converged"]
     assert results[1].error == "its worker took longer than 1 s" and results[1].molecule is slow
 
+
+
+def keyword_molecule(name, case):
+    given = ks.read_kelma_input(CASES / case / "input")
+    return files.Molecule(name, ["C"] * len(given.types), given.types, given.coordinates, given.bonds)
+
+
+def test_the_programs_stops_and_refusals_are_outcomes_of_their_molecule():
+    ethane = keyword_molecule("ethane", "kelma_ethane")
+    crowded = keyword_molecule("crowded", "kelma_workspace_beyond_capacity")
+    coincident = dataclasses.replace(ethane, name="coincident", coordinates=np.zeros((8, 3)))
+    results = ks.optimise_many([ethane, crowded, coincident], nsteps=3, workers=2, progress=False)
+    assert [r.outcome for r in results] == ["cycle limit", "numbered report", "input error"]
+    limited = results[0]
+    assert limited.optimisation.cycles == 3 and not limited.optimisation.converged and limited.point_group is None
+    assert limited.detail == "not symmetrised: the cycle limit stopped the run at cycle 3"
+    assert results[1].error == "too little workspace for the molecule (STOP 9)"
+    assert results[2].error == "atoms 1 and 2 are at the same position"
+    (loose,) = ks.point_group_many([ethane], thrsym=10.0, progress=False)
+    assert loose.outcome == "input error" and loose.error.startswith("$thrsym 10 must be below")
