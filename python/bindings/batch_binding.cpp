@@ -92,9 +92,9 @@ py::dict answer_fields(const MoleculeAnswer& answer) {
   const auto optional = [](const auto& value, const auto& fields) -> py::object {
     return value ? py::object(fields(*value)) : py::none();
   };
-  constexpr std::string_view refusals[] = {"", "skipped", "input error"};
   return py::dict(py::arg("molecule") = optional(answer.read, molecule_fields),
-                  py::arg("refusal") = refusals[static_cast<int>(answer.refusal)],
+                  py::arg("refusal") =
+                      answer.refusal ? tools::outcome_words(*answer.refusal) : std::string_view(),
                   py::arg("error") = text(answer.error),
                   py::arg("kelma") = optional(answer.kelma, kelma_fields),
                   py::arg("symmetry") = optional(answer.symmetry, symmetry_fields),
@@ -147,16 +147,17 @@ void run_batch(const py::function& next, const py::function& take, int workers, 
 } // namespace
 
 void add_batch(py::module_& module) {
+  // The keyword values of kelma mean nothing without run_kelma, and have no defaults of their own
+  // here: the package passes the tools'.
   py::class_<BatchSettings>(module, "BatchSettings")
-      .def(py::init([](bool run_kelma, int jobtype, double gtol, double etol,
-                       std::optional<int> nsteps, double vdwc, int print, bool run_symmetry,
-                       double thrsym) {
+      .def(py::init([](bool run_kelma, bool run_symmetry, double thrsym, int print, int jobtype,
+                       double gtol, double etol, std::optional<int> nsteps, double vdwc) {
              const KelmaSettings kelma{jobtype, gtol, etol, nsteps.value_or(0), vdwc, print};
              return BatchSettings{run_kelma, kelma, !nsteps, run_symmetry, thrsym, print};
            }),
-           py::arg("run_kelma"), py::arg("jobtype"), py::arg("gtol"), py::arg("etol"),
-           py::arg("nsteps"), py::arg("vdwc"), py::arg("print_level"), py::arg("run_symmetry"),
-           py::arg("thrsym"),
+           py::arg("run_kelma"), py::arg("run_symmetry"), py::arg("thrsym"), py::arg("print_level"),
+           py::arg("jobtype") = 0, py::arg("gtol") = 0.0, py::arg("etol") = 0.0,
+           py::arg("nsteps") = std::nullopt, py::arg("vdwc") = 0.0,
            "What runs on each molecule; nsteps None for the automatic cycle limit.");
   py::class_<FileRequests>(module, "FileRequests")
       .def(py::init([](const std::filesystem::path& file, const std::string& format,
@@ -187,7 +188,8 @@ void add_batch(py::module_& module) {
   module.def(
       "refused_request",
       [](const std::string& error, bool skipped) {
-        return py::bytes(refused_request(error, skipped ? Refusal::skipped : Refusal::input_error));
+        using tools::Outcome;
+        return py::bytes(refused_request(error, skipped ? Outcome::skipped : Outcome::input_error));
       },
       py::arg("error"), py::arg("skipped"),
       "A request answered by the refusal: skipped (not prepared) or an input error.");

@@ -14,7 +14,7 @@ namespace {
 
 enum class RequestKind { record, arrays, refused };
 
-// How add_hydrogens crosses in a packet: unset, no or yes.
+// How an optional value crosses in a packet when it has none.
 constexpr int unset = -1;
 
 int tri_state(std::optional<bool> value) { return value ? static_cast<int>(*value) : unset; }
@@ -59,11 +59,11 @@ void run_programs(const MoleculeArrays& molecule, const BatchSettings& settings,
       xyz = answer.kelma->result.xyz;
     }
   } catch (const common::InputError& e) {
-    answer.refusal = Refusal::input_error;
+    answer.refusal = tools::Outcome::input_error;
     answer.error = e.what();
   }
   const bool converged = !answer.kelma || answer.kelma->result.outcome == kelma::Outcome::converged;
-  if (settings.run_symmetry && answer.refusal == Refusal::none && converged) {
+  if (settings.run_symmetry && !answer.refusal && converged) {
     try {
       answer.symmetry = call_symmetry(xyz, molecule.elements, settings.thrsym,
                                       settings.symmetry_print, common::UnitsTo::nowhere);
@@ -123,7 +123,7 @@ std::vector<MoleculeAnswer> answers_of(std::string_view request, const BatchSett
       if (read.error.empty()) {
         run_programs(arrays_of(read.molecule), settings, answer);
       } else {
-        answer.refusal = Refusal::skipped;
+        answer.refusal = tools::Outcome::skipped;
         answer.error = read.error;
       }
       answer.read = std::move(read);
@@ -137,7 +137,7 @@ std::vector<MoleculeAnswer> answers_of(std::string_view request, const BatchSett
   }
   case RequestKind::refused: {
     MoleculeAnswer& answer = answers.emplace_back();
-    answer.refusal = static_cast<Refusal>(packet.integer());
+    answer.refusal = static_cast<tools::Outcome>(packet.integer());
     answer.error = packet.text();
     break;
   }
@@ -175,7 +175,7 @@ std::string arrays_request(const MoleculeArrays& molecule) {
   return packet.bytes();
 }
 
-std::string refused_request(const std::string& error, Refusal refusal) {
+std::string refused_request(const std::string& error, tools::Outcome refusal) {
   tools::PacketWriter packet = request_of(RequestKind::refused);
   packet.put(static_cast<int>(refusal));
   packet.put(error);
@@ -186,7 +186,7 @@ std::string answer_request(std::string_view request, const BatchSettings& settin
   tools::PacketWriter packet;
   for (const MoleculeAnswer& answer : answers_of(request, settings)) {
     put_optional(packet, answer.read);
-    packet.put(static_cast<int>(answer.refusal));
+    packet.put(answer.refusal ? static_cast<int>(*answer.refusal) : unset);
     packet.put(answer.error);
     put_optional(packet, answer.kelma);
     put_optional(packet, answer.symmetry);
@@ -202,7 +202,8 @@ std::vector<MoleculeAnswer> unpack_answer(std::string_view bytes) {
   while (!packet.done()) {
     MoleculeAnswer& answer = answers.emplace_back();
     get_optional(packet, answer.read);
-    answer.refusal = static_cast<Refusal>(packet.integer());
+    if (const int refusal = packet.integer(); refusal != unset)
+      answer.refusal = static_cast<tools::Outcome>(refusal);
     answer.error = packet.text();
     get_optional(packet, answer.kelma);
     get_optional(packet, answer.symmetry);

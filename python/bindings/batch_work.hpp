@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "molecule_calls.hpp"
+#include "tools/core/status.hpp"
 #include "tools/formats/chemistry_reader.hpp"
 #include "tools/formats/source_items.hpp"
 
@@ -24,17 +25,12 @@ struct BatchSettings {
   int symmetry_print = 0;
 };
 
-// Why a molecule of an answer has no run.
-enum class Refusal {
-  none,
-  skipped,    // it could not be read or prepared
-  input_error // a program, or the package for it, rejects its input
-};
-
 // One molecule of an answer.
 struct MoleculeAnswer {
   std::optional<tools::ReadMolecule> read; // the molecule as read, for requests of a record
-  Refusal refusal = Refusal::none;
+  // Why the molecule has no run: skipped (it could not be read or prepared) or input error (a
+  // program, or the package for it, rejects its input).
+  std::optional<tools::Outcome> refusal;
   std::string error;
   std::optional<KelmaCall> kelma;
   std::optional<SymmetryCall> symmetry;
@@ -47,7 +43,7 @@ std::string record_request(const tools::SourceItem& item, const tools::ReadOptio
 // A request of a molecule to run as it stands.
 std::string arrays_request(const MoleculeArrays& molecule);
 // A request answered with the refusal, so that it keeps its place in the order.
-std::string refused_request(const std::string& error, Refusal refusal);
+std::string refused_request(const std::string& error, tools::Outcome refusal);
 
 // The answer to a request, packed.
 std::string answer_request(std::string_view request, const BatchSettings& settings);

@@ -133,11 +133,7 @@ def optimise_many(
 def point_group_many(molecules, *, workers=None, timeout=defaults.TIMEOUT_SECONDS, progress=True, thrsym=defaults.THRSYM):
     """symmetry on every molecule as it is given (optimise_many's molecules and options)."""
     settings = _core.BatchSettings(
-        run_kelma=False,
-        nsteps=None,
-        run_symmetry=True,
-        thrsym=checks.positive("$thrsym", thrsym),
-        **kelma_settings(defaults.JOBTYPE, defaults.GTOL, defaults.ETOL, defaults.VDWC, defaults.PRINT_LEVEL),
+        run_kelma=False, print_level=defaults.PRINT_LEVEL, run_symmetry=True, thrsym=checks.positive("$thrsym", thrsym)
     )
     return run(molecules, settings, workers, timeout, progress)
 
