@@ -10,7 +10,7 @@ from rdkit import Chem
 from . import _core, checks, defaults
 from .files import molecule as file_molecule
 from .optimiser import HARTREE_PER_KCAL, optimise as optimise_arrays
-from .point_groups import point_group as point_group_of
+from .point_groups import point_group as find_point_group
 
 # A Mol is read as a record of an SDF file of this name.
 RECORD_FILE = "mol.sdf"
@@ -116,6 +116,6 @@ def optimise(mol, in_place=False, point_group=True, thrsym=defaults.THRSYM, **se
         done = optimise_arrays(molecule.coordinates, molecule.types, molecule.bonds, records=False, **settings)
         group = None
         if point_group and done.converged:
-            group = point_group_of(done.coordinates, molecule.elements, thrsym=thrsym, records=False)
+            group = find_point_group(done.coordinates, molecule.elements, thrsym=thrsym, records=False)
         to_mol(target, done, group, conf_id, in_place=True)
     return target
