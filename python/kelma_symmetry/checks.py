@@ -103,12 +103,33 @@ def atom_coordinates(value):
     return array
 
 
+def suspects(array, wrong):
+    """Where the item-by-item checks must start: the first item, or, for an array of integers
+    (whose items are whole numbers by their type), the first that wrong(array) marks (the end
+    when it marks none), so that a molecule's arrays are not walked in Python."""
+    if array.dtype.kind not in "iu":
+        return 0
+    found = np.flatnonzero(wrong(array))
+    return int(found[0]) if found.size else len(array)
+
+
+def wrong_types(array):
+    return (array < FORCE_FIELD_TYPES.start) | (array > FORCE_FIELD_TYPES[-1])
+
+
+def wrong_bonds(array, natoms):
+    i, j, code = array.T
+    outside = (i < 0) | (i >= natoms) | (j < 0) | (j >= natoms)
+    return outside | (i == j) | (code < BOND_CODES.start) | (code > BOND_CODES[-1])
+
+
 def types(value, natoms):
     """One force-field type per atom, each 1 to 32, as C ints."""
     array = np.asarray(value)
     if array.ndim != 1 or len(array) != natoms:
         raise ValueError("types must hold one force-field type per atom")
-    for atom, itype in enumerate(array.tolist(), 1):
+    first = suspects(array, wrong_types)
+    for atom, itype in enumerate(array[first:].tolist(), first + 1):
         if not is_integer(itype):
             raise ValueError(f"atom {atom}: force-field type {shown(itype)} is not an integer")
         if itype < FORCE_FIELD_TYPES.start:
@@ -126,7 +147,8 @@ def bonds(value, natoms):
         return np.zeros((0, 3), dtype=np.intc)
     if array.ndim != 2 or array.shape[1] != 3:
         raise ValueError("bonds must be an (m, 3) array of atom, atom, bond code")
-    for row, (i, j, code) in enumerate(array.tolist(), 1):
+    first = suspects(array, lambda rows: wrong_bonds(rows, natoms))
+    for row, (i, j, code) in enumerate(array[first:].tolist(), first + 1):
         for item in (i, j, code):
             if not is_integer(item):
                 raise ValueError(f"bond {row}: {shown(item)} is not an integer")
