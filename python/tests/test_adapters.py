@@ -113,6 +113,9 @@ def test_rdkit_conformers_get_their_own_results_in_atom_order_and_keep_the_mols_
         assert figures["cycles"] == alone.cycles and figures["point_group"] == "c1"
     assert done.GetProp("source") == "kept" and done.GetProp("_Name") == "glycolamide"
     assert rdkit_mol.optimise(mol, in_place=True) is mol
+    untitled = Chem.Mol(mol)
+    untitled.ClearProp("_Name")
+    assert rdkit_mol.from_mol(untitled).name == "mol" and rdkit_mol.from_mol(untitled).error == ""
 
 
 def test_rdkit_molecules_streamed_through_a_batch_come_back_as_mols_for_sdwriter(tmp_path):

@@ -108,3 +108,9 @@ def test_the_programs_stops_and_refusals_are_outcomes_of_their_molecule():
     assert results[2].error == "atoms 1 and 2 are at the same position"
     (loose,) = ks.point_group_many([ethane], thrsym=10.0, progress=False)
     assert loose.outcome == "input error" and loose.error.startswith("$thrsym 10 must be below")
+
+
+def test_without_tqdm_a_plain_counter_counts_the_records_of_a_file(damaged_sdf, monkeypatch, capsys):
+    monkeypatch.setitem(__import__("sys").modules, "tqdm", None)  # import tqdm now fails
+    ks.optimise_many(damaged_sdf, workers=1)
+    assert capsys.readouterr().err.rstrip("\n").split("\r")[-1] == "3 of 3 molecules"
