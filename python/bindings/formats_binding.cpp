@@ -60,9 +60,8 @@ py::list read_file(const std::filesystem::path& file, const std::string& format,
                    std::optional<bool> add_hydrogens, bool retype, int build_seed,
                    int build_timeout) {
   py::list molecules;
-  for (const tools::ReadMolecule& entry :
-       tools::read_molecules(file, read_options(format, add_hydrogens, retype,
-                                                {build_seed, build_timeout})))
+  for (const tools::ReadMolecule& entry : tools::read_molecules(
+           file, read_options(format, add_hydrogens, retype, {build_seed, build_timeout})))
     molecules.append(molecule_fields(entry));
   return molecules;
 }
@@ -79,8 +78,8 @@ void add_formats(py::module_& module) {
   module.def("read_file", &read_file, py::arg("file"), py::arg("format"), py::arg("add_hydrogens"),
              py::arg("retype"), py::arg("build_seed"), py::arg("build_timeout"),
              "The molecules of a chemistry file, prepared as by ffprep.");
-  module.def("read_smiles", &read_smiles, py::arg("smiles"), py::arg("name"),
-             py::arg("build_seed"), py::arg("build_timeout"),
+  module.def("read_smiles", &read_smiles, py::arg("smiles"), py::arg("name"), py::arg("build_seed"),
+             py::arg("build_timeout"),
              "The molecule of a SMILES string, 3D built and prepared as by ffprep.");
   module.attr("default_build_seed") = tools::default_build_seed;
   module.attr("default_build_timeout") = tools::default_build_seconds;
