@@ -76,7 +76,8 @@ py::dict read_smiles(const std::string& smiles, const std::string& name, int bui
 
 void add_formats(py::module_& module) {
   module.def("read_file", &read_file, py::arg("file"), py::arg("format"), py::arg("add_hydrogens"),
-             py::arg("retype"), py::arg("build_seed"), py::arg("build_timeout"),
+             py::arg("retype"), py::arg("build_seed") = tools::default_build_seed,
+             py::arg("build_timeout") = tools::default_build_seconds,
              "The molecules of a chemistry file, prepared as by ffprep.");
   module.def("read_smiles", &read_smiles, py::arg("smiles"), py::arg("name"), py::arg("build_seed"),
              py::arg("build_timeout"),
