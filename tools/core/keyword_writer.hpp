@@ -28,7 +28,9 @@ bool set_job_option(JobOptions& options, std::string_view flag, std::string_view
 // The flags set_job_option takes, with their defaults, for the usage texts.
 std::string job_option_usage();
 
-// The keyword input text; the molecule must have passed check_molecule.
+// The keyword input text; the molecule must have passed check_molecule. Comment lines open it:
+// the molecule's name, the source, and how its coordinates were built when the tools built them
+// (so that the start can be built again).
 std::string keyword_input(const Molecule& molecule, const JobOptions& options,
                           std::string_view source);
 
