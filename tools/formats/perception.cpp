@@ -13,6 +13,7 @@
 #include <openbabel/op.h>
 
 #include "tools/core/atom_types.hpp"
+#include "tools/core/status.hpp"
 
 namespace tools {
 
@@ -214,7 +215,7 @@ std::string Notes::column() const {
   std::string text;
   for (const std::string& tag : tags)
     text += (text.empty() ? "" : ", ") + tag;
-  return text.empty() ? "none" : text;
+  return text.empty() ? std::string(nothing_noted) : text;
 }
 
 Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
