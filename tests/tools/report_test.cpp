@@ -49,6 +49,18 @@ TEST(SymmetryElements, FoundOnTheGivenGeometryInPlaceOfTheInputs) {
                tools::ToolError);
 }
 
+TEST(SymmetryElements, FoundOnAtomsWithoutAKeywordInput) {
+  const std::vector<std::string> symbols{"O", "H", "H"};
+  const std::vector<tools::Vec3> bent{
+      {0.0, 0.0, 0.1173}, {0.0, 0.7572, -0.4692}, {0.0, -0.7572, -0.4692}};
+  const auto water = tools::find_symmetry_elements(symbols, bent, 0.05);
+  EXPECT_EQ(water.group, "c2v");
+  EXPECT_EQ(water.plane_normals.size(), 2u);
+  // Like atoms closer than twice the tolerance, and lists that do not match, are refused.
+  EXPECT_THROW(tools::find_symmetry_elements(symbols, bent, 0.8), tools::ToolError);
+  EXPECT_THROW(tools::find_symmetry_elements({symbols.begin(), 2}, bent, 0.05), tools::ToolError);
+}
+
 TEST(SymmetryElements, DamagedInputIsAToolErrorAndLeavesNoListingFile) {
   const fs::path before = fs::current_path();
   const fs::path scratch = fs::temp_directory_path() / "report_test_listing";
