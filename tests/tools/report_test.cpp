@@ -84,7 +84,7 @@ TEST(Markup, TextAndDataCannotCloseTheirElement) {
 TEST(ConvergencePlot, ThresholdLineAndNoInfiniteCoordinates) {
   const std::vector<tools::CycleRecord> cycles{
       {1, "0.0100", "0.02000"}, {2, "*******", "0.00100"}, {3, "0.0010", "0.00000"}};
-  const std::string svg = tools::convergence_svg(cycles, 0.0005, tools::section_plot);
+  const std::string svg = tools::convergence_svg(cycles, 0.0005);
   EXPECT_NE(svg.find("class=\"gtol\""), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
   EXPECT_EQ(svg.find("inf"), std::string::npos);
@@ -96,8 +96,8 @@ TEST(ConvergencePlot, ThresholdLineAndNoInfiniteCoordinates) {
   };
   EXPECT_EQ(points("energy"), 2);
   EXPECT_EQ(points("force"), 3);
-  EXPECT_EQ(tools::convergence_svg({}, 0.0005, tools::table_plot).find("<svg"), std::string::npos);
-  EXPECT_EQ(tools::convergence_svg(cycles, 0.0, tools::table_plot).find("gtol"), std::string::npos);
+  EXPECT_EQ(tools::convergence_svg({}, 0.0005).find("<svg"), std::string::npos);
+  EXPECT_EQ(tools::convergence_svg(cycles, 0.0).find("gtol"), std::string::npos);
 }
 
 TEST(SummaryCharts, FarValuesGoIntoTheEndBinsAndManyBarsIntoOthers) {
