@@ -12,6 +12,7 @@
 #include <openbabel/obiter.h>
 
 #include "tools/core/atom_types.hpp"
+#include "tools/core/status.hpp"
 #include "tools/formats/stereo_check.hpp"
 
 namespace tools {
@@ -215,7 +216,7 @@ std::string Notes::column() const {
   std::string text;
   for (const std::string& tag : tags)
     text += (text.empty() ? "" : ", ") + tag;
-  return text.empty() ? "none" : text;
+  return text.empty() ? std::string(nothing_noted) : text;
 }
 
 Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
