@@ -111,20 +111,22 @@ bool new_representative(const Group& group, int c, const ListIndex& index, Liste
 constexpr int sampled_atoms = 16;
 
 // Every operation from the given one on carries the group's atoms onto like atoms. The sampled
-// atoms of every operation are tried first; an operation that misses one of them misses the full
-// test too, so the answer is the same, sooner.
+// atoms of every operation are tried first, the last operations first; an operation that misses
+// one of them misses the full test too, and the order of the tests does not change the answer,
+// only how soon it comes.
 bool maps_atoms(const Group& group, int first) {
   const MappedAtoms& a = group.atoms;
   if (a.natoms == 0)
     return true;
   const int stride = std::max(1, a.natoms / sampled_atoms);
-  for (int k = first; k < group.count; ++k) {
+  // The last operations are the longest products of the noisy generators: they miss first.
+  for (int k = group.count - 1; k >= first; --k) {
     for (int i = 0; i < a.natoms; i += stride) {
       if (!has_image(group.ops[k], i, a.positions, a.symbols, a.tolerance, a.by_x))
         return false;
     }
   }
-  for (int k = first; k < group.count; ++k) {
+  for (int k = group.count - 1; k >= first; --k) {
     if (!permutes_atoms(group.ops[k], a.natoms, a.positions, a.symbols, a.tolerance, a.by_x,
                         a.scratch))
       return false;
