@@ -124,7 +124,8 @@ TEST(ChosenGroup, NoisyBenzeneBecomesExactlyC2vOrD2h) {
   };
   for (const auto& [label, order, twofold, mirrors, inversions] :
        {Expected{"c2v", 4, 1, 2, 0}, Expected{"D2h", 8, 3, 3, 1}}) {
-    const symmetry::ChosenGroup chosen = symmetry::symmetrise_to(r.input, r.found, label, std::nullopt);
+    const symmetry::ChosenGroup chosen =
+        symmetry::symmetrise_to(r.input, r.found, label, std::nullopt);
     ASSERT_EQ(chosen.refusal, "") << label;
     EXPECT_EQ(chosen.result.label, symmetry::program_label(label));
     const Census c = census(brute_force_group(chosen.result.xyz, r.input.symbols));
