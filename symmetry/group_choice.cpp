@@ -26,20 +26,21 @@ struct Candidate {
 };
 
 // Marks with false the candidates broken against a subgroup among them.
-std::vector<bool> unbroken(const std::vector<Candidate>& all, double tol) {
+std::vector<bool> unbroken(const std::vector<Candidate>& all, double tol, int n, double thrsym) {
   std::vector<bool> kept(all.size(), true);
   for (std::size_t k = 0; k < all.size(); ++k) {
     for (std::size_t l = 0; l < all.size() && kept[k]; ++l) {
       kept[k] = l == k || !contains_group(all[k].result, all[l].result, tol) ||
-                !broken_against(all[k].result.deviation, all[l].result.deviation);
+                !broken_against(all[k].result.deviation, all[l].result.deviation, n, thrsym);
     }
   }
   return kept;
 }
 
 // The unbroken candidates that no other unbroken candidate contains (the first of equal ones).
-std::vector<std::size_t> largest(const std::vector<Candidate>& all, double tol) {
-  const std::vector<bool> whole = unbroken(all, tol);
+std::vector<std::size_t> largest(const std::vector<Candidate>& all, double tol, int n,
+                                 double thrsym) {
+  const std::vector<bool> whole = unbroken(all, tol, n, thrsym);
   std::vector<std::size_t> kept;
   for (std::size_t k = 0; k < all.size(); ++k) {
     bool inside = !whole[k];
@@ -60,12 +61,14 @@ HeldGroup held(const Candidate& c) {
 
 } // namespace
 
-bool broken_against(const Deviation& a, const Deviation& b) {
+bool broken_against(const Deviation& a, const Deviation& b, int n, double thrsym) {
   const int beyond = a.constraints - b.constraints;
   if (beyond <= 0 || b.constraints <= 0)
     return false;
-  const double moved_beyond = (a.rms * a.rms - b.rms * b.rms) / beyond;
-  const double moved_within = b.rms * b.rms / b.constraints;
+  // The sums of the squared displacements over the atoms are n rms^2.
+  const double moved_beyond = n * (a.rms * a.rms - b.rms * b.rms) / beyond;
+  const double floor = (sure_share * thrsym) * (sure_share * thrsym);
+  const double moved_within = std::max(n * b.rms * b.rms / b.constraints, floor);
   return moved_beyond > broken_ratio * moved_within;
 }
 
@@ -85,15 +88,14 @@ bool contains_group(const SymmetryResult& a, const SymmetryResult& b, double tol
 
 GroupChoice choose_group(const SymmetryInput& input, const SymmetryResult& answer) {
   std::vector<Candidate> all{{answer, input.thrsym}};
-  for (const double share : tighter_shares) {
-    const double tolerance = share * input.thrsym;
-    if (answer.deviation.image <= tolerance)
-      break;
+  if (answer.deviation.image > sure_share * input.thrsym) {
+    const double tolerance = tighter_share * answer.deviation.image;
     SymmetryResult tighter = result_at(input, tolerance);
     if (tighter.fallback == Status::ok && tighter.count > 1)
       all.push_back({std::move(tighter), tolerance});
   }
-  const std::vector<std::size_t> kept = largest(all, make_thresholds(input.thrsym).group);
+  const std::vector<std::size_t> kept =
+      largest(all, make_thresholds(input.thrsym).group, input.natoms, input.thrsym);
   const std::size_t best =
       *std::min_element(kept.begin(), kept.end(), [&](std::size_t a, std::size_t b) {
         return all[a].result.deviation.rms < all[b].result.deviation.rms;

@@ -30,26 +30,32 @@ struct GroupChoice {
   std::vector<HeldGroup> near;
 };
 
-// The tighter tolerances tried, as shares of the run's: a search there is made only when the
-// answer's worst image lies beyond it (otherwise the answer holds there as well). Below about half
-// the run's tolerance noise of the size the answer shows breaks every group.
-inline constexpr double tighter_shares[] = {0.6};
+// 0.1: an answer whose worst image lies within this share of the tolerance is sure and not
+// weighed; and under the smaller of two nested groups every constrained coordinate is taken to
+// move by at least this share of the tolerance, since a group that holds by the shape alone
+// (three atoms always lie in a plane) tells nothing of the noise.
+inline constexpr double sure_share = 0.1;
+
+// 0.6: the tighter search runs at this share of the answer's worst image, where the answer no
+// longer holds on every atom.
+inline constexpr double tighter_share = 0.6;
 
 // A group is broken against a subgroup when the mean squared displacement of the coordinates it
 // constrains beyond the subgroup exceeds this many times that of the subgroup's own.
 inline constexpr double broken_ratio = 10.0;
 
-// Weighs answer (run_symmetry's result on input at input.thrsym) against the groups that searches
-// at the tighter tolerances find on the same atoms (records kept nowhere): drops every group broken
-// against a subgroup found, then every group inside another that is left, and takes the one that
-// moves the atoms least of the rest.
+// Weighs answer (run_symmetry's result on input at input.thrsym) against the group that a search
+// at the tighter tolerance finds on the same atoms (records kept nowhere): drops a group broken
+// against a subgroup found, then a group inside another that is left, and takes the one that moves
+// the atoms least of the rest.
 GroupChoice choose_group(const SymmetryInput& input, const SymmetryResult& answer);
 
 // True when every operation of b, brought into the frame of the atoms as given, lies within tol
 // (dif) of an operation of a, also brought there: b is a subgroup of a on the same atoms.
 bool contains_group(const SymmetryResult& a, const SymmetryResult& b, double tol);
 
-// True when a, a group that contains b, is broken against it (broken_ratio).
-bool broken_against(const Deviation& a, const Deviation& b);
+// True when a, a group that contains b, is broken against it (broken_ratio) on n atoms searched
+// at tolerance thrsym.
+bool broken_against(const Deviation& a, const Deviation& b, int n, double thrsym);
 
 } // namespace symmetry

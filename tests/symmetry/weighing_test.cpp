@@ -55,15 +55,28 @@ TEST(ToleranceScan, TolerancesTheSpacingRefusesAreMarked) {
 }
 
 TEST(GroupChoice, AGroupIsBrokenWhenItsExtraConstraintsMoveTheAtomsFarMore) {
-  // b constrains 100 coordinates with a mean square of 1e-4 each; a constrains 20 more.
+  // 100 atoms; b constrains 100 coordinates, which the symmetrisation moves by a mean square of
+  // 1e-4 each (a sum of 1e-2); a constrains 20 more.
+  const int n = 100;
+  const double thrsym = 0.05;
   const symmetry::Deviation b{.rms = 0.01, .constraints = 100};
-  // 20 further coordinates moved by a mean square of 5e-4 each (5 times b's): not broken.
-  symmetry::Deviation a{.rms = std::sqrt(1e-4 + 20 * 5e-4 / 100), .constraints = 120};
-  EXPECT_FALSE(symmetry::broken_against(a, b));
+  // The 20 further coordinates moved by a mean square of 5e-4 each (5 times b's): not broken.
+  symmetry::Deviation a{.rms = std::sqrt((1e-2 + 20 * 5e-4) / n), .constraints = 120};
+  EXPECT_FALSE(symmetry::broken_against(a, b, n, thrsym));
   // 20 times b's: broken.
-  a.rms = std::sqrt(1e-4 + 20 * 2e-3 / 100);
-  EXPECT_TRUE(symmetry::broken_against(a, b));
-  EXPECT_FALSE(symmetry::broken_against(b, a));
+  a.rms = std::sqrt((1e-2 + 20 * 2e-3) / n);
+  EXPECT_TRUE(symmetry::broken_against(a, b, n, thrsym));
+  EXPECT_FALSE(symmetry::broken_against(b, a, n, thrsym));
+  // A subgroup that holds exactly (the plane of three atoms) stands for a mean square of a tenth
+  // of the tolerance squared in each coordinate: 3 further coordinates moved by 5 times that are
+  // no break, by 20 times are.
+  const symmetry::Deviation plane{.rms = 0.0, .constraints = 3};
+  const double floor = (0.1 * thrsym) * (0.1 * thrsym);
+  const auto water = [](double sum) {
+    return symmetry::Deviation{.rms = std::sqrt(sum / 3), .constraints = 6};
+  };
+  EXPECT_FALSE(symmetry::broken_against(water(3 * 5 * floor), plane, 3, thrsym));
+  EXPECT_TRUE(symmetry::broken_against(water(3 * 20 * floor), plane, 3, thrsym));
 }
 
 TEST(GroupChoice, ExactAnswersStandWithoutAnotherSearch) {
@@ -77,8 +90,8 @@ TEST(GroupChoice, ExactAnswersStandWithoutAnotherSearch) {
 
 TEST(GroupChoice, NoisyC80StretchedToD3dIsD3dThoughIhHoldsAtTheTolerance) {
   // Stretched along a three-fold axis by 2 % (at most 0.08 A), with noise of 0.02: at $thrsym
-  // 0.15 the search finds Ih, which holds; D3d, which a tighter search finds, moves the atoms less
-  // and Ih's constraints beyond it move them far more than noise.
+  // 0.15 the search finds Ih, which holds; D3d, which a search at 0.6 of Ih's worst image finds,
+  // moves the atoms less, and Ih's constraints beyond it move them far more than noise.
   const symmetry::SymmetryInput in = posed(molecules::stretched_c80(0.02), 0.02, 7919 + 80, 0.15);
   const symmetry::SymmetryResult answer = symmetry::result_at(in, in.thrsym);
   ASSERT_EQ(answer.label, "ih  ");
