@@ -7,6 +7,7 @@
 #include "common/keyword_input.hpp"
 #include "common/termination.hpp"
 #include "formats_binding.hpp"
+#include "group_fit_binding.hpp"
 #include "kelma_binding.hpp"
 #include "symmetry_binding.hpp"
 #include "text.hpp"
@@ -38,4 +39,5 @@ PYBIND11_MODULE(_core, module) {
   bindings::add_kelma(module);
   bindings::add_symmetry(module);
   bindings::add_formats(module);
+  bindings::add_group_fit(module);
 }

@@ -90,15 +90,44 @@ py::list element_list(const symmetry::SymmetryResult& result) {
   return list;
 }
 
-py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
-                     double thrsym, int print, bool keep_texts) {
+} // namespace
+
+symmetry::SymmetryInput symmetry_input(const DoubleArray& coordinates,
+                                       const std::vector<std::string>& elements, double thrsym) {
   symmetry::SymmetryInput in;
   in.natoms = atom_count(coordinates);
   symmetry::check_thrsym(thrsym);
   in.thrsym = thrsym;
-  in.print = print;
   in.xyz = coordinate_values(coordinates);
   in.symbols = element_labels(elements, in.natoms);
+  return in;
+}
+
+py::dict deviation_fields(const symmetry::Deviation& deviation) {
+  return py::dict(py::arg("rms") = deviation.rms, py::arg("largest") = deviation.largest,
+                  py::arg("image") = deviation.image, py::arg("csm") = deviation.csm,
+                  py::arg("constraints") = deviation.constraints);
+}
+
+void add_result_fields(py::dict& fields, const symmetry::SymmetryResult& result, int natoms) {
+  fields["label"] = text(result.label);
+  fields["operations"] = operation_array(result);
+  fields["equivalent_atoms"] = equivalent_atoms(result, natoms);
+  fields["coordinates"] = coordinate_array(result.xyz);
+  fields["centre"] = coordinate_array(result.centre);
+  fields["rotation"] = matrix_array(result.rotation);
+  fields["elements"] = element_list(result);
+  fields["degrees_of_freedom"] = result.degrees;
+  fields["fallback"] = text(symmetry::fallback_text(result));
+  fields["deviation"] = deviation_fields(result.deviation);
+}
+
+namespace {
+
+py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
+                     double thrsym, int print, bool keep_texts) {
+  symmetry::SymmetryInput in = symmetry_input(coordinates, elements, thrsym);
+  in.print = print;
   symmetry::SymmetryResult found;
   const CallOutput output = call_program(
       symmetry::termination_banner,
@@ -110,15 +139,7 @@ py::dict point_group(const DoubleArray& coordinates, const std::vector<std::stri
   py::dict result = call_fields(output);
   if (output.stop)
     return result;
-  result["label"] = text(found.label);
-  result["operations"] = operation_array(found);
-  result["equivalent_atoms"] = equivalent_atoms(found, in.natoms);
-  result["coordinates"] = coordinate_array(found.xyz);
-  result["centre"] = coordinate_array(found.centre);
-  result["rotation"] = matrix_array(found.rotation);
-  result["elements"] = element_list(found);
-  result["degrees_of_freedom"] = found.degrees;
-  result["fallback"] = text(symmetry::fallback_text(found));
+  add_result_fields(result, found, in.natoms);
   return result;
 }
 

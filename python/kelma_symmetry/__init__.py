@@ -8,10 +8,12 @@ The adapters (``kelma_symmetry.ase_atoms``, ``.rdkit_mol``, ``.files``) are impo
 from ._core import FormatError, InputError
 from .errors import NumberedReport, RunStopped
 from .keyword_input import KeywordInput, read_kelma_input, read_symmetry_input
+from .group_fit import scan_tolerances, symmetrise_to, weighed_point_group
 from .optimiser import Optimisation, optimise
-from .point_groups import Element, PointGroup, point_group
+from .point_groups import Deviation, Element, PointGroup, point_group
 
 __all__ = [
+    "Deviation",
     "Element",
     "FormatError",
     "InputError",
@@ -24,4 +26,7 @@ __all__ = [
     "point_group",
     "read_kelma_input",
     "read_symmetry_input",
+    "scan_tolerances",
+    "symmetrise_to",
+    "weighed_point_group",
 ]

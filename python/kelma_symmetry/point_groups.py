@@ -31,6 +31,21 @@ class Element:
 
 
 @dataclass(frozen=True)
+class Deviation:
+    """How far the symmetrisation moved the atoms as given (in their length unit): ``rms`` and
+    ``largest`` displacement, ``image`` the largest distance between an operation's image of an
+    atom and the atom it lands on, ``csm`` the continuous symmetry measure (100 times the squared
+    displacements over the squared distances from the centroid, for the frame and atom mapping the
+    search found) and ``constraints`` the coordinates the group constrains."""
+
+    rms: float = 0.0
+    largest: float = 0.0
+    image: float = 0.0
+    csm: float = 0.0
+    constraints: int = 0
+
+
+@dataclass(frozen=True)
 class PointGroup:
     """What one analysis gives.
 
@@ -43,6 +58,7 @@ class PointGroup:
     ``fallback`` says, when the search found no group it could trust and the result is C1, why
     ("point group search failed: fell back to c1 (...)"); it is empty when the group stands.
     ``records`` is what the program writes on standard output (None when not kept).
+    ``deviation`` says how far the symmetrisation moved the atoms (see :class:`Deviation`).
     """
 
     label: str
@@ -57,6 +73,7 @@ class PointGroup:
     records: str | None
     listing: str | None
     fallback: str = ""
+    deviation: Deviation = Deviation()
 
     @property
     def order(self):
@@ -102,4 +119,5 @@ def point_group(
         records=call["stdout"] if records else None,
         listing=call["listing"] if listing else None,
         fallback=call["fallback"],
+        deviation=Deviation(**call["deviation"]),
     )

@@ -11,6 +11,8 @@
 #include "common/termination.hpp"
 #include "kelma/driver.hpp"
 #include "symmetry/driver.hpp"
+#include "symmetry/group_choice.hpp"
+#include "tools/core/group_figures.hpp"
 #include "tools/core/keyword_text.hpp"
 #include "tools/core/run_outcome.hpp"
 #include "tools/core/run_output.hpp"
@@ -22,7 +24,6 @@ namespace tools {
 namespace {
 
 constexpr const char* result_format = "sdf";
-constexpr int displacement_decimals = 6;
 
 // What one program run in memory left: as a child's files would hold it.
 struct ProgramTexts {
@@ -115,38 +116,17 @@ KelmaRun run_kelma(const std::string& input, bool keep_records) {
   return out;
 }
 
-ProgramTexts run_symmetry(const std::string& input, symmetry::SymmetryResult& result,
-                          std::vector<double>& start) {
+// The run as the program makes it, and its answer weighed against the groups a tighter search
+// finds (choose_group).
+ProgramTexts run_symmetry(const std::string& input, symmetry::GroupChoice& choice) {
   return run_in_memory(symmetry::termination_banner, symmetry_program,
                        [&](common::RunContext& run) {
                          std::istringstream in(input);
                          common::InputDeck deck(in);
                          symmetry::SymmetryInput read = symmetry::read_symmetry_input(run, deck);
-                         start = read.xyz;
-                         result = symmetry::run_symmetry(run, read);
+                         const symmetry::SymmetryInput given = read;
+                         choice = symmetry::choose_group(given, symmetry::run_symmetry(run, read));
                        });
-}
-
-// How far the symmetrisation moved the atoms: the root mean square and the largest distance
-// between each atom of the input, brought into the result's frame, and its symmetrised place.
-std::pair<double, double> displacement(const std::vector<double>& start,
-                                       const symmetry::SymmetryResult& result) {
-  double sum = 0.0;
-  double largest = 0.0;
-  const std::size_t atoms = start.size() / 3;
-  for (std::size_t i = 0; i < atoms; ++i) {
-    double squared = 0.0;
-    for (std::size_t r = 0; r < 3; ++r) {
-      double turned = 0.0;
-      for (std::size_t c = 0; c < 3; ++c)
-        turned += result.rotation[r + 3 * c] * (start[3 * i + c] - result.centre[c]);
-      const double d = turned - result.xyz[3 * i + r];
-      squared += d * d;
-    }
-    sum += squared;
-    largest = std::max(largest, std::sqrt(squared));
-  }
-  return {atoms > 0 ? std::sqrt(sum / static_cast<double>(atoms)) : 0.0, largest};
 }
 
 // The molecule with the coordinates and data fields of geometry, as SDF: from the prepared
@@ -184,19 +164,17 @@ std::string kelma_part(const Prepared& molecule, const InProcessRun& how, Molecu
 // molecule.
 void symmetry_part(const Prepared& molecule, const std::string& input, const InProcessRun& how,
                    MoleculeRun& out, GeometryResult& geometry) {
-  symmetry::SymmetryResult result;
-  std::vector<double> start;
-  const ProgramTexts symmetry = run_symmetry(input, result, start);
+  symmetry::GroupChoice choice;
+  const ProgramTexts symmetry = run_symmetry(input, choice);
   out.lines.push_back(classify(symmetry_program, symmetry));
   if (how.keep_records)
     keep(out.records, symmetry_program, symmetry);
-  if (outcome_of(out.lines.back().outcome) != Outcome::point_group)
+  StatusLine& line = out.lines.back();
+  if (outcome_of(line.outcome) != Outcome::point_group)
     return;
-  const auto [rms, largest] = displacement(start, result);
-  const std::vector<std::pair<std::string, std::string>> fields = {
-      {"point_group", outcome_detail(out.lines.back().outcome)},
-      {"symmetrisation_rms_angstrom", fixed(rms, displacement_decimals)},
-      {"symmetrisation_max_angstrom", fixed(largest, displacement_decimals)}};
+  weigh_line(line, choice);
+  const std::vector<std::pair<std::string, std::string>> fields =
+      choice_fields(choice, outcome_detail(line.outcome));
   geometry.fields.insert(geometry.fields.end(), fields.begin(), fields.end());
   if (how.keep_symmetrised)
     out.symmetrised =
