@@ -6,7 +6,7 @@ from dataclasses import dataclass
 import numpy as np
 
 from . import _core, checks
-from .point_groups import DEFAULT_THRSYM, INFINITY_MARK, Deviation, Element, PointGroup, textbook_name
+from .point_groups import DEFAULT_THRSYM, INFINITY_MARK, Deviation, PointGroup, group_of, textbook_name
 
 
 @dataclass(frozen=True)
@@ -85,25 +85,6 @@ def _deviation(fields):
     return Deviation(**fields)
 
 
-def _point_group(call):
-    label = call["label"].rstrip()
-    return PointGroup(
-        label=label,
-        name=textbook_name(label),
-        operations=call["operations"],
-        equivalent_atoms=call["equivalent_atoms"],
-        coordinates=call["coordinates"],
-        centroid=call["centre"][0],
-        rotation=call["rotation"],
-        degrees_of_freedom=call["degrees_of_freedom"],
-        elements=tuple(Element(*element) for element in call["elements"]),
-        records=None,
-        listing=None,
-        fallback=call["fallback"],
-        deviation=_deviation(call["deviation"]),
-    )
-
-
 def _arguments(coordinates, elements, thrsym):
     coordinates = checks.atom_coordinates(coordinates)
     return coordinates, checks.elements(elements, len(coordinates)), checks.real("$thrsym", thrsym)
@@ -144,7 +125,7 @@ def symmetrise_to(coordinates, elements, label, thrsym=DEFAULT_THRSYM, along=Non
     call = _core.symmetrise_to(*_arguments(coordinates, elements, thrsym), _program_label(label), along)
     if call["refusal"]:
         raise ValueError(call["refusal"])
-    return _point_group(call)
+    return group_of(call)
 
 
 def weighed_point_group(coordinates, elements, thrsym=DEFAULT_THRSYM):
@@ -163,4 +144,4 @@ def weighed_point_group(coordinates, elements, thrsym=DEFAULT_THRSYM):
         )
         for g in call["near"]
     )
-    return WeighedGroup(group=_point_group(call), answer=call["answer"].rstrip(), replaced=call["replaced"], near=near)
+    return WeighedGroup(group=group_of(call), answer=call["answer"].rstrip(), replaced=call["replaced"], near=near)

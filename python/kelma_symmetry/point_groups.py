@@ -105,6 +105,11 @@ def point_group(
         bool(records or listing),
     )
     raise_stop(call)
+    return group_of(call, records, listing)
+
+
+def group_of(call, records=False, listing=False):
+    """The PointGroup of a symmetry call's fields, with its texts when they were asked for."""
     label = call["label"].rstrip()
     return PointGroup(
         label=label,
