@@ -3,56 +3,16 @@
 // tolerances. "first pass" is the search as it runs on exact input; "with refit" adds the second
 // pass with refitted generators that a failed first pass starts.
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "common/run_context.hpp"
-#include "support/molecules.hpp"
+#include "support/noisy_poses.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/frame.hpp"
 
 namespace {
-
-// splitmix64 with Box-Muller: the same numbers on every platform.
-class Noise {
-public:
-  explicit Noise(std::uint64_t seed) : state_(seed) {}
-  double uniform() {
-    state_ += 0x9e3779b97f4a7c15ULL;
-    std::uint64_t z = state_;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
-  }
-  double gaussian() {
-    const double u = 1.0 - uniform();
-    return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * molecules::pi * uniform());
-  }
-
-private:
-  std::uint64_t state_;
-};
-
-struct Pose {
-  std::vector<double> xyz;
-  std::vector<std::string> symbols;
-};
-
-Pose noisy_pose(const molecules::Molecule& m, double noise, std::uint64_t seed) {
-  Noise rng(seed);
-  const molecules::Vec3 axis = molecules::unit({rng.gaussian(), rng.gaussian(), rng.gaussian()});
-  const molecules::Matrix turn = molecules::rotation(axis, 2.0 * molecules::pi * rng.uniform());
-  Pose pose;
-  for (std::size_t k = 0; k < m.atoms.size(); ++k) {
-    const molecules::Vec3 p = molecules::apply(turn, m.atoms[k]);
-    for (int c = 0; c < 3; ++c)
-      pose.xyz.push_back(p[c] + noise * rng.gaussian());
-    pose.symbols.push_back(m.symbols[k] + std::string(8 - m.symbols[k].size(), ' '));
-  }
-  return pose;
-}
 
 // The label of the first pass alone, and the label and operation count of the whole run.
 struct Named {
@@ -61,7 +21,7 @@ struct Named {
   int count;
 };
 
-Named labels(const Pose& pose, double thrsym) {
+Named labels(const molecules::Pose& pose, double thrsym) {
   const int n = static_cast<int>(pose.symbols.size());
   common::RunContext run("", common::UnitsTo::memory);
   std::vector<double> centred = pose.xyz;
@@ -100,7 +60,8 @@ int main() {
         if (m.linear)
           continue;
         for (int pose = 1; pose <= poses; ++pose) {
-          const Named named = labels(noisy_pose(m, noise, 7919u * pose + m.atoms.size()), thrsym);
+          const Named named =
+              labels(molecules::noisy_pose(m, noise, 7919u * pose + m.atoms.size()), thrsym);
           ++inputs;
           right_first += named.first == m.label;
           right_full += named.full == m.label;

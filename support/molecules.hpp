@@ -431,6 +431,140 @@ inline Molecule dodecaborate() {
   return m;
 }
 
+// The twelve vertices of the icosahedron of ih_generators(): the cyclic permutations of
+// (0, +-1, +-phi), edge 2.
+inline std::vector<Vec3> icosahedron_vertices() {
+  std::vector<Vec3> v;
+  for (const double a : {-1.0, 1.0}) {
+    for (const double b : {-phi, phi}) {
+      v.push_back({0, a, b});
+      v.push_back({a, b, 0});
+      v.push_back({b, 0, a});
+    }
+  }
+  return v;
+}
+
+// The frequency-2 geodesic sphere over that icosahedron: its 42 unit vertices (12 of the
+// icosahedron, 30 of its edge midpoints) and 80 triangles (four to each face).
+struct Geodesic {
+  std::vector<Vec3> vertices;
+  std::vector<std::array<int, 3>> triangles;
+  std::vector<std::array<int, 2>> edges;
+};
+
+inline Geodesic geodesic_sphere() {
+  const std::vector<Vec3> ico = icosahedron_vertices();
+  Geodesic g;
+  for (const Vec3& v : ico)
+    g.vertices.push_back(unit(v));
+  const auto is_edge = [&](std::size_t i, std::size_t j) {
+    return std::fabs(norm(ico[i] - ico[j]) - 2.0) < 1e-9;
+  };
+  const auto midpoint = [&](std::size_t i, std::size_t j) {
+    const Vec3 m = unit(ico[i] + ico[j]);
+    for (std::size_t k = ico.size(); k < g.vertices.size(); ++k) {
+      if (norm(g.vertices[k] - m) < 1e-9)
+        return static_cast<int>(k);
+    }
+    g.vertices.push_back(m);
+    return static_cast<int>(g.vertices.size() - 1);
+  };
+  for (std::size_t a = 0; a < ico.size(); ++a) {
+    for (std::size_t b = a + 1; b < ico.size(); ++b) {
+      for (std::size_t c = b + 1; c < ico.size(); ++c) {
+        if (!is_edge(a, b) || !is_edge(b, c) || !is_edge(a, c))
+          continue;
+        const int ab = midpoint(a, b), bc = midpoint(b, c), ca = midpoint(c, a);
+        const int ia = static_cast<int>(a), ib = static_cast<int>(b), ic = static_cast<int>(c);
+        for (const std::array<int, 3>& t :
+             {std::array<int, 3>{ia, ab, ca}, {ib, bc, ab}, {ic, ca, bc}, {ab, bc, ca}}) {
+          g.triangles.push_back(t);
+          for (int k = 0; k < 3; ++k) {
+            std::array<int, 2> e{std::min(t[k], t[(k + 1) % 3]), std::max(t[k], t[(k + 1) % 3])};
+            if (std::find(g.edges.begin(), g.edges.end(), e) == g.edges.end())
+              g.edges.push_back(e);
+          }
+        }
+      }
+    }
+  }
+  return g;
+}
+
+// The points scaled so that the closest two lie bond apart.
+inline std::vector<Vec3> scaled_to_bond(std::vector<Vec3> points, double bond) {
+  double closest = 1e300;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j)
+      closest = std::min(closest, norm(points[i] - points[j]));
+  }
+  for (Vec3& p : points)
+    p = (bond / closest) * p;
+  return points;
+}
+
+inline Molecule carbon_cage(const std::string& name, const std::vector<Vec3>& sphere) {
+  Molecule m = with_group(name, "ih  ", ih_generators());
+  for (const Vec3& p : scaled_to_bond(sphere, 1.40)) {
+    m.symbols.push_back("C ");
+    m.atoms.push_back(p);
+  }
+  return m;
+}
+
+// Ih C80, the Goldberg cage of the geodesic sphere: one atom over the centre of each of its
+// triangles, on a sphere; the closest atoms 1.40 apart.
+inline Molecule fullerene_c80() {
+  const Geodesic g = geodesic_sphere();
+  std::vector<Vec3> sphere;
+  for (const std::array<int, 3>& t : g.triangles) {
+    const auto v = [&](int k) {
+      return g.vertices[static_cast<std::size_t>(t[static_cast<std::size_t>(k)])];
+    };
+    sphere.push_back(unit(v(0) + v(1) + v(2)));
+  }
+  return carbon_cage("fullerene_c80", sphere);
+}
+
+// Ih C240, the leapfrog of C80: the geodesic sphere truncated at a third of every edge.
+inline Molecule fullerene_c240() {
+  const Geodesic g = geodesic_sphere();
+  std::vector<Vec3> sphere;
+  for (const std::array<int, 2>& e : g.edges) {
+    const Vec3 p = g.vertices[static_cast<std::size_t>(e[0])];
+    const Vec3 q = g.vertices[static_cast<std::size_t>(e[1])];
+    sphere.push_back(unit(p + (1.0 / 3.0) * (q - p)));
+    sphere.push_back(unit(p + (2.0 / 3.0) * (q - p)));
+  }
+  return carbon_cage("fullerene_c240", sphere);
+}
+
+// The operations of the group that carry the axis onto itself or its opposite.
+inline std::vector<Matrix> stabiliser(const std::vector<Matrix>& group, const Vec3& axis) {
+  const Vec3 a = unit(axis);
+  std::vector<Matrix> kept;
+  for (const Matrix& r : group) {
+    if (std::fabs(std::fabs(dot(molecules::apply(r, a), a)) - 1.0) < 1e-9)
+      kept.push_back(r);
+  }
+  return kept;
+}
+
+// C80 stretched along a three-fold axis of its cage by the given fraction of every atom's height
+// over the centre plane: D3d, the stabiliser of that axis in Ih, and within that fraction of the
+// radius of Ih.
+inline Molecule stretched_c80(double stretch) {
+  Molecule m = fullerene_c80();
+  const Vec3 axis = unit({1, 1, 1});
+  m.name = "fullerene_c80_d3d";
+  m.label = "d3d ";
+  m.group = stabiliser(m.group, axis);
+  for (Vec3& p : m.atoms)
+    p = p + (stretch * dot(p, axis)) * axis;
+  return m;
+}
+
 // Planar [n]annulene C(n)H(n) with every C-H bond radial: C-C 1.40, C-H 1.08. For n above 10 the
 // principal axis is no element the search proposes, only a product of lower orders.
 inline Molecule annulene(int n, const std::string& label) {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "common/reports.hpp"
 #include "common/result_records.hpp"
 #include "common/vectors.hpp"
+#include "symmetry/deviation.hpp"
 #include "symmetry/exact_group.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/snap.hpp"
@@ -156,9 +158,11 @@ void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
 }
 
 SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+  const std::vector<double> given = input.xyz;
   SymmetryResult result = run_program(run, input);
   result.elements_status =
       find_elements(result.count, result.ops, make_thresholds(input.thrsym), result.elements);
+  result.deviation = measure_deviation(input.natoms, given, result);
   return result;
 }
 

@@ -56,7 +56,8 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
 void run_symmetry(common::RunContext& run, common::InputDeck& deck);
 
 // The run after the input is read, records written as by the program; input.xyz ends centred.
-// The result comes with the elements of its group (find_elements), which add no record.
+// The result comes with the elements of its group (find_elements) and its deviation from the
+// atoms as given (measure_deviation), which add no record.
 SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input);
 
 } // namespace symmetry

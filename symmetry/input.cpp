@@ -34,14 +34,16 @@ LikePair closest_like_pair(int n, std::span<const double> xyz,
   return closest;
 }
 
+bool spacing_allows(double thrsym, const LikePair& pair) {
+  return pair.first == 0 || thrsym < spacing_factor * pair.distance;
+}
+
 void check_thrsym_spacing(double thrsym, int n, std::span<const double> xyz,
                           std::span<const std::string> symbols) {
   const LikePair pair = closest_like_pair(n, xyz, symbols);
-  if (pair.first == 0)
+  if (spacing_allows(thrsym, pair))
     return;
-  const double bound = 0.5 * pair.distance;
-  if (thrsym < bound)
-    return;
+  const double bound = spacing_factor * pair.distance;
   std::string label = symbols[static_cast<std::size_t>(pair.first - 1)].substr(
       0, static_cast<std::size_t>(common::label_width));
   label.erase(label.find_last_not_of(' ') + 1);

@@ -35,6 +35,12 @@ struct LikePair {
 LikePair closest_like_pair(int n, std::span<const double> xyz,
                            std::span<const std::string> symbols);
 
+// 0.5: a tolerance must stay below this share of the distance of the closest like pair.
+inline constexpr double spacing_factor = 0.5;
+
+// thrsym lies below half the distance of the closest like pair, or there is no such pair.
+bool spacing_allows(double thrsym, const LikePair& pair);
+
 // Input error unless thrsym is below half the distance of the closest like pair (no bound without
 // one): like atoms closer than twice the tolerance cannot be told apart by the matching, so any
 // group found then would not be a group of the atoms.

@@ -15,6 +15,24 @@ namespace symmetry {
 
 inline constexpr const char* trivial_group = "c1  ";
 
+// How well the atoms fit the group of a result, in the units of the coordinates
+// (measure_deviation).
+struct Deviation {
+  double rms = 0.0;     // root mean square distance each atom moved in the symmetrisation
+  double largest = 0.0; // the largest such distance
+  // The largest distance between an operation's image of an atom and the atom it lands on: the
+  // group holds on the atoms at any tolerance at least this large (a distance, not per component).
+  double image = 0.0;
+  // Continuous symmetry measure: 100 times the sum of the squared displacements over the sum of
+  // the squared distances of the atoms from their centroid (0 for a symmetric molecule, 100 at
+  // most). The frame and the atom mapping are those the search found, not minimised over again,
+  // so it bounds the measure from above.
+  double csm = 0.0;
+  // The coordinates the group constrains: 3n less the totally symmetric Cartesian coordinates.
+  // A group that holds only through noise moves the atoms by about the noise in each of them.
+  int constraints = 0;
+};
+
 // What symtry hands back.
 struct SymmetryResult {
   std::vector<double> xyz; // 3 x n: centred, possibly reoriented, symmetrised
@@ -37,6 +55,8 @@ struct SymmetryResult {
   std::vector<SymmetryElement> elements;
   // ok, or the status of find_elements when the operations could not be classified.
   Status elements_status = Status::ok;
+  // How far the symmetrisation moved the atoms as given; filled by run_symmetry.
+  Deviation deviation;
 };
 
 // The fallback of a result in plain words ("point group search failed: fell back to c1 (...)"),

@@ -143,6 +143,11 @@ bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
   return true;
 }
 
+bool has_image(const Operation& r, int i, std::span<const double> xyz,
+               std::span<const std::string> symbols, double tol, const XOrder& by_x) {
+  return image_atom(r, i, by_x, xyz, symbols, tol) != 0;
+}
+
 void symvec(int n, int g, std::span<const int> neqatm, std::span<const Operation> ops,
             std::span<double> accum, double zero_threshold, std::span<double> xyz) {
   const std::size_t words = 3 * static_cast<std::size_t>(n);

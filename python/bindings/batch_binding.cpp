@@ -163,7 +163,7 @@ void add_batch(py::module_& module) {
       .def(py::init([](const std::filesystem::path& file, const std::string& format,
                        std::optional<bool> add_hydrogens, bool retype) {
              return std::make_unique<FileRequests>(file,
-                                                   read_options(format, add_hydrogens, retype));
+                                                   read_options(format, add_hydrogens, retype, {}));
            }),
            py::arg("file"), py::arg("format"), py::arg("add_hydrogens"), py::arg("retype"))
       .def("__iter__", [](py::object self) { return self; })
@@ -172,14 +172,14 @@ void add_batch(py::module_& module) {
   module.def(
       "count_records",
       [](const std::filesystem::path& file, const std::string& format) {
-        return count_records(file, read_options(format, std::nullopt, false));
+        return count_records(file, read_options(format, std::nullopt, false, {}));
       },
       py::arg("file"), py::arg("format"), "The number of records a chemistry file is cut into.");
   module.def(
       "text_requests",
       [](const std::string& content, const std::filesystem::path& file, const std::string& format,
          std::optional<bool> add_hydrogens, bool retype) {
-        return text_requests(content, file, read_options(format, add_hydrogens, retype));
+        return text_requests(content, file, read_options(format, add_hydrogens, retype, {}));
       },
       py::arg("text"), py::arg("file"), py::arg("format"), py::arg("add_hydrogens"),
       py::arg("retype"), "The (request, title) of each record of a chemistry file's text.");

@@ -149,6 +149,9 @@ void put(PacketWriter& packet, const SymmetryCall& call) {
   packet.put(static_cast<int>(result.fallback));
   put_reals(packet, result.centre);
   put_reals(packet, result.rotation);
+  const symmetry::Deviation& deviation = result.deviation;
+  put_reals(packet, std::array{deviation.rms, deviation.largest, deviation.image, deviation.csm});
+  packet.put(deviation.constraints);
   packet.put(static_cast<int>(result.elements.size()));
   for (const symmetry::SymmetryElement& element : result.elements) {
     packet.put(static_cast<int>(element.kind));
@@ -173,6 +176,10 @@ void get(PacketReader& packet, SymmetryCall& call) {
   result.fallback = static_cast<symmetry::Status>(packet.integer());
   get_reals(packet, result.centre);
   get_reals(packet, result.rotation);
+  std::array<double, 4> measures{};
+  get_reals(packet, measures);
+  const auto [rms, largest, image, csm] = measures;
+  result.deviation = {rms, largest, image, csm, packet.integer()};
   result.elements.resize(static_cast<std::size_t>(packet.integer()));
   for (symmetry::SymmetryElement& element : result.elements) {
     element.kind = static_cast<symmetry::ElementKind>(packet.integer());

@@ -15,11 +15,12 @@ namespace bindings {
 namespace py = pybind11;
 
 tools::ReadOptions read_options(const std::string& format, std::optional<bool> add_hydrogens,
-                                bool retype) {
+                                bool retype, const tools::BuildSettings& build) {
   tools::ReadOptions options;
   options.format = format;
   options.perception.add_hydrogens = add_hydrogens;
   options.perception.retype = retype;
+  options.perception.build = build;
   return options;
 }
 
@@ -56,25 +57,33 @@ py::dict molecule_fields(const tools::ReadMolecule& entry) {
 namespace {
 
 py::list read_file(const std::filesystem::path& file, const std::string& format,
-                   std::optional<bool> add_hydrogens, bool retype) {
+                   std::optional<bool> add_hydrogens, bool retype, int build_seed,
+                   int build_timeout) {
   py::list molecules;
-  for (const tools::ReadMolecule& entry :
-       tools::read_molecules(file, read_options(format, add_hydrogens, retype)))
+  for (const tools::ReadMolecule& entry : tools::read_molecules(
+           file, read_options(format, add_hydrogens, retype, {build_seed, build_timeout})))
     molecules.append(molecule_fields(entry));
   return molecules;
 }
 
-py::dict read_smiles(const std::string& smiles, const std::string& name) {
-  return molecule_fields(tools::read_smiles(smiles, name, read_options("", std::nullopt, false)));
+py::dict read_smiles(const std::string& smiles, const std::string& name, int build_seed,
+                     int build_timeout) {
+  return molecule_fields(tools::read_smiles(
+      smiles, name, read_options("", std::nullopt, false, {build_seed, build_timeout})));
 }
 
 } // namespace
 
 void add_formats(py::module_& module) {
   module.def("read_file", &read_file, py::arg("file"), py::arg("format"), py::arg("add_hydrogens"),
-             py::arg("retype"), "The molecules of a chemistry file, prepared as by ffprep.");
-  module.def("read_smiles", &read_smiles, py::arg("smiles"), py::arg("name"),
+             py::arg("retype"), py::arg("build_seed") = tools::default_build_seed,
+             py::arg("build_timeout") = tools::default_build_seconds,
+             "The molecules of a chemistry file, prepared as by ffprep.");
+  module.def("read_smiles", &read_smiles, py::arg("smiles"), py::arg("name"), py::arg("build_seed"),
+             py::arg("build_timeout"),
              "The molecule of a SMILES string, 3D built and prepared as by ffprep.");
+  module.attr("default_build_seed") = tools::default_build_seed;
+  module.attr("default_build_timeout") = tools::default_build_seconds;
 }
 
 } // namespace bindings

@@ -12,9 +12,10 @@
 namespace bindings {
 
 // The reading options of the package's calls: Open Babel's format code (empty: from the
-// extension), hydrogens added (unset: only to molecules without coordinates), types made afresh.
+// extension), hydrogens added (unset: only to molecules without coordinates), types made afresh,
+// and how 3D coordinates are built.
 tools::ReadOptions read_options(const std::string& format, std::optional<bool> add_hydrogens,
-                                bool retype);
+                                bool retype, const tools::BuildSettings& build);
 
 // One molecule as the package hands it on: name, elements, Sybyl and force-field types,
 // coordinates, 0-based bonds, notes and tags, the reason it cannot run, and its MOL2 text.

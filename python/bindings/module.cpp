@@ -9,6 +9,7 @@
 #include "common/termination.hpp"
 #include "force_field_binding.hpp"
 #include "formats_binding.hpp"
+#include "group_fit_binding.hpp"
 #include "kelma_binding.hpp"
 #include "symmetry_binding.hpp"
 #include "text.hpp"
@@ -41,6 +42,7 @@ PYBIND11_MODULE(_core, module) {
   bindings::add_kelma(module);
   bindings::add_symmetry(module);
   bindings::add_formats(module);
+  bindings::add_group_fit(module);
   bindings::add_batch(module);
   bindings::add_force_field(module);
   bindings::add_tools(module);

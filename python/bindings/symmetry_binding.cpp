@@ -18,6 +18,19 @@ namespace py = pybind11;
 
 namespace {
 
+// The element labels as getcoord1 makes them: the symbols as given (the package has checked
+// that each fits the two columns), padded to 8.
+std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
+  if (elements.size() != static_cast<std::size_t>(natoms))
+    reject("elements must hold one symbol per atom");
+  std::vector<std::string> labels;
+  for (std::string label : elements) {
+    label.resize(common::label_length, ' ');
+    labels.push_back(label);
+  }
+  return labels;
+}
+
 DoubleArray operation_array(const symmetry::SymmetryResult& result) {
   DoubleArray array({static_cast<py::ssize_t>(result.count), py::ssize_t{3}, py::ssize_t{3}});
   auto out = array.mutable_unchecked<3>();
@@ -77,6 +90,47 @@ py::list element_list(const symmetry::SymmetryResult& result) {
   return list;
 }
 
+} // namespace
+
+symmetry::SymmetryInput symmetry_input(const DoubleArray& coordinates,
+                                       const std::vector<std::string>& elements, double thrsym) {
+  symmetry::SymmetryInput in;
+  in.natoms = atom_count(coordinates);
+  symmetry::check_thrsym(thrsym);
+  in.thrsym = thrsym;
+  in.xyz = coordinate_values(coordinates);
+  in.symbols = element_labels(elements, in.natoms);
+  return in;
+}
+
+py::dict deviation_fields(const symmetry::Deviation& deviation) {
+  return py::dict(py::arg("rms") = deviation.rms, py::arg("largest") = deviation.largest,
+                  py::arg("image") = deviation.image, py::arg("csm") = deviation.csm,
+                  py::arg("constraints") = deviation.constraints);
+}
+
+void add_result_fields(py::dict& fields, const symmetry::SymmetryResult& result, int natoms) {
+  fields["label"] = text(result.label);
+  fields["operations"] = operation_array(result);
+  fields["equivalent_atoms"] = equivalent_atoms(result, natoms);
+  fields["coordinates"] = coordinate_array(result.xyz);
+  fields["centre"] = coordinate_array(result.centre);
+  fields["rotation"] = matrix_array(result.rotation);
+  fields["elements"] = element_list(result);
+  fields["degrees_of_freedom"] = result.degrees;
+  fields["fallback"] = text(symmetry::fallback_text(result));
+  fields["deviation"] = deviation_fields(result.deviation);
+}
+
+py::dict symmetry_fields(const SymmetryCall& call) {
+  py::dict result = call_fields(call.output);
+  if (!call.output.stop)
+    add_result_fields(result, call.result, call.natoms);
+  return result;
+}
+
+namespace {
+
 py::dict point_group(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                      double thrsym, int print, bool keep_texts) {
   const std::vector<double> xyz = coordinate_values(coordinates);
@@ -102,23 +156,6 @@ py::dict read_input(const std::string& text) {
 }
 
 } // namespace
-
-py::dict symmetry_fields(const SymmetryCall& call) {
-  py::dict result = call_fields(call.output);
-  if (call.output.stop)
-    return result;
-  const symmetry::SymmetryResult& found = call.result;
-  result["label"] = text(found.label);
-  result["operations"] = operation_array(found);
-  result["equivalent_atoms"] = equivalent_atoms(found, call.natoms);
-  result["coordinates"] = coordinate_array(found.xyz);
-  result["centre"] = coordinate_array(found.centre);
-  result["rotation"] = matrix_array(found.rotation);
-  result["elements"] = element_list(found);
-  result["degrees_of_freedom"] = found.degrees;
-  result["fallback"] = text(symmetry::fallback_text(found));
-  return result;
-}
 
 void add_symmetry(py::module_& module) {
   module.def("point_group", &point_group, py::arg("coordinates"), py::arg("elements"),

@@ -2,16 +2,34 @@
 // input.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <pybind11/pybind11.h>
 
+#include "arrays.hpp"
 #include "molecule_calls.hpp"
+#include "symmetry/input.hpp"
+#include "symmetry/result.hpp"
 
 namespace bindings {
 
+void add_symmetry(pybind11::module_& module);
+
+// symmetry's input from arrays: the atoms, their element symbols and the tolerance (checked as the
+// program checks $thrsym; the spacing bound is the caller's to check, inside the call).
+symmetry::SymmetryInput symmetry_input(const DoubleArray& coordinates,
+                                       const std::vector<std::string>& elements, double thrsym);
+
+// The fields of a result: label, operations, equivalent_atoms, coordinates, centre, rotation,
+// elements, degrees_of_freedom, fallback and deviation.
+void add_result_fields(pybind11::dict& fields, const symmetry::SymmetryResult& result, int natoms);
+
 // The fields of a symmetry call as point_group returns them: "stdout", "listing", "stop" and,
-// unless it stopped, the group, its operations, elements and frame and the symmetrised atoms.
+// unless it stopped, those of its result.
 pybind11::dict symmetry_fields(const SymmetryCall& call);
 
-void add_symmetry(pybind11::module_& module);
+// A deviation as a dict: rms, largest, image, csm and constraints.
+pybind11::dict deviation_fields(const symmetry::Deviation& deviation);
 
 } // namespace bindings

@@ -10,11 +10,13 @@ are imported only when used.
 from ._core import FormatError, InputError
 from .errors import NumberedReport, RunStopped
 from .keyword_input import KeywordInput, read_kelma_input, read_symmetry_input
+from .group_fit import scan_tolerances, symmetrise_to, weighed_point_group
 from .many import MoleculeResult, Results, optimise_many, point_group_many
 from .optimiser import HARTREE_PER_KCAL, Optimisation, optimise
-from .point_groups import Element, PointGroup, point_group
+from .point_groups import Deviation, Element, PointGroup, point_group
 
 __all__ = [
+    "Deviation",
     "HARTREE_PER_KCAL",
     "Element",
     "FormatError",
@@ -32,4 +34,7 @@ __all__ = [
     "point_group_many",
     "read_kelma_input",
     "read_symmetry_input",
+    "scan_tolerances",
+    "symmetrise_to",
+    "weighed_point_group",
 ]

@@ -65,11 +65,21 @@ def molecule(fields):
     )
 
 
-def read_file(path, format="", add_hydrogens=None, retype=False):
+BUILD_SEED = _core.default_build_seed
+BUILD_TIMEOUT = _core.default_build_timeout
+
+
+def read_file(path, format="", add_hydrogens=None, retype=False, build_seed=BUILD_SEED,
+              build_timeout=BUILD_TIMEOUT):
     """The molecules of a chemistry file, in order; the format comes from the extension unless
     given as Open Babel's code ("sdf"). add_hydrogens: None adds them only to molecules without
-    coordinates. Raises ValueError (FormatError) for a file that cannot be read at all."""
-    return [molecule(fields) for fields in _core.read_file(os.fspath(path), format, add_hydrogens, retype)]
+    coordinates. Molecules without 3D coordinates are built as ffprep builds them (build_seed,
+    and build_timeout in seconds, as its --build-seed and --build-timeout). Raises ValueError
+    (FormatError) for a file that cannot be read at all."""
+    return [
+        molecule(fields)
+        for fields in _core.read_file(os.fspath(path), format, add_hydrogens, retype, build_seed, build_timeout)
+    ]
 
 
 @dataclass(frozen=True)
@@ -115,6 +125,7 @@ def read_text(text, format, **options):
         return read_file(path, format, **options)
 
 
-def from_smiles(smiles, name="smiles"):
-    """The molecule of a SMILES string, hydrogens added and 3D coordinates built."""
-    return molecule(_core.read_smiles(smiles, name)).runnable()
+def from_smiles(smiles, name="smiles", build_seed=BUILD_SEED, build_timeout=BUILD_TIMEOUT):
+    """The molecule of a SMILES string, hydrogens added and 3D coordinates built: the same
+    coordinates as ffprep's for the same SMILES and seed, on every call."""
+    return molecule(_core.read_smiles(smiles, name, build_seed, build_timeout)).runnable()

@@ -12,7 +12,7 @@ from . import _core, checks, defaults
 from .errors import stop_error
 from .files import FileMolecules, Molecule, molecule as file_molecule, stream
 from .optimiser import Optimisation, at_cycle_limit, optimisation, settings as kelma_settings
-from .point_groups import PointGroup, point_group_of
+from .point_groups import PointGroup, group_of
 from .progress import progress as progress_counter
 
 OUTCOMES = _core.outcome_words
@@ -260,7 +260,7 @@ def judged(fields, entry):
             return MoleculeResult(outcome=OUTCOMES["cycle_limit"], optimisation=done, detail=detail, **base)
         base.update(outcome=OUTCOMES["converged"], optimisation=done)
     if symmetry is not None and stop_error(symmetry) is None:
-        group = point_group_of(symmetry)
+        group = group_of(symmetry)
         base.setdefault("outcome", OUTCOMES["point_group"])
         return MoleculeResult(point_group=group, detail=group.fallback, **base)
     refused = fields["symmetry_error"]

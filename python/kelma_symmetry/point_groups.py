@@ -28,6 +28,21 @@ class Element:
 
 
 @dataclass(frozen=True)
+class Deviation:
+    """How far the symmetrisation moved the atoms as given (in their length unit): ``rms`` and
+    ``largest`` displacement, ``image`` the largest distance between an operation's image of an
+    atom and the atom it lands on, ``csm`` the continuous symmetry measure (100 times the squared
+    displacements over the squared distances from the centroid, for the frame and atom mapping the
+    search found) and ``constraints`` the coordinates the group constrains."""
+
+    rms: float = 0.0
+    largest: float = 0.0
+    image: float = 0.0
+    csm: float = 0.0
+    constraints: int = 0
+
+
+@dataclass(frozen=True)
 class PointGroup:
     """What one analysis gives.
 
@@ -40,6 +55,7 @@ class PointGroup:
     ``fallback`` says, when the search found no group it could trust and the result is C1, why
     ("point group search failed: fell back to c1 (...)"); it is empty when the group stands.
     ``records`` is what the program writes on standard output (None when not kept).
+    ``deviation`` says how far the symmetrisation moved the atoms (see :class:`Deviation`).
     """
 
     label: str
@@ -54,6 +70,7 @@ class PointGroup:
     records: str | None
     listing: str | None
     fallback: str = ""
+    deviation: Deviation = Deviation()
 
     @property
     def order(self):
@@ -85,11 +102,11 @@ def point_group(
         bool(records or listing),
     )
     raise_stop(call)
-    return point_group_of(call, records, listing)
+    return group_of(call, records, listing)
 
 
-def point_group_of(call, records=False, listing=False):
-    """The PointGroup of a call that did not stop."""
+def group_of(call, records=False, listing=False):
+    """The PointGroup of a symmetry call's fields, with its texts when they were asked for."""
     label = call["label"].rstrip()
     return PointGroup(
         label=label,
@@ -104,4 +121,5 @@ def point_group_of(call, records=False, listing=False):
         records=call["stdout"] if records else None,
         listing=call["listing"] if listing else None,
         fallback=call["fallback"],
+        deviation=Deviation(**call["deviation"]),
     )

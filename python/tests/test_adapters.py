@@ -163,3 +163,16 @@ def test_the_ase_calculator_gives_kelmas_energy_forces_and_minimum():
         assert abs(forces[atom, axis] + (energies[0] - energies[1]) / (2 * step)) < 1e-5
     BFGS(atoms, logfile=None).run(fmax=1e-4)
     assert np.abs(atoms.positions - kelma.coordinates).max() < 1e-3
+
+
+def test_smiles_give_ffprep_start_on_every_call(tmp_path):
+    """The same SMILES and seed give the same coordinates on every call, those ffprep writes (to
+    the ten decimals of its atom lines); another seed gives another start."""
+    smiles = "N[C@@H](Cc1ccccc1)C(=O)O"
+    first = files.from_smiles(smiles, "phenylalanine")
+    np.testing.assert_array_equal(first.coordinates, files.from_smiles(smiles, "phenylalanine").coordinates)
+    assert not np.array_equal(first.coordinates, files.from_smiles(smiles, build_seed=7).coordinates)
+    ffprep = PROGRAMS["kelma"].parent / "ffprep"
+    subprocess.run([ffprep, "-o", tmp_path, "--smiles", smiles, "--name", "phe"], check=True, capture_output=True)
+    written = ks.read_kelma_input(tmp_path / "phe.in")
+    np.testing.assert_allclose(written.coordinates, first.coordinates, rtol=0, atol=5.1e-11)

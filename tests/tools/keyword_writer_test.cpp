@@ -103,6 +103,19 @@ TEST(KeywordInput, TheAutomaticCycleLimitFollowsTheAtomCount) {
   EXPECT_EQ(nsteps(200), 9998);
 }
 
+// The opening comments: the name, the source and, for a start the tools built, how to build it
+// again; a file's own coordinates get no such line.
+TEST(KeywordInput, CommentsNameTheSourceAndHowTheStartWasBuilt) {
+  tools::Molecule m = hydrogen_chloride();
+  EXPECT_EQ(tools::split_lines(tools::keyword_input(m, {}, "hcl.mol2"))[2], "$natoms 2");
+  m.start = "RDKit 2022.09.3 ETKDGv3, seed 42";
+  const auto lines = tools::split_lines(tools::keyword_input(m, {}, "SMILES Cl"));
+  EXPECT_EQ(
+      std::vector<std::string>(lines.begin(), lines.begin() + 4),
+      (std::vector<std::string>{"# HCl", "# SMILES Cl",
+                                "# 3D start: RDKit 2022.09.3 ETKDGv3, seed 42", "$natoms 2"}));
+}
+
 TEST(KeywordInput, NamesCannotBecomeKeywords) {
   tools::Molecule m = hydrogen_chloride();
   m.name = "$natoms 7\n$print 9";

@@ -1,5 +1,5 @@
 // The pieces of ffreport: the symmetry elements found in memory, the
-// escaping of the page's text and data, and the convergence plots.
+// escaping of the page's text and data, the convergence plots and the summary's charts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include "tools/core/symmetry_elements.hpp"
 #include "tools/report/markup.hpp"
 #include "tools/report/report_plot.hpp"
+#include "tools/report/summary_plot.hpp"
 
 namespace {
 
@@ -49,6 +50,18 @@ TEST(SymmetryElements, FoundOnTheGivenGeometryInPlaceOfTheInputs) {
                tools::ToolError);
 }
 
+TEST(SymmetryElements, FoundOnAtomsWithoutAKeywordInput) {
+  const std::vector<std::string> symbols{"O", "H", "H"};
+  const std::vector<tools::Vec3> bent{
+      {0.0, 0.0, 0.1173}, {0.0, 0.7572, -0.4692}, {0.0, -0.7572, -0.4692}};
+  const auto water = tools::find_symmetry_elements(symbols, bent, 0.05);
+  EXPECT_EQ(water.group, "c2v");
+  EXPECT_EQ(water.plane_normals.size(), 2u);
+  // Like atoms closer than twice the tolerance, and lists that do not match, are refused.
+  EXPECT_THROW(tools::find_symmetry_elements(symbols, bent, 0.8), tools::ToolError);
+  EXPECT_THROW(tools::find_symmetry_elements({symbols.begin(), 2}, bent, 0.05), tools::ToolError);
+}
+
 TEST(SymmetryElements, DamagedInputIsAToolErrorAndLeavesNoListingFile) {
   const fs::path before = fs::current_path();
   const fs::path scratch = fs::temp_directory_path() / "report_test_listing";
@@ -71,7 +84,7 @@ TEST(Markup, TextAndDataCannotCloseTheirElement) {
 TEST(ConvergencePlot, ThresholdLineAndNoInfiniteCoordinates) {
   const std::vector<tools::CycleRecord> cycles{
       {1, "0.0100", "0.02000"}, {2, "*******", "0.00100"}, {3, "0.0010", "0.00000"}};
-  const std::string svg = tools::convergence_svg(cycles, 0.0005, tools::section_plot);
+  const std::string svg = tools::convergence_svg(cycles, 0.0005);
   EXPECT_NE(svg.find("class=\"gtol\""), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
   EXPECT_EQ(svg.find("inf"), std::string::npos);
@@ -83,8 +96,28 @@ TEST(ConvergencePlot, ThresholdLineAndNoInfiniteCoordinates) {
   };
   EXPECT_EQ(points("energy"), 2);
   EXPECT_EQ(points("force"), 3);
-  EXPECT_EQ(tools::convergence_svg({}, 0.0005, tools::table_plot).find("<svg"), std::string::npos);
-  EXPECT_EQ(tools::convergence_svg(cycles, 0.0, tools::table_plot).find("gtol"), std::string::npos);
+  EXPECT_EQ(tools::convergence_svg({}, 0.0005).find("<svg"), std::string::npos);
+  EXPECT_EQ(tools::convergence_svg(cycles, 0.0).find("gtol"), std::string::npos);
+}
+
+TEST(SummaryCharts, FarValuesGoIntoTheEndBinsAndManyBarsIntoOthers) {
+  std::vector<double> cycles;
+  for (int k = 1; k <= 199; ++k)
+    cycles.push_back(k);
+  cycles.push_back(1.0e6);
+  cycles.push_back(std::numeric_limits<double>::quiet_NaN());
+  const std::string svg = tools::histogram("cycles", cycles);
+  EXPECT_NE(svg.find("\u2265 198<"), std::string::npos); // not 1e+06
+  EXPECT_NE(svg.find("<title>from 188 on: 12</title>"), std::string::npos);
+  // Alike values but one: the whole range, so that the one still shows.
+  const std::string alike = tools::histogram("seconds", {0.0, 0.0, 0.0, 0.0, 0.0, 0.01});
+  EXPECT_NE(alike.find(">0.01<"), std::string::npos);
+  std::vector<tools::Bar> groups;
+  for (std::size_t k = 0; k < tools::max_bars + 2; ++k)
+    groups.push_back({tools::concat({"g", std::to_string(k)}), 1});
+  const std::string bars = tools::bar_chart("point groups", groups);
+  EXPECT_NE(bars.find("<title>others: 3</title>"), std::string::npos);
+  EXPECT_EQ(bars.find(">g11<"), std::string::npos);
 }
 
 } // namespace

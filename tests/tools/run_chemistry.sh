@@ -77,6 +77,36 @@ expect_status 1 $? "ffbatch --strict"
 [ "$(awk -F'\t' '$1 == "acetate" { print $9 }' strict/status.tsv)" = "bonds 1" ] || fail "coverage column"
 [ "$(outcome strict/status.tsv benzene kelma)" = converged ] || fail "--strict: benzene"
 
+# --- the same molecule gets the same start: in any order, on any number of workers -------------
+same=("CC(=O)Nc1ccc(O)cc1 paracetamol" "N[C@@H](Cc1ccccc1)C(=O)O phenylalanine"
+  "C/C=C/C=C\\C hexadiene" "OC[C@H]1O[C@@H](O)[C@H](O)[C@@H](O)[C@@H]1O glucose"
+  "CC1(C)C2CCC1(C)C(=O)C2 camphor")
+forward=() backward=()
+for entry in "${same[@]}"; do
+  set -- $entry
+  forward+=(--smiles "$1" --name "$2")
+  backward=(--smiles "$1" --name "$2" "${backward[@]}")
+done
+"$bin/ffprep" -o same-1 "${forward[@]}" >/dev/null 2>&1
+"$bin/ffprep" -o same-2 "${backward[@]}" >/dev/null 2>&1
+"$bin/ffbatch" -p kelma -j 1 -o same-3 "${forward[@]}" >/dev/null 2>&1
+"$bin/ffbatch" -p kelma -j 2 -o same-4 "${backward[@]}" >/dev/null 2>&1
+"$bin/ffbatch" -p kelma -j 1 --stream -o same-5 "${forward[@]}" >/dev/null 2>&1
+"$bin/ffbatch" -p kelma -j 2 --stream -o same-6 "${forward[@]}" >/dev/null 2>&1
+for entry in "${same[@]}"; do
+  set -- $entry
+  grep -qx "# 3D start: RDKit .* ETKDGv3, seed 42" "same-1/$2.in" || fail "$2: the build is not recorded"
+  for other in same-2/$2.in same-3/$2/input same-4/$2/input; do
+    cmp -s "same-1/$2.in" "$other" || fail "$2: $other is not the first run's input"
+  done
+done
+cmp -s same-5/shard-000001.sdf same-6/shard-000001.sdf || fail "streamed results differ with the workers"
+"$bin/ffprep" -o seed-7 --build-seed 7 --smiles CC1=CC=CC=C1O --name cresol >/dev/null 2>&1
+"$bin/ffprep" -o seed-42 --smiles CC1=CC=CC=C1O --name cresol >/dev/null 2>&1
+grep -qx "# 3D start: RDKit .* ETKDGv3, seed 7" seed-7/cresol.in || fail "--build-seed not recorded"
+[ "$(grep -c '^ ' seed-7/cresol.in)" = 16 ] && ! cmp -s seed-7/cresol.in seed-42/cresol.in ||
+  fail "--build-seed 7 gave no other start"
+
 # --- bad files: one line each, a skipped status, nothing half written -------------------------
 head -c "$(($(grep -b -m1 '^acetone' "$examples/molecules.sdf" | cut -d: -f1) + 200))" \
   "$examples/molecules.sdf" >truncated.sdf

@@ -55,8 +55,9 @@ gzip -c "$examples"/molecules.mol2 >molecules.mol2.gz
   [ "$(records gzipped/*.sdf)" = "$(records plain/*.sdf)" ] || fail "the gzipped library differs"
 
 # --- shards --------------------------------------------------------------------------------
-"$bin/ffbatch" --stream --shard-size 5 --keep-records -o shards "${inputs[@]}" >/dev/null 2>&1
-[ "$(ls shards/*.sdf | wc -l) $(ls shards/*.tsv | wc -l) $(ls shards/*.records | wc -l)" = "4 5 4" ] ||
+"$bin/ffbatch" --stream --shard-size 5 --keep-records --symmetrised -o shards "${inputs[@]}" \
+  >/dev/null 2>&1
+[ "$(ls shards/shard-??????.sdf | wc -l) $(ls shards/*.tsv | wc -l) $(ls shards/*.records.gz | wc -l)" = "4 5 4" ] ||
   fail "shards: $(ls shards | tr '\n' ' ')"
 # Names are made unique within a shard (a shard stands alone): benzene of the keyword inputs is
 # benzene_2 in one shard and benzene in its own.
@@ -64,27 +65,35 @@ gzip -c "$examples"/molecules.mol2 >molecules.mol2.gz
   fail "sharded status differs"
 [ "$(records shards/shard-00000?.sdf)" = "$(records stream/shard-000001.sdf)" ] ||
   fail "sharded SDF differs"
-grep -q '^#### kelma standard output' shards/shard-000001.records || fail "no records kept"
+zcat shards/shard-000001.records.gz | grep -q '^#### kelma standard output' || fail "no records kept"
+# The symmetrised molecules: one for each molecule symmetry named a group of.
+[ "$(cat shards/*.symmetrised.sdf | grep -c '^\$\$\$\$')" = "$(grep -c 'point group' stream/status.tsv)" ] ||
+  fail "symmetrised molecules: $(cat shards/*.symmetrised.sdf | grep -c '^\$\$\$\$')"
 
 # --- killed at three moments, then resumed --------------------------------------------------
 # 4,800 molecules: a few seconds of work, long enough to be killed at each moment.
 for k in $(seq 400); do cat "$examples"/molecules.mol2; done >library.mol2
 # On a terminal the progress line says of how many, once a child process has counted them.
-script -qec "'$bin/ffbatch' --stream -j 2 --shard-size 500 -o whole library.mol2" /dev/null \
-  >terminal.log 2>&1
+# The records and symmetrised molecules are cut back with the rest.
+kept=(--keep-records --symmetrised)
+script -qec "'$bin/ffbatch' --stream -j 2 --shard-size 500 ${kept[*]} -o whole library.mol2" \
+  /dev/null >terminal.log 2>&1
 expect_status 0 $? "ffbatch --stream on a terminal"
 grep -q "/4800 molecules done" terminal.log || fail "no total in the progress: $(tail -c 300 terminal.log)"
 for moment in 0.2 0.6 1.2; do
   rm -rf resumed
-  "$bin/ffbatch" --stream -j 2 --shard-size 500 -o resumed library.mol2 >/dev/null 2>&1 &
+  "$bin/ffbatch" --stream -j 2 --shard-size 500 "${kept[@]}" -o resumed library.mol2 >/dev/null 2>&1 &
   sleep "$moment"
   kill -9 $! 2>/dev/null || fail "the run ended before $moment s: nothing was interrupted"
   wait $! 2>/dev/null
-  "$bin/ffbatch" --stream -j 2 --shard-size 500 --resume -o resumed library.mol2 >/dev/null 2>&1
+  "$bin/ffbatch" --stream -j 2 --shard-size 500 "${kept[@]}" --resume -o resumed library.mol2 \
+    >/dev/null 2>&1
   [ "$(lines resumed/status.tsv)" = "$(lines whole/status.tsv)" ] ||
     fail "killed after $moment s and resumed: status differs"
   [ "$(records resumed/*.sdf)" = "$(records whole/*.sdf)" ] ||
     fail "killed after $moment s and resumed: SDF differs"
+  zcat resumed/*.records.gz | cmp -s - <(zcat whole/*.records.gz) ||
+    fail "killed after $moment s and resumed: records differ"
   ls resumed | grep -q 'part\|progress' && fail "killed after $moment s: part files left"
 done
 
@@ -92,9 +101,11 @@ done
 cp -r whole named
 rm named/status.tsv named/ffbatch.lock
 mv named/shard-000002.tsv named/shard-000002.tsv.part
-echo "500 $(stat -c%s named/shard-000002.sdf) $(stat -c%s named/shard-000002.tsv.part) 0" \
+sizes() { for f in "$@"; do stat -c%s "$f"; done | tr '\n' ' '; }
+echo "500 $(sizes named/shard-000002.{sdf,tsv.part,records.gz,symmetrised.sdf})" \
   >named/shard-000002.progress
-"$bin/ffbatch" --stream -j 2 --shard-size 500 --resume -o named library.mol2 >/dev/null 2>&1
+"$bin/ffbatch" --stream -j 2 --shard-size 500 "${kept[@]}" --resume -o named library.mol2 \
+  >/dev/null 2>&1
 [ "$(lines named/status.tsv)" = "$(lines whole/status.tsv)" ] &&
   [ "$(records named/*.sdf)" = "$(records whole/*.sdf)" ] ||
   fail "a shard killed while its files were named did not resume whole"

@@ -36,8 +36,9 @@ last=$(grep '^\*\*' runs/benzene/kelma/stdout | tail -1 | awk '{ print $2, $4, $
 [ "$(awk -F'\t' '$1 == "benzene" && $3 == "kelma" { print $5, $6, $7 }' runs/status.tsv)" = "$last" ] ||
   fail "benzene: status columns differ from the last cycle record"
 
-[ "$(awk -F'\t' '$1 == "benzene" && $3 == "symmetry" { print $11 }' runs/status.tsv)" = \
-  "D6h, 2 totally symmetric degrees of freedom" ] || fail "benzene: point group in words"
+awk -F'\t' '$1 == "benzene" && $3 == "symmetry" { print $11 }' runs/status.tsv |
+  grep -Eqx "D6h, 2 totally symmetric degrees of freedom; symmetrisation moved the atoms [0-9.]+ A rms, [0-9.]+ A at most; images within [0-9.]+ A; CSM [0-9.]+" ||
+  fail "benzene: point group in words with its deviation"
 
 # --- symmetry runs on kelma's optimised geometry, or with --symmetry-input start on the input's ---
 ethane=$(dirname "$molecules")/kelma/ethane.in

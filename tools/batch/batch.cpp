@@ -14,6 +14,7 @@
 #include "tools/core/cpu_share.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/folder_lock.hpp"
+#include "tools/core/group_figures.hpp"
 #include "tools/core/run_outcome.hpp"
 #include "tools/core/run_output.hpp"
 
@@ -211,10 +212,13 @@ std::vector<StatusLine> program_lines(const fs::path& folder, const Programs& pr
       }
     }
   }
-  if (programs.run_symmetry)
+  if (programs.run_symmetry) {
     lines.push_back(run_program(symmetry_program, programs.symmetry, folder, symmetry_input,
                                 programs.timeout_seconds)
                         .line);
+    if (outcome_of(lines.back().outcome) == Outcome::point_group)
+      weigh_line(lines.back(), weigh_input(read_file(symmetry_input)));
+  }
   return lines;
 }
 

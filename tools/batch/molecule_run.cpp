@@ -11,17 +11,19 @@
 #include "common/termination.hpp"
 #include "kelma/driver.hpp"
 #include "symmetry/driver.hpp"
+#include "symmetry/group_choice.hpp"
+#include "tools/core/group_figures.hpp"
 #include "tools/core/keyword_text.hpp"
 #include "tools/core/run_outcome.hpp"
 #include "tools/core/run_output.hpp"
 #include "tools/formats/chemistry_writer.hpp"
+#include "tools/formats/compressed_input.hpp"
 
 namespace tools {
 
 namespace {
 
 constexpr const char* result_format = "sdf";
-constexpr int displacement_decimals = 6;
 
 // What one program run in memory left: as a child's files would hold it.
 struct ProgramTexts {
@@ -114,38 +116,69 @@ KelmaRun run_kelma(const std::string& input, bool keep_records) {
   return out;
 }
 
-ProgramTexts run_symmetry(const std::string& input, symmetry::SymmetryResult& result,
-                          std::vector<double>& start) {
+// The run as the program makes it, and its answer weighed against the groups a tighter search
+// finds (choose_group).
+ProgramTexts run_symmetry(const std::string& input, symmetry::GroupChoice& choice) {
   return run_in_memory(symmetry::termination_banner, symmetry_program,
                        [&](common::RunContext& run) {
                          std::istringstream in(input);
                          common::InputDeck deck(in);
                          symmetry::SymmetryInput read = symmetry::read_symmetry_input(run, deck);
-                         start = read.xyz;
-                         result = symmetry::run_symmetry(run, read);
+                         const symmetry::SymmetryInput given = read;
+                         choice = symmetry::choose_group(given, symmetry::run_symmetry(run, read));
                        });
 }
 
-// How far the symmetrisation moved the atoms: the root mean square and the largest distance
-// between each atom of the input, brought into the result's frame, and its symmetrised place.
-std::pair<double, double> displacement(const std::vector<double>& start,
-                                       const symmetry::SymmetryResult& result) {
-  double sum = 0.0;
-  double largest = 0.0;
-  const std::size_t atoms = start.size() / 3;
-  for (std::size_t i = 0; i < atoms; ++i) {
-    double squared = 0.0;
-    for (std::size_t r = 0; r < 3; ++r) {
-      double turned = 0.0;
-      for (std::size_t c = 0; c < 3; ++c)
-        turned += result.rotation[r + 3 * c] * (start[3 * i + c] - result.centre[c]);
-      const double d = turned - result.xyz[3 * i + r];
-      squared += d * d;
-    }
-    sum += squared;
-    largest = std::max(largest, std::sqrt(squared));
+// The molecule with the coordinates and data fields of geometry, as SDF: from the prepared
+// template when there is one, else from the elements of the input.
+std::string result_sdf(const Prepared& molecule, const GeometryResult& geometry) {
+  return molecule.mol2.empty() ? elements_result(molecule.name, input_elements(molecule.input),
+                                                 geometry, result_format)
+                               : mol2_result(molecule.mol2, geometry, result_format);
+}
+
+// kelma's part of a molecule: its line, its records when kept, and the result geometry with its
+// figures. Returns the input symmetry takes: the optimised geometry, the starting one, or none
+// when kelma did not converge.
+std::string kelma_part(const Prepared& molecule, const InProcessRun& how, MoleculeRun& out,
+                       GeometryResult& geometry) {
+  const KelmaRun kelma = run_kelma(molecule.input, how.keep_records);
+  out.lines.push_back(kelma.line);
+  if (how.keep_records)
+    keep(out.records, kelma_program, kelma.texts);
+  const RunOutput& records = kelma.records;
+  const bool converged = outcome_of(kelma.line.outcome) == Outcome::converged;
+  geometry.xyz = converged ? records.final_geometry : records.last_geometry;
+  geometry.fields = result_fields(records, {});
+  if (!how.run_symmetry || how.symmetry_input != SymmetryInput::final)
+    return molecule.input;
+  if (!converged) {
+    out.lines.push_back(not_symmetrised(kelma.line));
+    return {};
   }
-  return {atoms > 0 ? std::sqrt(sum / static_cast<double>(atoms)) : 0.0, largest};
+  return with_coordinates(molecule.input, records.final_geometry);
+}
+
+// symmetry's part of a molecule: its line, its records when kept, the group and how far the
+// symmetrisation moved the atoms as fields of the result, and, when asked, the symmetrised
+// molecule.
+void symmetry_part(const Prepared& molecule, const std::string& input, const InProcessRun& how,
+                   MoleculeRun& out, GeometryResult& geometry) {
+  symmetry::GroupChoice choice;
+  const ProgramTexts symmetry = run_symmetry(input, choice);
+  out.lines.push_back(classify(symmetry_program, symmetry));
+  if (how.keep_records)
+    keep(out.records, symmetry_program, symmetry);
+  StatusLine& line = out.lines.back();
+  if (outcome_of(line.outcome) != Outcome::point_group)
+    return;
+  weigh_line(line, choice);
+  const std::vector<std::pair<std::string, std::string>> fields =
+      choice_fields(choice, outcome_detail(line.outcome));
+  geometry.fields.insert(geometry.fields.end(), fields.begin(), fields.end());
+  if (how.keep_symmetrised)
+    out.symmetrised =
+        result_sdf(molecule, {parse_run_output(symmetry.output).final_geometry, fields});
 }
 
 } // namespace
@@ -163,52 +196,20 @@ MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how) {
   MoleculeRun out;
   GeometryResult geometry;
   std::string symmetry_input = molecule.input;
-  std::string point_group;
-  if (how.run_kelma) {
-    const KelmaRun kelma = run_kelma(molecule.input, how.keep_records);
-    out.lines.push_back(kelma.line);
-    if (how.keep_records)
-      keep(out.records, kelma_program, kelma.texts);
-    const RunOutput& records = kelma.records;
-    const bool converged = outcome_of(out.lines.back().outcome) == Outcome::converged;
-    geometry.xyz = converged ? records.final_geometry : records.last_geometry;
-    geometry.fields = result_fields(records, {});
-    if (how.run_symmetry && how.symmetry_input == SymmetryInput::final) {
-      if (!converged) {
-        out.lines.push_back(not_symmetrised(out.lines.back()));
-        symmetry_input.clear();
-      } else {
-        symmetry_input = with_coordinates(molecule.input, records.final_geometry);
-      }
-    }
-  }
-  if (how.run_symmetry && !symmetry_input.empty()) {
-    symmetry::SymmetryResult result;
-    std::vector<double> start;
-    const ProgramTexts symmetry = run_symmetry(symmetry_input, result, start);
-    out.lines.push_back(classify(symmetry_program, symmetry));
-    if (how.keep_records)
-      keep(out.records, symmetry_program, symmetry);
-    if (outcome_of(out.lines.back().outcome) == Outcome::point_group) {
-      const auto [rms, largest] = displacement(start, result);
-      geometry.fields.emplace_back(point_group_field, outcome_detail(out.lines.back().outcome));
-      geometry.fields.emplace_back("symmetrisation_rms_angstrom",
-                                   fixed(rms, displacement_decimals));
-      geometry.fields.emplace_back("symmetrisation_max_angstrom",
-                                   fixed(largest, displacement_decimals));
-    }
-  }
+  if (how.run_kelma)
+    symmetry_input = kelma_part(molecule, how, out, geometry);
+  if (how.run_symmetry && !symmetry_input.empty())
+    symmetry_part(molecule, symmetry_input, how, out, geometry);
   for (const StatusLine& line : out.lines) {
     geometry.fields.emplace_back(line.program + "_outcome", line.outcome);
     geometry.fields.emplace_back(line.program + "_detail", line.detail);
   }
   geometry.fields.emplace_back("no_parameter", molecule.coverage);
   geometry.fields.emplace_back("notes", molecule.note_tags);
-  if (!geometry.xyz.empty()) {
-    out.sdf = molecule.mol2.empty() ? elements_result(molecule.name, input_elements(molecule.input),
-                                                      geometry, result_format)
-                                    : mol2_result(molecule.mol2, geometry, result_format);
-  }
+  if (!geometry.xyz.empty())
+    out.sdf = result_sdf(molecule, geometry);
+  if (!out.records.empty())
+    out.records = gzip_member(out.records);
   for (StatusLine& line : out.lines) {
     line.atoms = molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-";
     line.no_parameter = molecule.coverage;

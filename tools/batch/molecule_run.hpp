@@ -17,13 +17,22 @@ struct InProcessRun {
   bool run_kelma = true;
   bool run_symmetry = true;
   SymmetryInput symmetry_input = SymmetryInput::final;
-  bool keep_records = false;
+  bool keep_records = false;     // the programs' records and listings, gzipped
+  bool keep_symmetrised = false; // the symmetrised molecule
 };
 
 struct MoleculeRun {
   std::vector<StatusLine> lines; // molecule column empty: the batch names the molecule
   std::string sdf;               // the result molecule, "$$$$" included; empty when none
-  std::string records;           // the programs' outputs and listings, when kept
+  std::string records;           // the programs' outputs and listings as one gzip member, when kept
+  std::string symmetrised; // the symmetrised molecule in its group's frame ("$$$$" included), when
+                           // kept and symmetry named a group
+};
+
+// What a worker hands back for each molecule of an input.
+struct MoleculeAnswer {
+  Prepared prepared; // name, origin, notes and error; the input and template stay in the worker
+  MoleculeRun run;
 };
 
 // Runs the programs on a molecule that was prepared (its error empty).

@@ -15,6 +15,7 @@
 #include <poll.h>
 
 #include "tools/batch/progress.hpp"
+#include "tools/batch/shard_files.hpp"
 #include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/folder_lock.hpp"
@@ -29,12 +30,6 @@ namespace layout = batch_layout;
 
 namespace {
 
-// What a worker hands back for each molecule of an input.
-struct MoleculeAnswer {
-  Prepared prepared; // name, origin, notes and error; the input and template stay in the worker
-  MoleculeRun run;
-};
-
 std::string pack(const std::vector<MoleculeAnswer>& answers) {
   PacketWriter packet;
   for (const MoleculeAnswer& answer : answers) {
@@ -48,6 +43,7 @@ std::string pack(const std::vector<MoleculeAnswer>& answers) {
     packet.put(lines);
     packet.put(answer.run.sdf);
     packet.put(answer.run.records);
+    packet.put(answer.run.symmetrised);
   }
   return packet.bytes();
 }
@@ -65,6 +61,7 @@ std::vector<MoleculeAnswer> unpack_answers(std::string_view bytes) {
       answer.run.lines.push_back(parse_status(line));
     answer.run.sdf = packet.text();
     answer.run.records = packet.text();
+    answer.run.symmetrised = packet.text();
   }
   return answers;
 }
@@ -101,240 +98,6 @@ std::vector<MoleculeAnswer> failed_item(const SourceItem& item, const std::strin
   answer.run.lines.push_back(line);
   return {answer};
 }
-
-std::string shard_name(std::size_t shard) {
-  std::string number = std::to_string(shard + 1);
-  if (number.size() < static_cast<std::size_t>(layout::shard_number_width))
-    number.insert(0, static_cast<std::size_t>(layout::shard_number_width) - number.size(), '0');
-  return std::string(layout::shard_prefix) + number;
-}
-
-// A file opened for appending whose writes reach the kernel at once, so that a run killed at any
-// moment leaves whole writes behind.
-struct AppendFile {
-  std::FILE* file = nullptr;
-  AppendFile() = default;
-  explicit AppendFile(const fs::path& path) : file(std::fopen(path.c_str(), "ab")) {
-    if (file == nullptr)
-      throw ToolError("cannot write " + path.string());
-  }
-  AppendFile(AppendFile&& other) noexcept : file(std::exchange(other.file, nullptr)) {}
-  AppendFile& operator=(AppendFile&& other) noexcept {
-    close();
-    file = std::exchange(other.file, nullptr);
-    return *this;
-  }
-  ~AppendFile() { close(); }
-  void close() {
-    if (file != nullptr)
-      std::fclose(file);
-    file = nullptr;
-  }
-  void write(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() || std::fflush(file) != 0)
-      throw DiskFull("cannot write a shard: " + std::string(std::strerror(errno)));
-  }
-  long size() const { return std::ftell(file); }
-};
-
-} // namespace
-
-namespace {
-
-// Where a shard stands before a run: finished (its files written), or how many of its inputs its
-// part files hold whole.
-struct ShardStart {
-  bool finished = false;
-  std::size_t done = 0;
-};
-
-struct ProgressMark {
-  std::size_t inputs = 0; // inputs written whole
-  long sdf = 0, status = 0, records = 0;
-};
-
-class ShardFiles {
-public:
-  ShardFiles(fs::path out, std::size_t shard) : base_(std::move(out) / shard_name(shard)) {}
-  fs::path final_path(std::string_view extension) const {
-    return base_.string() + std::string(extension);
-  }
-  fs::path part_path(std::string_view extension) const {
-    return base_.string() + std::string(extension) + std::string(layout::part_suffix);
-  }
-  fs::path progress() const { return final_path(layout::shard_progress); }
-
-  // The last whole line of the progress file; nothing when there is none.
-  std::optional<ProgressMark> last_mark() const {
-    if (!fs::exists(progress()))
-      return std::nullopt;
-    const std::string text = read_file(progress());
-    const std::size_t end = text.rfind('\n');
-    if (end == std::string::npos)
-      return std::nullopt;
-    const std::size_t begin = text.rfind('\n', end - 1);
-    std::istringstream line(text.substr(begin == std::string::npos ? 0 : begin + 1, end));
-    ProgressMark mark;
-    if (!(line >> mark.inputs >> mark.sdf >> mark.status >> mark.records))
-      return std::nullopt;
-    return mark;
-  }
-
-  ShardStart start(bool resume) const {
-    if (resume && !fs::exists(progress()) && fs::exists(final_path(layout::shard_status)))
-      return {true, 0};
-    const std::optional<ProgressMark> mark = resume ? last_mark() : std::nullopt;
-    return {false, mark ? mark->inputs : 0};
-  }
-
-private:
-  fs::path base_;
-};
-
-// Writes the shards one after the other, each input's answers whole before its progress mark.
-class ShardWriter {
-public:
-  ShardWriter(fs::path out, bool keep_records) : out_(std::move(out)), keep_(keep_records) {}
-
-  // Makes shard the open one, taking up after its last whole input when the run resumes.
-  void open(std::size_t shard, bool resume) {
-    close();
-    files_.emplace(out_, shard);
-    const std::optional<ProgressMark> mark = resume ? files_->last_mark() : std::nullopt;
-    for (std::string_view extension : extensions()) {
-      const fs::path part = files_->part_path(extension);
-      const fs::path final_file = files_->final_path(extension);
-      // A run killed while it named the part files leaves some named already: they are parts
-      // again until the shard is closed.
-      if (mark && !fs::exists(part) && fs::exists(final_file))
-        fs::rename(final_file, part);
-      fs::remove(final_file);
-      if (!mark)
-        fs::remove(part);
-    }
-    if (!mark)
-      fs::remove(files_->progress());
-    sdf_ = AppendFile(files_->part_path(layout::shard_sdf));
-    status_ = AppendFile(files_->part_path(layout::shard_status));
-    records_ = keep_ ? AppendFile(files_->part_path(layout::shard_records)) : AppendFile();
-    stems_ = UniqueStems(reserved_names());
-    if (mark) {
-      take_up(*mark);
-    } else {
-      status_.write(status_header() + "\n");
-    }
-    progress_ = AppendFile(files_->progress());
-    shard_ = shard;
-  }
-
-  std::optional<std::size_t> shard() const { return files_ ? std::optional(shard_) : std::nullopt; }
-
-  // Writes the answers of input (its number in the shard) and returns their status lines.
-  std::vector<StatusLine> append(std::size_t input, std::vector<MoleculeAnswer>& answers) {
-    std::vector<StatusLine> lines;
-    std::string sdf, records;
-    for (MoleculeAnswer& answer : answers) {
-      const std::string stem = stems_.take(answer.prepared.name);
-      for (StatusLine& line : answer.run.lines) {
-        line.molecule = stem;
-        lines.push_back(line);
-      }
-      sdf += answer.run.sdf;
-      if (!answer.run.records.empty())
-        records += "#### molecule " + stem + "\n" + answer.run.records;
-    }
-    sdf_.write(sdf);
-    status_.write(status_lines_text(lines));
-    if (keep_)
-      records_.write(records);
-    progress_.write(std::to_string(input + 1) + " " + std::to_string(sdf_.size()) + " " +
-                    std::to_string(status_.size()) + " " +
-                    std::to_string(keep_ ? records_.size() : 0) + "\n");
-    return lines;
-  }
-
-  // Gives the open shard's part files their names; the progress file goes last.
-  void close() {
-    if (!files_)
-      return;
-    sdf_.close();
-    status_.close();
-    records_.close();
-    progress_.close();
-    for (std::string_view extension : extensions())
-      if (fs::exists(files_->part_path(extension)))
-        fs::rename(files_->part_path(extension), files_->final_path(extension));
-    fs::remove(files_->progress());
-    files_.reset();
-  }
-
-private:
-  std::vector<std::string_view> extensions() const {
-    return {layout::shard_sdf, layout::shard_status, layout::shard_records};
-  }
-
-  static std::vector<std::string> reserved_names() {
-    return {std::string(layout::molecules), std::string(layout::status), std::string(layout::lock)};
-  }
-
-  // Cuts the part files back to the last whole input and takes the names its lines gave out.
-  void take_up(const ProgressMark& mark) {
-    fs::resize_file(files_->part_path(layout::shard_sdf), static_cast<std::uintmax_t>(mark.sdf));
-    fs::resize_file(files_->part_path(layout::shard_status),
-                    static_cast<std::uintmax_t>(mark.status));
-    if (keep_)
-      fs::resize_file(files_->part_path(layout::shard_records),
-                      static_cast<std::uintmax_t>(mark.records));
-    std::vector<std::string> names = reserved_names();
-    for (const StatusLine& line :
-         read_status_table(read_file(files_->part_path(layout::shard_status))))
-      names.push_back(line.molecule);
-    stems_ = UniqueStems(names);
-  }
-
-  fs::path out_;
-  bool keep_;
-  std::optional<ShardFiles> files_;
-  std::size_t shard_ = 0;
-  AppendFile sdf_, status_, records_, progress_;
-  UniqueStems stems_;
-};
-
-// The lines of a shard's table; one "not run" line when the shard has none.
-std::vector<StatusLine> shard_lines(const fs::path& out, std::size_t shard) {
-  const fs::path table = ShardFiles(out, shard).final_path(layout::shard_status);
-  if (fs::exists(table))
-    return read_status_table(read_file(table));
-  StatusLine line{shard_name(shard), "-", "-", outcome_text(Outcome::not_run)};
-  line.detail = "the shard did not finish; its task run again, or --resume, runs it";
-  return {line};
-}
-
-// status.tsv of the whole run: the shards' tables one after the other. Returns the number of
-// failed runs and of all runs.
-std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size_t shards) {
-  const fs::path part = out / (std::string(layout::status) + std::string(layout::part_suffix));
-  fs::remove(part);
-  std::size_t failures = 0;
-  std::size_t runs = 0;
-  {
-    AppendFile status(part);
-    status.write(status_header() + "\n");
-    for (std::size_t shard = 0; shard < shards; ++shard) {
-      const std::vector<StatusLine> lines = shard_lines(out, shard);
-      for (const StatusLine& line : lines)
-        failures += succeeded(line) ? 0 : 1;
-      runs += lines.size();
-      status.write(status_lines_text(lines));
-    }
-  }
-  fs::rename(part, out / layout::status);
-  return {failures, runs};
-}
-
-} // namespace
-
-namespace {
 
 // The inputs of a streamed run's shards, counted by a child process while the run goes on, so that
 // its progress can say of how many; no count when an input is not a regular file (a pipe cannot
@@ -391,7 +154,8 @@ public:
   Supervisor(const std::vector<fs::path>& files, const MoleculeOptions& molecules,
              const StreamOptions& options)
       : options_(options), items_(files, molecules),
-        writer_(options.out, options.programs.keep_records), count_(files, molecules, options) {}
+        writer_(options.out, {options.programs.keep_records, options.programs.keep_symmetrised}),
+        count_(files, molecules, options) {}
 
   // The next input to run, packed; nothing after the last. Inputs of finished shards, of other
   // tasks' shards and those a resumed shard holds already are passed over.
@@ -506,21 +270,6 @@ int collect_shards(const fs::path& out, std::size_t count, const fs::path& sdf) 
   if (!sdf.empty())
     concatenate_shard_sdf(out, count, sdf);
   return batch_end(failures, runs, out / layout::status);
-}
-
-void concatenate_shard_sdf(const fs::path& out, std::size_t count, const fs::path& sdf) {
-  const fs::path part = sdf.string() + std::string(layout::part_suffix);
-  {
-    std::ofstream whole(part, std::ios::binary | std::ios::trunc);
-    for (std::size_t shard = 0; shard < count && whole; ++shard) {
-      std::ifstream piece(ShardFiles(out, shard).final_path(layout::shard_sdf), std::ios::binary);
-      if (piece && piece.peek() != std::ifstream::traits_type::eof())
-        whole << piece.rdbuf();
-    }
-    if (!whole.flush())
-      throw ToolError(part.string() + ": cannot be written");
-  }
-  fs::rename(part, sdf);
 }
 
 } // namespace tools

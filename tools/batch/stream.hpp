@@ -50,9 +50,4 @@ std::size_t count_shards(const std::vector<std::filesystem::path>& files,
 int collect_shards(const std::filesystem::path& out, std::size_t count,
                    const std::filesystem::path& sdf);
 
-// Writes the result molecules of shards 1 .. count, in shard order, into the file sdf (a shard
-// without its SDF adds none); the file appears whole or not at all.
-void concatenate_shard_sdf(const std::filesystem::path& out, std::size_t count,
-                           const std::filesystem::path& sdf);
-
 } // namespace tools

@@ -15,7 +15,9 @@
 // and, for a streamed batch, instead of the molecule folders:
 //   OUT/shard-NNNNNN.sdf     the result molecules of the shard's inputs, in input order
 //   OUT/shard-NNNNNN.tsv     their status lines, with the header of status.tsv
-//   OUT/shard-NNNNNN.records the programs' records and listings (--keep-records)
+//   OUT/shard-NNNNNN.records.gz  the programs' records and listings, gzipped (--keep-records)
+//   OUT/shard-NNNNNN.symmetrised.sdf  the symmetrised molecules in their groups' frames
+//                            (--symmetrised)
 //   OUT/stream.args          what the tasks of --emit repeat: the folder to run in, then the
 //                            command's arguments, one a line
 //   OUT/stream.shards        how many shards the inputs make, for --collect
@@ -49,7 +51,8 @@ inline constexpr std::string_view shard_prefix = "shard-";
 inline constexpr int shard_number_width = 6;
 inline constexpr std::string_view shard_sdf = ".sdf";
 inline constexpr std::string_view shard_status = ".tsv";
-inline constexpr std::string_view shard_records = ".records";
+inline constexpr std::string_view shard_records = ".records.gz";
+inline constexpr std::string_view shard_symmetrised = ".symmetrised.sdf";
 inline constexpr std::string_view shard_progress = ".progress";
 inline constexpr std::string_view part_suffix = ".part";
 

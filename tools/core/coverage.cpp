@@ -5,6 +5,7 @@
 
 #include "kelma/parameter_tables.hpp"
 #include "kelma/parameters.hpp"
+#include "tools/core/status.hpp"
 
 namespace tools {
 
@@ -145,7 +146,7 @@ std::string Coverage::column() const {
   for (const auto& [kind, count] : counts)
     if (count > 0)
       text += (text.empty() ? "" : ", ") + std::string(kind) + " " + std::to_string(count);
-  return text.empty() ? "none" : text;
+  return text.empty() ? std::string(nothing_noted) : text;
 }
 
 Coverage parameter_coverage(const Molecule& molecule) {

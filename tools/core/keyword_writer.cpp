@@ -134,6 +134,8 @@ std::string job_option_usage() {
 std::string keyword_input(const Molecule& molecule, const JobOptions& options,
                           std::string_view source) {
   std::string out = comment(molecule.name) + "\n" + comment(source) + "\n";
+  if (!molecule.start.empty())
+    out += comment("3D start: " + molecule.start) + "\n";
   out += "$natoms " + std::to_string(molecule.atoms.size()) + "\n";
   out += "$thrsym " + options.thrsym + "\n";
   out += "$fftype " + options.fftype + "\n";

@@ -32,7 +32,9 @@ std::string job_option_usage();
 // The cycle limit that "auto" stands for: 50 cycles per atom, 1000 to 9998.
 int automatic_cycle_limit(std::size_t atoms);
 
-// The keyword input text; the molecule must have passed check_molecule.
+// The keyword input text; the molecule must have passed check_molecule. Comment lines open it:
+// the molecule's name, the source, and how its coordinates were built when the tools built them
+// (so that the start can be built again).
 std::string keyword_input(const Molecule& molecule, const JobOptions& options,
                           std::string_view source);
 

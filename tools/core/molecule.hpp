@@ -28,6 +28,7 @@ struct Molecule {
   std::string name;
   std::vector<Atom> atoms;
   std::vector<Bond> bonds;
+  std::string start; // how the coordinates were built, when the tools built them
 };
 
 // Why n atoms are more or fewer than the programs take ("n atoms, the programs take 1 to 500",

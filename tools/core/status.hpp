@@ -32,6 +32,11 @@ Outcome outcome_of(std::string_view text);
 // What follows the words of a point group's or a failure's outcome ("c2v", "signal 9").
 std::string outcome_detail(std::string_view text);
 
+// The no_parameter and notes columns when there is nothing to say, and any column that does not
+// apply to its line.
+inline constexpr std::string_view nothing_noted = "none";
+inline constexpr std::string_view not_applicable = "-";
+
 // The program column of a run of either program.
 inline constexpr std::string_view kelma_program = "kelma";
 inline constexpr std::string_view symmetry_program = "symmetry";

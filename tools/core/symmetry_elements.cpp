@@ -7,6 +7,7 @@
 #include "common/run_context.hpp"
 #include "common/termination.hpp"
 #include "symmetry/driver.hpp"
+#include "symmetry/input.hpp"
 
 namespace tools {
 
@@ -48,6 +49,23 @@ void take_elements(const symmetry::SymmetryResult& result, SymmetryElements& ele
   }
 }
 
+// The search run on in, silently, and its elements taken.
+SymmetryElements elements_of(common::RunContext& run, symmetry::SymmetryInput& in) {
+  in.print = silent;
+  symmetry::SymmetryResult result;
+  try {
+    result = symmetry::run_symmetry(run, in);
+  } catch (const common::RunStop& stop) {
+    throw ToolError("the point-group search stopped (" + stop.code + ")");
+  }
+  SymmetryElements elements;
+  elements.group = std::string(trim(result.label));
+  for (std::size_t k = 0; k < static_cast<std::size_t>(in.natoms); ++k)
+    elements.positions.push_back({result.xyz[3 * k], result.xyz[3 * k + 1], result.xyz[3 * k + 2]});
+  take_elements(result, elements);
+  return elements;
+}
+
 } // namespace
 
 SymmetryElements find_symmetry_elements(std::string_view input, std::span<const Vec3> geometry) {
@@ -62,19 +80,32 @@ SymmetryElements find_symmetry_elements(std::string_view input, std::span<const 
     for (std::size_t k = 0; k < n; ++k)
       std::copy(geometry[k].begin(), geometry[k].end(), in.xyz.begin() + 3 * k);
   }
-  in.print = silent;
-  symmetry::SymmetryResult result;
-  try {
-    result = symmetry::run_symmetry(run, in);
-  } catch (const common::RunStop& stop) {
-    throw ToolError("the point-group search stopped (" + stop.code + ")");
+  return elements_of(run, in);
+}
+
+SymmetryElements find_symmetry_elements(std::span<const std::string> symbols,
+                                        std::span<const Vec3> positions, double thrsym) {
+  if (symbols.size() != positions.size())
+    throw ToolError(std::to_string(symbols.size()) + " element symbols for " +
+                    std::to_string(positions.size()) + " atoms");
+  common::RunContext run("", common::UnitsTo::nowhere);
+  symmetry::SymmetryInput in;
+  in.natoms = static_cast<int>(positions.size());
+  in.thrsym = thrsym;
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    in.xyz.insert(in.xyz.end(), positions[k].begin(), positions[k].end());
+    // As the atom lines give them: the label's columns, then blanks.
+    in.symbols.push_back(symbols[k].substr(0, common::label_width));
+    in.symbols.back().resize(common::label_length, ' ');
   }
-  SymmetryElements elements;
-  elements.group = std::string(trim(result.label));
-  for (std::size_t k = 0; k < n; ++k)
-    elements.positions.push_back({result.xyz[3 * k], result.xyz[3 * k + 1], result.xyz[3 * k + 2]});
-  take_elements(result, elements);
-  return elements;
+  try {
+    common::check_atom_count(in.natoms, common::max_atoms);
+    symmetry::check_thrsym(in.thrsym);
+    symmetry::check_thrsym_spacing(in.thrsym, in.natoms, in.xyz, in.symbols);
+  } catch (const common::InputError& e) {
+    throw ToolError(e.what());
+  }
+  return elements_of(run, in);
 }
 
 } // namespace tools

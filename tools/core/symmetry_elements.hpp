@@ -30,4 +30,10 @@ struct SymmetryElements {
 // so that no listing file appears.
 SymmetryElements find_symmetry_elements(std::string_view input, std::span<const Vec3> geometry);
 
+// The same for atoms given without a keyword input: their element symbols and positions, searched
+// within the tolerance thrsym (Angstrom). ToolError for what symmetry's input would refuse (no
+// atoms or more than it takes, like atoms closer than twice thrsym) and when the lists differ.
+SymmetryElements find_symmetry_elements(std::span<const std::string> symbols,
+                                        std::span<const Vec3> positions, double thrsym);
+
 } // namespace tools

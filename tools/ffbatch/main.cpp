@@ -42,6 +42,9 @@ void usage() {
          "                     (their status) instead of a folder per molecule: for libraries\n"
          "  --shard-size N     inputs per shard with --stream (default 10000)\n"
          "  --keep-records     with --stream, also the programs' records and listings per shard\n"
+         "                     (OUT/shard-NNNNNN.records.gz)\n"
+         "  --symmetrised      with --stream, also the symmetrised molecules in their groups'\n"
+         "                     frames per shard (OUT/shard-NNNNNN.symmetrised.sdf)\n"
          "  --molecules-per-task N  with --stream --emit, inputs per task (whole shards; default\n"
          "                     as many shards a task as keep a Slurm array within the site's\n"
          "                     MaxArraySize, one shard a task for GNU parallel)\n"
@@ -120,6 +123,8 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
         static_cast<std::size_t>(tools::positive_count(arg, args.value(arg)));
   else if (arg == "--keep-records")
     request.streaming.programs.keep_records = true;
+  else if (arg == "--symmetrised")
+    request.streaming.programs.keep_symmetrised = true;
   else if (arg == "--molecules-per-task")
     request.molecules_per_task =
         static_cast<std::size_t>(tools::positive_count(arg, args.value(arg)));

@@ -1,12 +1,15 @@
-// ffreport: a page to look at for a batch folder of ffbatch, with the convergence of every
-// molecule and its final geometry drawn with the elements of its point group.
+// ffreport: a page to look at for a batch folder of ffbatch (a folder per molecule, or streamed),
+// with the outcome of every molecule, what status.tsv says is amiss with it, its convergence and
+// its final geometry drawn with the elements of its point group.
 #include <iostream>
 
 #include "tools/core/cli.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/process.hpp"
 #include "tools/report/batch_report.hpp"
+#include "tools/report/report_data.hpp"
 #include "tools/report/report_page.hpp"
+#include "tools/report/stream_batch.hpp"
 
 namespace {
 
@@ -23,11 +26,14 @@ const fs::path installed_assets = fs::path("..") / "share" / "kelma-symmetry" / 
 
 void usage() {
   std::cout << "usage: ffreport [options] RUNS_FOLDER\n"
-               "Writes RUNS_FOLDER/report.html for a batch folder of ffbatch: a summary, a table\n"
-               "of the molecules (sortable, filterable by outcome and point group) with kelma's\n"
-               "convergence, and per molecule its final geometry in a 3D viewer with the\n"
-               "symmetry elements of its point group. The page's scripts are copied into\n"
-               "RUNS_FOLDER/report-files; the page opens from the file system, without network.\n"
+               "Writes RUNS_FOLDER/report.html for a batch folder of ffbatch, a folder per\n"
+               "molecule or streamed (--stream): a summary with charts, a table of the molecules\n"
+               "in pages, worst first (sortable, filterable by outcome, point group, problems and\n"
+               "name), and per molecule a section with its figures, what status.tsv says is\n"
+               "amiss, kelma's convergence and its final geometry in a 3D viewer with the\n"
+               "symmetry elements of its point group. The page's scripts, and the sections' data,\n"
+               "go into RUNS_FOLDER/report-files; the page opens from the file system, without\n"
+               "network.\n"
                "  --assets DIR   the scripts to copy (default: report-files beside ffreport, or\n"
                "                 ../share/kelma-symmetry/report-files from it)\n"
                "Exit status: 0 written, 1 no report (no status.tsv, no scripts), 2 usage.\n";
@@ -81,22 +87,45 @@ bool copy_assets(const fs::path& from, const fs::path& to) {
   return true;
 }
 
+// The sections' chunk scripts, in a folder of their own that is emptied first, so that a report
+// written before for more molecules leaves none behind.
+void write_sections(const fs::path& folder, const std::vector<tools::MoleculeEntry>& molecules) {
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  for (std::size_t chunk = 0; chunk < tools::chunk_count(molecules.size()); ++chunk)
+    tools::write_file_atomic(folder / tools::chunk_file_name(chunk),
+                             tools::section_chunk(molecules, chunk));
+}
+
+std::size_t count_with(const std::vector<tools::MoleculeEntry>& molecules,
+                       std::vector<std::string> tools::MoleculeEntry::*list) {
+  std::size_t n = 0;
+  for (const tools::MoleculeEntry& entry : molecules)
+    n += (entry.*list).empty() ? 0 : 1;
+  return n;
+}
+
 int write_report(const Request& request) {
-  const std::vector<tools::MoleculeEntry> molecules = tools::read_batch(request.folder);
-  const bool viewer = copy_assets(assets_folder(request), request.folder / assets_name);
+  const bool streamed = tools::is_streamed_batch(request.folder);
+  const std::vector<tools::MoleculeEntry> molecules =
+      streamed ? tools::read_stream(request.folder) : tools::read_batch(request.folder);
+  const fs::path assets = request.folder / assets_name;
+  const bool viewer = copy_assets(assets_folder(request), assets);
   if (!viewer)
     std::cerr << "ffreport: 3Dmol is not among the scripts: the report has no 3D viewers\n";
+  write_sections(assets / tools::sections_folder, molecules);
   fs::path named = fs::absolute(request.folder).lexically_normal();
   if (!named.has_filename()) // "runs/"
     named = named.parent_path();
   const std::string title = named.filename().string();
   tools::write_file_atomic(request.folder / page_name,
                            tools::report_page(molecules, {title, assets_name, viewer}));
-  std::size_t troubled = 0;
-  for (const tools::MoleculeEntry& entry : molecules)
-    troubled += entry.problems.empty() ? 0 : 1;
   std::cerr << "ffreport: " << (request.folder / page_name).string() << ": " << molecules.size()
-            << " molecules, " << troubled << " with missing or damaged files\n";
+            << " molecules" << (streamed ? " of a streamed batch, " : ", ")
+            << count_with(molecules, &tools::MoleculeEntry::problems)
+            << " with problems in status.tsv, "
+            << count_with(molecules, &tools::MoleculeEntry::file_problems)
+            << " with missing or damaged files\n";
   return 0;
 }
 

@@ -183,6 +183,7 @@ void pack(PacketWriter& packet, const Molecule& molecule) {
   for (const Bond& bond : molecule.bonds)
     for (const int value : {bond.i, bond.j, bond.code})
       packet.put(value);
+  packet.put(molecule.start);
 }
 
 Molecule unpack_molecule(PacketReader& packet) {
@@ -200,6 +201,7 @@ Molecule unpack_molecule(PacketReader& packet) {
   for (Bond& bond : molecule.bonds)
     for (int* value : {&bond.i, &bond.j, &bond.code})
       *value = packet.integer();
+  molecule.start = packet.text();
   return molecule;
 }
 

@@ -16,6 +16,9 @@ namespace {
 
 constexpr std::string_view gzip_extension = ".gz";
 constexpr std::size_t buffer_size = 1 << 16;
+// deflateInit2's window bits for a gzip header and trailer, and its default memory level.
+constexpr int gzip_window_bits = 15 + 16;
+constexpr int default_memory_level = 8;
 
 // A read buffer that zlib fills from a gzipped file. A damaged stream ends the text early; the
 // record checks then refuse the record it cut.
@@ -76,6 +79,25 @@ std::unique_ptr<std::istream> open_text(const fs::path& file) {
   if (!*in)
     throw ToolError("cannot read " + file.string());
   return in;
+}
+
+std::string gzip_member(std::string_view text) {
+  z_stream stream{};
+  if (::deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, gzip_window_bits,
+                     default_memory_level, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw ToolError("zlib cannot compress");
+  std::string member(::deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+  // zlib reads the input through a pointer to non-const, but does not write it.
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(member.data());
+  stream.avail_out = static_cast<uInt>(member.size());
+  const int status = ::deflate(&stream, Z_FINISH);
+  member.resize(stream.total_out);
+  ::deflateEnd(&stream);
+  if (status != Z_STREAM_END)
+    throw ToolError("zlib cannot compress");
+  return member;
 }
 
 } // namespace tools

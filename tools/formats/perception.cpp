@@ -10,9 +10,10 @@
 #include <openbabel/mol.h>
 #include <openbabel/obfunctions.h>
 #include <openbabel/obiter.h>
-#include <openbabel/op.h>
 
 #include "tools/core/atom_types.hpp"
+#include "tools/core/status.hpp"
+#include "tools/formats/stereo_check.hpp"
 
 namespace tools {
 
@@ -27,10 +28,6 @@ constexpr int aromatic_code = 5;
 constexpr int highest_bond_order = 3;
 // Open Babel's own dimension of a molecule with Cartesian coordinates.
 constexpr int coordinates_3d = 3;
-// kelma optimises the built geometry, so Open Babel's quick force-field clean-up (its "fast" level,
-// given by number: the word is not understood) suffices; its default adds a rotor search that
-// takes seconds and draws random numbers.
-constexpr const char* build_speed = "2";
 // Atoms named in a report (missing hydrogens, kept types); the rest are counted.
 constexpr std::size_t atoms_named = 5;
 
@@ -124,13 +121,18 @@ void complete_hydrogens(OBMol& mol, const PerceptionOptions& options, Notes& not
   notes.add("hydrogens added", "hydrogens added: " + std::to_string(mol.NumAtoms() - before));
 }
 
-void build_coordinates(OBMol& mol, Notes& notes) {
+// A start that breaks the given stereochemistry is another molecule: it is refused rather than
+// optimised. Returns how the coordinates were built, empty when the input had them.
+std::string build_3d(OBMol& mol, const BuildSettings& settings, Notes& notes) {
   if (mol.GetDimension() == coordinates_3d)
-    return;
-  OpenBabel::OBOp* builder = OpenBabel::OBOp::FindType("gen3D");
-  if (builder == nullptr || !builder->Do(&mol, build_speed) || mol.GetDimension() != coordinates_3d)
-    throw ToolError("Open Babel could not build 3D coordinates");
-  notes.add("3D built", "3D coordinates built by Open Babel");
+    return "";
+  BuildRecipe recipe;
+  const std::vector<std::string> broken =
+      stereo_broken_by(mol, [&](OBMol& built) { recipe = build_coordinates(built, settings); });
+  if (!broken.empty())
+    throw ToolError("the 3D start breaks the stereochemistry given: " + listed(broken));
+  notes.add("3D built", "3D coordinates built by " + recipe.text());
+  return recipe.text();
 }
 
 // The file's types for the atoms it had, Open Babel's typer for the rest (or for all). Where the
@@ -214,7 +216,7 @@ std::string Notes::column() const {
   std::string text;
   for (const std::string& tag : tags)
     text += (text.empty() ? "" : ", ") + tag;
-  return text.empty() ? "none" : text;
+  return text.empty() ? std::string(nothing_noted) : text;
 }
 
 Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
@@ -225,12 +227,14 @@ Molecule perceive(OBMol& mol, const PerceptionOptions& options, Notes& notes) {
   complete_hydrogens(mol, options, notes);
   // Before the 3D build, which would take minutes over thousands of atoms.
   check_atom_count(static_cast<int>(mol.NumAtoms()), " with hydrogens");
-  build_coordinates(mol, notes);
+  const std::string start = build_3d(mol, options.build, notes);
   // Aromaticity, for the typer and the bond codes, from Open Babel's own model, not from the
   // bond types the file wrote.
   mol.SetAromaticPerceived(false);
   assign_types(mol, file_types, notes);
-  return molecule_of(mol, notes);
+  Molecule molecule = molecule_of(mol, notes);
+  molecule.start = start;
+  return molecule;
 }
 
 } // namespace tools

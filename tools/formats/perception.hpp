@@ -1,7 +1,8 @@
-// What a molecule needs before the force field can take it, all done by Open Babel: bonds and
+// What a molecule needs before the force field can take it, done by Open Babel: bonds and
 // bond orders perceived from the coordinates when the file has none, the hydrogens its valences
-// call for, 3D coordinates when it has none, Sybyl atom types and the bond codes 1 single,
-// 2 double, 3 triple, 4 amide, 5 aromatic. Whatever was guessed or added is noted.
+// call for, Sybyl atom types and the bond codes 1 single, 2 double, 3 triple, 4 amide,
+// 5 aromatic; and 3D coordinates when it has none, built by RDKit (coordinates_build). Whatever
+// was guessed or added is noted.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tools/core/molecule.hpp"
+#include "tools/formats/coordinates_build.hpp"
 
 namespace OpenBabel {
 class OBMol;
@@ -31,11 +33,13 @@ struct Notes {
 struct PerceptionOptions {
   std::optional<bool> add_hydrogens; // unset: added only to molecules without coordinates
   bool retype = false;               // type the atoms afresh even when the file gave types
+  BuildSettings build;               // for molecules without 3D coordinates
 };
 
 // Completes mol as above and returns it as the tools' molecule; mol keeps the completed form
 // (the template of the results). Types the file wrote (MOL2) are kept unless options.retype.
-// ToolError when hydrogens are missing and not to be added, or 3D coordinates cannot be built.
+// ToolError when hydrogens are missing and not to be added, or 3D coordinates cannot be built,
+// or the built ones break the stereochemistry the input gave.
 Molecule perceive(OpenBabel::OBMol& mol, const PerceptionOptions& options, Notes& notes);
 
 } // namespace tools

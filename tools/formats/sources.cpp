@@ -82,6 +82,14 @@ void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
   }
 }
 
+// A seed of RDKit's builder: any int from 0 (a negative one would ask for a random seed).
+int seed_value(std::string_view flag, std::string_view text) {
+  int seed = 0;
+  if (!parse_int(text, seed) || seed < 0)
+    throw ToolError("invalid value '" + std::string(text) + "' for " + std::string(flag));
+  return seed;
+}
+
 } // namespace
 
 bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Arguments& args) {
@@ -99,6 +107,10 @@ bool set_molecule_option(MoleculeOptions& options, std::string_view flag, Argume
     options.read.perception.retype = true;
   else if (flag == "--strict")
     options.strict = true;
+  else if (flag == "--build-timeout")
+    options.read.perception.build.time_limit_seconds = positive_count(flag, args.value(flag));
+  else if (flag == "--build-seed")
+    options.read.perception.build.seed = seed_value(flag, args.value(flag));
   else
     return false;
   return true;
@@ -111,7 +123,12 @@ std::string molecule_option_usage() {
          "  --add-hydrogens    complete missing hydrogens (default: skip such molecules;\n"
          "                     always on for SMILES)\n"
          "  --retype           type MOL2 atoms afresh instead of keeping the file's types\n"
-         "  --strict           skip molecules with bonds, bends or torsions without parameter\n";
+         "  --strict           skip molecules with bonds, bends or torsions without parameter\n"
+         "  --build-timeout SECONDS  skip a molecule whose 3D build takes longer (default " +
+         std::to_string(default_build_seconds) +
+         ")\n"
+         "  --build-seed N     the random seed of the 3D build, 0 or more (default " +
+         std::to_string(default_build_seed) + ")\n";
 }
 
 void prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,

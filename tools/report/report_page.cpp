@@ -1,8 +1,10 @@
 #include "tools/report/report_page.hpp"
 
+#include <algorithm>
+
 #include "tools/report/markup.hpp"
 #include "tools/report/report_data.hpp"
-#include "tools/report/report_plot.hpp"
+#include "tools/report/summary_plot.hpp"
 
 namespace tools {
 
@@ -19,20 +21,52 @@ std::string attribute(std::string_view name, std::string_view value) {
   return concat({name, "=\"", html_escape(value), "\""});
 }
 
-std::string summary(const std::vector<MoleculeEntry>& molecules) {
-  const BatchSummary counts = summarise(molecules);
-  std::string items = tag("li", std::to_string(counts.molecules) + " molecules");
-  for (const Outcome outcome : all_outcomes) {
-    const auto found = counts.outcomes.find(outcome);
-    const std::size_t n = found == counts.outcomes.end() ? 0 : found->second;
-    items += tag("li", std::to_string(n) + " " + outcome_name(outcome));
+std::size_t count_of(const BatchSummary& counts, Outcome outcome) {
+  const auto found = counts.outcomes.find(outcome);
+  return found == counts.outcomes.end() ? 0 : found->second;
+}
+
+// The point groups, most molecules first.
+std::vector<Bar> group_bars(const BatchSummary& counts) {
+  std::vector<Bar> bars;
+  for (const auto& [group, n] : counts.groups)
+    bars.push_back({group, n});
+  std::stable_sort(bars.begin(), bars.end(),
+                   [](const Bar& a, const Bar& b) { return a.count > b.count; });
+  return bars;
+}
+
+std::string charts(const std::vector<MoleculeEntry>& molecules, const BatchSummary& counts) {
+  std::vector<Bar> outcomes;
+  for (const Outcome outcome : all_outcomes)
+    outcomes.push_back({outcome_name(outcome), count_of(counts, outcome)});
+  std::vector<double> cycles, energies, seconds;
+  for (const MoleculeEntry& entry : molecules) {
+    double value = 0.0;
+    if (parse_double(entry.last_cycle, value))
+      cycles.push_back(value);
+    if (parse_double(entry.energy, value))
+      energies.push_back(value);
+    seconds.push_back(entry.seconds);
   }
+  return tag("div",
+             concat({bar_chart("outcomes", outcomes), bar_chart("point groups", group_bars(counts)),
+                     histogram("cycles", cycles), histogram("final energy (hartree)", energies),
+                     histogram("seconds per molecule", seconds)}),
+             "class=\"charts\"");
+}
+
+std::string summary(const std::vector<MoleculeEntry>& molecules, const BatchSummary& counts) {
+  std::string items = tag("li", std::to_string(counts.molecules) + " molecules");
+  for (const Outcome outcome : all_outcomes)
+    items += tag("li", std::to_string(count_of(counts, outcome)) + " " + outcome_name(outcome));
   std::string groups;
   for (const auto& [group, n] : counts.groups)
     groups += tag("li", html_escape(group) + " " + std::to_string(n));
   return tag("ul", items, "class=\"summary\"") +
          tag("div", "Point groups: " + (groups.empty() ? "none named" : tag("ul", groups)),
-             "class=\"groups\"");
+             "class=\"groups\"") +
+         charts(molecules, counts);
 }
 
 std::string options_of(const std::vector<std::string>& values) {
@@ -42,87 +76,55 @@ std::string options_of(const std::vector<std::string>& values) {
   return options;
 }
 
-std::string filters(const std::vector<MoleculeEntry>& molecules) {
+std::string select(std::string_view label, std::string_view id, std::string_view options) {
+  return tag("label", concat({label, " ", tag("select", options, attribute("id", id))}));
+}
+
+std::string filters(const BatchSummary& counts) {
   std::vector<std::string> outcomes;
   for (const Outcome outcome : all_outcomes)
     outcomes.push_back(outcome_name(outcome));
   std::vector<std::string> groups;
-  for (const auto& [group, n] : summarise(molecules).groups)
+  for (const auto& [group, n] : counts.groups)
     groups.push_back(group);
-  return tag(
-      "p",
-      tag("label", "Outcome " + tag("select", options_of(outcomes), "id=\"outcome-filter\"")) +
-          " " +
-          tag("label", "Point group " + tag("select", options_of(groups), "id=\"group-filter\"")),
-      "class=\"filters\"");
+  const std::string problems = tag("option", "all", "value=\"\"") +
+                               tag("option", "with problems", "value=\"with\"") +
+                               tag("option", "without", "value=\"without\"");
+  const std::string search =
+      tag("label", "Name " + std::string("<input type=\"search\" id=\"name-filter\" "
+                                         "placeholder=\"part of a name\">"));
+  return tag("p",
+             concat({select("Outcome", "outcome-filter", options_of(outcomes)), " ",
+                     select("Point group", "group-filter", options_of(groups)), " ",
+                     select("Problems", "problem-filter", problems), " ", search}),
+             "class=\"filters\"");
 }
 
-std::string last_of(const MoleculeEntry& entry, bool force) {
-  if (entry.cycles.empty())
-    return "-";
-  return force ? entry.cycles.back().rms : entry.cycles.back().energy;
+std::string pager() {
+  const auto button = [](std::string_view id, std::string_view text) {
+    return tag("button", text, concat({attribute("id", id), " type=\"button\""}));
+  };
+  return tag("p",
+             concat({button("page-first", "first"), button("page-previous", "previous"),
+                     tag("span", "", "id=\"page-place\""), button("page-next", "next"),
+                     button("page-last", "last"), " ", button("worst-first", "worst first")}),
+             "class=\"pager\"");
 }
 
-std::string cell(const std::string& text, const std::string& attributes = "") {
-  return tag("td", html_escape(text), attributes);
-}
-
-// The id of the k-th molecule's section, which its table row links to.
-std::string section_id(std::size_t k) { return concat({"m", std::to_string(k)}); }
-
-std::string table_row(const MoleculeEntry& entry, std::size_t k) {
-  const std::string id = section_id(k);
-  const std::string cycles = entry.cycles.empty() ? "-" : std::to_string(entry.cycles.back().cycle);
-  const std::string problems = entry.problems.empty() ? "" : std::to_string(entry.problems.size());
-  const std::string row =
-      concat({tag("td", tag("a", html_escape(entry.name), attribute("href", "#" + id))),
-              cell(entry.atoms), cell(outcome_name(entry.outcome)), cell(entry.kelma), cell(cycles),
-              cell(last_of(entry, false)), cell(last_of(entry, true)), cell(entry.group),
-              tag("td", convergence_svg(entry.cycles, entry.gtol, table_plot)), cell(problems)});
-  return tag("tr", row,
-             concat({attribute("data-outcome", outcome_name(entry.outcome)), " ",
-                     attribute("data-group", entry.group), " ", attribute("data-section", id)}));
-}
-
-std::string table(const std::vector<MoleculeEntry>& molecules) {
-  // data-sort: how the script orders a column when its heading is clicked.
-  const std::pair<const char*, const char*> columns[] = {
-      {"molecule", "text"},    {"atoms", "number"},  {"outcome", "text"},
-      {"kelma", "text"},       {"cycles", "number"}, {"energy (hartree)", "number"},
-      {"RMS force", "number"}, {"group", "text"},    {"convergence", ""},
-      {"problems", "number"}};
+std::string table() {
+  // data-key: the field a click on the heading sorts by; data-sort: as text or as numbers.
+  const std::tuple<const char*, const char*, const char*> columns[] = {
+      {"molecule", "name", "text"},   {"atoms", "atoms", "number"},
+      {"outcome", "outcome", "text"}, {"kelma", "kelma", "text"},
+      {"cycles", "cycles", "number"}, {"energy (hartree)", "energy", "number"},
+      {"RMS force", "rms", "number"}, {"seconds", "seconds", "number"},
+      {"group", "group", "text"},     {"problems", "problems", "text"}};
   std::string head;
-  for (const auto& [name, sort] : columns)
-    head += tag("th", name, *sort ? attribute("data-sort", sort) : "");
-  std::string rows;
-  for (std::size_t k = 0; k < molecules.size(); ++k)
-    rows += table_row(molecules[k], k);
-  return tag("table", concat({tag("thead", tag("tr", head)), tag("tbody", rows)}),
+  for (const auto& [name, key, sort] : columns)
+    head +=
+        tag("th", name, concat({attribute("data-key", key), " ", attribute("data-sort", sort)}));
+  return tag("table", concat({tag("thead", tag("tr", head)), tag("tbody", "")}),
              "id=\"molecules\"");
-}
-
-std::string problem_list(const MoleculeEntry& entry) {
-  if (entry.problems.empty())
-    return "";
-  std::string items;
-  for (const std::string& problem : entry.problems)
-    items += tag("li", html_escape(problem));
-  return tag("ul", items, "class=\"problems\"");
-}
-
-std::string section(const MoleculeEntry& entry, std::size_t k) {
-  const std::string heading =
-      html_escape(concat({entry.name, ": ", outcome_name(entry.outcome),
-                          entry.group == "-" ? "" : ", ", entry.group == "-" ? "" : entry.group}));
-  const std::string outcomes =
-      tag("p", html_escape(concat({"kelma: ", entry.kelma, "; symmetry: ", entry.symmetry})));
-  const std::string body =
-      concat({tag("summary", heading), outcomes, problem_list(entry),
-              convergence_svg(entry.cycles, entry.gtol, section_plot),
-              tag("div", "", "class=\"viewer\""), tag("p", "", "class=\"elements\"")});
-  return tag(
-      "details", body,
-      concat({attribute("id", section_id(k)), " ", attribute("data-index", std::to_string(k))}));
 }
 
 std::string script(const PageOptions& options, const std::string& file) {
@@ -132,9 +134,7 @@ std::string script(const PageOptions& options, const std::string& file) {
 } // namespace
 
 std::string report_page(const std::vector<MoleculeEntry>& molecules, const PageOptions& options) {
-  std::string sections;
-  for (std::size_t k = 0; k < molecules.size(); ++k)
-    sections += section(molecules[k], k);
+  const BatchSummary counts = summarise(molecules);
   const std::string title = "Batch report: " + html_escape(options.title);
   const std::string head = tag("title", title) + "<meta charset=\"utf-8\">" +
                            "<link rel=\"stylesheet\" " +
@@ -144,11 +144,23 @@ std::string report_page(const std::vector<MoleculeEntry>& molecules, const PageO
           ? ""
           : tag("p", "3D viewers left out: 3Dmol was not found when the report was written.",
                 "class=\"warning\"");
+  const std::string order_note =
+      tag("p",
+          "Worst first: failed, skipped, cycle limit, converged; within each, the largest final "
+          "RMS force first, then the most cycles. A click on a heading sorts by its column.",
+          "class=\"note\"");
+  const std::string sections = concat({options.assets, "/", sections_folder, "/"});
   const std::string body =
-      tag("h1", title) + summary(molecules) + no_viewer + filters(molecules) + table(molecules) +
-      tag("h2", "Molecules") + sections +
-      tag("script", viewer_data(molecules), "type=\"application/json\" id=\"viewer-data\"") +
-      (options.viewer ? script(options, "3Dmol-min.js") : "") + script(options, "report.js");
+      concat({tag("h1", title), summary(molecules, counts), no_viewer, filters(counts), pager(),
+              table(), order_note, tag("h2", "Molecules"),
+              tag("p", "A molecule's section opens from its name in the table.", "class=\"note\""),
+              tag("div", "",
+                  concat({"id=\"sections\" ",
+                          attribute("data-viewer",
+                                    options.viewer ? options.assets + "/3Dmol-min.js" : "")})),
+              tag("script", table_data(molecules, sections),
+                  "type=\"application/json\" id=\"table-data\""),
+              script(options, "report.js")});
   return "<!DOCTYPE html>\n" + tag("html", tag("head", head) + tag("body", body), "lang=\"en\"") +
          "\n";
 }

@@ -1,10 +1,12 @@
-// The report page of a batch: the summary, the sortable and filterable table with a small
-// convergence plot per molecule, and one section per molecule with the plots at full size and
-// a 3D viewer of its geometry and symmetry elements. The viewers are made by the page's script
-// only when a section is opened, so that a page of hundreds of molecules stays responsive.
+// The report page of a batch: the summary with its charts, and the table of the molecules, which
+// the page's script fills a page of rows at a time (worst first, sortable and filterable). A
+// molecule's section (its figures, what is amiss, the convergence plot and a 3D viewer of its
+// geometry and symmetry elements) is made by the script only when it is opened, from the
+// molecule's chunk script (report_data.hpp), so that a page of 100,000 molecules opens at once.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/report/batch_report.hpp"
@@ -16,6 +18,9 @@ struct PageOptions {
   std::string assets; // the folder of the scripts and styles, relative to the page
   bool viewer = true; // 3Dmol is beside the page
 };
+
+// The folder of the chunk scripts in the assets folder.
+inline constexpr std::string_view sections_folder = "sections";
 
 std::string report_page(const std::vector<MoleculeEntry>& molecules, const PageOptions& options);
 

@@ -11,9 +11,9 @@ namespace {
 
 // An RMS force printed as 0.00000 is below the print resolution: drawn at half of it.
 constexpr double smallest_force = 5.0e-6;
-constexpr double margin_labelled = 64.0; // room for the range labels left of a panel
+constexpr double margin = 64.0; // room for the range labels left of a panel
 constexpr double panel_gap = 6.0;
-constexpr double label_gap = 14.0; // the title line above a labelled panel
+constexpr double label_gap = 14.0; // the title line above a panel
 constexpr int coordinate_decimals = 1;
 constexpr int energy_decimals = 6;
 constexpr int force_decimals = 5;
@@ -74,7 +74,7 @@ std::string text_at(double x, double y, const std::string& text, const char* anc
          "</text>";
 }
 
-// The range labels and the title of a labelled panel.
+// The range labels and the title of a panel.
 std::string labels(const Box& box, const std::string& title, const std::string& high,
                    const std::string& low) {
   return text_at(box.left, box.top - 3.0, title, "start") +
@@ -82,17 +82,15 @@ std::string labels(const Box& box, const std::string& title, const std::string& 
          text_at(box.left - 4.0, box.top + box.height, low);
 }
 
-std::string energy_panel(const Series& s, const Box& box, bool labelled) {
-  std::string svg = polyline(s, box, "energy");
-  if (labelled)
-    svg += labels(box,
-                  "energy (hartree), cycles " + std::to_string(static_cast<int>(s.cycles.front())) +
-                      " to " + std::to_string(static_cast<int>(s.cycles.back())),
-                  fixed(s.high, energy_decimals), fixed(s.low, energy_decimals));
-  return svg;
+std::string energy_panel(const Series& s, const Box& box) {
+  return polyline(s, box, "energy") +
+         labels(box,
+                "energy (hartree), cycles " + std::to_string(static_cast<int>(s.cycles.front())) +
+                    " to " + std::to_string(static_cast<int>(s.cycles.back())),
+                fixed(s.high, energy_decimals), fixed(s.low, energy_decimals));
 }
 
-std::string force_panel(Series s, double gtol, const Box& box, bool labelled) {
+std::string force_panel(Series s, double gtol, const Box& box) {
   const double threshold = gtol > 0.0 ? std::log10(gtol) : s.low;
   s.low = std::min(s.low, threshold);
   s.high = std::max(s.high, threshold);
@@ -102,31 +100,28 @@ std::string force_panel(Series s, double gtol, const Box& box, bool labelled) {
     svg += "<line class=\"gtol\" x1=\"" + num(box.left) + "\" x2=\"" + num(box.left + box.width) +
            "\" y1=\"" + y + "\" y2=\"" + y + "\"/>";
   }
-  svg += polyline(s, box, "force");
-  if (labelled)
-    svg += labels(
-        box, "RMS force (hartree/bohr, log scale); dashed: $gtol " + fixed(gtol, force_decimals),
-        fixed(std::pow(10.0, s.high), force_decimals),
-        fixed(std::pow(10.0, s.low), force_decimals));
-  return svg;
+  return svg + polyline(s, box, "force") +
+         labels(box,
+                "RMS force (hartree/bohr, log scale)" +
+                    (gtol > 0.0 ? "; dashed: $gtol " + fixed(gtol, force_decimals) : ""),
+                fixed(std::pow(10.0, s.high), force_decimals),
+                fixed(std::pow(10.0, s.low), force_decimals));
 }
 
 } // namespace
 
-std::string convergence_svg(const std::vector<CycleRecord>& cycles, double gtol, PlotSize size) {
+std::string convergence_svg(const std::vector<CycleRecord>& cycles, double gtol) {
   const Series energy = series(cycles, false);
   const Series force = series(cycles, true);
   if (energy.values.empty() || force.values.empty())
     return "<span class=\"no-plot\">no cycles</span>";
-  const double left = size.labelled ? margin_labelled : 0.0;
-  const double title = size.labelled ? label_gap : 0.0;
-  const Box top{left, title, size.width - left, size.height};
-  const Box bottom{left, 2.0 * title + size.height + panel_gap, size.width - left, size.height};
-  const double total = bottom.top + size.height + (size.labelled ? panel_gap : 0.0);
-  return "<svg class=\"convergence\" width=\"" + num(size.width) + "\" height=\"" + num(total) +
-         "\" viewBox=\"0 0 " + num(size.width) + " " + num(total) + "\" role=\"img\">" +
-         energy_panel(energy, top, size.labelled) +
-         force_panel(force, gtol, bottom, size.labelled) + "</svg>";
+  const Box top{margin, label_gap, plot_width - margin, panel_height};
+  const Box bottom{margin, 2.0 * label_gap + panel_height + panel_gap, plot_width - margin,
+                   panel_height};
+  const double total = bottom.top + panel_height + panel_gap;
+  return "<svg class=\"convergence\" width=\"" + num(plot_width) + "\" height=\"" + num(total) +
+         "\" viewBox=\"0 0 " + num(plot_width) + " " + num(total) + "\" role=\"img\">" +
+         energy_panel(energy, top) + force_panel(force, gtol, bottom) + "</svg>";
 }
 
 } // namespace tools

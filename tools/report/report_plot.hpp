@@ -9,17 +9,12 @@
 
 namespace tools {
 
-struct PlotSize {
-  double width = 0.0;
-  double height = 0.0;   // of each of the two panels
-  bool labelled = false; // axis ranges and titles written beside the curves
-};
+// The size of the plot, in pixels: the width, and the height of each of the two panels.
+inline constexpr double plot_width = 560.0;
+inline constexpr double panel_height = 160.0;
 
-inline constexpr PlotSize table_plot{120.0, 18.0, false};
-inline constexpr PlotSize section_plot{560.0, 160.0, true};
-
-// The two panels as one svg element; gtol 0 leaves the threshold out. Cycle records whose values
-// cannot be read are left out of the curves.
-std::string convergence_svg(const std::vector<CycleRecord>& cycles, double gtol, PlotSize size);
+// The two panels as one svg element, with their axis ranges and titles; gtol 0 leaves the
+// threshold out. Cycle records whose values cannot be read are left out of the curves.
+std::string convergence_svg(const std::vector<CycleRecord>& cycles, double gtol);
 
 } // namespace tools
