@@ -10,14 +10,6 @@ namespace py = pybind11;
 
 void reject(const std::string& text) { throw py::value_error(text); }
 
-int atom_count(const DoubleArray& coordinates) {
-  if (coordinates.ndim() != 2 || coordinates.shape(1) != 3)
-    reject("coordinates must be an (n, 3) array");
-  const auto natoms = static_cast<int>(coordinates.shape(0));
-  common::check_atom_count(natoms, common::max_atoms);
-  return natoms;
-}
-
 std::vector<double> coordinate_values(const DoubleArray& coordinates) {
   if (coordinates.ndim() != 2 || coordinates.shape(1) != 3)
     reject("coordinates must be an (n, 3) array");

@@ -15,10 +15,6 @@ using DoubleArray =
     pybind11::array_t<double, pybind11::array::c_style | pybind11::array::forcecast>;
 using IntArray = pybind11::array_t<int, pybind11::array::c_style | pybind11::array::forcecast>;
 
-// Number of atoms of an (n, 3) array; ValueError for any other shape, and the programs' input
-// error for a count outside 1 .. max_atoms.
-int atom_count(const DoubleArray& coordinates);
-
 // The coordinates of an (n, 3) array as x, y, z per atom (the package has checked that they are
 // finite and fit the atom lines); ValueError for any other shape.
 std::vector<double> coordinate_values(const DoubleArray& coordinates);

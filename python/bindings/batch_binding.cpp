@@ -161,11 +161,13 @@ void add_batch(py::module_& module) {
            "What runs on each molecule; nsteps None for the automatic cycle limit.");
   py::class_<FileRequests>(module, "FileRequests")
       .def(py::init([](const std::filesystem::path& file, const std::string& format,
-                       std::optional<bool> add_hydrogens, bool retype) {
-             return std::make_unique<FileRequests>(file,
-                                                   read_options(format, add_hydrogens, retype, {}));
+                       std::optional<bool> add_hydrogens, bool retype, int build_seed,
+                       int build_timeout) {
+             return std::make_unique<FileRequests>(
+                 file, read_options(format, add_hydrogens, retype, {build_seed, build_timeout}));
            }),
-           py::arg("file"), py::arg("format"), py::arg("add_hydrogens"), py::arg("retype"))
+           py::arg("file"), py::arg("format"), py::arg("add_hydrogens"), py::arg("retype"),
+           py::arg("build_seed"), py::arg("build_timeout"))
       .def("__iter__", [](py::object self) { return self; })
       .def("__next__", &FileRequests::next,
            "The next record's request and its title; nothing of it is read.");

@@ -85,6 +85,8 @@ RecordRequest unpack_record(tools::PacketReader& packet) {
   request.options.format = packet.text();
   request.options.perception.add_hydrogens = from_tri_state(packet.integer());
   request.options.perception.retype = packet.integer() != 0;
+  request.options.perception.build.seed = packet.integer();
+  request.options.perception.build.time_limit_seconds = packet.integer();
   return request;
 }
 
@@ -166,6 +168,8 @@ std::string record_request(const tools::SourceItem& item, const tools::ReadOptio
   packet.put(options.format);
   packet.put(tri_state(options.perception.add_hydrogens));
   packet.put(options.perception.retype ? 1 : 0);
+  packet.put(options.perception.build.seed);
+  packet.put(options.perception.build.time_limit_seconds);
   return packet.bytes();
 }
 

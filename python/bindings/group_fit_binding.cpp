@@ -47,7 +47,8 @@ py::dict scan_row(const symmetry::ScanRow& row) {
 
 py::dict scan(const DoubleArray& coordinates, const std::vector<std::string>& elements,
               double thrsym, const std::optional<std::vector<double>>& ladder) {
-  const symmetry::SymmetryInput in = symmetry_input(coordinates, elements, thrsym);
+  const symmetry::SymmetryInput in =
+      symmetry_input(coordinate_values(coordinates), elements, thrsym);
   symmetry::ToleranceScan found;
   run_quietly(in, [&] {
     found = ladder ? symmetry::scan_tolerances(in, *ladder)
@@ -63,7 +64,8 @@ py::dict scan(const DoubleArray& coordinates, const std::vector<std::string>& el
 py::dict symmetrise(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                     double thrsym, const std::string& label,
                     const std::optional<symmetry::Axis>& along) {
-  const symmetry::SymmetryInput in = symmetry_input(coordinates, elements, thrsym);
+  const symmetry::SymmetryInput in =
+      symmetry_input(coordinate_values(coordinates), elements, thrsym);
   symmetry::ChosenGroup chosen;
   std::string found_label;
   run_quietly(in, [&] {
@@ -80,7 +82,8 @@ py::dict symmetrise(const DoubleArray& coordinates, const std::vector<std::strin
 
 py::dict weigh(const DoubleArray& coordinates, const std::vector<std::string>& elements,
                double thrsym) {
-  const symmetry::SymmetryInput in = symmetry_input(coordinates, elements, thrsym);
+  const symmetry::SymmetryInput in =
+      symmetry_input(coordinate_values(coordinates), elements, thrsym);
   symmetry::GroupChoice choice;
   std::string answer;
   run_quietly(in, [&] {

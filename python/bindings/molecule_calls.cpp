@@ -17,7 +17,8 @@ std::optional<common::RunStop> result_stop(const kelma::KelmaResult& result) {
   return common::RunStop{result.stop_code, result.report};
 }
 
-// The element labels as getcoord1 makes them: the symbols as given, padded to 8.
+// The element labels as getcoord1 makes them: the symbols as given (the package has checked that
+// each fits the two columns), padded to 8.
 std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
   if (elements.size() != static_cast<std::size_t>(natoms))
     throw common::InputError("elements must hold one symbol per atom");
@@ -81,15 +82,21 @@ KelmaCall call_kelma(const MoleculeArrays& molecule, const KelmaSettings& settin
   return call;
 }
 
-SymmetryCall call_symmetry(const std::vector<double>& xyz, const std::vector<std::string>& elements,
-                           double thrsym, int print, common::UnitsTo where) {
+symmetry::SymmetryInput symmetry_input(const std::vector<double>& xyz,
+                                       const std::vector<std::string>& elements, double thrsym) {
   symmetry::SymmetryInput in;
   in.natoms = atom_count(xyz);
   symmetry::check_thrsym(thrsym);
   in.thrsym = thrsym;
-  in.print = print;
   in.xyz = xyz;
   in.symbols = element_labels(elements, in.natoms);
+  return in;
+}
+
+SymmetryCall call_symmetry(const std::vector<double>& xyz, const std::vector<std::string>& elements,
+                           double thrsym, int print, common::UnitsTo where) {
+  symmetry::SymmetryInput in = symmetry_input(xyz, elements, thrsym);
+  in.print = print;
   SymmetryCall call;
   call.natoms = in.natoms;
   call.output = run_body(

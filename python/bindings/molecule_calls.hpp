@@ -57,6 +57,12 @@ std::vector<int> bond_matrix(const std::vector<BondRow>& bonds, int natoms);
 KelmaCall call_kelma(const MoleculeArrays& molecule, const KelmaSettings& settings,
                      common::UnitsTo where);
 
+// symmetry's input from the atoms, their element symbols and the tolerance (checked as the program
+// checks $thrsym; the spacing bound is the caller's to check, inside the call). InputError for a
+// count of atoms or elements the program rejects.
+symmetry::SymmetryInput symmetry_input(const std::vector<double>& xyz,
+                                       const std::vector<std::string>& elements, double thrsym);
+
 // symmetry on the coordinates and elements. InputError for input the program rejects (the
 // tolerance included).
 SymmetryCall call_symmetry(const std::vector<double>& xyz, const std::vector<std::string>& elements,

@@ -18,19 +18,6 @@ namespace py = pybind11;
 
 namespace {
 
-// The element labels as getcoord1 makes them: the symbols as given (the package has checked
-// that each fits the two columns), padded to 8.
-std::vector<std::string> element_labels(const std::vector<std::string>& elements, int natoms) {
-  if (elements.size() != static_cast<std::size_t>(natoms))
-    reject("elements must hold one symbol per atom");
-  std::vector<std::string> labels;
-  for (std::string label : elements) {
-    label.resize(common::label_length, ' ');
-    labels.push_back(label);
-  }
-  return labels;
-}
-
 DoubleArray operation_array(const symmetry::SymmetryResult& result) {
   DoubleArray array({static_cast<py::ssize_t>(result.count), py::ssize_t{3}, py::ssize_t{3}});
   auto out = array.mutable_unchecked<3>();
@@ -91,17 +78,6 @@ py::list element_list(const symmetry::SymmetryResult& result) {
 }
 
 } // namespace
-
-symmetry::SymmetryInput symmetry_input(const DoubleArray& coordinates,
-                                       const std::vector<std::string>& elements, double thrsym) {
-  symmetry::SymmetryInput in;
-  in.natoms = atom_count(coordinates);
-  symmetry::check_thrsym(thrsym);
-  in.thrsym = thrsym;
-  in.xyz = coordinate_values(coordinates);
-  in.symbols = element_labels(elements, in.natoms);
-  return in;
-}
 
 py::dict deviation_fields(const symmetry::Deviation& deviation) {
   return py::dict(py::arg("rms") = deviation.rms, py::arg("largest") = deviation.largest,

@@ -16,11 +16,6 @@ namespace bindings {
 
 void add_symmetry(pybind11::module_& module);
 
-// symmetry's input from arrays: the atoms, their element symbols and the tolerance (checked as the
-// program checks $thrsym; the spacing bound is the caller's to check, inside the call).
-symmetry::SymmetryInput symmetry_input(const DoubleArray& coordinates,
-                                       const std::vector<std::string>& elements, double thrsym);
-
 // The fields of a result: label, operations, equivalent_atoms, coordinates, centre, rotation,
 // elements, degrees_of_freedom, fallback and deviation.
 void add_result_fields(pybind11::dict& fields, const symmetry::SymmetryResult& result, int natoms);

@@ -92,10 +92,14 @@ class FileMolecules:
     format: str = ""
     add_hydrogens: bool | None = None
     retype: bool = False
+    build_seed: int = BUILD_SEED
+    build_timeout: int = BUILD_TIMEOUT
 
     def requests(self):
         """(request, title) of each record of the file, lazily; nothing is read."""
-        return _core.FileRequests(self.path, self.format, self.add_hydrogens, self.retype)
+        return _core.FileRequests(
+            self.path, self.format, self.add_hydrogens, self.retype, self.build_seed, self.build_timeout
+        )
 
     def record_count(self):
         """The number of records the file is cut into (a molecule each, in the formats the
@@ -108,12 +112,13 @@ class FileMolecules:
                 yield molecule(fields)
 
 
-def stream(path, format="", add_hydrogens=None, retype=False):
+def stream(path, format="", add_hydrogens=None, retype=False, build_seed=BUILD_SEED,
+           build_timeout=BUILD_TIMEOUT):
     """The molecules of a chemistry file as a lazy iterable (see FileMolecules); read_file's
     options. Raises FileNotFoundError for a path that does not exist."""
     if not os.path.exists(path):
         raise FileNotFoundError(f"{os.fspath(path)}: no such file")
-    return FileMolecules(os.fspath(path), format, add_hydrogens, retype)
+    return FileMolecules(os.fspath(path), format, add_hydrogens, retype, build_seed, build_timeout)
 
 
 def read_text(text, format, **options):

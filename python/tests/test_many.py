@@ -114,3 +114,13 @@ def test_without_tqdm_a_plain_counter_counts_the_records_of_a_file(damaged_sdf, 
     monkeypatch.setitem(__import__("sys").modules, "tqdm", None)  # import tqdm now fails
     ks.optimise_many(damaged_sdf, workers=1)
     assert capsys.readouterr().err.rstrip("\n").split("\r")[-1] == "3 of 3 molecules"
+
+
+def test_smiles_streamed_to_the_workers_are_built_as_from_smiles_builds_them(tmp_path):
+    path = tmp_path / "two.smi"
+    path.write_text("CC(=O)Nc1ccc(O)cc1 para\nN[C@@H](C)C(=O)O ala\n")
+    for seed in (42, 7):
+        results = ks.optimise_many(files.stream(path, build_seed=seed), point_group=False, workers=2, progress=False)
+        for result, smiles in zip(results, ("CC(=O)Nc1ccc(O)cc1", "N[C@@H](C)C(=O)O")):
+            alone = files.from_smiles(smiles, result.name, build_seed=seed)
+            np.testing.assert_array_equal(result.molecule.coordinates, alone.coordinates)
