@@ -36,6 +36,21 @@ TEST(RecordReader, XyzBlocksResynchroniseAtTheNextCountLine) {
   EXPECT_TRUE(many[1].damage.empty()) << many[1].damage;
 }
 
+// The first line of an SDF record is its title even when blank; blank lines after the last
+// record are no record.
+TEST(RecordReader, SdfRecordsStartRightAfterTheEndMark) {
+  const std::string body = "  program\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
+                           "    0.0000    0.0000    0.0000 C   0  0  0  0  0  0  0  0  0  0  0  0\n"
+                           "M  END\n$$$$\n";
+  const auto read = records("\n" + body + "methane\n" + body + "\n\n", RecordLayout::sdf);
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].title, "");
+  EXPECT_EQ(read[0].first_line, 1);
+  EXPECT_TRUE(read[0].damage.empty()) << read[0].damage;
+  EXPECT_EQ(read[1].title, "methane");
+  EXPECT_EQ(read[1].first_line, 8);
+}
+
 // PDB headers and trailers between models are no molecule; a named model without atoms is one.
 TEST(RecordReader, PdbModelsAndTheLinesBetweenThem) {
   const std::string atom =

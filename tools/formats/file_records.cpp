@@ -42,6 +42,10 @@ constexpr std::array<LayoutName, 13> layouts = {{{"sdf", RecordLayout::sdf},
 
 bool is_blank_line(std::string_view line) { return trim(line).empty(); }
 
+bool holds_only_blank_lines(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 bool ends_sdf(std::string_view line) { return trim(line) == sdf_end; }
 
 // END and ENDMDL; the record name fills columns 1-6.
@@ -200,14 +204,26 @@ void RecordReader::collect_smiles(FileRecord& record, const Line& line) {
     record.title = trim(text.substr(gap));
 }
 
+// An SDF record starts on the line after the previous one's end mark, blank or not: a blank first
+// line is a molecule without a title. Blank lines with nothing after them end the file.
+bool RecordReader::skips_before_record(std::string_view line) const {
+  switch (layout_) {
+  case RecordLayout::sdf:
+    return false;
+  case RecordLayout::mol2:
+    return is_blank_line(line) || line.starts_with(mol2_comment);
+  default:
+    return is_blank_line(line);
+  }
+}
+
 std::optional<FileRecord> RecordReader::next() {
   Line line;
   for (;;) {
     do {
       if (!peek_line(line))
         return std::nullopt;
-      if (is_blank_line(line.text) ||
-          (layout_ == RecordLayout::mol2 && line.text.starts_with(mol2_comment)))
+      if (skips_before_record(line.text))
         read_line(line);
       else
         break;
@@ -218,6 +234,8 @@ std::optional<FileRecord> RecordReader::next() {
     case RecordLayout::sdf:
       record.title = line.text;
       collect_until_end_mark(record, ends_sdf);
+      if (holds_only_blank_lines(record.text))
+        return std::nullopt;
       break;
     case RecordLayout::pdb:
       collect_until_end_mark(record, ends_pdb);

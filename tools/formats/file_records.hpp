@@ -33,7 +33,8 @@ class RecordReader {
 public:
   RecordReader(std::istream& in, RecordLayout layout);
 
-  // The next record; nullopt at the end of the file. Blank lines between records are skipped.
+  // The next record; nullopt at the end of the file. Blank lines between records are skipped,
+  // except in an SDF, where the first line of a record is its title, blank or not.
   std::optional<FileRecord> next();
 
   // Longer lines are damage in every format: no molecule needs them, and some readers loop on
@@ -49,6 +50,7 @@ private:
 
   bool read_line(Line& line);
   bool peek_line(Line& line);
+  bool skips_before_record(std::string_view line) const;
   void collect_until_end_mark(FileRecord& record, bool (*ends)(std::string_view));
   void collect_mol2(FileRecord& record);
   void collect_xyz(FileRecord& record);
