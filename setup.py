@@ -27,7 +27,11 @@ class CMakeBuild(build_ext):
             f"-DPython_EXECUTABLE={sys.executable}", f"-DPYTHON_PACKAGE_DIR={package_root}",
         ]
         subprocess.run(configure, check=True)
-        subprocess.run(["cmake", "--build", str(build), "--target", "_core", "-j", BUILD_JOBS], check=True)
+        subprocess.run(
+            ["cmake", "--build", str(build), "--target", "_core", "-j", BUILD_JOBS], check=True
+        )
 
 
-setup(ext_modules=[Extension("kelma_symmetry._core", sources=[])], cmdclass={"build_ext": CMakeBuild})
+setup(
+    ext_modules=[Extension("kelma_symmetry._core", sources=[])], cmdclass={"build_ext": CMakeBuild}
+)

@@ -59,8 +59,17 @@ def reversed_sdf(path, out):
 def builds(build_dir, builder, path, seconds, out_stem):
     """The rows of one run of bench/builds_3d, by molecule name."""
     result = subprocess.run(
-        [os.path.join(build_dir, "bench", "builds_3d"), builder, path, out_stem + ".sdf", str(seconds)],
-        check=True, capture_output=True, text=True)
+        [
+            os.path.join(build_dir, "bench", "builds_3d"),
+            builder,
+            path,
+            out_stem + ".sdf",
+            str(seconds),
+        ],
+        check=True,
+        capture_output=True,
+        text=True,
+    )
     rows = [dict(zip(COLUMNS, line.split("\t"))) for line in result.stdout.splitlines()]
     return {row["name"]: row for row in rows}
 
@@ -70,7 +79,9 @@ def kelma_outcomes(build_dir, path, out, extra=()):
     subprocess.run([os.path.join(build_dir, "ffbatch"), "--stream", "-p", "kelma", "-j", "2",
                     "-o", out, *extra, path], capture_output=True, check=False)
     outcomes = {}
-    for table in sorted(f for f in os.listdir(out) if f.startswith("shard-") and f.endswith(".tsv")):
+    for table in sorted(
+        f for f in os.listdir(out) if f.startswith("shard-") and f.endswith(".tsv")
+    ):
         with open(os.path.join(out, table), encoding="utf-8") as file:
             for row in csv.DictReader(file, delimiter="\t"):
                 outcomes[row["molecule"]] = (row["outcome"], row["detail"])
@@ -106,7 +117,13 @@ def tools_path(label, outcomes):
     skipped = {}
     for outcome, detail in outcomes.values():
         if outcome == "skipped":
-            reason = "time limit" if "longer" in detail else "stereo" if "stereochemistry" in detail else detail
+            reason = (
+                "time limit"
+                if "longer" in detail
+                else "stereo"
+                if "stereochemistry" in detail
+                else detail
+            )
             skipped[reason] = skipped.get(reason, 0) + 1
     converged = sum(outcome == "converged" for outcome, _ in outcomes.values())
     print(f"{label}: {percent(converged, len(outcomes))} converged; skipped: {skipped}")
@@ -122,29 +139,50 @@ def main():
     parser.add_argument("--ob-seconds", type=int, default=20)
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
-    out = lambda name: os.path.join(args.out, name)
+
+    def out(name):
+        return os.path.join(args.out, name)
     with open(args.smiles, encoding="utf-8") as file:
         lines = [line for line in file if line.strip()]
     smiles = write_lines(out("all.smi"), lines)
     smiles_reversed = write_lines(out("reversed.smi"), list(reversed(lines)))
     ob_sample = write_lines(out("ob_sample.smi"), sample(lines, args.ob_every))
-    ob_sample_reversed = write_lines(out("ob_sample_reversed.smi"), list(reversed(sample(lines, args.ob_every))))
+    ob_sample_reversed = write_lines(
+        out("ob_sample_reversed.smi"), list(reversed(sample(lines, args.ob_every)))
+    )
     sdf = write_2d_sdf(sample(lines, args.sdf_every), out("2d.sdf"))
     sdf_reversed = reversed_sdf(sdf, out("2d_reversed.sdf"))
-    sdf_ob = write_2d_sdf(sample(sample(lines, args.sdf_every), args.ob_every // args.sdf_every or 1),
-                          out("2d_ob_sample.sdf"))
+    sdf_ob = write_2d_sdf(
+        sample(sample(lines, args.sdf_every), args.ob_every // args.sdf_every or 1),
+        out("2d_ob_sample.sdf"),
+    )
     sdf_ob_reversed = reversed_sdf(sdf_ob, out("2d_ob_sample_reversed.sdf"))
 
     runs = {}
     for label, builder, first, second, seconds in [
         ("SMILES, RDKit ETKDGv3", "rdkit", smiles, smiles_reversed, 5),
-        ("SMILES sample, Open Babel gen3D fast", "openbabel", ob_sample, ob_sample_reversed, args.ob_seconds),
+        (
+            "SMILES sample, Open Babel gen3D fast",
+            "openbabel",
+            ob_sample,
+            ob_sample_reversed,
+            args.ob_seconds,
+        ),
         ("2D SDF, RDKit ETKDGv3", "rdkit", sdf, sdf_reversed, 5),
-        ("2D SDF sample, Open Babel gen3D fast", "openbabel", sdf_ob, sdf_ob_reversed, args.ob_seconds),
+        (
+            "2D SDF sample, Open Babel gen3D fast",
+            "openbabel",
+            sdf_ob,
+            sdf_ob_reversed,
+            args.ob_seconds,
+        ),
     ]:
         stem = out(label.split(",")[0].replace(" ", "_") + "_" + builder)
-        runs[label] = (builds(args.build_dir, builder, first, seconds, stem + "_1"),
-                       builds(args.build_dir, builder, second, seconds, stem + "_2"), stem + "_1.sdf")
+        runs[label] = (
+            builds(args.build_dir, builder, first, seconds, stem + "_1"),
+            builds(args.build_dir, builder, second, seconds, stem + "_2"),
+            stem + "_1.sdf",
+        )
         print(f"built: {label}", file=sys.stderr)
     # The tools' own path builds the SMILES as bench/builds_3d does, so kelma runs once on them.
     tools_smiles = kelma_outcomes(args.build_dir, smiles, out("tools_smiles"))
@@ -157,8 +195,10 @@ def main():
     for label, (first, second, _) in runs.items():
         summary(label, first, second, kelma[label])
     tools_path("ffbatch --stream on the SMILES", tools_smiles)
-    tools_path("ffbatch --stream on the 2D SDF", kelma_outcomes(args.build_dir, sdf, out("tools_2d"),
-                                                               ["--add-hydrogens"]))
+    tools_path(
+        "ffbatch --stream on the 2D SDF",
+        kelma_outcomes(args.build_dir, sdf, out("tools_2d"), ["--add-hydrogens"]),
+    )
 
 
 if __name__ == "__main__":

@@ -3,7 +3,10 @@ cluster and a 500-atom C1 molecule, each exact (perturbed by up to 5e-5, $thrsym
 (Gaussian noise of 0.002 A on every coordinate, $thrsym 0.05), turned and shifted. Every further
 input named gets two variants beside them: turned and shifted, and turned, shifted and noisy.
 Usage: python3 clusters.py OUTPUT_DIR [INPUT...]"""
-import math, os, random, sys
+import math
+import os
+import random
+import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples",
                                 "symmetry"))
@@ -39,7 +42,9 @@ def add_orbits(mol, rng, count, rmin, rmax, seeds=None):
             r = rng.uniform(rmin, rmax)
             seed = [r * c for c in unit(seeds[added])]
         images = [app(r, seed) for r in mol.grp]
-        distinct = [p for i, p in enumerate(images) if all(math.dist(p, q) > 1e-6 for q in images[:i])]
+        distinct = [
+            p for i, p in enumerate(images) if all(math.dist(p, q) > 1e-6 for q in images[:i])
+        ]
         if far_from_all(mol, distinct):
             mol.orbit(ELEMENTS[added % len(ELEMENTS)], seed)
             added += 1
@@ -73,7 +78,9 @@ def moved(rng, positions, jitter):
     """The positions turned and shifted at random, each coordinate jittered."""
     turn = rot(unit([rng.uniform(-1, 1) for _ in range(3)]), rng.uniform(0.3, 3.0))
     shift = [rng.uniform(-4, 4) for _ in range(3)]
-    return [[y[i] + shift[i] + jitter(rng) for i in range(3)] for y in (app(turn, x) for x in positions)]
+    return [
+        [y[i] + shift[i] + jitter(rng) for i in range(3)] for y in (app(turn, x) for x in positions)
+    ]
 
 
 def atom_line(position, rest):

@@ -47,7 +47,9 @@ best_ms() {
 }
 
 for input in "$@"; do
+  # shellcheck disable=SC2016 # $natoms and $nsteps are keywords, not variables
   atoms=$(awk '$1 == "$natoms" { print $2 }' "$input")
+  # shellcheck disable=SC2016
   sed -e 's/^\$nsteps.*/$nsteps 1/' "$input" >first.in
   first=$(best_ms first.in)
   whole=$(best_ms "$input")

@@ -68,7 +68,7 @@ def main():
         name = os.path.splitext(os.path.basename(path))[0]
         print(f"{name:>16} {atoms:>5} {cycles:>6} | {per_cycle(0):9.1f} {per_cycle(1):9.1f}")
     print("load average: %s on %d cores" % (" ".join(open("/proc/loadavg").read().split()[:3]),
-                                           os.cpu_count()))
+                                            os.cpu_count()))
 
 
 if __name__ == "__main__":

@@ -9,7 +9,6 @@ The set: the kelma examples, the twelve molecules of examples/molecules.mol2 (th
 the alkanes C5, C10, C20, C30 and C40 in their ideal staggered geometry and with every coordinate
 moved by up to 0.1 Angstrom (a fixed seed). Every run may take up to 2000 cycles.
 """
-import os
 import random
 import resource
 import statistics
@@ -81,7 +80,9 @@ def main():
         rows = []
         for name, text in molecules(build, work).items():
             text = with_keyword(text, "$nsteps", CYCLE_LIMIT)
-            natoms = int(next(l for l in text.split("\n") if l.startswith("$natoms")).split()[1])
+            natoms = int(
+                next(line for line in text.split("\n") if line.startswith("$natoms")).split()[1]
+            )
             unit = run(kelma, with_keyword(text, "$jobtype", 0), work)
             hessian = run(kelma, with_keyword(text, "$jobtype", 1), work)
             rows.append((name, natoms, unit, hessian))

@@ -26,7 +26,6 @@ import pathlib
 import resource
 import subprocess
 import sys
-import threading
 import time
 
 RDKIT_SETS = [

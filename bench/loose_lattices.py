@@ -7,7 +7,9 @@ of one element 1.5 A apart (D4h), the same block with two elements alternating (
 --fractions (default 1, 0.9, 0.5, 0.1; 1 stands for the largest value below the bound) and at
 $thrsym 0.01.
 Usage: python3 loose_lattices.py OUTPUT_DIR [--fractions F,F,...]"""
-import math, os, sys
+import math
+import os
+import sys
 
 SPACING = 1.5
 SPHERE_RADIUS = 10.0
@@ -73,8 +75,12 @@ def main(argv):
         for fraction in fractions:
             # The largest double below the bound for 1, as the input accepts it.
             thrsym = math.nextafter(largest, 0.0) if fraction == 1.0 else fraction * largest
-            write(os.path.join(out, f"{name}_{fraction:g}.in"), f"{name}, {fraction:g} of the bound",
-                  atoms, thrsym)
+            write(
+                os.path.join(out, f"{name}_{fraction:g}.in"),
+                f"{name}, {fraction:g} of the bound",
+                atoms,
+                thrsym,
+            )
         write(os.path.join(out, f"{name}_tight.in"), f"{name}, tight", atoms, TIGHT_THRSYM)
 
 

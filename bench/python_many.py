@@ -6,7 +6,13 @@ both give the same numbers and prints the ratio, the outcomes and the CPU time o
 requests, the answers made into results) and of the worker.
 Usage: /usr/bin/python3 bench/python_many.py BUILD_DIR [--runs N]
 (BUILD_DIR: a release build with the Python package, for example build/release)."""
-import collections, os, pathlib, resource, sys, tempfile, time
+import collections
+import os
+import pathlib
+import resource
+import sys
+import tempfile
+import time
 
 SETS = ["/usr/share/RDKit/Projects/DbCLI/testData/bzr.sdf",
         "/usr/share/RDKit/Contrib/PBF/testData/egfr.sdf",
@@ -18,9 +24,15 @@ def numbers(results):
     found = []
     for r in results:
         done, group = r.optimisation, r.point_group
-        found.append((r.name, r.outcome, r.error,
-                      None if done is None else (done.energies.tobytes(), done.coordinates.tobytes()),
-                      None if group is None else (group.label, group.coordinates.tobytes())))
+        found.append(
+            (
+                r.name,
+                r.outcome,
+                r.error,
+                None if done is None else (done.energies.tobytes(), done.coordinates.tobytes()),
+                None if group is None else (group.label, group.coordinates.tobytes()),
+            )
+        )
     return found
 
 

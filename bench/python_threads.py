@@ -6,7 +6,13 @@ same set) on 1 and on 2 threads, best of RUNS wall times each, checks that the r
 same both ways and prints the ratio.
 Usage: /usr/bin/python3 bench/python_threads.py BUILD_DIR [--runs N] [--molecules N]
 (BUILD_DIR: a release build with the Python package and ffprep, for example build/release)."""
-import concurrent.futures, os, pathlib, subprocess, sys, tempfile, time
+import concurrent.futures
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 

@@ -133,9 +133,12 @@ def main():
                       "type it for MMFF94: not compared")
                 continue
             ratio = mmff / wall
-            print(f"{name:>14} {atoms:>5} | {wall:8.4f} {cpu:7.4f} {cycles:6d} | {mmff:8.4f} | "
-                  f"{ratio:12.2f}" + ("" if kelma_converged else "  (kelma reached its cycle limit)")
-                  + ("" if converged else "  (MMFF94 stopped before converging)"))
+            print(
+                f"{name:>14} {atoms:>5} | {wall:8.4f} {cpu:7.4f} {cycles:6d} | {mmff:8.4f} | "
+                f"{ratio:12.2f}"
+                + ("" if kelma_converged else "  (kelma reached its cycle limit)")
+                + ("" if converged else "  (MMFF94 stopped before converging)")
+            )
             for low, high in SIZE_CLASSES:
                 if low <= atoms <= high:
                     ratios[(low, high)].append(ratio)
@@ -144,7 +147,7 @@ def main():
             print(f"{low}-{high} atoms: median MMFF94/kelma {statistics.median(values):.2f} "
                   f"over {len(values)} molecules")
     print("load average: %s on %d cores" % (open("/proc/loadavg").read().split()[:3],
-                                           os.cpu_count()))
+                                            os.cpu_count()))
 
 
 if __name__ == "__main__":

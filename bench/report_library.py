@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Makes a large streamed batch folder from a small one, for ffreport's timings at library scale:
 the molecules of SOURCE (a folder of ffbatch --stream) repeated under new names ("NAME_rK" for
-the K-th copy, its SDF record titled so) until there are COUNT, cut into shards of --shard-size molecules as ffbatch cuts
-them, with status.tsv the shards' tables one after the other.
+the K-th copy, its SDF record titled so) until there are COUNT, cut into shards of --shard-size
+molecules as ffbatch cuts them, with status.tsv the shards' tables one after the other.
 
 usage: report_library.py SOURCE OUT COUNT [--shard-size N]
 """

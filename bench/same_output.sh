@@ -5,7 +5,9 @@
 # output, standard error, "debug", "fort.8" or "fort.9".
 # usage: same_output.sh REFERENCE_PROGRAM NEW_PROGRAM INPUT...
 set -u
+# shellcheck disable=SC2034 # both are read through ${!side}
 reference=$(realpath "$1")
+# shellcheck disable=SC2034
 candidate=$(realpath "$2")
 shift 2
 prints=${PRINTS:-0 1 3 4}

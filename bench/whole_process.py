@@ -3,15 +3,22 @@
 the kernel's accounting of the child) and the median wall time are printed per input, and last
 the median of those medians over all the inputs.
 Usage: python3 whole_process.py [--runs N] PROGRAM... -- INPUT..."""
-import os, statistics, sys, tempfile, time
+import os
+import statistics
+import sys
+import tempfile
+import time
 
 
 def run_once(program, path):
     """One run in the current folder. posix_spawn starts the child without copying this
     interpreter's address space, so the child's CPU time is the program's own."""
     with open(path, "rb") as stdin, open(os.devnull, "wb") as sink:
-        actions = [(os.POSIX_SPAWN_DUP2, stdin.fileno(), 0), (os.POSIX_SPAWN_DUP2, sink.fileno(), 1),
-                   (os.POSIX_SPAWN_DUP2, sink.fileno(), 2)]
+        actions = [
+            (os.POSIX_SPAWN_DUP2, stdin.fileno(), 0),
+            (os.POSIX_SPAWN_DUP2, sink.fileno(), 1),
+            (os.POSIX_SPAWN_DUP2, sink.fileno(), 2),
+        ]
         start = time.perf_counter()
         pid = os.posix_spawn(program, [program], {}, file_actions=actions)
         _, _, usage = os.wait4(pid, 0)

@@ -17,9 +17,9 @@ for page in "$pages"/*.[1-8]; do
   [ -x "$build/$name" ] || { fail "$name: no program for the page"; continue; }
   help=$("$build/$name" --help) || { fail "$name --help: exit status $?"; continue; }
   text=$(groff -man -Tascii "$page" 2>/dev/null | col -bx)
-  for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+  while read -r option; do
     grep -qF -- "$option" <<<"$text" || fail "$name: $option is in --help but not in the page"
-  done
+  done < <(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
 done
 echo "$count manual pages, $failures failed"
 [ "$count" -gt 0 ] && [ "$failures" -eq 0 ]

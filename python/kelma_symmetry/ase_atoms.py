@@ -18,7 +18,10 @@ def xyz_text(atoms):
     """The atoms as an XYZ file; ValueError for positions that are not finite numbers."""
     positions = checks.coordinates(atoms.positions)
     lines = [str(len(atoms)), ""]
-    lines += [f"{s} {x!r} {y!r} {z!r}" for s, (x, y, z) in zip(atoms.get_chemical_symbols(), positions.tolist())]
+    lines += [
+        f"{s} {x!r} {y!r} {z!r}"
+        for s, (x, y, z) in zip(atoms.get_chemical_symbols(), positions.tolist())
+    ]
     return "\n".join(lines) + "\n"
 
 

@@ -40,7 +40,9 @@ class Tripos52(Calculator):
         super().calculate(atoms, properties, system_changes)
         if self.atoms.get_chemical_symbols() != self.symbols:
             raise ValueError("the Atoms are not the molecule's atoms in its order")
-        energy, gradient = self.force_field.energy_gradient(checks.coordinates(self.atoms.positions))
+        energy, gradient = self.force_field.energy_gradient(
+            checks.coordinates(self.atoms.positions)
+        )
         self.results = {"energy": energy * EV_PER_KCAL, "forces": -gradient * EV_PER_KCAL}
 
 

@@ -133,9 +133,13 @@ def types(value, natoms):
         if not is_integer(itype):
             raise ValueError(f"atom {atom}: force-field type {shown(itype)} is not an integer")
         if itype < FORCE_FIELD_TYPES.start:
-            raise ValueError(f"atom {atom}: force-field type {shown(itype)} is below {FORCE_FIELD_TYPES.start}")
+            raise ValueError(
+                f"atom {atom}: force-field type {shown(itype)} is below {FORCE_FIELD_TYPES.start}"
+            )
         if itype not in FORCE_FIELD_TYPES:
-            raise ValueError(f"atom {atom}: force-field type {shown(itype)} is above {FORCE_FIELD_TYPES[-1]}")
+            raise ValueError(
+                f"atom {atom}: force-field type {shown(itype)} is above {FORCE_FIELD_TYPES[-1]}"
+            )
     return array.astype(np.intc)
 
 
@@ -157,9 +161,8 @@ def bonds(value, natoms):
         if i == j:
             raise ValueError(f"bond {row}: atom index {shown(i)} is bonded to itself")
         if code not in BOND_CODES:
-            raise ValueError(
-                f"bond {row}: bond code {shown(code)} is outside {BOND_CODES.start}..{BOND_CODES[-1]}"
-            )
+            codes = f"{BOND_CODES.start}..{BOND_CODES[-1]}"
+            raise ValueError(f"bond {row}: bond code {shown(code)} is outside {codes}")
     return array.astype(np.intc)
 
 
@@ -174,7 +177,9 @@ def elements(value, natoms):
         if not isinstance(symbol, str):
             raise ValueError(f"atom {atom}: element {symbol!r} is not a string")
         if len(symbol) > ELEMENT_WIDTH:
-            raise ValueError(f"atom {atom}: element '{symbol}' is longer than {ELEMENT_WIDTH} characters")
+            raise ValueError(
+                f"atom {atom}: element '{symbol}' is longer than {ELEMENT_WIDTH} characters"
+            )
     return [str(symbol) for symbol in symbols]
 
 

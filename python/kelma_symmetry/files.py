@@ -78,7 +78,9 @@ def read_file(path, format="", add_hydrogens=None, retype=False, build_seed=BUIL
     (FormatError) for a file that cannot be read at all."""
     return [
         molecule(fields)
-        for fields in _core.read_file(os.fspath(path), format, add_hydrogens, retype, build_seed, build_timeout)
+        for fields in _core.read_file(
+            os.fspath(path), format, add_hydrogens, retype, build_seed, build_timeout
+        )
     ]
 
 
@@ -98,7 +100,12 @@ class FileMolecules:
     def requests(self):
         """(request, title) of each record of the file, lazily; nothing is read."""
         return _core.FileRequests(
-            self.path, self.format, self.add_hydrogens, self.retype, self.build_seed, self.build_timeout
+            self.path,
+            self.format,
+            self.add_hydrogens,
+            self.retype,
+            self.build_seed,
+            self.build_timeout,
         )
 
     def record_count(self):

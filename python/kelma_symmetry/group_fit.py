@@ -122,7 +122,9 @@ def symmetrise_to(coordinates, elements, label, thrsym=defaults.THRSYM, along=No
     reason for a label that is no subgroup."""
     if along is not None:
         along = [checks.real("along", v) for v in np.asarray(along, dtype=float).reshape(3)]
-    call = _core.symmetrise_to(*_arguments(coordinates, elements, thrsym), _program_label(label), along)
+    call = _core.symmetrise_to(
+        *_arguments(coordinates, elements, thrsym), _program_label(label), along
+    )
     if call["refusal"]:
         raise ValueError(call["refusal"])
     return group_of(call)
@@ -144,4 +146,6 @@ def weighed_point_group(coordinates, elements, thrsym=defaults.THRSYM):
         )
         for g in call["near"]
     )
-    return WeighedGroup(group=group_of(call), answer=call["answer"].rstrip(), replaced=call["replaced"], near=near)
+    return WeighedGroup(
+        group=group_of(call), answer=call["answer"].rstrip(), replaced=call["replaced"], near=near
+    )

@@ -31,16 +31,20 @@ def read_text(source):
 
 
 def read_kelma_input(source):
-    """kelma's view of a keyword input (its text, or a pathlib.Path): coordinates, types, bonds (0-based) and the settings of
-    optimise. Raises ValueError or NumberedReport as the program would end."""
+    """kelma's view of a keyword input (its text, or a pathlib.Path): coordinates, types, bonds
+    (0-based) and the settings of optimise. Raises ValueError or NumberedReport as the program
+    would end."""
     call = _core.read_kelma_input(read_text(source))
     raise_stop(call)
-    return KeywordInput(call["coordinates"], call["settings"], types=call["types"], bonds=call["bonds"])
+    return KeywordInput(
+        call["coordinates"], call["settings"], types=call["types"], bonds=call["bonds"]
+    )
 
 
 def read_symmetry_input(source):
-    """symmetry's view of a keyword input (its text, or a pathlib.Path): coordinates, elements and the settings of
-    point_group. Raises ValueError or NumberedReport as the program would end."""
+    """symmetry's view of a keyword input (its text, or a pathlib.Path): coordinates, elements
+    and the settings of point_group. Raises ValueError or NumberedReport as the program would
+    end."""
     call = _core.read_symmetry_input(read_text(source))
     raise_stop(call)
     return KeywordInput(call["coordinates"], call["settings"], elements=call["elements"])

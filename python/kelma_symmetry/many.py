@@ -130,17 +130,29 @@ def optimise_many(
     return run(molecules, settings, workers, timeout, progress)
 
 
-def point_group_many(molecules, *, workers=None, timeout=defaults.TIMEOUT_SECONDS, progress=True, thrsym=defaults.THRSYM):
+def point_group_many(
+    molecules,
+    *,
+    workers=None,
+    timeout=defaults.TIMEOUT_SECONDS,
+    progress=True,
+    thrsym=defaults.THRSYM,
+):
     """symmetry on every molecule as it is given (optimise_many's molecules and options)."""
     settings = _core.BatchSettings(
-        run_kelma=False, print_level=defaults.PRINT_LEVEL, run_symmetry=True, thrsym=checks.positive("$thrsym", thrsym)
+        run_kelma=False,
+        print_level=defaults.PRINT_LEVEL,
+        run_symmetry=True,
+        thrsym=checks.positive("$thrsym", thrsym),
     )
     return run(molecules, settings, workers, timeout, progress)
 
 
 def run(molecules, settings, workers, timeout, progress):
     """The requests of the molecules on the workers, the answers judged in request order."""
-    workers = defaults.workers() if workers is None else checks.integer("workers", workers, minimum=1)
+    workers = (
+        defaults.workers() if workers is None else checks.integer("workers", workers, minimum=1)
+    )
     seconds = 0 if timeout is None else checks.integer("timeout", timeout, minimum=1)
     items = inputs(molecules)
     requests = itertools.chain.from_iterable(map(requests_of, items))
@@ -159,7 +171,15 @@ def run(molecules, settings, workers, timeout, progress):
         entry = pending.pop(index)
         if answer is None:
             outcome = OUTCOMES["timeout"] if late else OUTCOMES["failed"]
-            results.append(MoleculeResult(entry.name, outcome, entry.molecule, error=f"its worker {failure}", source=entry.source))
+            results.append(
+                MoleculeResult(
+                    entry.name,
+                    outcome,
+                    entry.molecule,
+                    error=f"its worker {failure}",
+                    source=entry.source,
+                )
+            )
         else:
             results.extend(judged(fields, entry) for fields in _core.answers(answer))
         counter.update(1)
@@ -210,11 +230,16 @@ def molecule_request(molecule):
     entry = Pending(molecule.name, molecule, molecule)
     if molecule.error:
         return _core.refused_request(molecule.error, True), entry
-    problem = checks.molecule_problem(molecule.coordinates, molecule.elements, molecule.types, molecule.bonds)
+    problem = checks.molecule_problem(
+        molecule.coordinates, molecule.elements, molecule.types, molecule.bonds
+    )
     if problem:
         return _core.refused_request(problem, False), entry
     request = _core.molecule_request(
-        molecule.coordinates, checks.types(molecule.types, len(molecule.types)), molecule.bonds, molecule.elements
+        molecule.coordinates,
+        checks.types(molecule.types, len(molecule.types)),
+        molecule.bonds,
+        molecule.elements,
     )
     return request, entry
 
@@ -242,10 +267,19 @@ def adapter_request(item):
 
 def judged(fields, entry):
     """The MoleculeResult of one molecule of an answer."""
-    molecule = file_molecule(fields["molecule"]) if fields["molecule"] is not None else entry.molecule
+    molecule = (
+        file_molecule(fields["molecule"]) if fields["molecule"] is not None else entry.molecule
+    )
     name = molecule.name if molecule is not None else entry.name
-    refusal = fields["refusal"] or (OUTCOMES["skipped"] if molecule is not None and molecule.error else "")
-    base = {"name": name, "molecule": molecule, "seconds": fields["seconds"], "source": entry.source}
+    refusal = fields["refusal"] or (
+        OUTCOMES["skipped"] if molecule is not None and molecule.error else ""
+    )
+    base = {
+        "name": name,
+        "molecule": molecule,
+        "seconds": fields["seconds"],
+        "source": entry.source,
+    }
     if refusal:
         return MoleculeResult(outcome=refusal, error=fields["error"] or molecule.error, **base)
     kelma, symmetry = fields["kelma"], fields["symmetry"]
@@ -256,8 +290,13 @@ def judged(fields, entry):
             return MoleculeResult(outcome=OUTCOMES["numbered_report"], error=str(stopped), **base)
         done = optimisation(kelma)
         if not done.converged:
-            detail = f"{OUTCOMES['not_symmetrised']}: the cycle limit stopped the run at cycle {done.cycles}"
-            return MoleculeResult(outcome=OUTCOMES["cycle_limit"], optimisation=done, detail=detail, **base)
+            detail = (
+                f"{OUTCOMES['not_symmetrised']}: "
+                f"the cycle limit stopped the run at cycle {done.cycles}"
+            )
+            return MoleculeResult(
+                outcome=OUTCOMES["cycle_limit"], optimisation=done, detail=detail, **base
+            )
         base.update(outcome=OUTCOMES["converged"], optimisation=done)
     if symmetry is not None and stop_error(symmetry) is None:
         group = group_of(symmetry)

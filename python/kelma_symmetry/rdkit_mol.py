@@ -42,7 +42,9 @@ def mol_block(mol, conf_id=-1):
 
 def mol_request(mol, conf_id=-1):
     """(request, name) of the conformer for a batch's worker, which reads it as from_mol does."""
-    ((request, _),) = _core.text_requests(mol_block(mol, conf_id), RECORD_FILE, RECORD_FORMAT, None, False)
+    ((request, _),) = _core.text_requests(
+        mol_block(mol, conf_id), RECORD_FILE, RECORD_FORMAT, None, False
+    )
     return request, mol_name(mol)
 
 
@@ -88,7 +90,9 @@ def to_mol(mol, optimisation, group=None, conf_id=-1, in_place=False):
     conformer = target.GetConformer(conf_id)
     coordinates = optimisation.coordinates
     if len(coordinates) != target.GetNumAtoms():
-        raise ValueError(f"the result has {len(coordinates)} atoms, the RDKit molecule {target.GetNumAtoms()}")
+        raise ValueError(
+            f"the result has {len(coordinates)} atoms, the RDKit molecule {target.GetNumAtoms()}"
+        )
     for atom, xyz in enumerate(coordinates.tolist()):
         conformer.SetAtomPosition(atom, xyz)
     values = figures(optimisation, group)
@@ -100,7 +104,9 @@ def to_mol(mol, optimisation, group=None, conf_id=-1, in_place=False):
 def result_mol(result, in_place=False):
     """The Mol of a batch's result (a MoleculeResult whose source was a Mol) with its figures."""
     if result.optimisation is None:
-        raise ValueError(f"{result.name}: no optimisation to write ({result.error or result.outcome})")
+        raise ValueError(
+            f"{result.name}: no optimisation to write ({result.error or result.outcome})"
+        )
     return to_mol(result.source, result.optimisation, result.point_group, in_place=in_place)
 
 
@@ -113,9 +119,13 @@ def optimise(mol, in_place=False, point_group=True, thrsym=defaults.THRSYM, **se
     for conformer in target.GetConformers():
         conf_id = conformer.GetId()
         molecule = from_mol(target, conf_id)
-        done = optimise_arrays(molecule.coordinates, molecule.types, molecule.bonds, records=False, **settings)
+        done = optimise_arrays(
+            molecule.coordinates, molecule.types, molecule.bonds, records=False, **settings
+        )
         group = None
         if point_group and done.converged:
-            group = find_point_group(done.coordinates, molecule.elements, thrsym=thrsym, records=False)
+            group = find_point_group(
+                done.coordinates, molecule.elements, thrsym=thrsym, records=False
+            )
         to_mol(target, done, group, conf_id, in_place=True)
     return target

@@ -28,7 +28,9 @@ def run_program(program, text, folder):
     done = subprocess.run(
         [PROGRAMS[program]], input=text, cwd=folder, capture_output=True, text=True, check=False
     )
-    files = {p.name: p.read_text() for p in folder.iterdir() if p.name in ("debug", "fort.8", "fort.9")}
+    files = {
+        p.name: p.read_text() for p in folder.iterdir() if p.name in ("debug", "fort.8", "fort.9")
+    }
     return ProgramRun(done.stdout, done.stderr, files)
 
 
@@ -38,7 +40,9 @@ def run_package(program, text):
     try:
         if program == "kelma":
             given = ks.read_kelma_input(text)
-            return ks.optimise(given.coordinates, given.types, given.bonds, listing=True, **given.settings)
+            return ks.optimise(
+                given.coordinates, given.types, given.bonds, listing=True, **given.settings
+            )
         given = ks.read_symmetry_input(text)
         return ks.point_group(given.coordinates, given.elements, listing=True, **given.settings)
     except (ValueError, ks.RunStopped) as error:
@@ -48,7 +52,11 @@ def run_package(program, text):
 def keyword_inputs():
     """(program, name, text) of every end-to-end case and every bundled example."""
     inputs = [
-        ((case / "program").read_text().strip(), case.name, (case / "input").read_text(encoding="latin-1"))
+        (
+            (case / "program").read_text().strip(),
+            case.name,
+            (case / "input").read_text(encoding="latin-1"),
+        )
         for case in sorted(CASES.iterdir())
     ]
     for program in ("kelma", "symmetry"):

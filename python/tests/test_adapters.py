@@ -18,7 +18,9 @@ def prepared(tmp_path_factory):
     """ffprep's keyword inputs of the bundled molecules, by name."""
     folder = tmp_path_factory.mktemp("prep")
     ffprep = PROGRAMS["kelma"].parent / "ffprep"
-    subprocess.run([ffprep, "-o", folder, EXAMPLES / "molecules.mol2"], check=True, capture_output=True)
+    subprocess.run(
+        [ffprep, "-o", folder, EXAMPLES / "molecules.mol2"], check=True, capture_output=True
+    )
     return {path.stem: ks.read_kelma_input(path) for path in folder.glob("*.in")}
 
 
@@ -31,15 +33,30 @@ def test_file_molecules_are_typed_and_bonded_as_by_ffprep(prepared):
         assert sorted(map(tuple, np.sort(molecule.bonds[:, :2], axis=1).tolist())) == sorted(
             map(tuple, given.bonds[:, :2].tolist())
         )
-        assert [fixed(atom, 16, 10) for atom in molecule.coordinates] == [fixed(atom, 16, 10) for atom in given.coordinates]
+        assert [fixed(atom, 16, 10) for atom in molecule.coordinates] == [
+            fixed(atom, 16, 10) for atom in given.coordinates
+        ]
 
 
 def test_the_defaults_are_the_tools(prepared):
     for given in prepared.values():
-        expected = dict(jobtype=defaults.JOBTYPE, gtol=defaults.GTOL, etol=defaults.ETOL, vdwc=defaults.VDWC, print_level=defaults.PRINT_LEVEL)
+        expected = dict(
+            jobtype=defaults.JOBTYPE,
+            gtol=defaults.GTOL,
+            etol=defaults.ETOL,
+            vdwc=defaults.VDWC,
+            print_level=defaults.PRINT_LEVEL,
+        )
         expected["nsteps"] = defaults.cycle_limit("auto", len(given.coordinates))
         assert given.settings == expected
-    assert [defaults.cycle_limit("auto", n) for n in (1, 20, 21, 199, 200, 500)] == [1000, 1000, 1050, 9950, 9998, 9998]
+    assert [defaults.cycle_limit("auto", n) for n in (1, 20, 21, 199, 200, 500)] == [
+        1000,
+        1000,
+        1050,
+        9950,
+        9998,
+        9998,
+    ]
 
 
 def test_rdkit_molecules_and_streamed_records_match_the_same_sdf_read_as_a_file():
@@ -48,10 +65,14 @@ def test_rdkit_molecules_and_streamed_records_match_the_same_sdf_read_as_a_file(
     from kelma_symmetry.rdkit_mol import from_mol
 
     by_file = files.read_file(EXAMPLES / "molecules.sdf")
-    by_rdkit = [from_mol(mol) for mol in Chem.SDMolSupplier(str(EXAMPLES / "molecules.sdf"), removeHs=False)]
+    by_rdkit = [
+        from_mol(mol) for mol in Chem.SDMolSupplier(str(EXAMPLES / "molecules.sdf"), removeHs=False)
+    ]
     by_record = list(files.stream(EXAMPLES / "molecules.sdf"))
     for a, b, c in zip(by_file, by_rdkit, by_record, strict=True):
-        assert a.name == b.name == c.name and a.types.tolist() == b.types.tolist() == c.types.tolist()
+        assert (
+            a.name == b.name == c.name and a.types.tolist() == b.types.tolist() == c.types.tolist()
+        )
         assert a.bonds.tolist() == b.bonds.tolist() == c.bonds.tolist() and a.mol2 == c.mol2
         np.testing.assert_allclose(a.coordinates, b.coordinates, atol=1e-4)
         np.testing.assert_array_equal(a.coordinates, c.coordinates)
@@ -72,11 +93,15 @@ def test_ase_round_trip_keeps_the_molecule_and_its_point_group():
     again = from_atoms(back)
     assert again.elements == benzene.elements
     np.testing.assert_array_equal(again.coordinates, group.coordinates)
-    np.testing.assert_allclose((benzene.coordinates - group.centroid) @ group.rotation.T, group.coordinates, atol=1e-6)
+    np.testing.assert_allclose(
+        (benzene.coordinates - group.centroid) @ group.rotation.T, group.coordinates, atol=1e-6
+    )
     kinds = [(element.kind, element.order) for element in group.elements]
     assert kinds.count(("rotation axis", 6)) == 1 and kinds.count(("rotation axis", 2)) == 6
     assert kinds.count(("mirror plane", 0)) == 7 and ("inversion centre", 0) in kinds
-    six_fold = next(e.direction for e in group.elements if e.kind == "rotation axis" and e.order == 6)
+    six_fold = next(
+        e.direction for e in group.elements if e.kind == "rotation axis" and e.order == 6
+    )
     assert abs(abs(six_fold[2]) - 1.0) < 1e-12  # the principal axis is z in the standard frame
 
 
@@ -132,9 +157,13 @@ def test_rdkit_molecules_streamed_through_a_batch_come_back_as_mols_for_sdwriter
     back = list(Chem.SDMolSupplier(str(path), removeHs=False))
     assert [mol.GetProp("_Name") for mol in back] == [result.name for result in results]
     for mol, result in zip(back, results):
-        assert float(mol.GetProp("energy_hartree")) == pytest.approx(result.optimisation.energy, rel=1e-12)
+        assert float(mol.GetProp("energy_hartree")) == pytest.approx(
+            result.optimisation.energy, rel=1e-12
+        )
         assert mol.GetProp("point_group") == result.point_group.label
-        np.testing.assert_allclose(mol.GetConformer().GetPositions(), result.optimisation.coordinates, atol=1e-4)
+        np.testing.assert_allclose(
+            mol.GetConformer().GetPositions(), result.optimisation.coordinates, atol=1e-4
+        )
 
 
 def test_the_ase_calculator_gives_kelmas_energy_forces_and_minimum():
@@ -170,9 +199,17 @@ def test_smiles_give_ffprep_start_on_every_call(tmp_path):
     the ten decimals of its atom lines); another seed gives another start."""
     smiles = "N[C@@H](Cc1ccccc1)C(=O)O"
     first = files.from_smiles(smiles, "phenylalanine")
-    np.testing.assert_array_equal(first.coordinates, files.from_smiles(smiles, "phenylalanine").coordinates)
-    assert not np.array_equal(first.coordinates, files.from_smiles(smiles, build_seed=7).coordinates)
+    np.testing.assert_array_equal(
+        first.coordinates, files.from_smiles(smiles, "phenylalanine").coordinates
+    )
+    assert not np.array_equal(
+        first.coordinates, files.from_smiles(smiles, build_seed=7).coordinates
+    )
     ffprep = PROGRAMS["kelma"].parent / "ffprep"
-    subprocess.run([ffprep, "-o", tmp_path, "--smiles", smiles, "--name", "phe"], check=True, capture_output=True)
+    subprocess.run(
+        [ffprep, "-o", tmp_path, "--smiles", smiles, "--name", "phe"],
+        check=True,
+        capture_output=True,
+    )
     written = ks.read_kelma_input(tmp_path / "phe.in")
     np.testing.assert_allclose(written.coordinates, first.coordinates, rtol=0, atol=5.1e-11)

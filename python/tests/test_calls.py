@@ -12,26 +12,52 @@ from support import CASES, ROOT
 
 ETHANE = ks.read_kelma_input(CASES / "kelma_ethane/input")
 BENZENE = ks.read_symmetry_input(ROOT / "examples/symmetry/benzene.in")
-WATER = (np.array([[0.0, 0.0, 0.1173], [0.0, 0.7572, -0.4692], [0.0, -0.7572, -0.4692]]), ["O", "H", "H"])
+WATER = (
+    np.array([[0.0, 0.0, 0.1173], [0.0, 0.7572, -0.4692], [0.0, -0.7572, -0.4692]]),
+    ["O", "H", "H"],
+)
 
 
 def optimise_ethane(**changes):
-    given = {"coordinates": ETHANE.coordinates, "types": ETHANE.types, "bonds": ETHANE.bonds, **changes}
+    given = {
+        "coordinates": ETHANE.coordinates,
+        "types": ETHANE.types,
+        "bonds": ETHANE.bonds,
+        **changes,
+    }
     return ks.optimise(**given)
 
 
 @pytest.mark.parametrize(
     "call,text",
     [
-        (lambda: optimise_ethane(coordinates=np.zeros((0, 3)), types=[], bonds=[]), "$natoms must be between 1 and 500, not 0"),
-        (lambda: ks.point_group(np.zeros((501, 3)), ["C"] * 501), "$natoms must be between 1 and 500, not 501"),
+        (
+            lambda: optimise_ethane(coordinates=np.zeros((0, 3)), types=[], bonds=[]),
+            "$natoms must be between 1 and 500, not 0",
+        ),
+        (
+            lambda: ks.point_group(np.zeros((501, 3)), ["C"] * 501),
+            "$natoms must be between 1 and 500, not 501",
+        ),
         (lambda: optimise_ethane(jobtype=-1), "$jobtype must not be negative, not -1"),
-        (lambda: optimise_ethane(types=[1, 33] + [13] * 6), "atom 2: force-field type 33 is above 32"),
-        (lambda: optimise_ethane(coordinates=np.zeros((8, 3))), "atoms 1 and 2 are at the same position"),
+        (
+            lambda: optimise_ethane(types=[1, 33] + [13] * 6),
+            "atom 2: force-field type 33 is above 32",
+        ),
+        (
+            lambda: optimise_ethane(coordinates=np.zeros((8, 3))),
+            "atoms 1 and 2 are at the same position",
+        ),
         (lambda: optimise_ethane(bonds=[[0, 8, 1]]), "bond 1: atom index outside 0..7"),
         (lambda: ks.point_group(*WATER, thrsym=0.0), "$thrsym must be a positive number"),
-        (lambda: ks.point_group(WATER[0], ["O", "H", "Hxx"]), "atom 3: element 'Hxx' is longer than 2 characters"),
-        (lambda: ks.point_group(WATER[0] * [1, 1, np.nan], WATER[1]), "atom 1: z coordinate is not a number"),
+        (
+            lambda: ks.point_group(WATER[0], ["O", "H", "Hxx"]),
+            "atom 3: element 'Hxx' is longer than 2 characters",
+        ),
+        (
+            lambda: ks.point_group(WATER[0] * [1, 1, np.nan], WATER[1]),
+            "atom 1: z coordinate is not a number",
+        ),
         (lambda: ks.point_group(WATER[0][:, :2], WATER[1]), "coordinates must be an (n, 3) array"),
     ],
 )
@@ -63,8 +89,14 @@ def test_the_workspace_stop_is_a_run_stop_and_the_cycle_limit_is_none():
 
 def calls_in_a_row():
     """One of each kind of call, the failing ones included."""
-    results = [optimise_ethane(jobtype=1, listing=True), ks.point_group(BENZENE.coordinates, BENZENE.elements, thrsym=0.01)]
-    for failing in (lambda: optimise_ethane(jobtype=-1), lambda: ks.read_kelma_input("$natoms 1\n")):
+    results = [
+        optimise_ethane(jobtype=1, listing=True),
+        ks.point_group(BENZENE.coordinates, BENZENE.elements, thrsym=0.01),
+    ]
+    for failing in (
+        lambda: optimise_ethane(jobtype=-1),
+        lambda: ks.read_kelma_input("$natoms 1\n"),
+    ):
         with pytest.raises((ValueError, ks.RunStopped)):
             failing()
     results.append(optimise_ethane(nsteps=3))

@@ -10,12 +10,18 @@ import kelma_symmetry as ks
 
 D = 0.01
 # Water with one hydrogen raised by D and the other lowered: C2v moves each back by D.
-WATER = (np.array([[0, 0, 0.1173], [0.7572, 0, -0.4692 + D], [-0.7572, 0, -0.4692 - D]]), ["O", "H", "H"])
+WATER = (
+    np.array([[0, 0, 0.1173], [0.7572, 0, -0.4692 + D], [-0.7572, 0, -0.4692 - D]]),
+    ["O", "H", "H"],
+)
 
 
 def noisy_benzene(noise=0.002, seed=3):
     angles = np.arange(6) * np.pi / 3
-    ring = lambda r: np.stack([r * np.cos(angles), r * np.sin(angles), np.zeros(6)], axis=1)
+
+    def ring(r):
+        return np.stack([r * np.cos(angles), r * np.sin(angles), np.zeros(6)], axis=1)
+
     atoms = np.concatenate([ring(1.397), ring(1.397 + 1.084)])
     return atoms + np.random.default_rng(seed).normal(0, noise, atoms.shape), ["C"] * 6 + ["H"] * 6
 
@@ -47,4 +53,9 @@ def test_symmetrising_benzene_to_c2v_and_refusing_d2d():
 
 def test_an_exact_answer_stands_when_weighed():
     weighed = ks.weighed_point_group(*noisy_benzene(noise=0.0), thrsym=0.05)
-    assert (weighed.group.name, weighed.answer, weighed.replaced, weighed.near) == ("D6h", "d6h", False, ())
+    assert (weighed.group.name, weighed.answer, weighed.replaced, weighed.near) == (
+        "D6h",
+        "d6h",
+        False,
+        (),
+    )

@@ -28,9 +28,15 @@ def damaged_sdf(tmp_path):
     return path
 
 
-def test_a_damaged_molecule_is_an_error_in_its_place_and_the_others_give_the_single_calls_numbers(damaged_sdf):
+def test_a_damaged_molecule_is_an_error_in_its_place_and_the_others_give_the_single_calls_numbers(
+    damaged_sdf,
+):
     results = ks.optimise_many(damaged_sdf, workers=2, progress=False)
-    assert [(r.name, r.outcome) for r in results] == [("ethanol", "converged"), ("acetone", "skipped"), ("acetonitrile", "converged")]
+    assert [(r.name, r.outcome) for r in results] == [
+        ("ethanol", "converged"),
+        ("acetone", "skipped"),
+        ("acetonitrile", "converged"),
+    ]
     assert results.errors == [results[1]] and "atom" in results[1].error
     by_file = files.read_file(damaged_sdf)
     for result in (results[0], results[2]):
@@ -41,11 +47,17 @@ def test_a_damaged_molecule_is_an_error_in_its_place_and_the_others_give_the_sin
         group = ks.point_group(alone.coordinates, molecule.elements, records=False)
         for part in ("coordinates", "operations", "equivalent_atoms", "rotation"):
             np.testing.assert_array_equal(getattr(result.point_group, part), getattr(group, part))
-        assert (result.point_group.name, result.point_group.elements.__repr__()) == (group.name, group.elements.__repr__())
+        assert (result.point_group.name, result.point_group.elements.__repr__()) == (
+            group.name,
+            group.elements.__repr__(),
+        )
     table = results.to_dataframe()
     assert list(table.columns) == list(ks.many.COLUMNS) and len(table) == 3
     assert table["outcome"].tolist() == ["converged", "skipped", "converged"]
-    assert table["point_group"].tolist()[::2] == ["Cs", "C3v"] and table["atoms"].tolist()[::2] == [9, 6]
+    assert table["point_group"].tolist()[::2] == ["Cs", "C3v"] and table["atoms"].tolist()[::2] == [
+        9,
+        6,
+    ]
     groups = ks.point_group_many(damaged_sdf, workers=1, progress=False)
     assert [r.outcome for r in groups] == ["point group", "skipped", "point group"]
     assert groups[0].optimisation is None and groups[0].point_group.name == "Cs"
@@ -70,13 +82,23 @@ def test_any_iterable_of_molecules_files_mols_and_atoms_runs_in_order():
     assert results[4].error == "atom 1: force-field type 40 is above 32"
     assert len(results) == 5 + 12 and results[1].point_group.name == "D6h"
     assert results[0].source is ethanol and results[3].source is mol
-    np.testing.assert_array_equal(results[0].optimisation.coordinates, results[3].optimisation.coordinates)
+    np.testing.assert_array_equal(
+        results[0].optimisation.coordinates, results[3].optimisation.coordinates
+    )
 
 
 def grid_molecule(name, shape, spacing):
     """Unbonded hydrogens on a grid."""
-    points = np.stack(np.meshgrid(*(np.arange(n) * spacing for n in shape), indexing="ij"), -1).reshape(-1, 3)
-    return files.Molecule(name, ["H"] * len(points), np.full(len(points), 13), points.astype(float), np.zeros((0, 3), int))
+    points = np.stack(
+        np.meshgrid(*(np.arange(n) * spacing for n in shape), indexing="ij"), -1
+    ).reshape(-1, 3)
+    return files.Molecule(
+        name,
+        ["H"] * len(points),
+        np.full(len(points), 13),
+        points.astype(float),
+        np.zeros((0, 3), int),
+    )
 
 
 def test_a_molecule_past_the_time_limit_costs_only_itself():
@@ -84,15 +106,18 @@ def test_a_molecule_past_the_time_limit_costs_only_itself():
     # 18 s of work on the machine where this was written.
     slow = grid_molecule("slow", (7, 7, 10), 2.5)
     quick = grid_molecule("quick", (2, 1, 1), 2.5)
-    results = ks.optimise_many([quick, slow, quick], workers=2, timeout=1, jobtype=1, progress=False)
+    results = ks.optimise_many(
+        [quick, slow, quick], workers=2, timeout=1, jobtype=1, progress=False
+    )
     assert [r.outcome for r in results] == ["converged", "timeout", "converged"]
     assert results[1].error == "its worker took longer than 1 s" and results[1].molecule is slow
 
 
-
 def keyword_molecule(name, case):
     given = ks.read_kelma_input(CASES / case / "input")
-    return files.Molecule(name, ["C"] * len(given.types), given.types, given.coordinates, given.bonds)
+    return files.Molecule(
+        name, ["C"] * len(given.types), given.types, given.coordinates, given.bonds
+    )
 
 
 def test_the_programs_stops_and_refusals_are_outcomes_of_their_molecule():
@@ -102,7 +127,11 @@ def test_the_programs_stops_and_refusals_are_outcomes_of_their_molecule():
     results = ks.optimise_many([ethane, crowded, coincident], nsteps=3, workers=2, progress=False)
     assert [r.outcome for r in results] == ["cycle limit", "numbered report", "input error"]
     limited = results[0]
-    assert limited.optimisation.cycles == 3 and not limited.optimisation.converged and limited.point_group is None
+    assert (
+        limited.optimisation.cycles == 3
+        and not limited.optimisation.converged
+        and limited.point_group is None
+    )
     assert limited.detail == "not symmetrised: the cycle limit stopped the run at cycle 3"
     assert results[1].error == "too little workspace for the molecule (STOP 9)"
     assert results[2].error == "atoms 1 and 2 are at the same position"
@@ -110,7 +139,9 @@ def test_the_programs_stops_and_refusals_are_outcomes_of_their_molecule():
     assert loose.outcome == "input error" and loose.error.startswith("$thrsym 10 must be below")
 
 
-def test_without_tqdm_a_plain_counter_counts_the_records_of_a_file(damaged_sdf, monkeypatch, capsys):
+def test_without_tqdm_a_plain_counter_counts_the_records_of_a_file(
+    damaged_sdf, monkeypatch, capsys
+):
     monkeypatch.setitem(__import__("sys").modules, "tqdm", None)  # import tqdm now fails
     ks.optimise_many(damaged_sdf, workers=1)
     assert capsys.readouterr().err.rstrip("\n").split("\r")[-1] == "3 of 3 molecules"
@@ -120,7 +151,9 @@ def test_smiles_streamed_to_the_workers_are_built_as_from_smiles_builds_them(tmp
     path = tmp_path / "two.smi"
     path.write_text("CC(=O)Nc1ccc(O)cc1 para\nN[C@@H](C)C(=O)O ala\n")
     for seed in (42, 7):
-        results = ks.optimise_many(files.stream(path, build_seed=seed), point_group=False, workers=2, progress=False)
+        results = ks.optimise_many(
+            files.stream(path, build_seed=seed), point_group=False, workers=2, progress=False
+        )
         for result, smiles in zip(results, ("CC(=O)Nc1ccc(O)cc1", "N[C@@H](C)C(=O)O")):
             alone = files.from_smiles(smiles, result.name, build_seed=seed)
             np.testing.assert_array_equal(result.molecule.coordinates, alone.coordinates)

@@ -11,12 +11,22 @@ INPUTS = keyword_inputs()
 def check_kelma(result, program):
     mark = "!" if result.converged else "@"
     written = [line for line in program.stdout.splitlines() if line.startswith(mark)]
-    assert [mark + fixed(atom, 16, 10) for atom in result.coordinates] == written[-len(result.coordinates) :]
+    assert [mark + fixed(atom, 16, 10) for atom in result.coordinates] == written[
+        -len(result.coordinates) :
+    ]
     # Each cycle record once (the converged cycle is written twice); the result has every cycle,
     # those that went on by a line search and the one the limit stopped without a record.
-    records = list(dict.fromkeys(line for line in program.stdout.splitlines() if line.startswith("**")))
-    figures = zip(range(1, result.cycles + 1), result.energies, result.rms_forces, result.line_search)
-    recorded = [f"**  {c:4d}  Energy:{fixed([e], 16, 9)}   RMSG:{fixed([r], 8, 5)}" for c, e, r, searched in figures if not searched]
+    records = list(
+        dict.fromkeys(line for line in program.stdout.splitlines() if line.startswith("**"))
+    )
+    figures = zip(
+        range(1, result.cycles + 1), result.energies, result.rms_forces, result.line_search
+    )
+    recorded = [
+        f"**  {c:4d}  Energy:{fixed([e], 16, 9)}   RMSG:{fixed([r], 8, 5)}"
+        for c, e, r, searched in figures
+        if not searched
+    ]
     assert recorded[: len(recorded) - (not result.converged)] == records
     assert result.converged == ("STOP 666" not in program.stderr)
     assert result.listing == program.files.get("debug", "")
@@ -26,7 +36,9 @@ def check_symmetry(result, program):
     assert "*Point Group: {:4s}        Degrees of freedom: {:3d}".format(
         result.label, result.degrees_of_freedom
     ) == program.stdout.splitlines()[0]
-    assert ["!" + fixed(atom, 16, 10) for atom in result.coordinates] == program.stdout.splitlines()[1:]
+    assert [
+        "!" + fixed(atom, 16, 10) for atom in result.coordinates
+    ] == program.stdout.splitlines()[1:]
     assert result.listing == program.files.get("debug", program.files.get("fort.8", ""))
 
 

@@ -23,7 +23,9 @@ upper() { sed "s|^\\\$$1\\b|\$${1^^}|"; }
 # atom N TEXT / bond N TEXT: line N of the atom lines / of the bond lines becomes TEXT.
 nth_after() { awk -v mark="$1" -v n="$2" -v text="$3" \
   '$0 ~ "^\\" mark { at = NR } at && NR == at + n { print text; next } { print }'; }
+# shellcheck disable=SC2016 # the marks are keywords, not variables
 atom() { nth_after '$coordinates' "$1" "$2"; }
+# shellcheck disable=SC2016
 bond() { nth_after '$connectivity' "$1" "$2"; }
 # field N TEXT: the 16 columns of coordinate N (1 to 3) of the first atom line become TEXT.
 field() { awk -v k="$1" -v text="$2" \

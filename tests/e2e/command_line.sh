@@ -13,10 +13,12 @@ for exe in "${programs[@]}"; do
   work=$(mktemp -d)
   cd "$work" || exit 1
   "$exe" --help >out 2>err </dev/null
-  [ $? = 0 ] && [ -s out ] && [ ! -s err ] && grep -q "^Usage: $name" out ||
+  status=$?
+  [ $status = 0 ] && [ -s out ] && [ ! -s err ] && grep -q "^Usage: $name" out ||
     fail "$name --help: not the usage on standard output with status 0"
   "$exe" --version >out 2>err </dev/null
-  [ $? = 0 ] && [ "$(cat out)" = "$name $version" ] ||
+  status=$?
+  [ $status = 0 ] && [ "$(cat out)" = "$name $version" ] ||
     fail "$name --version: $(cat out err)"
   "$exe" input.in >out 2>err </dev/null
   [ $? = 2 ] && [ ! -s out ] && [ "$(wc -l <err)" = 1 ] || fail "$name input.in: not one line and status 2"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The checks shared by the catalogue of damaged inputs and the replay of the fuzz regressions.
 # The classes of answer:
 #   reject  exit status 2, a diagnostic on standard error, nothing on standard output

@@ -233,7 +233,8 @@ def write_lines(path, lines):
 
 
 def pdb_atom(serial, name, element, x, y, z):
-    return f"HETATM{serial:5d} {name:<4} MOL A   1    {x:8.3f}{y:8.3f}{z:8.3f}  1.00  0.00          {element:>2}  "
+    place = f"{x:8.3f}{y:8.3f}{z:8.3f}"
+    return f"HETATM{serial:5d} {name:<4} MOL A   1    {place}  1.00  0.00          {element:>2}  "
 
 
 def lattice(n):
@@ -258,10 +259,14 @@ def oversized(out):
     write_lines(out / "huge_smiles.smi", smiles)
     write_lines(out / "many_carbons.smi", [smiles[0], "C" * 3333 + " chain", smiles[2]])
     big = [pdb_atom(k + 1, "C", "C", *xyz) for k, xyz in enumerate(lattice(10000))]
-    write_lines(out / "many_atoms.pdb", WATER_PDB + ["COMPND    lattice"] + big + ["END"] + WATER_PDB)
+    write_lines(
+        out / "many_atoms.pdb", WATER_PDB + ["COMPND    lattice"] + big + ["END"] + WATER_PDB
+    )
     long_line = ["COMPND    long", "REMARK " + "A" * 32761, pdb_atom(1, "C", "C", 0, 0, 0), "END"]
     write_lines(out / "long_line.pdb", WATER_PDB + long_line + WATER_PDB)
-    big_xyz = ["10000", "lattice"] + ["C {:.3f} {:.3f} {:.3f}".format(*xyz) for xyz in lattice(10000)]
+    big_xyz = ["10000", "lattice"] + [
+        "C {:.3f} {:.3f} {:.3f}".format(*xyz) for xyz in lattice(10000)
+    ]
     write_lines(out / "many_atoms.xyz", WATER_XYZ + big_xyz + WATER_XYZ)
     return [
         ("huge_smiles.smi", "longer than"),

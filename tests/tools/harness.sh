@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The frame of the tools' end-to-end scripts, sourced after they read their arguments: a scratch
 # folder (the working folder, removed at the end), failure counting and status.tsv look-ups.
 work=$(mktemp -d)

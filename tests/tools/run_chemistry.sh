@@ -29,11 +29,12 @@ expect_status 0 $? "ffbatch on XYZ files"
 grep -q "^ffbatch: water.xyz molecule 1: the file has no bonds: 2 bonds and their orders perceived" xyz.err ||
   fail "perceived bonds not reported: $(head -3 xyz.err)"
 for expected in "water 2" "benzene 12" "acetic_acid 7" "paracetamol 20"; do
-  set -- $expected
+  read -r name bonds <<<"$expected"
+  set -- "$name" "$bonds"
   [ "$(outcome xyz/status.tsv "$1" kelma)" = converged ] || fail "$1 from XYZ did not converge"
   [ "$(awk -F'\t' -v m="$1" '$1 == m { print $9 "/" $10 }' xyz/status.tsv)" = "none/bonds perceived" ] ||
     fail "$1: terms without parameter, or perception not noted"
-  set -- $1 $2 $(bond_errors "xyz/$1/kelma/debug" "xyz/$1/kelma/stdout")
+  set -- "$1" "$2" "$(bond_errors "xyz/$1/kelma/debug" "xyz/$1/kelma/stdout")"
   [ "$3" = "$2" ] || fail "$1: $3 bonds with a reference length, expected $2"
   awk -v e="$4" 'BEGIN { exit !(e <= 0.05) }' || fail "$1: a bond is $4 A from its reference length"
 done
@@ -83,7 +84,8 @@ same=("CC(=O)Nc1ccc(O)cc1 paracetamol" "N[C@@H](Cc1ccccc1)C(=O)O phenylalanine"
   "CC1(C)C2CCC1(C)C(=O)C2 camphor")
 forward=() backward=()
 for entry in "${same[@]}"; do
-  set -- $entry
+  read -r smiles name <<<"$entry"
+  set -- "$smiles" "$name"
   forward+=(--smiles "$1" --name "$2")
   backward=(--smiles "$1" --name "$2" "${backward[@]}")
 done
@@ -94,7 +96,8 @@ done
 "$bin/ffbatch" -p kelma -j 1 --stream -o same-5 "${forward[@]}" >/dev/null 2>&1
 "$bin/ffbatch" -p kelma -j 2 --stream -o same-6 "${forward[@]}" >/dev/null 2>&1
 for entry in "${same[@]}"; do
-  set -- $entry
+  read -r smiles name <<<"$entry"
+  set -- "$smiles" "$name"
   grep -qx "# 3D start: RDKit .* ETKDGv3, seed 42" "same-1/$2.in" || fail "$2: the build is not recorded"
   for other in same-2/$2.in same-3/$2/input same-4/$2/input; do
     cmp -s "same-1/$2.in" "$other" || fail "$2: $other is not the first run's input"
@@ -127,7 +130,8 @@ for file in truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf; do
     fail "$file: not one clear line: $(cat bad.err)"
 done
 [ "$(ls bad-truncated)" = "$(printf 'ethanol.in\nethanol.mol2')" ] || fail "truncated SDF: $(ls bad-truncated)"
-[ -z "$(ls bad-conect bad-molecule bad-empty bad-binary 2>/dev/null | grep '\.')" ] ||
+! compgen -G 'bad-conect/*.*' >/dev/null && ! compgen -G 'bad-molecule/*.*' >/dev/null &&
+  ! compgen -G 'bad-empty/*.*' >/dev/null && ! compgen -G 'bad-binary/*.*' >/dev/null ||
   fail "a bad file left files behind"
 "$bin/ffbatch" -p kelma -o bad truncated.sdf conect.pdb molecule.foo empty.sdf binary.sdf \
   >/dev/null 2>/dev/null

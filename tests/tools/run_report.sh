@@ -51,7 +51,7 @@ H   -0.5134    0.8892   -0.3630
 H   -0.5134   -0.8892   -0.3630
 EOF
 inputs=()
-for copy in 1 2 3 4 5 6 7 8 9; do inputs+=("$examples/molecules.mol2"); done
+for _ in 1 2 3 4 5 6 7 8 9; do inputs+=("$examples/molecules.mol2"); done
 "$bin/ffbatch" --stream --shard-size 25 -j 2 -o "$output/stream" "${inputs[@]}" \
   "$examples/water.xyz" bromomethane.xyz 2>/dev/null
 expect_status 0 $? "ffbatch --stream"

@@ -118,7 +118,7 @@ for task in array/tasks/*; do
 done
 
 # A streamed library as a chunked array: 201 shards of 10, at most 99 tasks, so 3 shards a task.
-for k in $(seq 167); do cat "$molecules"; done >library.mol2
+for _ in $(seq 167); do cat "$molecules"; done >library.mol2
 "$bin/ffbatch" --stream -j 2 --shard-size 10 -o streamed library.mol2 >/dev/null 2>&1
 expect_status 0 $? "the local streamed batch"
 "$bin/ffbatch" --stream --shard-size 10 --emit slurm -o chunked library.mol2 >/dev/null 2>&1

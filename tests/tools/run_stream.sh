@@ -72,7 +72,7 @@ zcat shards/shard-000001.records.gz | grep -q '^#### kelma standard output' || f
 
 # --- killed at three moments, then resumed --------------------------------------------------
 # 4,800 molecules: a few seconds of work, long enough to be killed at each moment.
-for k in $(seq 400); do cat "$examples"/molecules.mol2; done >library.mol2
+for _ in $(seq 400); do cat "$examples"/molecules.mol2; done >library.mol2
 # On a terminal the progress line says of how many, once a child process has counted them.
 # The records and symmetrised molecules are cut back with the rest.
 kept=(--keep-records --symmetrised)
@@ -94,7 +94,7 @@ for moment in 0.2 0.6 1.2; do
     fail "killed after $moment s and resumed: SDF differs"
   zcat resumed/*.records.gz | cmp -s - <(zcat whole/*.records.gz) ||
     fail "killed after $moment s and resumed: records differ"
-  ls resumed | grep -q 'part\|progress' && fail "killed after $moment s: part files left"
+  compgen -G 'resumed/*part*' >/dev/null || compgen -G 'resumed/*progress*' >/dev/null && fail "killed after $moment s: part files left"
 done
 
 # Killed while it named a finished shard's files: one named, one still a part, the progress left.

@@ -26,7 +26,8 @@ expect_status 0 $? "ffbatch -j 2"
   fail "not every kelma run converged: $(cat runs/status.tsv)"
 for expected in "benzene 12 d6h" "ethylene 6 d2h" "acetone 10 c2v" "pyridine 11 c2v" \
   "chloromethane 5 c3v" "propyne 7 c3v" "ethanol 9 cs" "N-methylacetamide 12 cs"; do
-  set -- $expected
+  read -r -a fields <<<"$expected"
+  set -- "${fields[@]}"
   [ "$(outcome runs/status.tsv "$1" symmetry)" = "point group $3" ] || fail "$1: point group"
   [ "$(awk -F'\t' -v m="$1" '$1 == m && $3 == "symmetry" { print $2 }' runs/status.tsv)" = "$2" ] ||
     fail "$1: atom count"
