@@ -1,6 +1,10 @@
 # Convenience targets over the CMake presets.
 .PHONY: prerequisites build run test package clean
 
+# Builds and tests use every CPU of the machine unless the environment says otherwise.
+export CMAKE_BUILD_PARALLEL_LEVEL ?= $(shell nproc)
+export CTEST_PARALLEL_LEVEL ?= $(shell nproc)
+
 # The Debian packages the build and the tests need, installed when missing (it says which).
 prerequisites:
 	@.ci/prerequisites

@@ -23,7 +23,7 @@ symmetry::SymmetryResult run(std::vector<double> xyz, std::vector<std::string> s
   in.xyz = std::move(xyz);
   in.symbols = std::move(symbols);
   common::RunContext quiet("", common::UnitsTo::nowhere);
-  return symmetry::run_symmetry(quiet, in);
+  return symmetry::run_symmetry_on_input(quiet, in);
 }
 
 // 100 times the squared displacements over the squared distances from the centroid.
@@ -31,12 +31,12 @@ double csm(double moved_squared, const std::vector<double>& xyz) {
   const std::size_t atoms = xyz.size() / 3;
   double centre[3] = {0, 0, 0};
   for (std::size_t i = 0; i < atoms; ++i)
-    for (int c = 0; c < 3; ++c)
-      centre[c] += xyz[3 * i + c] / static_cast<double>(atoms);
+    for (int axis = 0; axis < 3; ++axis)
+      centre[axis] += xyz[3 * i + axis] / static_cast<double>(atoms);
   double spread = 0.0;
   for (std::size_t i = 0; i < atoms; ++i)
-    for (int c = 0; c < 3; ++c)
-      spread += (xyz[3 * i + c] - centre[c]) * (xyz[3 * i + c] - centre[c]);
+    for (int axis = 0; axis < 3; ++axis)
+      spread += (xyz[3 * i + axis] - centre[axis]) * (xyz[3 * i + axis] - centre[axis]);
   return 100.0 * moved_squared / spread;
 }
 

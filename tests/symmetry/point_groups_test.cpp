@@ -346,8 +346,9 @@ std::vector<Case> planar_ring_cases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlanarRings, PointGroups, testing::ValuesIn(planar_ring_cases()),
-                         [](const testing::TestParamInfo<Case>& info) {
-                           return case_name(info) + "_pose_" + std::to_string(info.param.pose);
+                         [](const testing::TestParamInfo<Case>& param_info) {
+                           return case_name(param_info) + "_pose_" +
+                                  std::to_string(param_info.param.pose);
                          });
 
 // Hard poses for noise of 1e-4 at thrsym 0.01: boric acid comes out "cs  " and XeF4 "d2h " when

@@ -143,7 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Element{"C2", pi, 1.0, false}, Element{"C3", 2.0 * pi / 3.0, 1.0, false},
                     Element{"C5", 2.0 * pi / 5.0, 1.0, false}, Element{"S4", pi / 2.0, -1.0, false},
                     Element{"S6", pi / 3.0, -1.0, false}, Element{"plane", 0.0, -1.0, true}),
-    [](const testing::TestParamInfo<Element>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Element>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 TEST(Refit, GivesUpWithoutAPermutation) {
   common::RunContext run("", common::UnitsTo::memory);
@@ -355,9 +357,10 @@ TEST_P(NoisyMolecules, AreNamedRight) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, NoisyMolecules,
                          testing::Values(Noisy{0.005, 0.05}, Noisy{0.02, 0.15}),
-                         [](const testing::TestParamInfo<Noisy>& info) {
-                           return info.param.noise < 0.01 ? std::string("noise_0p005_thrsym_0p05")
-                                                          : std::string("noise_0p02_thrsym_0p15");
+                         [](const testing::TestParamInfo<Noisy>& param_info) {
+                           return param_info.param.noise < 0.01
+                                      ? std::string("noise_0p005_thrsym_0p05")
+                                      : std::string("noise_0p02_thrsym_0p15");
                          });
 
 // Without refitting, each of these noisy molecules fails somewhere (overflow, no inverse, an

@@ -16,20 +16,20 @@ const std::string h = "H       ", o = "O       ", b = "B       ", c = "C       "
 
 Operation diag(double x, double y, double z) { return {x, 0, 0, 0, y, 0, 0, 0, z}; }
 
-Operation multiply(const Operation& a, const Operation& b) {
+Operation multiply(const Operation& left, const Operation& right) {
   Operation p{};
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
       for (int k = 0; k < 3; ++k)
-        p[i + 3 * j] += a[i + 3 * k] * b[k + 3 * j];
+        p[i + 3 * j] += left[i + 3 * k] * right[k + 3 * j];
     }
   }
   return p;
 }
 
-bool same(const Operation& a, const Operation& b) {
+bool same(const Operation& first, const Operation& second) {
   for (int k = 0; k < 9; ++k) {
-    if (std::fabs(a[k] - b[k]) > 1e-9)
+    if (std::fabs(first[k] - second[k]) > 1e-9)
       return false;
   }
   return true;
