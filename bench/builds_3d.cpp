@@ -28,6 +28,7 @@
 
 #include "tools/core/packet.hpp"
 #include "tools/core/process.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/coordinates_build.hpp"
 #include "tools/formats/stereo_check.hpp"
 

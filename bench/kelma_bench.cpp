@@ -48,7 +48,8 @@ struct PreparedAlkane {
   }
   double deriv(int jobtype) {
     double energy = 0.0;
-    kelma::ffderiv(units, model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    kelma::ffderiv(units, model(), jobtype, in.xyz, kelma::hessian_scratch(ws), energy, ws.force,
+                   kelma::hessian(ws), ncall);
     return energy;
   }
 };
@@ -141,7 +142,7 @@ void run_kelma_text(benchmark::State& state, const std::string& text) {
     common::RunContext run("", common::UnitsTo::memory);
     std::istringstream input(text);
     common::InputDeck deck(input);
-    kelma::run_kelma(run, deck);
+    kelma::run_kelma_from_deck(run, deck);
   }
 }
 

@@ -91,7 +91,7 @@ void run_symmetry_text(benchmark::State& state, const std::string& text) {
     common::RunContext run("", common::UnitsTo::memory);
     std::istringstream input(text);
     common::InputDeck deck(input);
-    symmetry::run_symmetry(run, deck);
+    symmetry::run_symmetry_from_deck(run, deck);
   }
 }
 

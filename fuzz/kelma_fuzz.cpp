@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   common::RunContext run(fuzz::banner, common::UnitsTo::memory);
   std::istringstream in(with_bounded_cycles(fuzz::as_text(data, size)));
   common::InputDeck deck(in);
-  const int status =
-      common::run_program(run, "kelma", [&](common::RunContext& r) { kelma::run_kelma(r, deck); });
+  const int status = common::run_program(
+      run, "kelma", [&](common::RunContext& r) { kelma::run_kelma_from_deck(r, deck); });
   fuzz::check_rejection_is_clean(status, run);
   fuzz::check_no_nonfinite_words(fuzz::records(run));
   return 0;

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream in(fuzz::as_text(data, size));
   common::InputDeck deck(in);
   const int status = common::run_program(
-      run, "symmetry", [&](common::RunContext& r) { symmetry::run_symmetry(r, deck); });
+      run, "symmetry", [&](common::RunContext& r) { symmetry::run_symmetry_from_deck(r, deck); });
   fuzz::check_rejection_is_clean(status, run);
   fuzz::check_no_nonfinite_words(fuzz::records(run));
   return 0;

@@ -36,7 +36,7 @@ void optimise_into(common::RunContext& run, KelmaInput& in, KelmaResult& result)
       [&](std::span<double> xyz, int jobtype, std::span<double> force, std::span<double> hess,
           int& ncall) {
         double energy = 0.0;
-        ffderiv(run, model, jobtype, xyz, ws.gscratch, energy, force, hess, ncall);
+        ffderiv(run, model, jobtype, xyz, hessian_scratch(ws), energy, force, hess, ncall);
         return energy;
       },
       [&](std::span<double> xyz) {
@@ -68,12 +68,12 @@ template <typename Input> KelmaResult result_of(common::RunContext& run, Input& 
 
 } // namespace
 
-void run_kelma(common::RunContext& run, common::InputDeck& deck) {
+void run_kelma_from_deck(common::RunContext& run, common::InputDeck& deck) {
   KelmaResult result;
   optimise_into(run, deck, result);
 }
 
-void run_kelma(common::RunContext& run, KelmaInput& in) {
+void run_kelma_on_input(common::RunContext& run, KelmaInput& in) {
   KelmaResult result;
   optimise_into(run, in, result);
 }

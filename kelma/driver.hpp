@@ -17,12 +17,12 @@ inline constexpr std::string_view termination_banner = "*** KELMA Error Terminat
 
 // One whole run on the keyword input that deck reads. The listing is opened as "debug" before
 // the input is read, so that a numbered report of the input goes there too.
-void run_kelma(common::RunContext& run, common::InputDeck& deck);
+void run_kelma_from_deck(common::RunContext& run, common::InputDeck& deck);
 
 // The run after the input is read: checks the geometry, sizes the workspace and optimises;
 // in.xyz ends as the converged geometry (the cycle limit leaves it as the optimiser stopped).
 // The listing goes where the caller has put it; at print > 0 it is closed at the end.
-void run_kelma(common::RunContext& run, KelmaInput& in);
+void run_kelma_on_input(common::RunContext& run, KelmaInput& in);
 
 // The library call: the same runs, writing the same records on the units of run (none when run
 // keeps no records), and returning the result. The stops of the run's own (numbered report,

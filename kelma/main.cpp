@@ -30,6 +30,6 @@ int main(int argc, char** argv) {
   return common::program_main(argc, argv, {"kelma", usage}, kelma::termination_banner,
                               [](common::RunContext& run) {
                                 common::InputDeck deck(stdin);
-                                kelma::run_kelma(run, deck);
+                                kelma::run_kelma_from_deck(run, deck);
                               });
 }

@@ -117,7 +117,7 @@ void steepest_step(std::span<const double> f, std::span<double> step) {
 void initial_hessian(common::RunContext& run, bool listing, int& jobtype,
                      std::span<const double> xyz, int n, Workspace& ws) {
   const auto nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  const std::span<double> h = std::span<double>(ws.hess).first(nn);
+  const std::span<double> h = hessian(ws).first(nn);
   if (jobtype == 1) {
     jobtype = 0;
     const std::span<double> copy = std::span<double>(ws.hess_copy).first(nn);
@@ -212,14 +212,14 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
   if (c < curvature_threshold) {
     steepest_step(f, step);
     common::setdiagmat(n, 1.0, h);
-    hinv.whole = false;
+    hinv.both_triangles_count = false;
     return UpdateOutcome::restarted;
   }
   const bool shared = pool.size() > 1;
   const FirstTerm first{delta, c};
   // Columns that hold the first term of the update when the update begins.
   std::size_t first_done = 0;
-  if (hinv.whole)
+  if (hinv.both_triangles_count)
     common::matvec(n, h, gamma, v);
   else if (shared)
     first_done = product_with_first_term(pool, first, h, un, gamma, v);
@@ -231,7 +231,7 @@ UpdateOutcome bfgsupd(int n, std::span<const double> f, std::span<const double> 
   for (std::size_t i = 0; i < un; ++i)
     u[i] = delta[i] / c - v[i] / q;
   const Correction k{first, v, u, q};
-  hinv.whole = false;
+  hinv.both_triangles_count = false;
   if (shared) {
     shared_update(pool, k, h, un, f, step, first_done);
   } else {
@@ -255,11 +255,11 @@ struct Optimisation {
         result(result_), n(3 * settings_.natoms), records(run_.keeps_records()),
         listing(records && settings_.print > 0), xyz(xyz_.first(coordinates())),
         f(std::span<double>(ws_.force).first(coordinates())),
-        fprev(std::span<double>(ws_.gscratch).first(coordinates())),
+        fprev(previous_force(ws_).first(coordinates())),
         step(std::span<double>(ws_.step).first(coordinates())),
         // Until the first update the starting matrix (an inverse that may be slightly
         // unsymmetric) counts as a whole.
-        hinv{std::span<double>(ws_.hess).first(coordinates() * coordinates()), jobtype_ == 1},
+        hinv{inverse_hessian(ws_).first(coordinates() * coordinates()), jobtype_ == 1},
         scratch(bfgsupd_scratch * coordinates()), pool(bfgsupd_threads(n)) {}
 
   std::size_t coordinates() const { return static_cast<std::size_t>(n); }

@@ -44,11 +44,11 @@ void optim(common::RunContext& run, const OptimSettings& settings, int& jobtype,
            KelmaResult& result);
 
 // The inverse Hessian of the optimiser, n x n, column by column. The update keeps only its lower
-// triangle (the matrix stays symmetric); whole says that the whole matrix still counts, as for
-// a starting matrix that need not be exactly symmetric.
+// triangle (the matrix stays symmetric); both_triangles_count says that the upper triangle still
+// counts too, as for a starting matrix that need not be exactly symmetric.
 struct InverseHessian {
   std::span<double> h;
-  bool whole = false;
+  bool both_triangles_count = false;
 };
 
 // Scratch of bfgsupd, in multiples of n.

@@ -46,14 +46,26 @@ struct ForceFieldArrays {
   Counts counts;
 };
 
+// Two arrays serve two roles each, one after the other (gscratch and hess keep the names of the
+// description of the workspace); the functions below name the role a caller uses, and the
+// workspace check counts each array once.
 struct Workspace {
   std::vector<double> force;     // minus the gradient, hartree/bohr (3n)
   ForceFieldArrays ff;           // 3 n^2, 5 maxbend and 6 maxtors elements
-  std::vector<double> gscratch;  // Hessian scratch, then the previous force (3n)
+  std::vector<double> gscratch;  // 3n: hessian_scratch, then previous_force
   std::vector<double> step;      // the step, bohr (3n)
-  std::vector<double> hess;      // Hessian, then the inverse Hessian (3n x 3n)
+  std::vector<double> hess;      // 3n x 3n: hessian, then inverse_hessian
   std::vector<double> hess_copy; // the Hessian kept on cycle 1 (3n x 3n, only for jobtype 1)
 };
+
+// The scratch of the finite-difference Hessian (3n), while the Hessian is built on cycle 1.
+inline std::span<double> hessian_scratch(Workspace& ws) { return ws.gscratch; }
+// The force before the last step (3n), from the first step on; it reuses the Hessian scratch.
+inline std::span<double> previous_force(Workspace& ws) { return ws.gscratch; }
+// The Hessian (3n x 3n, hartree/bohr^2), as ffderiv writes it on cycle 1.
+inline std::span<double> hessian(Workspace& ws) { return ws.hess; }
+// The inverse Hessian the optimiser starts from and updates; it replaces the Hessian in place.
+inline std::span<double> inverse_hessian(Workspace& ws) { return ws.hess; }
 
 // The largest workspace a run may take, in elements (512 MiB of doubles); a 500-atom molecule
 // with a Hessian needs about a hundredth of it.

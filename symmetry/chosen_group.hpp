@@ -23,8 +23,8 @@ struct ChosenGroup {
 };
 
 // The atoms of input (as given, before centring) symmetrised to the group named label, which
-// must be found's group (the result of run_symmetry on the same input) or a subgroup of it. Where
-// the found group has several subgroups of that label, along (a direction in the frame of
+// must be found's group (run_symmetry_on_input's result on the same input) or a subgroup of it.
+// Where the found group has several subgroups of that label, along (a direction in the frame of
 // found, as its elements give them) picks the one with an axis or a plane normal along it;
 // without it, the one that keeps most of found's frame: a rotation axis of the highest order along
 // z, then elements along z, x and y. Refused: a label that names no point group, one that is no

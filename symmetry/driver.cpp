@@ -152,12 +152,12 @@ SymmetryResult run_program(common::RunContext& run, SymmetryInput& input) {
 
 } // namespace
 
-void run_symmetry(common::RunContext& run, common::InputDeck& deck) {
+void run_symmetry_from_deck(common::RunContext& run, common::InputDeck& deck) {
   SymmetryInput input = read_symmetry_input(run, deck);
   run_program(run, input);
 }
 
-SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input) {
+SymmetryResult run_symmetry_on_input(common::RunContext& run, SymmetryInput& input) {
   const std::vector<double> given = input.xyz;
   SymmetryResult result = run_program(run, input);
   result.elements_status =

@@ -53,11 +53,11 @@ void symtry(common::RunContext& run, int n, std::span<const std::string> symbols
 
 // One whole run on the keyword input that deck reads, as the program makes it: everything it
 // writes goes to the units of run, and nothing is kept beyond the records.
-void run_symmetry(common::RunContext& run, common::InputDeck& deck);
+void run_symmetry_from_deck(common::RunContext& run, common::InputDeck& deck);
 
 // The run after the input is read, records written as by the program; input.xyz ends centred.
 // The result comes with the elements of its group (find_elements) and its deviation from the
 // atoms as given (measure_deviation), which add no record.
-SymmetryResult run_symmetry(common::RunContext& run, SymmetryInput& input);
+SymmetryResult run_symmetry_on_input(common::RunContext& run, SymmetryInput& input);
 
 } // namespace symmetry

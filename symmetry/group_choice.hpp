@@ -44,7 +44,7 @@ inline constexpr double tighter_share = 0.6;
 // constrains beyond the subgroup exceeds this many times that of the subgroup's own.
 inline constexpr double broken_ratio = 10.0;
 
-// Weighs answer (run_symmetry's result on input at input.thrsym) against the group that a search
+// Weighs answer (run_symmetry_on_input's result at input.thrsym) against the group that a search
 // at the tighter tolerance finds on the same atoms (records kept nowhere): drops a group broken
 // against a subgroup found, then a group inside another that is left, and takes the one that moves
 // the atoms least of the rest.

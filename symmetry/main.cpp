@@ -30,6 +30,6 @@ int main(int argc, char** argv) {
   return common::program_main(argc, argv, {"symmetry", usage}, symmetry::termination_banner,
                               [](common::RunContext& run) {
                                 common::InputDeck deck(stdin);
-                                symmetry::run_symmetry(run, deck);
+                                symmetry::run_symmetry_from_deck(run, deck);
                               });
 }

@@ -51,11 +51,11 @@ struct SymmetryResult {
   std::array<double, 3> centre{};
   Operation rotation = identity_operation;
   // One entry per distinct element of the group, in the frame of xyz (find_elements); filled by
-  // run_symmetry when the result is settled.
+  // run_symmetry_on_input when the result is settled.
   std::vector<SymmetryElement> elements;
   // ok, or the status of find_elements when the operations could not be classified.
   Status elements_status = Status::ok;
-  // How far the symmetrisation moved the atoms as given; filled by run_symmetry.
+  // How far the symmetrisation moved the atoms as given; filled by run_symmetry_on_input.
   Deviation deviation;
 };
 

@@ -53,7 +53,7 @@ SymmetryResult result_at(const SymmetryInput& input, double tolerance) {
   at.thrsym = tolerance;
   at.print = no_listing;
   common::RunContext run("", common::UnitsTo::nowhere);
-  return run_symmetry(run, at);
+  return run_symmetry_on_input(run, at);
 }
 
 ToleranceScan scan_tolerances(const SymmetryInput& input, std::span<const double> ladder) {

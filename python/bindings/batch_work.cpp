@@ -7,6 +7,7 @@
 #include "common/termination.hpp"
 #include "tools/core/keyword_writer.hpp"
 #include "tools/core/packet.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace bindings {
 

@@ -1,4 +1,5 @@
 #include "call_packets.hpp"
+#include "tools/core/tool_error.hpp"
 
 #include <algorithm>
 #include <array>

@@ -34,7 +34,7 @@ template <class Body> void run_quietly(const symmetry::SymmetryInput& in, Body b
 symmetry::SymmetryResult found_on(const symmetry::SymmetryInput& in) {
   symmetry::SymmetryInput copy = in;
   common::RunContext run("", common::UnitsTo::nowhere);
-  return symmetry::run_symmetry(run, copy);
+  return symmetry::run_symmetry_on_input(run, copy);
 }
 
 py::dict scan_row(const symmetry::ScanRow& row) {

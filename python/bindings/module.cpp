@@ -13,7 +13,7 @@
 #include "kelma_binding.hpp"
 #include "symmetry_binding.hpp"
 #include "text.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools_binding.hpp"
 
 namespace py = pybind11;
@@ -26,6 +26,9 @@ PYBIND11_MODULE(_core, module) {
                                                              PyExc_ValueError);
   static const py::exception<tools::ToolError> format_error(module, "FormatError",
                                                             PyExc_ValueError);
+  // pybind11 takes a plain function of an exception_ptr by value, so the lambda cannot take a
+  // reference.
+  // NOLINTNEXTLINE(performance-unnecessary-value-param)
   py::register_exception_translator([](std::exception_ptr raised) {
     try {
       if (raised)

@@ -103,7 +103,7 @@ SymmetryCall call_symmetry(const std::vector<double>& xyz, const std::vector<std
       symmetry::termination_banner,
       [&](common::RunContext& run) {
         symmetry::check_thrsym_spacing(thrsym, in.natoms, in.xyz, in.symbols);
-        call.result = symmetry::run_symmetry(run, in);
+        call.result = symmetry::run_symmetry_on_input(run, in);
       },
       where);
   return call;

@@ -1,7 +1,6 @@
 #include "common/channels.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,6 +10,7 @@
 #include "common/reports.hpp"
 #include "common/run_context.hpp"
 #include "common/termination.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace {
 
@@ -97,12 +97,10 @@ TEST(RunContext, ARunStopsOnItsOwnStandardError) {
 } // namespace
 
 TEST(RunContext, UnitsThatGoNowhereKeepNothingAndOpenNoFile) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("nowhere_units_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  const support::ScratchFolder scratch("nowhere_units");
+  const std::filesystem::path& folder = scratch.path();
   {
+    const support::InFolder here(folder);
     common::RunContext run("", common::UnitsTo::nowhere);
     EXPECT_FALSE(run.keeps_records());
     run.open_listing();
@@ -114,6 +112,4 @@ TEST(RunContext, UnitsThatGoNowhereKeepNothingAndOpenNoFile) {
   EXPECT_FALSE(std::filesystem::exists(folder / common::trace_file));
   EXPECT_FALSE(std::filesystem::exists(folder / common::listing_file));
   EXPECT_FALSE(std::filesystem::exists(folder / common::unnamed_listing_file));
-  std::filesystem::current_path(before);
-  std::filesystem::remove_all(folder);
 }

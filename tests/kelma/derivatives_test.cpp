@@ -45,7 +45,8 @@ struct PreparedRun {
   }
   double deriv(int jobtype) {
     double energy = 0.0;
-    kelma::ffderiv(*units, model(), jobtype, in.xyz, ws.gscratch, energy, ws.force, ws.hess, ncall);
+    kelma::ffderiv(*units, model(), jobtype, in.xyz, kelma::hessian_scratch(ws), energy, ws.force,
+                   kelma::hessian(ws), ncall);
     return energy;
   }
   const std::string& listing() { return units->text(common::listing_unit); }
@@ -129,8 +130,8 @@ TEST(Derivatives, NegativeJobtypeRunsOnlyTheSetUp) {
   PreparedRun run(diatomic(1.5));
   std::fill(run.ws.force.begin(), run.ws.force.end(), 7.0);
   double energy = 7.0;
-  kelma::ffderiv(*run.units, run.model(), -1, run.in.xyz, run.ws.gscratch, energy, run.ws.force,
-                 run.ws.hess, run.ncall);
+  kelma::ffderiv(*run.units, run.model(), -1, run.in.xyz, kelma::hessian_scratch(run.ws), energy,
+                 run.ws.force, kelma::hessian(run.ws), run.ncall);
   EXPECT_EQ(run.ncall, 1);
   EXPECT_EQ(energy, 7.0);
   EXPECT_EQ(run.ws.force[0], 7.0);
@@ -206,7 +207,7 @@ TEST(RealMolecules, FluoromethaneFromTheHessianFirstCycleExact) {
   common::RunContext run("", common::UnitsTo::memory);
   std::istringstream in(input);
   common::InputDeck deck(in);
-  kelma::run_kelma(run, deck);
+  kelma::run_kelma_from_deck(run, deck);
   const std::string out = run.text(common::stdout_unit);
   const std::string cycle1 = "**     1  Energy:     0.011076376   RMSG: 0.03178\n"
                              "@   -0.0242915649   -0.0036869977    0.0134860395\n"

@@ -405,7 +405,7 @@ TEST(Bfgsupd, UpdatedMatrixMapsTheForceChangeOntoTheStepOnAnyNumberOfThreads) {
     std::vector<double> scratch(kelma::bfgsupd_scratch * n);
     common::WorkerPool pool(threads);
     kelma::bfgsupd(n, f, fprev, hinv, step, scratch, pool);
-    EXPECT_FALSE(hinv.whole);
+    EXPECT_FALSE(hinv.both_triangles_count);
     const auto at = [&](int i, int j) { return i >= j ? h[i + j * n] : h[j + i * n]; };
     std::vector<double> hf(n, 0.0);
     double hf_norm2 = 0.0;

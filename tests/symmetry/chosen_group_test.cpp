@@ -39,7 +39,7 @@ Found noisy(const molecules::Molecule& m, double noise, double thrsym) {
   r.input.symbols = pose.symbols;
   symmetry::SymmetryInput copy = r.input;
   common::RunContext quiet("", common::UnitsTo::nowhere);
-  r.found = symmetry::run_symmetry(quiet, copy);
+  r.found = symmetry::run_symmetry_on_input(quiet, copy);
   return r;
 }
 

@@ -111,7 +111,7 @@ RunOutput run_at(int print) {
   common::RunContext run("", common::UnitsTo::memory);
   std::istringstream in(input);
   common::InputDeck deck(in);
-  symmetry::run_symmetry(run, deck);
+  symmetry::run_symmetry_from_deck(run, deck);
   return {run.text(common::stdout_unit), run.text(common::listing_unit)};
 }
 
@@ -178,7 +178,7 @@ TEST(RunSymmetry, CentreAndRotationTakeTheInputOntoTheResult) {
     common::RunContext run("", common::UnitsTo::memory);
     symmetry::SymmetryInput input = three_atoms(run, atoms);
     const std::vector<double> given = input.xyz;
-    const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+    const symmetry::SymmetryResult r = symmetry::run_symmetry_on_input(run, input);
     ASSERT_NE(r.label, "c1  ");
     // Each atom turned from the centred input lies within the tolerance of its symmetrised place.
     for (int a = 0; a < 3; ++a) {
@@ -196,7 +196,7 @@ TEST(RunSymmetry, CentreAndRotationTakeTheInputOntoTheResult) {
 TEST(RunSymmetry, ElementsComeInTheFrameOfTheResult) {
   common::RunContext run("", common::UnitsTo::memory);
   symmetry::SymmetryInput input = three_atoms(run, water_atoms);
-  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry_on_input(run, input);
   ASSERT_EQ(r.label, "c2v ");
   ASSERT_EQ(r.elements.size(), 3u); // the two-fold axis on z, and two planes
   for (const symmetry::SymmetryElement& e : r.elements) {
@@ -212,8 +212,8 @@ TEST(RunSymmetry, UnitsThatKeepNoRecordsGiveTheSameResult) {
   common::RunContext dropped("", common::UnitsTo::nowhere);
   symmetry::SymmetryInput for_kept = three_atoms(kept, water_atoms, 4);
   symmetry::SymmetryInput for_dropped = three_atoms(dropped, water_atoms, 4);
-  const symmetry::SymmetryResult a = symmetry::run_symmetry(kept, for_kept);
-  const symmetry::SymmetryResult b = symmetry::run_symmetry(dropped, for_dropped);
+  const symmetry::SymmetryResult a = symmetry::run_symmetry_on_input(kept, for_kept);
+  const symmetry::SymmetryResult b = symmetry::run_symmetry_on_input(dropped, for_dropped);
   EXPECT_NE(kept.text(common::listing_unit), "");
   EXPECT_EQ(dropped.text(common::stdout_unit), "");
   EXPECT_EQ(dropped.text(common::listing_unit), "");
@@ -236,7 +236,7 @@ TEST(RunSymmetry, AMoleculeTooSmallForTheSearchFallsBackAndSaysWhy) {
   common::InputDeck deck(in);
   common::RunContext run("", common::UnitsTo::memory);
   symmetry::SymmetryInput input = symmetry::read_symmetry_input(run, deck);
-  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry_on_input(run, input);
   EXPECT_EQ(r.label, "c1  ");
   EXPECT_EQ(r.fallback, symmetry::Status::coincident_atoms);
   EXPECT_EQ(symmetry::fallback_text(r),
@@ -260,7 +260,7 @@ TEST(RunSymmetry, LatticeAtTheLargestAcceptedTolerance) {
   std::istringstream in(lattice_input("0.7499999999999999"));
   common::InputDeck deck(in);
   symmetry::SymmetryInput input = symmetry::read_symmetry_input(run, deck);
-  const symmetry::SymmetryResult r = symmetry::run_symmetry(run, input);
+  const symmetry::SymmetryResult r = symmetry::run_symmetry_on_input(run, input);
   // 105 by the orbits of D4h: the dimensions fixed by the stabiliser of every orbit's atom.
   EXPECT_EQ(run.text(common::stdout_unit).substr(0, 50),
             "*Point Group: d4h         Degrees of freedom: 105\n");

@@ -54,9 +54,9 @@ Output run_alone(const Job& job) {
   Output o;
   o.status = common::run_program(run, kelma ? "kelma" : "symmetry", [&](common::RunContext& r) {
     if (kelma)
-      kelma::run_kelma(r, deck);
+      kelma::run_kelma_from_deck(r, deck);
     else
-      symmetry::run_symmetry(r, deck);
+      symmetry::run_symmetry_from_deck(r, deck);
   });
   o.out = run.text(common::stdout_unit);
   o.err = run.text(common::stderr_unit);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tools/core/molecule.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace {
 

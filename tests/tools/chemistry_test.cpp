@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <fstream>
-#include <unistd.h>
+
+#include "support/scratch_folder.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace {
 
@@ -17,7 +19,7 @@ const fs::path examples = EXAMPLES_DIR;
 class ChemistryFile : public ::testing::Test {
 protected:
   fs::path write(const std::string& name, std::string_view text) {
-    const fs::path file = folder_ / name;
+    const fs::path file = scratch_.path() / name;
     std::ofstream(file, std::ios::binary) << text;
     return file;
   }
@@ -25,16 +27,9 @@ protected:
                                  const tools::ReadOptions& options = {}) {
     return tools::read_molecules(write(name, text), options);
   }
-  void TearDown() override { fs::remove_all(folder_); }
 
 private:
-  fs::path folder_ = [] {
-    fs::path f = fs::temp_directory_path() /
-                 ("chemistry_test_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(f);
-    return f;
-  }();
+  support::ScratchFolder scratch_{"chemistry_test"};
 };
 
 std::vector<std::string> sybyl_types(const tools::Molecule& molecule) {

@@ -6,6 +6,7 @@
 
 #include "common/keyword_input.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace {
 

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "support/scratch_folder.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/symmetry_elements.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 #include "tools/report/markup.hpp"
 #include "tools/report/report_plot.hpp"
 #include "tools/report/summary_plot.hpp"
@@ -63,15 +66,11 @@ TEST(SymmetryElements, FoundOnAtomsWithoutAKeywordInput) {
 }
 
 TEST(SymmetryElements, DamagedInputIsAToolErrorAndLeavesNoListingFile) {
-  const fs::path before = fs::current_path();
-  const fs::path scratch = fs::temp_directory_path() / "report_test_listing";
-  fs::create_directories(scratch);
-  fs::current_path(scratch);
+  const support::ScratchFolder scratch("report_test_listing");
+  const support::InFolder here(scratch.path());
   EXPECT_THROW(tools::find_symmetry_elements("$natoms 3\n", {}), tools::ToolError);
   EXPECT_THROW(tools::find_symmetry_elements("$natoms 0\n$thrsym 0.1\n", {}), tools::ToolError);
   EXPECT_FALSE(fs::exists("fort.8"));
-  fs::current_path(before);
-  fs::remove_all(scratch);
 }
 
 TEST(Markup, TextAndDataCannotCloseTheirElement) {

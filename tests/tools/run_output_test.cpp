@@ -11,6 +11,8 @@
 #include "common/run_context.hpp"
 #include "kelma/driver.hpp"
 #include "tools/core/run_outcome.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace {
 
@@ -189,8 +191,8 @@ TEST(Status, LinesRoundTripThroughText) {
   const tools::StatusLine line{
       "ethanol", "9",    "kelma", "cycle limit",         "200", "0.1", "0.2",
       "1.50",    "none", "none",  "stopped at cycle 200"};
-  const auto again = tools::parse_status(tools::status_text(line));
-  EXPECT_EQ(tools::status_text(again), tools::status_text(line));
+  const auto again = tools::parse_status(tools::status_tsv_line(line));
+  EXPECT_EQ(tools::status_tsv_line(again), tools::status_tsv_line(line));
   EXPECT_EQ(again.outcome, "cycle limit");
   EXPECT_THROW(tools::parse_status("ethanol\t9"), tools::ToolError);
 }
@@ -209,9 +211,9 @@ TEST(StatusTable, ColumnsByNameWhereverTheyStandAndWhateverIsAdded) {
   const tools::StatusLine line{"ethanol", "9", "kelma", "converged", "20", "0.1",
                                "0.2",     "1", "none",  "none",      "-"};
   const auto back =
-      tools::read_status_table(tools::status_header() + "\n" + tools::status_text(line) + "\n");
+      tools::read_status_table(tools::status_header() + "\n" + tools::status_tsv_line(line) + "\n");
   ASSERT_EQ(back.size(), 1u);
-  EXPECT_EQ(tools::status_text(back[0]), tools::status_text(line));
+  EXPECT_EQ(tools::status_tsv_line(back[0]), tools::status_tsv_line(line));
 }
 
 TEST(StatusTable, DamagedTablesAreRefusedWithTheLine) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <unistd.h>
 
-#include "tools/core/text.hpp"
+#include "support/scratch_folder.hpp"
+#include "tools/core/field_text.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace {
 
@@ -24,15 +26,13 @@ TEST(KeywordInputReading, CountAndElements) {
 // Only a .in file, or one whose first non-blank line is a keyword, stands as a keyword input;
 // any other file goes to Open Babel, which refuses what it cannot read.
 TEST(KeywordInputReading, OnlyKeywordFilesAreTakenAsTheyStand) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("sources_test_" + std::to_string(::getpid()));
-  fs::create_directories(folder);
+  const support::ScratchFolder scratch("sources_test");
+  const fs::path& folder = scratch.path();
   const std::string keywords = "\n$natoms 1\n$coordinates\n";
   std::ofstream(folder / "job") << keywords;
   std::ofstream(folder / "notes.nomolecule") << "# not a molecule\n$natoms 1\n";
   const auto molecules =
       tools::prepare_molecules({folder / "job", folder / "notes.nomolecule"}, {}, {});
-  fs::remove_all(folder);
   ASSERT_EQ(molecules.size(), 2u);
   EXPECT_EQ(molecules[0].input, keywords);
   EXPECT_TRUE(molecules[0].error.empty());
@@ -41,7 +41,7 @@ TEST(KeywordInputReading, OnlyKeywordFilesAreTakenAsTheyStand) {
 }
 
 TEST(Names, StemsAreSafeAndUnique) {
-  std::vector<tools::Prepared> molecules(5);
+  std::vector<tools::PreparedMolecule> molecules(5);
   molecules[0].name = "ethanol";
   molecules[1].name = "ethanol";
   molecules[2].name = "../etc/passwd";
@@ -61,7 +61,7 @@ TEST(Text, StrictNumbersAndShellWords) {
   EXPECT_FALSE(tools::parse_double("inf", r));
   EXPECT_FALSE(tools::parse_int("3000000000", i));
   EXPECT_EQ(tools::shell_quote("a b'c"), "'a b'\\''c'");
-  EXPECT_EQ(tools::fixed(0.125, 2), "0.12");
+  EXPECT_EQ(tools::fixed_decimals(0.125, 2), "0.12");
 }
 
 } // namespace

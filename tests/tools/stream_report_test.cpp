@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "support/scratch_folder.hpp"
 #include "tools/core/files.hpp"
 #include "tools/report/batch_report.hpp"
 #include "tools/report/report_data.hpp"
@@ -112,12 +113,8 @@ TEST(MoleculeEntries, WorstFirstByClassThenForceThenCycles) {
 
 class StreamedFolder : public ::testing::Test {
 protected:
-  fs::path folder = fs::temp_directory_path() / "stream_report_test";
-  void SetUp() override {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  support::ScratchFolder scratch{"stream_report_test"};
+  const fs::path& folder = scratch.path();
   void write(const std::string& name, const std::string& text) {
     tools::write_file_atomic(folder / name, text);
   }
@@ -134,7 +131,7 @@ TEST_F(StreamedFolder, GeometriesGoToTheirMoleculesInOrder) {
                                       line("lost", "symmetry", "point group c1"),
                                       line("w", "kelma", "converged", "8", "0.00001"),
                                       line("w", "symmetry", "point group c1")};
-  write("status.tsv", tools::status_header() + "\n" + tools::status_lines_text(rows));
+  write("status.tsv", tools::status_header() + "\n" + tools::status_tsv_lines(rows));
   EXPECT_FALSE(tools::is_streamed_batch(folder));
   write("shard-000001.sdf", v2000("w", water));
   write("shard-000002.sdf", v2000("w", water));

@@ -1,4 +1,5 @@
-#include "tools/core/text.hpp"
+#include "tools/core/field_text.hpp"
+#include "tools/core/file_names.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ TEST(PrintableLine, NoInputTextBreaksTheTable) {
   EXPECT_EQ(tools::printable_line("\xc3\xa9\xc3\xa9\xc3\xa9", 5), "\xc3\xa9...");
   tools::StatusLine line{"name\twith tab", "-", "kelma", "skipped"};
   line.detail = std::string(5000, 'x') + "\n";
-  const tools::StatusLine back = tools::parse_status(tools::status_text(line));
+  const tools::StatusLine back = tools::parse_status(tools::status_tsv_line(line));
   EXPECT_EQ(back.molecule, "name with tab");
   EXPECT_EQ(back.detail.size(), tools::max_line_text);
   EXPECT_TRUE(back.detail.ends_with("xx..."));
@@ -24,9 +25,9 @@ TEST(PrintableLine, NoInputTextBreaksTheTable) {
 TEST(FileStem, LongNamesStayUniqueAndShort) {
   const std::string a = std::string(300, 'a') + "1";
   const std::string b = std::string(300, 'a') + "2";
-  EXPECT_EQ(tools::file_stem(a).size(), tools::max_stem_length);
-  EXPECT_NE(tools::file_stem(a), tools::file_stem(b));
-  EXPECT_EQ(tools::file_stem("../x y"), "mol.._x_y");
+  EXPECT_EQ(tools::safe_file_stem(a).size(), tools::max_stem_length);
+  EXPECT_NE(tools::safe_file_stem(a), tools::safe_file_stem(b));
+  EXPECT_EQ(tools::safe_file_stem("../x y"), "mol.._x_y");
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 #include "tools/core/group_figures.hpp"
 #include "tools/core/run_outcome.hpp"
 #include "tools/core/run_output.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 
@@ -65,8 +67,8 @@ StatusLine preparation_of(const fs::path& folder) {
 std::string settings_text(const Programs& programs) {
   return std::string("kelma ") + (programs.run_kelma ? "yes" : "no") + "\nsymmetry " +
          (programs.run_symmetry ? "yes" : "no") + "\nsymmetry input " +
-         (programs.symmetry_input == SymmetryInput::final ? "final" : "start") + "\ntimeout " +
-         std::to_string(programs.timeout_seconds) + "\n";
+         (programs.symmetry_geometry == SymmetryGeometry::final ? "final" : "start") +
+         "\ntimeout " + std::to_string(programs.timeout_seconds) + "\n";
 }
 
 bool same_file(const fs::path& file, std::string_view text) {
@@ -100,7 +102,8 @@ bool finished_step(const fs::path& result) {
 // Writes the molecule's folder; false when a resumed run finds it finished with this input and
 // these programs. The result is removed first, so that a batch killed while it writes the
 // folder leaves the step unfinished.
-bool prepare_folder(const Prepared& molecule, const fs::path& folder, const BatchOptions& options) {
+bool prepare_folder(const PreparedMolecule& molecule, const fs::path& folder,
+                    const BatchOptions& options) {
   fs::create_directories(folder);
   const fs::path result = folder / layout::result;
   const std::string settings = settings_text(options.programs);
@@ -204,7 +207,7 @@ std::vector<StatusLine> program_lines(const fs::path& folder, const Programs& pr
     const ProgramRun kelma =
         run_program(kelma_program, programs.kelma, folder, input, programs.timeout_seconds);
     lines.push_back(kelma.line);
-    if (programs.run_symmetry && programs.symmetry_input == SymmetryInput::final) {
+    if (programs.run_symmetry && programs.symmetry_geometry == SymmetryGeometry::final) {
       symmetry_input = optimised_input(folder, kelma);
       if (symmetry_input.empty()) {
         lines.push_back(not_symmetrised(kelma.line));
@@ -254,7 +257,7 @@ int gather_status(const fs::path& out) {
       lines.push_back(line);
     }
   }
-  write_file_atomic(out / layout::status, status_header() + "\n" + status_lines_text(lines));
+  write_file_atomic(out / layout::status, status_header() + "\n" + status_tsv_lines(lines));
   std::size_t failures = 0;
   for (const StatusLine& line : lines)
     failures += succeeded(line) ? 0 : 1;
@@ -283,11 +286,11 @@ std::vector<StatusLine> run_step(const fs::path& folder, const Programs& program
     line.no_parameter = prepared.no_parameter;
     line.notes = prepared.notes;
   }
-  write_file_atomic(folder / layout::result, status_lines_text(lines));
+  write_file_atomic(folder / layout::result, status_tsv_lines(lines));
   return lines;
 }
 
-int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& options) {
+int run_batch(const std::vector<PreparedMolecule>& molecules, const BatchOptions& options) {
   fs::create_directories(options.out);
   const FolderLock lock(options.out);
   // status.tsv is the mark of a finished batch: it goes first and comes back last.
@@ -300,7 +303,7 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
   std::string listed;
   bool skipped = false;
   for (std::size_t k = 0; k < molecules.size(); ++k) {
-    const Prepared& molecule = molecules[k];
+    const PreparedMolecule& molecule = molecules[k];
     const fs::path folder = step_folder(options.out, stems[k]);
     listed += stems[k] + "\n";
     report_preparation(std::cerr, "ffbatch", molecule);
@@ -309,7 +312,7 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
       fs::remove(folder / layout::input);
       StatusLine line = skipped_line(molecule);
       line.molecule = stems[k];
-      write_file_atomic(folder / layout::result, status_lines_text({line}));
+      write_file_atomic(folder / layout::result, status_tsv_lines({line}));
       skipped = true;
     } else if (prepare_folder(molecule, folder, options)) {
       to_run.push_back(folder);
@@ -319,14 +322,14 @@ int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& option
   if (options.resume)
     std::cerr << "ffbatch: resuming: " << molecules.size() - to_run.size()
               << " molecules already finished\n";
-  switch (options.emit) {
-  case Emit::parallel:
+  switch (options.dispatch) {
+  case Dispatch::parallel_job_list:
     emit_parallel(to_run, options);
     return skipped ? 1 : 0;
-  case Emit::slurm:
+  case Dispatch::slurm_array:
     emit_slurm(to_run, options);
     return skipped ? 1 : 0;
-  case Emit::none:
+  case Dispatch::run_here:
     break;
   }
   run_pool(to_run, options);

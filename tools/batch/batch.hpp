@@ -23,14 +23,14 @@
 namespace tools {
 
 // What symmetry reads after kelma: the optimised geometry, or the input's starting geometry.
-enum class SymmetryInput { final, start };
+enum class SymmetryGeometry { final, start };
 
 struct Programs {
   bool run_kelma = true;
   bool run_symmetry = true;
   std::filesystem::path kelma; // absolute paths of the executables
   std::filesystem::path symmetry;
-  SymmetryInput symmetry_input = SymmetryInput::final;
+  SymmetryGeometry symmetry_geometry = SymmetryGeometry::final;
   int timeout_seconds = 0; // per program run; 0 for none
 };
 
@@ -41,7 +41,9 @@ std::vector<StatusLine> run_step(const std::filesystem::path& folder, const Prog
 // The line of a symmetry run left out because kelma did not converge.
 StatusLine not_symmetrised(const StatusLine& kelma);
 
-enum class Emit { none, parallel, slurm };
+// Where the steps run: here on a pool of workers, or written out as a GNU parallel job list or
+// a Slurm array script (--emit) for another machine to run.
+enum class Dispatch { run_here, parallel_job_list, slurm_array };
 
 struct BatchOptions {
   std::filesystem::path out;
@@ -49,13 +51,13 @@ struct BatchOptions {
   int workers = 1;
   bool workers_given = false; // -j given: also the Slurm array throttle
   bool resume = false;
-  Emit emit = Emit::none;
+  Dispatch dispatch = Dispatch::run_here;
   std::vector<std::string> slurm_options; // "--time=00:10:00": one #SBATCH line each
 };
 
 // Prepares the molecule folders and runs or emits the steps; the exit status: 0 when every
 // molecule succeeded, 1 otherwise. DiskFull when the disk filled up.
-int run_batch(const std::vector<Prepared>& molecules, const BatchOptions& options);
+int run_batch(const std::vector<PreparedMolecule>& molecules, const BatchOptions& options);
 
 // Gathers the result.tsv of every molecule into status.tsv; exit status as run_batch.
 int collect_status(const std::filesystem::path& out);

@@ -6,10 +6,11 @@
 #include <unistd.h>
 
 #include "tools/core/batch_layout.hpp"
+#include "tools/core/field_text.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/process.hpp"
 #include "tools/core/status.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
 
 namespace tools {
 
@@ -35,7 +36,7 @@ std::string step_command(std::string_view folder_word, const Programs& programs)
     command += " --kelma " + shell_quote(programs.kelma.string());
   if (programs.run_symmetry)
     command += " --symmetry " + shell_quote(programs.symmetry.string());
-  if (programs.symmetry_input == SymmetryInput::start)
+  if (programs.symmetry_geometry == SymmetryGeometry::start)
     command += " --symmetry-input start";
   if (programs.timeout_seconds > 0)
     command += " --timeout " + std::to_string(programs.timeout_seconds);

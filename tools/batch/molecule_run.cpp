@@ -16,6 +16,7 @@
 #include "tools/core/keyword_text.hpp"
 #include "tools/core/run_outcome.hpp"
 #include "tools/core/run_output.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/chemistry_writer.hpp"
 #include "tools/formats/compressed_input.hpp"
 
@@ -119,19 +120,19 @@ KelmaRun run_kelma(const std::string& input, bool keep_records) {
 // The run as the program makes it, and its answer weighed against the groups a tighter search
 // finds (choose_group).
 ProgramTexts run_symmetry(const std::string& input, symmetry::GroupChoice& choice) {
-  return run_in_memory(symmetry::termination_banner, symmetry_program,
-                       [&](common::RunContext& run) {
-                         std::istringstream in(input);
-                         common::InputDeck deck(in);
-                         symmetry::SymmetryInput read = symmetry::read_symmetry_input(run, deck);
-                         const symmetry::SymmetryInput given = read;
-                         choice = symmetry::choose_group(given, symmetry::run_symmetry(run, read));
-                       });
+  return run_in_memory(
+      symmetry::termination_banner, symmetry_program, [&](common::RunContext& run) {
+        std::istringstream in(input);
+        common::InputDeck deck(in);
+        symmetry::SymmetryInput read = symmetry::read_symmetry_input(run, deck);
+        const symmetry::SymmetryInput given = read;
+        choice = symmetry::choose_group(given, symmetry::run_symmetry_on_input(run, read));
+      });
 }
 
 // The molecule with the coordinates and data fields of geometry, as SDF: from the prepared
 // template when there is one, else from the elements of the input.
-std::string result_sdf(const Prepared& molecule, const GeometryResult& geometry) {
+std::string result_sdf(const PreparedMolecule& molecule, const GeometryResult& geometry) {
   return molecule.mol2.empty() ? elements_result(molecule.name, input_elements(molecule.input),
                                                  geometry, result_format)
                                : mol2_result(molecule.mol2, geometry, result_format);
@@ -140,7 +141,7 @@ std::string result_sdf(const Prepared& molecule, const GeometryResult& geometry)
 // kelma's part of a molecule: its line, its records when kept, and the result geometry with its
 // figures. Returns the input symmetry takes: the optimised geometry, the starting one, or none
 // when kelma did not converge.
-std::string kelma_part(const Prepared& molecule, const InProcessRun& how, MoleculeRun& out,
+std::string kelma_part(const PreparedMolecule& molecule, const InProcessRun& how, MoleculeRun& out,
                        GeometryResult& geometry) {
   const KelmaRun kelma = run_kelma(molecule.input, how.keep_records);
   out.lines.push_back(kelma.line);
@@ -150,7 +151,7 @@ std::string kelma_part(const Prepared& molecule, const InProcessRun& how, Molecu
   const bool converged = outcome_of(kelma.line.outcome) == Outcome::converged;
   geometry.xyz = converged ? records.final_geometry : records.last_geometry;
   geometry.fields = result_fields(records, {});
-  if (!how.run_symmetry || how.symmetry_input != SymmetryInput::final)
+  if (!how.run_symmetry || how.symmetry_geometry != SymmetryGeometry::final)
     return molecule.input;
   if (!converged) {
     out.lines.push_back(not_symmetrised(kelma.line));
@@ -162,8 +163,8 @@ std::string kelma_part(const Prepared& molecule, const InProcessRun& how, Molecu
 // symmetry's part of a molecule: its line, its records when kept, the group and how far the
 // symmetrisation moved the atoms as fields of the result, and, when asked, the symmetrised
 // molecule.
-void symmetry_part(const Prepared& molecule, const std::string& input, const InProcessRun& how,
-                   MoleculeRun& out, GeometryResult& geometry) {
+void symmetry_part(const PreparedMolecule& molecule, const std::string& input,
+                   const InProcessRun& how, MoleculeRun& out, GeometryResult& geometry) {
   symmetry::GroupChoice choice;
   const ProgramTexts symmetry = run_symmetry(input, choice);
   out.lines.push_back(classify(symmetry_program, symmetry));
@@ -183,7 +184,7 @@ void symmetry_part(const Prepared& molecule, const std::string& input, const InP
 
 } // namespace
 
-StatusLine skipped_line(const Prepared& molecule) {
+StatusLine skipped_line(const PreparedMolecule& molecule) {
   StatusLine line{"", molecule.atoms > 0 ? std::to_string(molecule.atoms) : "-", "-",
                   outcome_text(Outcome::skipped)};
   line.no_parameter = molecule.coverage;
@@ -192,7 +193,7 @@ StatusLine skipped_line(const Prepared& molecule) {
   return line;
 }
 
-MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how) {
+MoleculeRun run_molecule(const PreparedMolecule& molecule, const InProcessRun& how) {
   MoleculeRun out;
   GeometryResult geometry;
   std::string symmetry_input = molecule.input;

@@ -16,7 +16,7 @@ namespace tools {
 struct InProcessRun {
   bool run_kelma = true;
   bool run_symmetry = true;
-  SymmetryInput symmetry_input = SymmetryInput::final;
+  SymmetryGeometry symmetry_geometry = SymmetryGeometry::final;
   bool keep_records = false;     // the programs' records and listings, gzipped
   bool keep_symmetrised = false; // the symmetrised molecule
 };
@@ -31,14 +31,15 @@ struct MoleculeRun {
 
 // What a worker hands back for each molecule of an input.
 struct MoleculeAnswer {
-  Prepared prepared; // name, origin, notes and error; the input and template stay in the worker
+  PreparedMolecule
+      prepared; // name, origin, notes and error; the input and template stay in the worker
   MoleculeRun run;
 };
 
 // Runs the programs on a molecule that was prepared (its error empty).
-MoleculeRun run_molecule(const Prepared& molecule, const InProcessRun& how);
+MoleculeRun run_molecule(const PreparedMolecule& molecule, const InProcessRun& how);
 
 // The status line of a molecule the preparation skipped.
-StatusLine skipped_line(const Prepared& molecule);
+StatusLine skipped_line(const PreparedMolecule& molecule);
 
 } // namespace tools

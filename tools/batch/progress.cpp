@@ -5,8 +5,8 @@
 
 #include <unistd.h>
 
+#include "tools/core/field_text.hpp"
 #include "tools/core/run_outcome.hpp"
-#include "tools/core/text.hpp"
 
 namespace tools {
 
@@ -45,7 +45,7 @@ std::string Progress::state_line(std::chrono::steady_clock::time_point now) cons
   if (!terminal_ || elapsed <= 0.0)
     return line.str();
   const double rate = static_cast<double>(done_ - passed_) / elapsed;
-  line << ", " << fixed(rate, 1) << " molecules/s";
+  line << ", " << fixed_decimals(rate, 1) << " molecules/s";
   if (total_ && rate > 0.0 && *total_ >= done_)
     line << ", " << static_cast<long long>(static_cast<double>(*total_ - done_) / rate)
          << " s left";

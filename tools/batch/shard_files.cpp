@@ -7,6 +7,7 @@
 
 #include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/compressed_input.hpp"
 
 namespace tools {
@@ -165,7 +166,7 @@ std::vector<StatusLine> ShardWriter::append(std::size_t input,
       texts[index_of(ShardPart::records)] +=
           gzip_member("#### molecule " + stem + "\n") + answer.run.records;
   }
-  texts[index_of(ShardPart::status)] = status_lines_text(lines);
+  texts[index_of(ShardPart::status)] = status_tsv_lines(lines);
   std::string mark = std::to_string(input + 1);
   for (const ShardPart part : all_parts) {
     AppendFile& file = parts_[index_of(part)];
@@ -216,7 +217,7 @@ std::pair<std::size_t, std::size_t> gather_shards(const fs::path& out, std::size
       for (const StatusLine& line : lines)
         failures += succeeded(line) ? 0 : 1;
       runs += lines.size();
-      status.write(status_lines_text(lines));
+      status.write(status_tsv_lines(lines));
     }
   }
   fs::rename(part, out / layout::status);

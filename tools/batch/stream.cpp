@@ -21,6 +21,7 @@
 #include "tools/core/folder_lock.hpp"
 #include "tools/core/packet.hpp"
 #include "tools/core/process.hpp"
+#include "tools/core/tokens.hpp"
 #include "tools/formats/source_items.hpp"
 
 namespace tools {
@@ -39,7 +40,7 @@ std::string pack(const std::vector<MoleculeAnswer>& answers) {
     packet.put(answer.prepared.error);
     std::vector<std::string> lines;
     for (const StatusLine& line : answer.run.lines)
-      lines.push_back(status_text(line));
+      lines.push_back(status_tsv_line(line));
     packet.put(lines);
     packet.put(answer.run.sdf);
     packet.put(answer.run.records);
@@ -70,7 +71,7 @@ std::vector<MoleculeAnswer> unpack_answers(std::string_view bytes) {
 std::string answer_item(std::string_view request, const JobOptions& job,
                         const MoleculeOptions& molecules, const InProcessRun& programs) {
   std::vector<MoleculeAnswer> answers;
-  for (Prepared& prepared : prepare_item(unpack_item(request), job, molecules)) {
+  for (PreparedMolecule& prepared : prepare_item(unpack_item(request), job, molecules)) {
     MoleculeAnswer& answer = answers.emplace_back();
     if (prepared.error.empty())
       answer.run = run_molecule(prepared, programs);

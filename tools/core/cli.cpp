@@ -1,6 +1,7 @@
 #include "tools/core/cli.hpp"
 
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

@@ -9,7 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

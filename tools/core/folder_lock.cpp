@@ -8,7 +8,7 @@
 
 #include "tools/core/batch_layout.hpp"
 #include "tools/core/files.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

@@ -6,7 +6,10 @@
 #include "common/run_context.hpp"
 #include "common/termination.hpp"
 #include "symmetry/driver.hpp"
+#include "tools/core/field_text.hpp"
 #include "tools/core/run_outcome.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 
@@ -19,9 +22,10 @@ constexpr int no_listing = 0;
 std::string trimmed(const std::string& label) { return std::string(trim(label)); }
 
 std::string deviation_words(const symmetry::Deviation& d) {
-  return "symmetrisation moved the atoms " + fixed(d.rms, length_decimals) + " A rms, " +
-         fixed(d.largest, length_decimals) + " A at most; images within " +
-         fixed(d.image, length_decimals) + " A; CSM " + fixed(d.csm, csm_decimals);
+  return "symmetrisation moved the atoms " + fixed_decimals(d.rms, length_decimals) + " A rms, " +
+         fixed_decimals(d.largest, length_decimals) + " A at most; images within " +
+         fixed_decimals(d.image, length_decimals) + " A; CSM " +
+         fixed_decimals(d.csm, csm_decimals);
 }
 
 std::string near_words(const symmetry::GroupChoice& choice) {
@@ -29,7 +33,7 @@ std::string near_words(const symmetry::GroupChoice& choice) {
   for (const symmetry::HeldGroup& g : choice.near) {
     text += "; ";
     text += group_name(g.label) + " holds as well but moves the atoms " +
-            fixed(g.deviation.rms, length_decimals) + " A rms";
+            fixed_decimals(g.deviation.rms, length_decimals) + " A rms";
   }
   return text;
 }
@@ -60,7 +64,7 @@ symmetry::GroupChoice weigh_input(const std::string& input) {
   }
   read.print = no_listing;
   const symmetry::SymmetryInput given = read;
-  return symmetry::choose_group(given, symmetry::run_symmetry(run, read));
+  return symmetry::choose_group(given, symmetry::run_symmetry_on_input(run, read));
 }
 
 void weigh_line(StatusLine& line, const symmetry::GroupChoice& choice) {
@@ -72,7 +76,7 @@ void weigh_line(StatusLine& line, const symmetry::GroupChoice& choice) {
   // The outcome stays the program's answer: the weighing is a second opinion, named beside it.
   line.detail += "; " + deviation_words(answer_deviation(choice, outcome_detail(line.outcome))) +
                  "; " + group_name(chosen.label) + " holds as well and moves the atoms less, " +
-                 fixed(chosen.deviation.rms, length_decimals) + " A rms";
+                 fixed_decimals(chosen.deviation.rms, length_decimals) + " A rms";
 }
 
 std::vector<std::pair<std::string, std::string>> choice_fields(const symmetry::GroupChoice& choice,
@@ -88,10 +92,10 @@ std::vector<std::pair<std::string, std::string>> choice_fields(const symmetry::G
     near += trimmed(g.label);
   }
   return {{"point_group", answer},
-          {"symmetrisation_rms_angstrom", fixed(d.rms, length_decimals)},
-          {"symmetrisation_max_angstrom", fixed(d.largest, length_decimals)},
-          {"symmetry_image_angstrom", fixed(d.image, length_decimals)},
-          {"symmetry_csm", fixed(d.csm, csm_decimals)},
+          {"symmetrisation_rms_angstrom", fixed_decimals(d.rms, length_decimals)},
+          {"symmetrisation_max_angstrom", fixed_decimals(d.largest, length_decimals)},
+          {"symmetry_image_angstrom", fixed_decimals(d.image, length_decimals)},
+          {"symmetry_csm", fixed_decimals(d.csm, csm_decimals)},
           {"point_group_near", near.empty() ? "-" : near}};
 }
 

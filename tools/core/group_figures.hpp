@@ -8,7 +8,6 @@
 
 #include "symmetry/group_choice.hpp"
 #include "tools/core/status.hpp"
-#include "tools/core/text.hpp"
 
 namespace tools {
 

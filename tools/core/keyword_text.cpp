@@ -5,6 +5,9 @@
 #include "common/keyword_input.hpp"
 #include "common/records.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

@@ -5,6 +5,8 @@
 
 #include "common/keyword_input.hpp"
 #include "common/records.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

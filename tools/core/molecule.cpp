@@ -1,4 +1,5 @@
 #include "tools/core/molecule.hpp"
+#include "tools/core/tool_error.hpp"
 
 #include <cmath>
 

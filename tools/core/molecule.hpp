@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/keyword_input.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

@@ -17,7 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 
 extern char** environ;
 

@@ -12,8 +12,12 @@
 #include "common/termination.hpp"
 #include "symmetry/status.hpp"
 #include "symmetry/thresholds.hpp"
+#include "tools/core/field_text.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/run_output.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 
@@ -48,7 +52,7 @@ std::string cycle_limit_detail(const RunOutput& run) {
   double before = 0.0;
   if (run.cycles.size() > 1 && parse_double(last.energy, now) &&
       parse_double(run.cycles[run.cycles.size() - 2].energy, before))
-    text += " and the energy changing by " + fixed(now - before, energy_decimals) +
+    text += " and the energy changing by " + fixed_decimals(now - before, energy_decimals) +
             " hartree in the last cycle";
   return text + "; a larger --nsteps may converge it";
 }
@@ -201,7 +205,7 @@ StatusLine ended_line(std::string_view program, const ChildResult& child, const 
     line.outcome = outcome_text(Outcome::failed, child.error);
     return line;
   }
-  line.seconds = fixed(child.seconds, seconds_decimals);
+  line.seconds = fixed_decimals(child.seconds, seconds_decimals);
   if (child.signal != 0) {
     signal_outcome(line, child);
   } else if (child.exit_status == common::input_error_status) {

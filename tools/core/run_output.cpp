@@ -2,7 +2,11 @@
 
 #include "common/result_records.hpp"
 #include "kelma/units.hpp"
+#include "tools/core/field_text.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 
@@ -108,7 +112,7 @@ std::vector<std::pair<std::string, std::string>> result_fields(const RunOutput& 
     fields.emplace_back(energy_field, last.energy);
     if (parse_double(last.energy, hartree))
       fields.emplace_back(energy_kcal_field,
-                          fixed(hartree / kelma::hartree_per_kcal, kcal_decimals));
+                          fixed_decimals(hartree / kelma::hartree_per_kcal, kcal_decimals));
     fields.emplace_back(rms_force_field, last.rms);
     fields.emplace_back(cycles_field, std::to_string(last.cycle));
   }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "kelma/result.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

@@ -4,8 +4,10 @@
 #include <iterator>
 #include <vector>
 
+#include "tools/core/field_text.hpp"
 #include "tools/core/files.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 
@@ -119,7 +121,7 @@ std::string status_header() {
 }
 
 // Every field is made printable, so that no text from an input can break the table.
-std::string status_text(const StatusLine& line) {
+std::string status_tsv_line(const StatusLine& line) {
   std::string text;
   for (const Column& column : columns) {
     if (column.field != columns[0].field)
@@ -129,10 +131,10 @@ std::string status_text(const StatusLine& line) {
   return text;
 }
 
-std::string status_lines_text(const std::vector<StatusLine>& lines) {
+std::string status_tsv_lines(const std::vector<StatusLine>& lines) {
   std::string text;
   for (const StatusLine& line : lines)
-    text += status_text(line) + "\n";
+    text += status_tsv_line(line) + "\n";
   return text;
 }
 

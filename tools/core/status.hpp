@@ -63,9 +63,9 @@ struct StatusLine {
 // The header line of status.tsv: the column names, TAB-separated.
 std::string status_header();
 // One line of the table, every field made printable.
-std::string status_text(const StatusLine& line);
-// The lines, each as status_text makes it and ended by a line feed.
-std::string status_lines_text(const std::vector<StatusLine>& lines);
+std::string status_tsv_line(const StatusLine& line);
+// The lines, each as status_tsv_line makes it and ended by a line feed.
+std::string status_tsv_lines(const std::vector<StatusLine>& lines);
 // A line of a molecule's result.tsv (the table's columns in the order status_header names them);
 // ToolError for a line without the eleven fields (the message shows the line made printable).
 StatusLine parse_status(std::string_view text);

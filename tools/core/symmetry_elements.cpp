@@ -8,6 +8,9 @@
 #include "common/termination.hpp"
 #include "symmetry/driver.hpp"
 #include "symmetry/input.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 
@@ -54,7 +57,7 @@ SymmetryElements elements_of(common::RunContext& run, symmetry::SymmetryInput& i
   in.print = silent;
   symmetry::SymmetryResult result;
   try {
-    result = symmetry::run_symmetry(run, in);
+    result = symmetry::run_symmetry_on_input(run, in);
   } catch (const common::RunStop& stop) {
     throw ToolError("the point-group search stopped (" + stop.code + ")");
   }

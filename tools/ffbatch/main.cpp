@@ -9,7 +9,8 @@
 #include "tools/core/cli.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/folder_lock.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace {
 
@@ -105,14 +106,15 @@ bool parse_batch_flag(Request& request, tools::Arguments& args, std::string_view
   } else if (arg == "--resume")
     request.batch.resume = true;
   else if (arg == "--emit")
-    request.batch.emit = one_of<tools::Emit>(
-        arg, args.value(arg), {"parallel", tools::Emit::parallel}, {"slurm", tools::Emit::slurm});
+    request.batch.dispatch = one_of<tools::Dispatch>(
+        arg, args.value(arg), {"parallel", tools::Dispatch::parallel_job_list},
+        {"slurm", tools::Dispatch::slurm_array});
   else if (arg == "--slurm-option")
     request.batch.slurm_options.push_back(slurm_option(args.value(arg)));
   else if (arg == "--symmetry-input")
-    request.batch.programs.symmetry_input =
-        one_of<tools::SymmetryInput>(arg, args.value(arg), {"final", tools::SymmetryInput::final},
-                                     {"start", tools::SymmetryInput::start});
+    request.batch.programs.symmetry_geometry = one_of<tools::SymmetryGeometry>(
+        arg, args.value(arg), {"final", tools::SymmetryGeometry::final},
+        {"start", tools::SymmetryGeometry::start});
   else if (arg == "--timeout")
     request.batch.programs.timeout_seconds = request.molecules.time_limit_seconds =
         tools::positive_count(arg, args.value(arg));
@@ -204,7 +206,7 @@ tools::StreamOptions stream_options(const Request& request) {
   options.timeout_seconds = request.molecules.time_limit_seconds;
   options.programs.run_kelma = request.program != "symmetry";
   options.programs.run_symmetry = request.program != "kelma";
-  options.programs.symmetry_input = request.batch.programs.symmetry_input;
+  options.programs.symmetry_geometry = request.batch.programs.symmetry_geometry;
   return options;
 }
 
@@ -234,10 +236,10 @@ int emit_streamed(const Request& request, const std::vector<fs::path>& files,
                            std::to_string(tasks.shards) + "\n");
   if (request.molecules_per_task > 0)
     tasks.per_task = (request.molecules_per_task + options.shard_size - 1) / options.shard_size;
-  else if (request.batch.emit == tools::Emit::slurm)
+  else if (request.batch.dispatch == tools::Dispatch::slurm_array)
     tasks.per_task = std::max<std::size_t>(1, (tasks.shards + tools::slurm_array_limit() - 1) /
                                                   tools::slurm_array_limit());
-  if (request.batch.emit == tools::Emit::slurm)
+  if (request.batch.dispatch == tools::Dispatch::slurm_array)
     tools::emit_stream_slurm(tasks, request.batch);
   else
     tools::emit_stream_parallel(tasks, request.batch);
@@ -246,7 +248,7 @@ int emit_streamed(const Request& request, const std::vector<fs::path>& files,
 
 int run_streamed(const Request& request, const std::vector<fs::path>& files) {
   const tools::StreamOptions options = stream_options(request);
-  if (request.batch.emit != tools::Emit::none)
+  if (request.batch.dispatch != tools::Dispatch::run_here)
     return emit_streamed(request, files, options);
   return tools::run_stream(files, request.job, request.molecules, options);
 }
@@ -314,7 +316,7 @@ int run(const Request& request) {
     throw tools::ToolError("no input given");
   if (request.stream)
     return run_streamed(request, files);
-  const std::vector<tools::Prepared> molecules =
+  const std::vector<tools::PreparedMolecule> molecules =
       tools::prepare_molecules(files, request.job, request.molecules);
   tools::BatchOptions batch = request.batch;
   batch.programs = programs(request);

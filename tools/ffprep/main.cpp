@@ -4,6 +4,7 @@
 
 #include "tools/core/cli.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/sources.hpp"
 
 namespace {
@@ -58,7 +59,7 @@ int write_molecules(const Request& request) {
   fs::create_directories(request.out);
   tools::UniqueStems stems;
   int status = 0;
-  const auto write = [&](tools::Prepared&& molecule) {
+  const auto write = [&](tools::PreparedMolecule&& molecule) {
     const std::string stem = stems.take(molecule.name);
     tools::report_preparation(std::cerr, "ffprep", molecule);
     if (!molecule.error.empty()) {

@@ -6,6 +6,7 @@
 #include "tools/core/cli.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/process.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/report/batch_report.hpp"
 #include "tools/report/report_data.hpp"
 #include "tools/report/report_page.hpp"

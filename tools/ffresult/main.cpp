@@ -6,6 +6,8 @@
 #include "tools/core/cli.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/run_output.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 #include "tools/formats/chemistry_writer.hpp"
 #include "tools/formats/sources.hpp"
 

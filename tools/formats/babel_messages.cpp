@@ -7,7 +7,7 @@
 #include <openbabel/oberror.h>
 
 #include "tools/core/files.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
 
 namespace tools {
 

@@ -14,6 +14,8 @@
 
 #include "tools/core/packet.hpp"
 #include "tools/core/process.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/babel_messages.hpp"
 #include "tools/formats/chemistry_writer.hpp"
 #include "tools/formats/file_records.hpp"

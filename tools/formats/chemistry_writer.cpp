@@ -7,6 +7,8 @@
 #include <openbabel/obconversion.h>
 #include <openbabel/obiter.h>
 
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 #include "tools/formats/babel_messages.hpp"
 
 namespace tools {

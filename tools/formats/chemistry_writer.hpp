@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/core/text.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace OpenBabel {
 class OBMol;

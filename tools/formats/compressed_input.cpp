@@ -6,7 +6,7 @@
 
 #include <zlib.h>
 
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

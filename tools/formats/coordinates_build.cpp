@@ -11,6 +11,7 @@
 
 #include "tools/core/packet.hpp"
 #include "tools/core/process.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/rdkit_graph.hpp"
 
 namespace tools {

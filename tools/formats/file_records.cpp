@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
 #include "tools/formats/record_checks.hpp"
 
 namespace tools {

@@ -13,6 +13,8 @@
 
 #include "tools/core/atom_types.hpp"
 #include "tools/core/status.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/stereo_check.hpp"
 
 namespace tools {

@@ -6,6 +6,8 @@
 
 #include "tools/core/coverage.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 
@@ -39,9 +41,9 @@ std::string origin_of(const fs::path& file, int index) {
   return file.filename().string() + " molecule " + std::to_string(index);
 }
 
-Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
-                const MoleculeOptions& options) {
-  Prepared prepared;
+PreparedMolecule prepare_read_molecule(ReadMolecule read, std::string origin, const JobOptions& job,
+                                       const MoleculeOptions& options) {
+  PreparedMolecule prepared;
   prepared.name = std::move(read.name);
   prepared.origin = std::move(origin);
   prepared.mol2 = std::move(read.mol2);
@@ -66,16 +68,16 @@ Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
   return prepared;
 }
 
-Prepared skipped_file(const fs::path& file, const std::string& reason) {
-  Prepared skipped;
+PreparedMolecule skipped_file(const fs::path& file, const std::string& reason) {
+  PreparedMolecule skipped;
   skipped.name = file.stem().string();
   skipped.origin = file.filename().string();
   skipped.error = reason;
   return skipped;
 }
 
-Prepared prepare_keyword_input(const fs::path& file, std::string input) {
-  Prepared prepared;
+PreparedMolecule prepare_keyword_input(const fs::path& file, std::string input) {
+  PreparedMolecule prepared;
   prepared.name = file.stem().string();
   prepared.origin = file.filename().string();
   prepared.input = std::move(input);

@@ -1,5 +1,5 @@
 // A molecule made ready to run: a read molecule (or a keyword input as it stands) turned into the
-// keyword input, the template and the notes of a Prepared entry.
+// keyword input, the template and the notes of a PreparedMolecule entry.
 #pragma once
 
 #include <filesystem>
@@ -17,14 +17,14 @@ std::string origin_of(const std::filesystem::path& file, int index);
 
 // The keyword input, the coverage and the notes of a molecule that was read; any reason to skip
 // it lands in error.
-Prepared finish(ReadMolecule read, std::string origin, const JobOptions& job,
-                const MoleculeOptions& options);
+PreparedMolecule prepare_read_molecule(ReadMolecule read, std::string origin, const JobOptions& job,
+                                       const MoleculeOptions& options);
 
 // The one entry of a file that gives no molecule, skipped for the reason.
-Prepared skipped_file(const std::filesystem::path& file, const std::string& reason);
+PreparedMolecule skipped_file(const std::filesystem::path& file, const std::string& reason);
 
 // A keyword input runs as it stands; a MOL2 file beside it is its template.
-Prepared prepare_keyword_input(const std::filesystem::path& file, std::string input);
+PreparedMolecule prepare_keyword_input(const std::filesystem::path& file, std::string input);
 
 // Whether the file's extension is the given one (".in"), in any case.
 bool has_extension(const std::filesystem::path& file, std::string_view extension);

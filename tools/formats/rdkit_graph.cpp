@@ -14,7 +14,7 @@
 #include <openbabel/stereo/stereo.h>
 #include <openbabel/stereo/tetrahedral.h>
 
-#include "tools/core/text.hpp"
+#include "tools/core/tool_error.hpp"
 
 namespace tools {
 

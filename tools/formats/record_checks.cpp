@@ -9,7 +9,7 @@
 
 #include "tools/core/files.hpp"
 #include "tools/core/molecule.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
 #include "tools/formats/elements.hpp"
 #include "tools/formats/smiles_check.hpp"
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "tools/core/molecule.hpp"
-#include "tools/core/text.hpp"
+#include "tools/core/tokens.hpp"
 #include "tools/formats/elements.hpp"
 
 namespace tools {

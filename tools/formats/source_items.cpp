@@ -4,6 +4,7 @@
 
 #include "tools/core/files.hpp"
 #include "tools/core/packet.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/compressed_input.hpp"
 #include "tools/formats/preparation.hpp"
 
@@ -107,23 +108,24 @@ std::optional<SourceItem> SourceItems::next() {
   return item;
 }
 
-std::vector<Prepared> prepare_item(const SourceItem& item, const JobOptions& job,
-                                   const MoleculeOptions& options) {
+std::vector<PreparedMolecule> prepare_item(const SourceItem& item, const JobOptions& job,
+                                           const MoleculeOptions& options) {
   switch (item.kind) {
   case SourceItem::Kind::keyword_input:
     return {prepare_keyword_input(item.file, item.record.text)};
   case SourceItem::Kind::unreadable_file:
     return {skipped_file(item.file, item.record.damage)};
   case SourceItem::Kind::smiles:
-    return {finish(read_smiles(item.record.text, item.record.title, options.read),
-                   "SMILES " + item.record.text, job, options)};
+    return {prepare_read_molecule(read_smiles(item.record.text, item.record.title, options.read),
+                                  "SMILES " + item.record.text, job, options)};
   case SourceItem::Kind::record:
     break;
   }
-  std::vector<Prepared> prepared;
+  std::vector<PreparedMolecule> prepared;
   for (ReadMolecule& molecule : read_molecules(item.file, item.record, options.read)) {
     const int index = molecule.index;
-    prepared.push_back(finish(std::move(molecule), origin_of(item.file, index), job, options));
+    prepared.push_back(
+        prepare_read_molecule(std::move(molecule), origin_of(item.file, index), job, options));
   }
   return prepared;
 }

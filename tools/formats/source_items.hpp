@@ -57,7 +57,7 @@ private:
 // The molecules of an item, read and prepared in this process (the caller isolates it): one for a
 // split record, a keyword input or a SMILES; every molecule of the file for a format without a
 // record splitter; a skipped entry for an unreadable file.
-std::vector<Prepared> prepare_item(const SourceItem& item, const JobOptions& job,
-                                   const MoleculeOptions& options);
+std::vector<PreparedMolecule> prepare_item(const SourceItem& item, const JobOptions& job,
+                                           const MoleculeOptions& options);
 
 } // namespace tools

@@ -7,7 +7,11 @@
 #include "common/keyword_input.hpp"
 #include "common/records.hpp"
 #include "tools/core/coverage.hpp"
+#include "tools/core/field_text.hpp"
+#include "tools/core/file_names.hpp"
 #include "tools/core/files.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
 #include "tools/formats/preparation.hpp"
 
 namespace tools {
@@ -27,13 +31,13 @@ ReadOptions isolated_reading(const MoleculeOptions& options) {
 // take throws goes on up.
 void prepare_chemistry_file(const fs::path& file, const JobOptions& job,
                             const MoleculeOptions& options,
-                            const std::function<void(Prepared&&)>& take) {
+                            const std::function<void(PreparedMolecule&&)>& take) {
   std::exception_ptr taken_failure;
   try {
     read_molecules(file, isolated_reading(options), [&](ReadMolecule&& molecule) {
       const int index = molecule.index;
       try {
-        take(finish(std::move(molecule), origin_of(file, index), job, options));
+        take(prepare_read_molecule(std::move(molecule), origin_of(file, index), job, options));
       } catch (...) {
         taken_failure = std::current_exception();
         throw;
@@ -64,7 +68,7 @@ std::vector<fs::path> folder_inputs(const fs::path& folder) {
 }
 
 void prepare_file(const fs::path& file, const JobOptions& job, const MoleculeOptions& options,
-                  const std::function<void(Prepared&&)>& take) {
+                  const std::function<void(PreparedMolecule&&)>& take) {
   if (!fs::exists(file))
     throw ToolError(file.string() + ": no such file");
   if (is_keyword_input(file))
@@ -74,11 +78,11 @@ void prepare_file(const fs::path& file, const JobOptions& job, const MoleculeOpt
 }
 
 void prepare_smiles(const JobOptions& job, const MoleculeOptions& options,
-                    const std::function<void(Prepared&&)>& take) {
+                    const std::function<void(PreparedMolecule&&)>& take) {
   for (const SmilesInput& input : options.smiles) {
     const std::string name = input.name.empty() ? input.smiles : input.name;
-    take(finish(read_smiles(input.smiles, name, isolated_reading(options)),
-                "SMILES " + input.smiles, job, options));
+    take(prepare_read_molecule(read_smiles(input.smiles, name, isolated_reading(options)),
+                               "SMILES " + input.smiles, job, options));
   }
 }
 
@@ -133,21 +137,23 @@ std::string molecule_option_usage() {
 
 void prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
                        const MoleculeOptions& options,
-                       const std::function<void(Prepared&&)>& take) {
+                       const std::function<void(PreparedMolecule&&)>& take) {
   for (const fs::path& file : files)
     prepare_file(file, job, options, take);
   prepare_smiles(job, options, take);
 }
 
-std::vector<Prepared> prepare_molecules(const std::vector<fs::path>& files, const JobOptions& job,
-                                        const MoleculeOptions& options) {
-  std::vector<Prepared> molecules;
+std::vector<PreparedMolecule> prepare_molecules(const std::vector<fs::path>& files,
+                                                const JobOptions& job,
+                                                const MoleculeOptions& options) {
+  std::vector<PreparedMolecule> molecules;
   prepare_molecules(files, job, options,
-                    [&](Prepared&& molecule) { molecules.push_back(std::move(molecule)); });
+                    [&](PreparedMolecule&& molecule) { molecules.push_back(std::move(molecule)); });
   return molecules;
 }
 
-void report_preparation(std::ostream& err, std::string_view tool, const Prepared& molecule) {
+void report_preparation(std::ostream& err, std::string_view tool,
+                        const PreparedMolecule& molecule) {
   const std::string origin = printable_line(molecule.origin);
   for (const std::string& note : molecule.notes)
     err << tool << ": " << origin << ": " << printable_line(note) << '\n';
@@ -182,18 +188,18 @@ UniqueStems::UniqueStems(const std::vector<std::string>& reserved)
     : taken_(reserved.begin(), reserved.end()) {}
 
 std::string UniqueStems::take(std::string_view name) {
-  const std::string base = file_stem(name);
+  const std::string base = safe_file_stem(name);
   std::string stem = base;
   for (int k = 2; !taken_.insert(stem).second; ++k)
     stem = base + "_" + std::to_string(k);
   return stem;
 }
 
-std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,
+std::vector<std::string> unique_stems(const std::vector<PreparedMolecule>& molecules,
                                       const std::vector<std::string>& reserved) {
   UniqueStems stems(reserved);
   std::vector<std::string> out;
-  for (const Prepared& molecule : molecules)
+  for (const PreparedMolecule& molecule : molecules)
     out.push_back(stems.take(molecule.name));
   return out;
 }

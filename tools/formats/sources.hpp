@@ -19,7 +19,7 @@
 
 namespace tools {
 
-struct Prepared {
+struct PreparedMolecule {
   std::string name;               // the molecule's name, or the file stem
   std::string origin;             // "file.sdf molecule 3", for reports
   int atoms = -1;                 // -1 when unknown
@@ -62,13 +62,15 @@ std::string molecule_option_usage();
 // for a file that does not exist.
 // Each molecule is handed to take as soon as it is prepared, in that order.
 void prepare_molecules(const std::vector<std::filesystem::path>& files, const JobOptions& job,
-                       const MoleculeOptions& options, const std::function<void(Prepared&&)>& take);
-std::vector<Prepared> prepare_molecules(const std::vector<std::filesystem::path>& files,
-                                        const JobOptions& job, const MoleculeOptions& options);
+                       const MoleculeOptions& options,
+                       const std::function<void(PreparedMolecule&&)>& take);
+std::vector<PreparedMolecule> prepare_molecules(const std::vector<std::filesystem::path>& files,
+                                                const JobOptions& job,
+                                                const MoleculeOptions& options);
 
 // Writes to err, one printable line each, what the preparation of the molecule noted and, when
 // it is skipped, why: "TOOL: ORIGIN: NOTE" and "TOOL: ORIGIN: REASON; skipped".
-void report_preparation(std::ostream& err, std::string_view tool, const Prepared& molecule);
+void report_preparation(std::ostream& err, std::string_view tool, const PreparedMolecule& molecule);
 
 // The files named: a folder stands for its keyword inputs (*.in), or, when it has none, its
 // chemistry files, in name order; list files hold one path per line (relative to the list).
@@ -87,7 +89,7 @@ private:
 };
 
 // The stems of the names of a list, in order.
-std::vector<std::string> unique_stems(const std::vector<Prepared>& molecules,
+std::vector<std::string> unique_stems(const std::vector<PreparedMolecule>& molecules,
                                       const std::vector<std::string>& reserved = {});
 
 } // namespace tools

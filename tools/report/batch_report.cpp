@@ -9,6 +9,9 @@
 #include "tools/core/files.hpp"
 #include "tools/core/keyword_text.hpp"
 #include "tools/core/run_outcome.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

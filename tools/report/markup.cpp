@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tools/core/text.hpp"
+#include "tools/core/field_text.hpp"
 
 namespace tools {
 
@@ -60,7 +60,7 @@ std::string json_string(std::string_view text) {
 }
 
 std::string json_number(double value, int decimals) {
-  return std::isfinite(value) ? fixed(value, decimals) : "null";
+  return std::isfinite(value) ? fixed_decimals(value, decimals) : "null";
 }
 
 } // namespace tools

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "tools/core/tokens.hpp"
+#include "tools/core/vec3.hpp"
 #include "tools/report/markup.hpp"
 #include "tools/report/report_plot.hpp"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/core/tokens.hpp"
 #include "tools/report/markup.hpp"
 #include "tools/report/report_data.hpp"
 #include "tools/report/summary_plot.hpp"

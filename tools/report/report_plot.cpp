@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/core/text.hpp"
+#include "tools/core/field_text.hpp"
+#include "tools/core/tokens.hpp"
 
 namespace tools {
 
@@ -45,7 +46,7 @@ Series series(const std::vector<CycleRecord>& records, bool force) {
   return s;
 }
 
-std::string num(double v) { return fixed(v, coordinate_decimals); }
+std::string num(double v) { return fixed_decimals(v, coordinate_decimals); }
 
 // y of value in the box; a flat series sits in the middle.
 double y_of(double value, const Series& s, const Box& box) {
@@ -87,7 +88,7 @@ std::string energy_panel(const Series& s, const Box& box) {
          labels(box,
                 "energy (hartree), cycles " + std::to_string(static_cast<int>(s.cycles.front())) +
                     " to " + std::to_string(static_cast<int>(s.cycles.back())),
-                fixed(s.high, energy_decimals), fixed(s.low, energy_decimals));
+                fixed_decimals(s.high, energy_decimals), fixed_decimals(s.low, energy_decimals));
 }
 
 std::string force_panel(Series s, double gtol, const Box& box) {
@@ -103,9 +104,9 @@ std::string force_panel(Series s, double gtol, const Box& box) {
   return svg + polyline(s, box, "force") +
          labels(box,
                 "RMS force (hartree/bohr, log scale)" +
-                    (gtol > 0.0 ? "; dashed: $gtol " + fixed(gtol, force_decimals) : ""),
-                fixed(std::pow(10.0, s.high), force_decimals),
-                fixed(std::pow(10.0, s.low), force_decimals));
+                    (gtol > 0.0 ? "; dashed: $gtol " + fixed_decimals(gtol, force_decimals) : ""),
+                fixed_decimals(std::pow(10.0, s.high), force_decimals),
+                fixed_decimals(std::pow(10.0, s.low), force_decimals));
 }
 
 } // namespace

@@ -1,4 +1,7 @@
 #include "tools/report/sdf_atoms.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

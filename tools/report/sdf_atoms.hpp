@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/core/text.hpp"
+#include "tools/core/vec3.hpp"
 
 namespace tools {
 

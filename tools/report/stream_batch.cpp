@@ -4,8 +4,12 @@
 #include <unordered_map>
 
 #include "tools/core/batch_layout.hpp"
+#include "tools/core/file_names.hpp"
 #include "tools/core/files.hpp"
 #include "tools/core/keyword_writer.hpp"
+#include "tools/core/tokens.hpp"
+#include "tools/core/tool_error.hpp"
+#include "tools/core/vec3.hpp"
 #include "tools/report/sdf_atoms.hpp"
 
 namespace tools {
@@ -111,7 +115,7 @@ struct RecordWalk {
 void take_records(std::vector<SdfAtoms>& records, std::vector<MoleculeEntry>& molecules,
                   RecordWalk& walk) {
   for (SdfAtoms& record : records) {
-    const auto found = walk.index.find(file_stem(record.title));
+    const auto found = walk.index.find(safe_file_stem(record.title));
     if (found == walk.index.end())
       continue;
     const std::vector<std::size_t>& positions = found->second;

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "tools/core/text.hpp"
+#include "tools/core/field_text.hpp"
 #include "tools/report/markup.hpp"
 
 namespace tools {
@@ -25,7 +25,7 @@ constexpr int coordinate_decimals = 1;
 constexpr int label_digits = 3; // significant digits of a histogram's range labels
 const std::string others = "others";
 
-std::string num(double v) { return fixed(v, coordinate_decimals); }
+std::string num(double v) { return fixed_decimals(v, coordinate_decimals); }
 
 // value with label_digits significant digits ("0.00157", "15.7", "1.57e+03").
 std::string figure(double value) {
