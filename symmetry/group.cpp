@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -110,31 +111,63 @@ bool new_representative(const Group& group, int c, const ListIndex& index, Liste
 // that misses the atoms usually shows it on a few of them.
 constexpr int sampled_atoms = 16;
 
-// Every operation from the given one on carries the group's atoms onto like atoms. The sampled
-// atoms of every operation are tried first, the last operations first; an operation that misses
-// one of them misses the full test too, and the order of the tests does not change the answer,
-// only how soon it comes.
-bool maps_atoms(const Group& group, int first) {
+bool maps_atom(const Group& group, int k, int i) {
   const MappedAtoms& a = group.atoms;
-  if (a.natoms == 0)
-    return true;
+  return has_image(group.ops[static_cast<std::size_t>(k)], i, a.positions, a.symbols, a.tolerance,
+                   a.by_x);
+}
+
+// The first place from the given operation on where an operation misses an atom. The places
+// where earlier closures missed come first, then the sampled atoms of every operation, the last
+// operations first, then every atom; the order of the tests does not change whether there is a
+// miss, only how soon it shows.
+std::optional<MissedImages::Place> first_miss(const Group& group, int first) {
+  const MappedAtoms& a = group.atoms;
+  for (const MissedImages::Place place : group.missed.places()) {
+    if (place.operation >= first && place.operation < group.count &&
+        !maps_atom(group, place.operation, place.atom))
+      return place;
+  }
   const int stride = std::max(1, a.natoms / sampled_atoms);
   // The last operations are the longest products of the noisy generators: they miss first.
   for (int k = group.count - 1; k >= first; --k) {
     for (int i = 0; i < a.natoms; i += stride) {
-      if (!has_image(group.ops[k], i, a.positions, a.symbols, a.tolerance, a.by_x))
-        return false;
+      if (!maps_atom(group, k, i))
+        return MissedImages::Place{k, i};
     }
   }
   for (int k = group.count - 1; k >= first; --k) {
-    if (!permutes_atoms(group.ops[k], a.natoms, a.positions, a.symbols, a.tolerance, a.by_x,
-                        a.scratch))
-      return false;
+    const int i = unpermuted_atom(group.ops[static_cast<std::size_t>(k)], a.natoms, a.positions,
+                                  a.symbols, a.tolerance, a.by_x, a.scratch);
+    if (i >= 0)
+      return MissedImages::Place{k, i};
   }
-  return true;
+  return std::nullopt;
+}
+
+// Every operation from the given one on carries the group's atoms onto like atoms.
+bool maps_atoms(Group& group, int first) {
+  if (group.atoms.natoms == 0)
+    return true;
+  const std::optional<MissedImages::Place> miss = first_miss(group, first);
+  if (miss)
+    group.missed.note(*miss);
+  return !miss;
 }
 
 } // namespace
+
+void MissedImages::note(Place place) {
+  for (int k = 0; k < count_; ++k) {
+    if (places_[k].operation == place.operation && places_[k].atom == place.atom)
+      return;
+  }
+  // The latest first: shift the others down, dropping the oldest when all are kept.
+  count_ = std::min(count_ + 1, kept);
+  for (int k = count_ - 1; k > 0; --k)
+    places_[k] = places_[k - 1];
+  places_[0] = place;
+}
 
 void SearchSignals::note(Status s) {
   switch (s) {

@@ -45,10 +45,33 @@ struct MappedAtoms {
   XOrder by_x;            // the positions ordered on x, once for the whole search
 };
 
+// Where the latest closures of a search missed the atoms: an operation's place in the list and
+// an atom. Closures of one search are built from like generators in the same order, so a closure
+// that misses the atoms mostly misses them where an earlier one did; trying those places first
+// finds the miss sooner and cannot change whether there is one.
+class MissedImages {
+public:
+  struct Place {
+    int operation = 0;
+    int atom = 0;
+  };
+  static constexpr int kept = 32;
+
+  void note(Place place);
+  std::span<const Place> places() const {
+    return {places_.data(), static_cast<std::size_t>(count_)};
+  }
+
+private:
+  std::array<Place, kept> places_{};
+  int count_ = 0;
+};
+
 // The operation list of one point-group search. ops[0] is the identity; count is N, order is the
 // group-order counter h (callers set h = N after a call that enlarged the group) and tolerance is
 // L, the tolerance for comparing operation matrices (Thresholds::group); atoms are the atoms the
-// closure must map; signals collects the failures the search carries on past.
+// closure must map; signals collects the failures the search carries on past; missed where its
+// closures missed the atoms.
 struct Group {
   std::array<Operation, max_operations> ops{};
   int count = 1;
@@ -56,6 +79,7 @@ struct Group {
   double tolerance = 0.0;
   MappedAtoms atoms;
   SearchSignals signals;
+  MissedImages missed;
 };
 
 // The identity alone, with L taken from th.

@@ -130,17 +130,23 @@ Status eqvatm(int n, std::span<const double> xyz, std::span<const std::string> s
              : Status::no_image;
 }
 
-bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
+int unpermuted_atom(const Operation& r, int n, std::span<const double> xyz,
                     std::span<const std::string> symbols, double tol, const XOrder& by_x,
                     std::span<int> taken) {
   common::izero(taken.first(static_cast<std::size_t>(n)));
   for (int i = 0; i < n; ++i) {
     const int j = image_atom(r, i, by_x, xyz, symbols, tol);
     if (j == 0 || taken[static_cast<std::size_t>(j - 1)] != 0)
-      return false;
+      return i;
     taken[static_cast<std::size_t>(j - 1)] = 1;
   }
-  return true;
+  return -1;
+}
+
+bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
+                    std::span<const std::string> symbols, double tol, const XOrder& by_x,
+                    std::span<int> taken) {
+  return unpermuted_atom(r, n, xyz, symbols, tol, by_x, taken) < 0;
 }
 
 bool has_image(const Operation& r, int i, std::span<const double> xyz,

@@ -32,6 +32,11 @@ bool permutes_atoms(const Operation& r, int n, std::span<const double> xyz,
                     std::span<const std::string> symbols, double tol, const XOrder& by_x,
                     std::span<int> taken);
 
+// The first atom (0-based) at which that test fails, -1 when r permutes the atoms.
+int unpermuted_atom(const Operation& r, int n, std::span<const double> xyz,
+                    std::span<const std::string> symbols, double tol, const XOrder& by_x,
+                    std::span<int> taken);
+
 // True when r carries atom i (0-based) of xyz within tol in every component of a like atom: the
 // test of permutes_atoms for one atom, without the check that no two atoms land on one.
 bool has_image(const Operation& r, int i, std::span<const double> xyz,

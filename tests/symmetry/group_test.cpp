@@ -144,6 +144,35 @@ TEST(Closure, AProductThatMissesTheAtomsFails) {
   }
 }
 
+// Where a closure missed is tried first next time; it never makes a closure that maps the atoms
+// fail, nor one that misses them pass.
+TEST(Closure, APlaceWhereAClosureMissedIsTriedFirstAndChangesNoAnswer) {
+  const std::vector<double> square{10, 0, 0, 0, 10, 0, -10, 0, 0, 0, -10, 0};
+  const std::vector<std::string> symbols(4, "C       ");
+  std::vector<int> scratch(4);
+  const double e = 0.0015;
+  Group g = symmetry::make_group(symmetry::make_thresholds(0.05));
+  g.atoms = {4, square, symbols, 0.05, scratch, symmetry::XOrder(square, 4)};
+  ASSERT_EQ(symmetry::grpgrp(reflection(unit(std::cos(e), std::sin(e), 0.0)), g),
+            symmetry::Status::ok);
+  g.order = g.count;
+  const Operation tilted = reflection(unit(std::sin(e), std::cos(e), 0.0));
+  for (int attempt = 0; attempt < 2; ++attempt)
+    EXPECT_EQ(symmetry::grpgrp(tilted, g), symmetry::Status::closure_wrong_image);
+  ASSERT_EQ(g.missed.places().size(), 1u);
+  EXPECT_GE(g.missed.places()[0].operation, g.order);
+  EXPECT_EQ(symmetry::grpgrp(reflection(unit(0.0, 1.0, 0.0)), g), symmetry::Status::ok);
+  EXPECT_EQ(g.count, 4);
+
+  symmetry::MissedImages missed;
+  for (int k = 0; k < symmetry::MissedImages::kept + 5; ++k)
+    missed.note({k, k % 3});
+  missed.note({symmetry::MissedImages::kept + 2, 1}); // already kept: no second entry
+  ASSERT_EQ(missed.places().size(), static_cast<std::size_t>(symmetry::MissedImages::kept));
+  EXPECT_EQ(missed.places().front().operation, symmetry::MissedImages::kept + 4);
+  EXPECT_EQ(missed.places().back().operation, 5);
+}
+
 TEST(Inverses, PairsEveryOperationWithItsInverse) {
   Group c3 = close({rotation(ez, 2.0 * pi / 3.0)});
   std::vector<int> inverse(3);
