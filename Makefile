@@ -20,8 +20,9 @@ run: build
 	cd build/run && ../release/kelma < ../../examples/kelma/ethane.in
 	cd build/run && ../release/symmetry < ../../examples/symmetry/benzene.in
 
-# All tests: unit and end-to-end tests of the release build, then everything again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# All tests: unit and end-to-end tests and the linters (clang-format, clang-tidy, flake8,
+# shellcheck) of the release build, then the tests again (clang-tidy aside) under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
 test: build
 	ctest --preset release
 	cmake --preset sanitize >/dev/null

@@ -82,7 +82,7 @@ RunTexts ending_texts(const kelma::KelmaResult& result, std::string& errors, std
   return {{}, errors, listing};
 }
 
-KelmaRun run_kelma(const std::string& input, bool keep_records) {
+KelmaRun kelma_in_memory(const std::string& input, bool keep_records) {
   common::RunContext run(kelma::termination_banner,
                          keep_records ? common::UnitsTo::memory : common::UnitsTo::nowhere);
   KelmaRun out;
@@ -119,7 +119,7 @@ KelmaRun run_kelma(const std::string& input, bool keep_records) {
 
 // The run as the program makes it, and its answer weighed against the groups a tighter search
 // finds (choose_group).
-ProgramTexts run_symmetry(const std::string& input, symmetry::GroupChoice& choice) {
+ProgramTexts symmetry_in_memory(const std::string& input, symmetry::GroupChoice& choice) {
   return run_in_memory(
       symmetry::termination_banner, symmetry_program, [&](common::RunContext& run) {
         std::istringstream in(input);
@@ -143,7 +143,7 @@ std::string result_sdf(const PreparedMolecule& molecule, const GeometryResult& g
 // when kelma did not converge.
 std::string kelma_part(const PreparedMolecule& molecule, const InProcessRun& how, MoleculeRun& out,
                        GeometryResult& geometry) {
-  const KelmaRun kelma = run_kelma(molecule.input, how.keep_records);
+  const KelmaRun kelma = kelma_in_memory(molecule.input, how.keep_records);
   out.lines.push_back(kelma.line);
   if (how.keep_records)
     keep(out.records, kelma_program, kelma.texts);
@@ -166,7 +166,7 @@ std::string kelma_part(const PreparedMolecule& molecule, const InProcessRun& how
 void symmetry_part(const PreparedMolecule& molecule, const std::string& input,
                    const InProcessRun& how, MoleculeRun& out, GeometryResult& geometry) {
   symmetry::GroupChoice choice;
-  const ProgramTexts symmetry = run_symmetry(input, choice);
+  const ProgramTexts symmetry = symmetry_in_memory(input, choice);
   out.lines.push_back(classify(symmetry_program, symmetry));
   if (how.keep_records)
     keep(out.records, symmetry_program, symmetry);
