@@ -31,7 +31,7 @@ struct Bonding {
 
 // A chain of atoms named by their Sybyl types, read in the direction that sorts first, so that
 // a term and its reverse share one name.
-std::string chain_name(const Molecule& molecule, std::vector<int> atoms) {
+std::string chain_name(const Molecule& molecule, const std::vector<int>& atoms) {
   std::vector<std::string> names;
   for (const int atom : atoms)
     names.push_back(molecule.atoms[static_cast<std::size_t>(atom - 1)].sybyl_type);

@@ -363,7 +363,7 @@ private:
 
 } // namespace
 
-IsolatedPool::IsolatedPool(std::function<std::string(std::string_view)> work, int workers,
+IsolatedPool::IsolatedPool(const std::function<std::string(std::string_view)>& work, int workers,
                            int timeout_seconds) {
   for (int w = 0; w < std::max(workers, 1); ++w)
     workers_.push_back(std::make_unique<IsolatedWorker>(work, timeout_seconds));

@@ -103,7 +103,8 @@ public:
   static constexpr std::size_t window_per_worker = 64;
 
   // At least one worker, whatever workers says.
-  IsolatedPool(std::function<std::string(std::string_view)> work, int workers, int timeout_seconds);
+  IsolatedPool(const std::function<std::string(std::string_view)>& work, int workers,
+               int timeout_seconds);
 
   // Asks next() for requests until it gives none, runs them on the workers and hands each
   // result to take(index, result) in request order (index from 0). At most window requests
