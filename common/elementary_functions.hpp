@@ -1,0 +1,24 @@
+// The trigonometric functions both programs compute with, built from IEEE 754 additions,
+// multiplications, divisions, square roots and fused multiply-adds only, so that a run gives the
+// same bits on every processor (the C library picks other code, with other last bits, on other
+// machines). Each carries its result to about 2^-75 relative in double-double arithmetic before
+// the one final rounding: the returned double is correctly rounded except in rare cases, and never
+// more than one ulp off.
+#pragma once
+
+namespace common::portable {
+
+// The arguments of sin, cos and tan lie below this in magnitude: there the reduction by pi/64
+// stays exact in a few doubles (the programs' angles stay within a few turns).
+inline constexpr double reduction_limit = 32768.0;
+
+// sin(x), cos(x), tan(x) for |x| < reduction_limit; NaN for any other x.
+double sin(double x);
+double cos(double x);
+double tan(double x);
+// atan(x) in [-pi/2, pi/2] for every x.
+double atan(double x);
+// acos(x) in [0, pi] for x in [-1, 1]; NaN outside.
+double acos(double x);
+
+} // namespace common::portable

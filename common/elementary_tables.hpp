@@ -1,0 +1,27 @@
+// The table values and constants of the elementary functions, each the double-double nearest to
+// the exact value (written by common/elementary_tables.py).
+#pragma once
+
+#include <array>
+
+#include "common/double_double.hpp"
+
+namespace common::elementary_tables {
+
+// The circle is cut into steps of pi/64: sin(j pi/64) for j = 0 .. 32 (a quarter turn).
+inline constexpr int sine_steps = 32;
+extern const std::array<DoubleDouble, sine_steps + 1> sine_of_step;
+// atan(j/64) for j = 0 .. 64.
+inline constexpr int arctangent_steps = 64;
+extern const std::array<DoubleDouble, arctangent_steps + 1> arctangent_of_step;
+
+extern const DoubleDouble half_pi;
+extern const DoubleDouble pi;
+extern const DoubleDouble one_sixth;
+extern const DoubleDouble one_third;
+// 64/pi rounded, and pi/64 as four doubles whose first two have 33 significant bits, so that an
+// integer below 2^20 times either is exact.
+extern const double steps_per_radian;
+extern const std::array<double, 4> radians_per_step;
+
+} // namespace common::elementary_tables
