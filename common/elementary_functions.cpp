@@ -203,4 +203,12 @@ double acos(double x) {
   return angle.hi + angle.lo;
 }
 
+double hypot(double x, double y) {
+  const DoubleDouble sum = add(two_product(x, x), two_product(y, y));
+  if (sum.hi == 0.0)
+    return 0.0;
+  const DoubleDouble root = square_root(sum);
+  return root.hi + root.lo;
+}
+
 } // namespace common::portable

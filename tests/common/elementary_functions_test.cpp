@@ -30,6 +30,8 @@ constexpr double pi = 3.141592653589793;
 constexpr double smallest_subnormal = 0x1p-1074;
 
 using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+// The second argument of the two-argument function under test.
+mpfr_srcptr held_y = nullptr;
 
 // f(x) in MPFR, correctly rounded to a double and to 256 bits.
 struct Mpfr {
@@ -202,6 +204,32 @@ TEST(ElementaryFunctions, ArccosineAgainstMpfr) {
               return log_uniform(random, -1074, -1);
             }
           }));
+}
+
+// Pairs of coordinates of every size in the stated domain, and pairs of very different sizes.
+TEST(ElementaryFunctions, HypotenuseAgainstMpfr) {
+  Mpfr mpfr;
+  mpfr_t y;
+  mpfr_init2(y, 53);
+  Tally tally;
+  std::mt19937_64 random(20261209);
+  for (int i = 0; i < arguments_per_function; ++i) {
+    const double a = log_uniform(random, -480, 480);
+    const double b = (i % 2) ? a * uniform(random, -2.0, 2.0) : log_uniform(random, -480, 480);
+    mpfr_set_d(y, b, MPFR_RNDN);
+    // hypot(a, b) as a function of a alone, with b held in y.
+    auto hypot_with_b = [](mpfr_ptr out, mpfr_srcptr in, mpfr_rnd_t rounding) {
+      return mpfr_hypot(out, in, held_y, rounding);
+    };
+    held_y = y;
+    check(mpfr, hypot_with_b, a, portable::hypot(a, b), tally);
+  }
+  mpfr_clear(y);
+  std::printf("hypot: %d argument pairs, %ld not correctly rounded, %ld more than one ulp off\n",
+              arguments_per_function, tally.not_correctly_rounded, tally.beyond_one_ulp);
+  EXPECT_EQ(tally.beyond_one_ulp, 0) << "hypot first at " << tally.first_bad_argument;
+  EXPECT_EQ(portable::hypot(0.0, -0.0), 0.0);
+  EXPECT_EQ(portable::hypot(-3.0, 4.0), 5.0);
 }
 
 // Outside their domains the functions give NaN, as the C library does.
