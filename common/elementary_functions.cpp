@@ -1,5 +1,9 @@
 #include "common/elementary_functions.hpp"
 
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -28,15 +32,16 @@ constexpr double acos_sine_form_start = 0.7071;
 constexpr int steps_per_octant = 16;
 constexpr int steps_per_turn = 4 * 2 * steps_per_octant;
 
-// x = k pi/64 + r with r in [-pi/128, pi/128] as a double-double; the products of k with the
-// first pieces of pi/64 are exact, the differences with x exact by Sterbenz's lemma, and what the
-// last pieces add is summed with its rounding errors.
+// x = k pi/64 + r with r in [-pi/128, pi/128] as a double-double.
 struct Reduced {
   std::int64_t k;
   DoubleDouble r;
 };
 
-Reduced reduce(double x) {
+// Below reduction_limit: the products of k with the first pieces of pi/64 are exact, the
+// differences with x exact by Sterbenz's lemma, and what the last pieces add is summed with its
+// rounding errors.
+Reduced reduce_moderate(double x) {
   const double k = (x * steps_per_radian + integer_shifter) - integer_shifter;
   const DoubleDouble p1 = two_product(k, radians_per_step[0]);
   const DoubleDouble p2 = two_product(k, radians_per_step[1]);
@@ -46,6 +51,82 @@ Reduced reduce(double x) {
   const DoubleDouble c = two_sum(a.hi, -p3.hi);
   const double tail = (a.lo + c.lo) - (p1.lo + p2.lo + p3.lo + k * radians_per_step[3]);
   return {static_cast<std::int64_t>(k), two_sum(c.hi, tail)};
+}
+
+__extension__ using Wide = unsigned __int128;
+
+// Word j of the digits of 64/pi; the words before the first are zero.
+std::uint64_t digits_word(int j) {
+  return j < 0 ? 0 : steps_per_radian_bits[static_cast<std::size_t>(j)];
+}
+
+// Bits [low, low + 64) of a number held in 64-bit words, least significant first.
+template <std::size_t n> std::uint64_t bits_at(const std::array<std::uint64_t, n>& words, int low) {
+  const auto word = static_cast<std::size_t>(low / 64);
+  const int shift = low % 64;
+  const std::uint64_t next = word + 1 < n ? words[word + 1] : 0;
+  return shift == 0 ? words[word] : (words[word] >> shift) | (next << (64 - shift));
+}
+
+// The 192-bit fraction f (bits worth 2^-1 .. 2^-192, most significant word first) as a
+// double-double: its leading 53 bits, then the next 53.
+DoubleDouble fraction_value(const std::array<std::uint64_t, 3>& f) {
+  // Least significant word first, below them a zero word so that bits under 2^-192 read as zero.
+  const std::array<std::uint64_t, 4> words{0, f[2], f[1], f[0]};
+  constexpr int fraction_bits = 192;
+  constexpr int lowest = 64;
+  constexpr std::uint64_t mantissa_mask = (std::uint64_t{1} << 53) - 1;
+  int top = lowest + fraction_bits - 1;
+  while (top >= lowest + 2 * 53 && (bits_at(words, top) & 1) == 0)
+    --top;
+  // The fraction is never that small for a double's x; stop with what there is.
+  const int exponent = top - lowest - fraction_bits;
+  const double hi = static_cast<double>(bits_at(words, top - 52) & mantissa_mask);
+  const double lo = static_cast<double>(bits_at(words, top - 105) & mantissa_mask);
+  return fast_two_sum(std::ldexp(hi, exponent - 52), std::ldexp(lo, exponent - 105));
+}
+
+// At and beyond reduction_limit: x = m 2^e with an integer m below 2^53, and x 64/pi taken modulo
+// 128 from the product of m with five words of the digits of 64/pi, chosen so that the bits worth
+// 2^6 .. 2^-192 of the product are exact but for the last 53 (the words before add multiples of
+// 128, the words after less than the last bit). Integer arithmetic: the same on every machine.
+Reduced reduce_large(double x) {
+  const double a = x < 0.0 ? -x : x;
+  const auto bits = std::bit_cast<std::uint64_t>(a);
+  const int e = static_cast<int>(bits >> 52) - 1075;
+  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  // The unit bit of x 64/pi falls at bit 315 - e + 64 first of the product; first is chosen to put
+  // it between bits 192 and 255.
+  const int first = (e - 60) >= 0 ? (e - 60) / 64 : -((60 - e + 63) / 64);
+  std::array<std::uint64_t, 6> product{};
+  std::uint64_t carry = 0;
+  for (int i = 0; i < 5; ++i) {
+    const Wide p = static_cast<Wide>(m) * digits_word(first + 4 - i) + carry;
+    product[static_cast<std::size_t>(i)] = static_cast<std::uint64_t>(p);
+    carry = static_cast<std::uint64_t>(p >> 64);
+  }
+  product[5] = carry;
+  const int unit = 315 - e + 64 * first;
+  std::int64_t k = static_cast<std::int64_t>(bits_at(product, unit) & (steps_per_turn - 1));
+  std::array<std::uint64_t, 3> f{bits_at(product, unit - 64), bits_at(product, unit - 128),
+                                 bits_at(product, unit - 192)};
+  double sign = 1.0;
+  if (f[0] >> 63) {
+    // A fraction of one half or more: round k up and take 1 - f, in two's complement.
+    ++k;
+    sign = -1.0;
+    f = {~f[0], ~f[1], ~f[2]};
+    for (std::size_t i = 3; i-- > 0;)
+      if (++f[i] != 0)
+        break;
+  }
+  const DoubleDouble r = multiply(fraction_value(f), step_angle);
+  const double s = x < 0.0 ? -sign : sign;
+  return {x < 0.0 ? -k : k, {s * r.hi, s * r.lo}};
+}
+
+Reduced reduce(double x) {
+  return x < reduction_limit && x > -reduction_limit ? reduce_moderate(x) : reduce_large(x);
 }
 
 // sin(r) and cos(r) for |r| <= pi/128 to about 2^-78 relative: the Taylor series, with the first
@@ -104,7 +185,7 @@ SineCosine sine_cosine(double x) {
           add(multiply(a.cosine, r.cosine), negate(multiply(a.sine, r.sine)))};
 }
 
-bool reducible(double x) { return x < reduction_limit && x > -reduction_limit; }
+bool finite(double x) { return x - x == 0.0; }
 
 // atan(t) for t in [0, 1] (a little beyond is fine): atan t = atan c + atan u with c = j/64 the
 // nearest table point and u = (t - c) / (1 + t c), |u| <= 1/128, whose series converges fast.
@@ -130,7 +211,7 @@ DoubleDouble arctangent_unit(DoubleDouble t) {
 } // namespace
 
 double sin(double x) {
-  if (!reducible(x))
+  if (!finite(x))
     return not_a_number;
   if (x < tiny_sine_argument && x > -tiny_sine_argument)
     return x;
@@ -139,7 +220,7 @@ double sin(double x) {
 }
 
 double cos(double x) {
-  if (!reducible(x))
+  if (!finite(x))
     return not_a_number;
   if (x < tiny_cosine_argument && x > -tiny_cosine_argument)
     return 1.0;
@@ -148,7 +229,7 @@ double cos(double x) {
 }
 
 double tan(double x) {
-  if (!reducible(x))
+  if (!finite(x))
     return not_a_number;
   if (x < tiny_sine_argument && x > -tiny_sine_argument)
     return x;

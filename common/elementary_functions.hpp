@@ -8,11 +8,12 @@
 
 namespace common::portable {
 
-// The arguments of sin, cos and tan lie below this in magnitude: there the reduction by pi/64
-// stays exact in a few doubles (the programs' angles stay within a few turns).
+// sin, cos and tan reduce their argument by multiples of pi/64: below this magnitude (where the
+// programs' angles, of a few turns, lie) with pi/64 cut into a few doubles, at and above it with
+// the binary digits of 64/pi in integer arithmetic.
 inline constexpr double reduction_limit = 32768.0;
 
-// sin(x), cos(x), tan(x) for |x| < reduction_limit; NaN for any other x.
+// sin(x), cos(x), tan(x) for every finite x; NaN for infinite or NaN x.
 double sin(double x);
 double cos(double x);
 double tan(double x);

@@ -109,10 +109,17 @@ const std::array<DoubleDouble, arctangent_steps + 1> arctangent_of_step{{
 
 const DoubleDouble half_pi{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
 const DoubleDouble pi{0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
+const DoubleDouble step_angle{0x1.921fb54442d18p-5, 0x1.1a62633145c07p-59};
 const DoubleDouble one_sixth{0x1.5555555555555p-3, 0x1.5555555555555p-57};
 const DoubleDouble one_third{0x1.5555555555555p-2, 0x1.5555555555555p-56};
 const double steps_per_radian = 0x1.45f306dc9c883p+4;
 const std::array<double, 4> radians_per_step{0x1.921fb54400000p-5, 0x1.0b4611a600000p-39,
                                              0x1.3198a2e037073p-74, 0x1.129024e088a68p-128};
+const std::array<std::uint64_t, steps_per_radian_words> steps_per_radian_bits{
+    0xa2f9836e4e441529, 0xfc2757d1f534ddc0, 0xdb6295993c439041, 0xfe5163abdebbc561,
+    0xb7246e3a424dd2e0, 0x6492eea09d1921c,  0xfe1deb1cb129a73e, 0xe88235f52ebb4484,
+    0xe99c7026b45f7e41, 0x3991d639835339f4, 0x9c845f8bbdf9283b, 0x1ff897ffde05980f,
+    0xef2f118b5a0a6d1f, 0x6d367ecf27cb09b7, 0x4f463f669e5fea2d, 0x7527bac7ebe5f17b,
+    0x3d0739f78a5292ea, 0x6bfb5fb11f8d5d08, 0x56033046fc7b6bab};
 
 } // namespace common::elementary_tables

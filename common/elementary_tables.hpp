@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "common/double_double.hpp"
 
@@ -17,11 +18,17 @@ extern const std::array<DoubleDouble, arctangent_steps + 1> arctangent_of_step;
 
 extern const DoubleDouble half_pi;
 extern const DoubleDouble pi;
+// pi/64, the angle of one table step.
+extern const DoubleDouble step_angle;
 extern const DoubleDouble one_sixth;
 extern const DoubleDouble one_third;
 // 64/pi rounded, and pi/64 as four doubles whose first two have 33 significant bits, so that an
 // integer below 2^20 times either is exact.
 extern const double steps_per_radian;
 extern const std::array<double, 4> radians_per_step;
+// The binary digits of 64/pi, 64 to a word, the leading bit of the first word worth 2^4: enough
+// for the reduction of the largest double.
+inline constexpr int steps_per_radian_words = 19;
+extern const std::array<std::uint64_t, steps_per_radian_words> steps_per_radian_bits;
 
 } // namespace common::elementary_tables

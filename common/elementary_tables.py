@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Writes common/elementary_tables.cpp: the table values and constants of the elementary
-functions, each rounded to a double-double from 400-bit arithmetic (Debian's python3-mpmath).
+functions, each rounded to a double-double from 1600-bit arithmetic (Debian's python3-mpmath).
 Usage: common/elementary_tables.py | clang-format --assume-filename=x.cpp \
        > common/elementary_tables.cpp"""
 from mpmath import mp, mpf, sin, atan, pi, frexp, ldexp
 
-mp.prec = 400
+mp.prec = 1600
 
 
 def pieces(value, widths):
@@ -47,9 +47,16 @@ def constant(name, value):
 
 constant("half_pi", pi / 2)
 constant("pi", pi)
+constant("step_angle", pi / 64)
 constant("one_sixth", mpf(1) / 6)
 constant("one_third", mpf(1) / 3)
 print(f"const double steps_per_radian = {float(64 / pi).hex()};")
 step = ", ".join(x.hex() for x in pieces(pi / 64, [33, 33, 53, 53]))
 print(f"const std::array<double, 4> radians_per_step{{{step}}};")
+# The bits of 64/pi, 64 to a word, the first word's leading bit worth 2^4.
+words = 19
+bits = int(mp.floor(64 / pi * mpf(2) ** (64 * words - 5)))
+print("const std::array<std::uint64_t, steps_per_radian_words> steps_per_radian_bits{")
+print(", ".join(hex((bits >> (64 * (words - 1 - j))) & (2**64 - 1)) for j in range(words)))
+print("};")
 print("\n} // namespace common::elementary_tables")

@@ -143,8 +143,9 @@ double angle(std::mt19937_64& random) {
   case 2:
     return uniform(random, -8 * pi, 8 * pi);
   case 3:
-  case 4:
     return log_uniform(random, -1074, 14);
+  case 4:
+    return log_uniform(random, 15, 1023);
   case 5:
     return near_multiple(random, pi / 2, 20000);
   case 6:
@@ -237,7 +238,7 @@ TEST(ElementaryFunctions, OutsideTheDomainIsNan) {
   EXPECT_TRUE(std::isnan(portable::acos(std::nextafter(1.0, 2.0))));
   EXPECT_TRUE(std::isnan(portable::acos(-2.0)));
   EXPECT_TRUE(std::isnan(portable::sin(INFINITY)));
-  EXPECT_TRUE(std::isnan(portable::cos(portable::reduction_limit)));
+  EXPECT_TRUE(std::isnan(portable::cos(-INFINITY)));
   EXPECT_TRUE(std::isnan(portable::tan(NAN)));
   EXPECT_TRUE(std::isnan(portable::atan(NAN)));
 }
