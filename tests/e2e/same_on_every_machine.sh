@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The same input gives the same bytes on every machine: kelma and symmetry run every bundled
-# example, every end-to-end case and every worked example (when the shared folder is beside the
-# tree) three ways, and standard output, standard error, the exit status, "debug", "fort.8" and
+# example, every end-to-end case, every worked example (when the shared folder is beside the
+# tree) and the molecules of processor_sensitive/ (whose bytes the C library's functions made
+# depend on the processor) three ways, and standard output, standard error, the exit status, "debug", "fort.8" and
 # "fort.9" must agree byte for byte:
 #   native  the x86-64 build as it runs here;
 #   no-fma  the same build with the C library's FMA and AVX2 variants masked, as on a processor
@@ -18,7 +19,8 @@ masked_variants=glibc.cpu.hwcaps=-AVX2,-FMA,-AVX512F
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-inputs=("$root"/examples/kelma/*.in "$root"/examples/symmetry/*.in "$root"/tests/e2e/cases/*/input)
+inputs=("$root"/examples/kelma/*.in "$root"/examples/symmetry/*.in "$root"/tests/e2e/cases/*/input
+  "$here"/processor_sensitive/kelma/*.in)
 for shared in "$root/../shared" /work/shared; do
   if [ -d "$shared/worked-examples" ]; then
     inputs+=("$shared"/worked-examples/*/*/input)
