@@ -1,5 +1,6 @@
 #include "common/elementary_functions.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -208,6 +209,95 @@ DoubleDouble arctangent_unit(DoubleDouble t) {
   return add(arctangent_of_step[static_cast<std::size_t>(j)], series);
 }
 
+// The fast paths carry their result as hi + lo to within a bound err, about 2^-61 of it; when
+// hi + lo rounds to the same double at both ends of [lo - err, lo + err], that double is the
+// correctly rounded result. Otherwise (a few times in a thousand) the careful path decides.
+struct Estimate {
+  double hi;
+  double lo;
+  double err;
+};
+
+bool decided(const Estimate& e) { return e.hi + (e.lo - e.err) == e.hi + (e.lo + e.err); }
+
+double magnitude(double x) { return x < 0.0 ? -x : x; }
+
+// Bounds of the fast paths' errors, relative to the result and to the table value that
+// multiplies cos(r) - 1.
+constexpr double fast_relative_error = 0x1p-62;
+constexpr double fast_table_error = 0x1p-61;
+constexpr double fast_arcsine_error = 0x1p-63;
+
+// sin(x) (sine true) or cos(x) for |x| < reduction_limit in double arithmetic: r = x - k pi/64
+// as a + rl, then sin(a + r) and cos(a + r) from the table with the small terms of sin r and
+// cos r - 1 in plain doubles.
+Estimate sine_or_cosine_fast(double x, bool sine) {
+  const double k = (x * steps_per_radian + integer_shifter) - integer_shifter;
+  const double t = x - k * radians_per_step[0];
+  const DoubleDouble r = two_sum(t, -(k * radians_per_step[1]));
+  const double a = r.hi;
+  const double rl = (r.lo - k * radians_per_step[2]) - k * radians_per_step[3];
+  const double z = a * a;
+  // sin r = a + sine_low, cos r = 1 + cosine_low.
+  const double sine_low =
+      rl + a * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040 - z * (1.0 / 362880))));
+  const double cosine_low =
+      z * (-0.5 + z * (1.0 / 24 - z * (1.0 / 720 - z * (1.0 / 40320)))) - a * rl;
+  const SineCosine step = sine_cosine_of_step(static_cast<std::int64_t>(k));
+  // sin x = S cos r + C sin r, cos x = C cos r - S sin r: with (P, Q) = (S, C) or (C, -S), the
+  // result is P cos r + Q sin r.
+  const DoubleDouble p = sine ? step.sine : step.cosine;
+  const DoubleDouble q = sine ? step.cosine : negate(step.sine);
+  const DoubleDouble product = two_product(q.hi, a);
+  const DoubleDouble head = two_sum(p.hi, product.hi);
+  const double lo =
+      ((head.lo + product.lo) + (p.lo + q.lo * a + q.hi * sine_low)) + p.hi * cosine_low;
+  return {head.hi, lo,
+          fast_table_error * magnitude(p.hi) + fast_relative_error * magnitude(head.hi)};
+}
+
+// asin(s) - s = s z P(z) for z = s^2 <= 1/4, from sz = s z as a double-double.
+DoubleDouble arcsine_correction(DoubleDouble sz, double z) {
+  // Pieces of width 1/64: z 64 is the piece's number (z = 1/4 falls in the last).
+  const int j = std::min(static_cast<int>(z * (4 * arcsine_pieces)), arcsine_pieces - 1);
+  const ArcsinePiece& piece = arcsine_piece[static_cast<std::size_t>(j)];
+  const double dz = z - piece.centre;
+  // Estrin's scheme: three levels of products instead of Horner's chain of eight.
+  const auto& c = piece.p;
+  const double dz2 = dz * dz;
+  const double low = (c[0] + dz * c[1]) + dz2 * (c[2] + dz * c[3]);
+  const double high = (c[4] + dz * c[5]) + dz2 * (c[6] + dz * c[7]);
+  const double q = low + (dz2 * dz2) * high;
+  return multiply(sz, fast_two_sum(piece.p0.hi, piece.p0.lo + dz * q));
+}
+
+// acos(x) for |x| < 1: pi/2 -+ asin|x| up to |x| = 1/2; beyond, 2 asin(s) with s = sqrt((1 -
+// |x|)/2) (exact under the root), or pi less it for negative x.
+Estimate arccosine_fast(double x) {
+  const double a = magnitude(x);
+  const double sign = x < 0.0 ? -1.0 : 1.0;
+  if (a <= 0.5) {
+    const DoubleDouble z = two_product(a, a);
+    const DoubleDouble correction = arcsine_correction(multiply(z, a), z.hi);
+    const DoubleDouble head = fast_two_sum(half_pi.hi, -sign * a);
+    const DoubleDouble sum = two_sum(head.hi, -sign * correction.hi);
+    const double lo = sum.lo + (head.lo + half_pi.lo - sign * correction.lo);
+    return {sum.hi, lo, fast_arcsine_error * sum.hi};
+  }
+  const double w = 0.5 - 0.5 * a;
+  const double s = std::sqrt(w);
+  const double s_low = root_residue(w, s) / (2.0 * s);
+  // With sqrt(w) = s + s_low exactly enough, asin(sqrt(w)) = s + s_low + (s + s_low) w P(w).
+  const DoubleDouble sw = two_product(s, w);
+  const DoubleDouble correction = arcsine_correction({sw.hi, sw.lo + s_low * w}, w);
+  const DoubleDouble arcsine = two_sum(s, correction.hi);
+  const double arcsine_low = arcsine.lo + (correction.lo + s_low);
+  if (x > 0.0)
+    return {2.0 * arcsine.hi, 2.0 * arcsine_low, fast_arcsine_error * 2.0 * arcsine.hi};
+  const DoubleDouble sum = two_sum(pi.hi, -2.0 * arcsine.hi);
+  return {sum.hi, sum.lo + (pi.lo - 2.0 * arcsine_low), fast_arcsine_error * sum.hi};
+}
+
 } // namespace
 
 double sin(double x) {
@@ -215,6 +305,11 @@ double sin(double x) {
     return not_a_number;
   if (x < tiny_sine_argument && x > -tiny_sine_argument)
     return x;
+  if (x < reduction_limit && x > -reduction_limit) {
+    const Estimate e = sine_or_cosine_fast(x, true);
+    if (decided(e))
+      return e.hi + e.lo;
+  }
   const DoubleDouble s = sine_cosine(x).sine;
   return s.hi + s.lo;
 }
@@ -224,6 +319,11 @@ double cos(double x) {
     return not_a_number;
   if (x < tiny_cosine_argument && x > -tiny_cosine_argument)
     return 1.0;
+  if (x < reduction_limit && x > -reduction_limit) {
+    const Estimate e = sine_or_cosine_fast(x, false);
+    if (decided(e))
+      return e.hi + e.lo;
+  }
   const DoubleDouble c = sine_cosine(x).cosine;
   return c.hi + c.lo;
 }
@@ -252,7 +352,8 @@ double atan(double x) {
   } else {
     // atan a = pi/2 - atan(1/a), with 1/a to double-double through its exact residue.
     const double q = 1.0 / a;
-    const double residue = std::fma(-q, a, 1.0);
+    const DoubleDouble qa = two_product(q, a);
+    const double residue = (1.0 - qa.hi) - qa.lo;
     angle = add(half_pi, negate(arctangent_unit(fast_two_sum(q, residue / a))));
   }
   const double result = angle.hi + angle.lo;
@@ -266,6 +367,9 @@ double acos(double x) {
     return 0.0;
   if (x == -1.0)
     return pi.hi;
+  const Estimate e = arccosine_fast(x);
+  if (decided(e))
+    return e.hi + e.lo;
   const double a = x < 0.0 ? -x : x;
   DoubleDouble angle;
   if (a <= acos_sine_form_start) {

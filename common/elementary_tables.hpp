@@ -16,6 +16,17 @@ extern const std::array<DoubleDouble, sine_steps + 1> sine_of_step;
 inline constexpr int arctangent_steps = 64;
 extern const std::array<DoubleDouble, arctangent_steps + 1> arctangent_of_step;
 
+// asin(s) = s + s z P(z) for z = s^2 in [0, 1/4], cut into pieces of 1/64: about each centre P is
+// p0 + dz (p[0] + dz (p[1] + ...)), dz = z - centre, the leading value as a double-double.
+inline constexpr int arcsine_pieces = 16;
+inline constexpr int arcsine_degree = 8;
+struct ArcsinePiece {
+  double centre;
+  DoubleDouble p0;
+  std::array<double, arcsine_degree> p;
+};
+extern const std::array<ArcsinePiece, arcsine_pieces> arcsine_piece;
+
 extern const DoubleDouble half_pi;
 extern const DoubleDouble pi;
 // pi/64, the angle of one table step.

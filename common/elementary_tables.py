@@ -53,6 +53,24 @@ constant("one_third", mpf(1) / 3)
 print(f"const double steps_per_radian = {float(64 / pi).hex()};")
 step = ", ".join(x.hex() for x in pieces(pi / 64, [33, 33, 53, 53]))
 print(f"const std::array<double, 4> radians_per_step{{{step}}};")
+# asin(s) = s + s z P(z) with z = s^2 <= 1/4: P on 16 pieces of z, each its Taylor polynomial of
+# degree 8 about the piece's centre, the constant term as a double-double.
+from mpmath import asin, sqrt, taylor
+
+
+def arcsine_p(z):
+    return mpf(1) / 6 if z == 0 else (asin(sqrt(z)) - sqrt(z)) / sqrt(z) ** 3
+
+
+print("const std::array<ArcsinePiece, arcsine_pieces> arcsine_piece{{")
+for j in range(16):
+    centre = mpf(2 * j + 1) / 128
+    coefficients = taylor(arcsine_p, centre, 8)
+    hi, lo = dd(coefficients[0])
+    rest = ", ".join(float(c).hex() for c in coefficients[1:])
+    print(f"    {{{float(centre).hex()}, {{{hi.hex()}, {lo.hex()}}}, {{{rest}}}}},")
+print("}};\n")
+
 # The bits of 64/pi, 64 to a word, the first word's leading bit worth 2^4.
 words = 19
 bits = int(mp.floor(64 / pi * mpf(2) ** (64 * words - 5)))
