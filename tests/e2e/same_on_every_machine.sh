@@ -2,8 +2,8 @@
 # The same input gives the same bytes on every machine: kelma and symmetry run every bundled
 # example, every end-to-end case, every worked example (when the shared folder is beside the
 # tree) and the molecules of processor_sensitive/ (whose bytes the C library's functions made
-# depend on the processor) three ways, and standard output, standard error, the exit status, "debug", "fort.8" and
-# "fort.9" must agree byte for byte:
+# depend on the processor) three ways, and standard output, standard error, the exit status,
+# "debug", "fort.8" and "fort.9" must agree byte for byte:
 #   native  the x86-64 build as it runs here;
 #   no-fma  the same build with the C library's FMA and AVX2 variants masked, as on a processor
 #           (or a virtual machine's generic CPU model) without them;
