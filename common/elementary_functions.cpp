@@ -158,7 +158,7 @@ SineCosine sine_cosine_near_zero(DoubleDouble r) {
 }
 
 // sin and cos of k pi/64: a quarter turn of table steps, turned by the quadrant of k.
-SineCosine sine_cosine_of_step(std::int64_t k) {
+[[gnu::always_inline]] inline SineCosine sine_cosine_of_step(std::int64_t k) {
   const auto step = static_cast<int>(k & (steps_per_turn - 1));
   const int quadrant = step / sine_steps;
   const int j = step % sine_steps;
@@ -231,7 +231,7 @@ constexpr double fast_arcsine_error = 0x1p-63;
 // sin(x) (sine true) or cos(x) for |x| < reduction_limit in double arithmetic: r = x - k pi/64
 // as a + rl, then sin(a + r) and cos(a + r) from the table with the small terms of sin r and
 // cos r - 1 in plain doubles.
-Estimate sine_or_cosine_fast(double x, bool sine) {
+[[gnu::always_inline]] inline Estimate sine_or_cosine_fast(double x, bool sine) {
   const double k = (x * steps_per_radian + integer_shifter) - integer_shifter;
   const double t = x - k * radians_per_step[0];
   const DoubleDouble r = two_sum(t, -(k * radians_per_step[1]));
@@ -257,7 +257,7 @@ Estimate sine_or_cosine_fast(double x, bool sine) {
 }
 
 // asin(s) - s = s z P(z) for z = s^2 <= 1/4, from sz = s z as a double-double.
-DoubleDouble arcsine_correction(DoubleDouble sz, double z) {
+[[gnu::always_inline]] inline DoubleDouble arcsine_correction(DoubleDouble sz, double z) {
   // Pieces of width 1/64: z 64 is the piece's number (z = 1/4 falls in the last).
   const int j = std::min(static_cast<int>(z * (4 * arcsine_pieces)), arcsine_pieces - 1);
   const ArcsinePiece& piece = arcsine_piece[static_cast<std::size_t>(j)];
