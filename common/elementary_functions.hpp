@@ -22,8 +22,8 @@ double atan(double x);
 // acos(x) in [0, pi] for x in [-1, 1]; NaN outside.
 double acos(double x);
 // sqrt(x^2 + y^2) for |x| and |y| between 2^-480 and 2^480 (or zero), where the squares neither
-// overflow nor lose bits below the smallest normal double. The C library's hypot takes other
-// code paths, with other last bits, on processors with fused multiply-adds.
+// overflow nor lose bits below the smallest normal double. The C library's hypot rounds
+// otherwise on other processors (arm64's gives other last bits than x86-64's).
 double hypot(double x, double y);
 
 } // namespace common::portable
