@@ -1,5 +1,5 @@
 # Convenience targets over the CMake presets.
-.PHONY: prerequisites build run test package clean
+.PHONY: prerequisites build run test same-bits package clean
 
 # Builds and tests use every CPU of the machine unless the environment says otherwise.
 export CMAKE_BUILD_PARALLEL_LEVEL ?= $(shell nproc)
@@ -21,16 +21,25 @@ run: build
 	cd build/run && ../release/symmetry < ../../examples/symmetry/benzene.in
 
 # All tests: unit and end-to-end tests and the linters (clang-format, clang-tidy, flake8,
-# shellcheck) of the release build, then the tests again (clang-tidy aside) under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# shellcheck) of the release build, the same bytes on other processors, then the tests again
+# (clang-tidy aside) under AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded
+# tests under ThreadSanitizer.
 test: build
 	ctest --preset release
+	$(MAKE) same-bits
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan
 	ctest --preset tsan
+
+# kelma and symmetry built static for arm64 (Debian's cross compiler) give the same bytes under
+# qemu-aarch64 as the release build, with and without the C library's FMA variants.
+same-bits: build
+	cmake --preset arm64 >/dev/null
+	cmake --build --preset arm64
+	tests/e2e/same_on_every_machine.sh build/release build/arm64
 
 # A Debian package of the programs, the tools and the manual pages (build/release/*.deb).
 package: build

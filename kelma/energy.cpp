@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/elementary_functions.hpp"
 #include "common/matrix_view.hpp"
 #include "common/records.hpp"
 #include "common/vectors.hpp"
@@ -149,7 +150,7 @@ void bend_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
     const double r2 = m.dist(b, c);
     const double r3 = m.dist(a, c);
     const double cosine = law_of_cosines(r1, r2, r3);
-    const double delta = std::acos(cosine) * degrees_per_radian - list.theta0[n];
+    const double delta = common::portable::acos(cosine) * degrees_per_radian - list.theta0[n];
     e.bend += list.kbend[n] * (delta * delta);
     if constexpr (with_gradient) {
       const double sine = std::sqrt(1.0 - cosine * cosine);
@@ -203,11 +204,12 @@ void torsion_terms(const Model& m, EnergyTerms& e, std::span<double> grad) {
     const Vec3 w1 = cross(u2, u1);
     const Vec3 w2 = cross(u3, u2);
     const double cosphi = clamp_cosine(dot(w1, w2) / (dab * dbc * dbc * dcd * sin1 * sin2));
-    const double phi = std::acos(cosphi);
+    const double phi = common::portable::acos(cosphi);
     const int periodicity = list.n[n];
     const int multiplicity = std::abs(periodicity);
     const double sign = periodicity > 0 ? 1.0 : -1.0;
-    e.torsion += list.v[n] * (1.0 + sign * std::cos(static_cast<double>(multiplicity) * phi));
+    e.torsion +=
+        list.v[n] * (1.0 + sign * common::portable::cos(static_cast<double>(multiplicity) * phi));
     if constexpr (with_gradient) {
       // dE/dcos(phi), then cos(phi) = w1.w2 / (|w1| |w2|) differentiated through w1 and w2.
       const double s = 0.5 * list.v[n] * periodicity * sine_ratio(multiplicity, cosphi);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "common/elementary_functions.hpp"
 #include "kelma/parameter_tables.hpp"
 #include "kelma/units.hpp"
 
@@ -146,7 +147,7 @@ double bend_angle(double d_ab, double d_bc, double d_ac) {
   if (denominator == 0.0)
     return 0.0;
   const double cosine = (d_ab * d_ab + d_bc * d_bc - d_ac * d_ac) / denominator;
-  return std::acos(std::clamp(cosine, -1.0, 1.0)) * degrees_per_radian;
+  return common::portable::acos(std::clamp(cosine, -1.0, 1.0)) * degrees_per_radian;
 }
 
 BendParameters bend_parameters(int ta, int tb, int tc, double d_ab, double d_bc, double d_ac) {

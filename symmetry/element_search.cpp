@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/elementary_functions.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/frame.hpp"
 #include "symmetry/linear_algebra.hpp"
@@ -241,9 +242,10 @@ bool two_fold_candidate(AxisSearch& s, const double* u, int start_atom) {
 bool higher_order_candidates(AxisSearch& s, const double* u, double len, const double* w, double d,
                              double ri, double rj, int start_atom) {
   const int n_max =
-      std::min(max_axis_order, static_cast<int>(std::floor(pi / std::atan(d / (ri + rj)) + 0.5)));
+      std::min(max_axis_order,
+               static_cast<int>(std::floor(pi / common::portable::atan(d / (ri + rj)) + 0.5)));
   for (int n = 3; n <= n_max; ++n) {
-    const double a = d / (2.0 * std::tan(pi / n));
+    const double a = d / (2.0 * common::portable::tan(pi / n));
     const double t = a * a / len;
     double q = a * a - t * t;
     bool held = false;
@@ -433,7 +435,7 @@ bool pair_planes(PlaneSearch& s, int i, int j) {
 
 } // namespace
 
-Turn turn_by(double phi) { return {std::cos(phi), std::sin(phi)}; }
+Turn turn_by(double phi) { return {common::portable::cos(phi), common::portable::sin(phi)}; }
 
 void rotc(const double* e1, const double* e2, const double* e3, const double* x, double* y,
           const Turn& turn) {

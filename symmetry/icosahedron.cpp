@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "common/elementary_functions.hpp"
 #include "symmetry/linear_algebra.hpp"
 
 namespace symmetry {
@@ -18,7 +19,8 @@ struct IcosahedralDirection {
 
 IcosahedralDirection icosahedral_direction() {
   const double angle = 2.0 * pi / 5.0;
-  const double t = std::sin(angle) / ((1.0 - std::cos(angle)) * std::sqrt(3.0));
+  const double t =
+      common::portable::sin(angle) / ((1.0 - common::portable::cos(angle)) * std::sqrt(3.0));
   return {t, std::sqrt(1.0 - t * t)};
 }
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <span>
 
+#include "common/elementary_functions.hpp"
+
 namespace symmetry {
 
 namespace {
@@ -16,8 +18,8 @@ double dot(const double* a, const double* b) {
 
 void gencn(const double* e1, const double* e2, const double* e3, double phi, double sigma,
            Operation& r) {
-  const double c = std::cos(phi);
-  const double s = std::sin(phi);
+  const double c = common::portable::cos(phi);
+  const double s = common::portable::sin(phi);
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < 3; ++i) {
       r[static_cast<std::size_t>(i + 3 * j)] = c * (e1[i] * e1[j] + e2[i] * e2[j]) +

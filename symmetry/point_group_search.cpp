@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "common/elementary_functions.hpp"
 #include "common/vectors.hpp"
 #include "symmetry/classify.hpp"
 #include "symmetry/element_search.hpp"
@@ -57,7 +58,7 @@ bool line_is_centrosymmetric(std::span<const double> xyz, int n,
 // Every atom lies within thrsym of the z axis.
 bool on_axis(std::span<const double> xyz, int n, double thrsym) {
   for (int i = 0; i < n; ++i) {
-    if (std::hypot(atom(xyz, i)[0], atom(xyz, i)[1]) > thrsym)
+    if (common::portable::hypot(atom(xyz, i)[0], atom(xyz, i)[1]) > thrsym)
       return false;
   }
   return true;

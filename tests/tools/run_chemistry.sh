@@ -113,7 +113,7 @@ grep -qx "# 3D start: RDKit .* ETKDGv3, seed 7" seed-7/cresol.in || fail "--buil
 c60='c12c3c4c5c1c1c6c7c2c2c8c3c3c9c4c4c%10c5c5c1c1c6c6c%11c7c2c2c7c8c3c3c8c9c4c4c9c%10c5c5c1c1c6c6c%11c2c2c7c3c3c8c4c4c9c5c1c1c6c2c3c41'
 "$bin/ffprep" -o slow --build-timeout 1 --smiles "$c60" --name c60 >/dev/null 2>slow.err
 expect_status 1 $? "ffprep of a build past its limit"
-grep -q ": the 3D build took longer than 1 s (--build-timeout sets the limit); skipped" slow.err &&
+grep -q ": the 3D build took longer than 1 s of processor time (--build-timeout sets the limit); skipped" slow.err &&
   [ ! -e slow/c60.in ] || fail "a build past its limit was not stopped and reported"
 
 # --- bad files: one line each, a skipped status, nothing half written -------------------------

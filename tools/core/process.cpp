@@ -235,7 +235,7 @@ void IsolatedWorker::start() {
 }
 
 // Ends the child (killed, or reaped when it has ended already) and says how it ended.
-std::string IsolatedWorker::stop(bool kill) {
+ChildResult IsolatedWorker::stop(bool kill) {
   if (kill)
     ::kill(pid_, SIGKILL);
   ::close(socket_);
@@ -243,7 +243,7 @@ std::string IsolatedWorker::stop(bool kill) {
   reap(pid_, child);
   pid_ = -1;
   socket_ = -1;
-  return ending_of(child);
+  return child;
 }
 
 void IsolatedWorker::send(std::string_view request) {
@@ -264,10 +264,11 @@ IsolatedResult IsolatedWorker::collect() {
   if (answer == Received::whole)
     return result;
   result.text.clear();
-  const std::string ending = stop(answer == Received::late);
+  const ChildResult child = stop(answer == Received::late);
   result.late = answer == Received::late;
-  result.failure =
-      result.late ? "took longer than " + std::to_string(timeout_seconds_) + " s" : ending;
+  result.signal = result.late ? 0 : child.signal;
+  result.failure = result.late ? "took longer than " + std::to_string(timeout_seconds_) + " s"
+                               : ending_of(child);
   return result;
 }
 

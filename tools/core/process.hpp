@@ -43,6 +43,7 @@ struct IsolatedResult {
   std::string text;    // the answer
   std::string failure; // not empty: "took longer than 10 s", "crashed (signal 11, ...)", ...
   bool late = false;   // the child was killed at the time limit
+  int signal = 0;      // the signal that ended the child, when one did
 };
 
 // A child process that answers requests one at a time with work(request), so that a request on
@@ -80,7 +81,7 @@ public:
 
 private:
   void start();
-  std::string stop(bool kill);
+  ChildResult stop(bool kill);
 
   std::function<std::string(std::string_view)> work_;
   int timeout_seconds_;

@@ -8,6 +8,10 @@
 #include <openbabel/atom.h>
 #include <openbabel/mol.h>
 #include <openbabel/obiter.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <string>
 
 #include "tools/core/packet.hpp"
 #include "tools/core/process.hpp"
@@ -20,6 +24,21 @@ namespace {
 
 constexpr int coordinates_3d = 3;
 constexpr int no_conformer = -1;
+
+// The build is limited in processor time, so that whether a molecule is built does not depend on
+// what else the machine runs; the wall clock only stops a child that waits instead of working,
+// at this many times the limit.
+constexpr int wall_clock_allowance = 10;
+
+// In the build's child, whose processor time starts at 0 with the fork: SIGXCPU ends it once it
+// has worked `seconds`, without a core file.
+void limit_processor_time(int seconds) {
+  const rlimit no_core{0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  const auto soft = static_cast<rlim_t>(seconds);
+  const rlimit processor{soft, soft + 1};
+  ::setrlimit(RLIMIT_CPU, &processor);
+}
 
 // RDKit's own advice for molecules whose first embedding fails (large rings, cages): start
 // from random coordinates instead of the eigenvectors of the distance matrix.
@@ -93,9 +112,17 @@ std::string BuildRecipe::text() const {
 BuildRecipe build_coordinates(OpenBabel::OBMol& mol, const BuildSettings& settings) {
   [[maybe_unused]] static const bool library_read = torsion_library_read();
   const std::unique_ptr<RDKit::RWMol> graph = rdkit_graph(mol);
-  IsolatedWorker builder([&](std::string_view) { return embedded(*graph, settings.seed); },
-                         settings.time_limit_seconds);
+  const int limit = settings.time_limit_seconds;
+  IsolatedWorker builder(
+      [&](std::string_view) {
+        limit_processor_time(limit);
+        return embedded(*graph, settings.seed);
+      },
+      limit * wall_clock_allowance);
   const IsolatedResult result = builder.ask("");
+  if (result.signal == SIGXCPU)
+    throw ToolError("the 3D build took longer than " + std::to_string(limit) +
+                    " s of processor time (--build-timeout sets the limit)");
   if (!result.failure.empty())
     throw ToolError("the 3D build " + result.failure + " (--build-timeout sets the limit)");
   return take_coordinates(mol, result.text, settings.seed);

@@ -128,7 +128,8 @@ std::string molecule_option_usage() {
          "                     always on for SMILES)\n"
          "  --retype           type MOL2 atoms afresh instead of keeping the file's types\n"
          "  --strict           skip molecules with bonds, bends or torsions without parameter\n"
-         "  --build-timeout SECONDS  skip a molecule whose 3D build takes longer (default " +
+         "  --build-timeout SECONDS  skip a molecule whose 3D build takes longer, in processor\n"
+         "                     time (default " +
          std::to_string(default_build_seconds) +
          ")\n"
          "  --build-seed N     the random seed of the 3D build, 0 or more (default " +
