@@ -298,35 +298,28 @@ Estimate arccosine_fast(double x) {
   return {sum.hi, sum.lo + (pi.lo - 2.0 * arcsine_low), fast_arcsine_error * sum.hi};
 }
 
+// sin(x) or cos(x): the same steps, with the small arguments' own answer (x, or 1).
+double sine_or_cosine(double x, bool sine) {
+  if (!finite(x))
+    return not_a_number;
+  const double tiny = sine ? tiny_sine_argument : tiny_cosine_argument;
+  if (x < tiny && x > -tiny)
+    return sine ? x : 1.0;
+  if (x < reduction_limit && x > -reduction_limit) {
+    const Estimate e = sine_or_cosine_fast(x, sine);
+    if (decided(e))
+      return e.hi + e.lo;
+  }
+  const SineCosine sc = sine_cosine(x);
+  const DoubleDouble r = sine ? sc.sine : sc.cosine;
+  return r.hi + r.lo;
+}
+
 } // namespace
 
-double sin(double x) {
-  if (!finite(x))
-    return not_a_number;
-  if (x < tiny_sine_argument && x > -tiny_sine_argument)
-    return x;
-  if (x < reduction_limit && x > -reduction_limit) {
-    const Estimate e = sine_or_cosine_fast(x, true);
-    if (decided(e))
-      return e.hi + e.lo;
-  }
-  const DoubleDouble s = sine_cosine(x).sine;
-  return s.hi + s.lo;
-}
+double sin(double x) { return sine_or_cosine(x, true); }
 
-double cos(double x) {
-  if (!finite(x))
-    return not_a_number;
-  if (x < tiny_cosine_argument && x > -tiny_cosine_argument)
-    return 1.0;
-  if (x < reduction_limit && x > -reduction_limit) {
-    const Estimate e = sine_or_cosine_fast(x, false);
-    if (decided(e))
-      return e.hi + e.lo;
-  }
-  const DoubleDouble c = sine_cosine(x).cosine;
-  return c.hi + c.lo;
-}
+double cos(double x) { return sine_or_cosine(x, false); }
 
 double tan(double x) {
   if (!finite(x))
