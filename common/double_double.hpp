@@ -1,15 +1,18 @@
 // Unevaluated sums of two doubles (hi + lo, |lo| at most half an ulp of hi) and the few exact
 // building blocks the elementary functions carry their intermediate results in. Only additions,
 // multiplications, divisions and square roots are used, each of which IEEE 754 rounds the same way
-// on every machine, so results do not depend on the processor. Exact products come from Dekker's
-// splitting rather than a fused multiply-add: the baseline x86-64 build has no such instruction,
-// and std::fma there is a call into the C library (emulated in software on processors without
-// FMA), several times slower than the seventeen operations of the split.
+// on every machine, so results do not depend on the processor.
 #pragma once
 
 #include <cmath>
 
 namespace common {
+
+// How an exact product is formed: by Dekker's splitting (seventeen operations, on any processor)
+// or by one fused multiply-add. Both give the same bits, since an exact product has one value; the
+// fused form is for code compiled for processors that have the instruction (elsewhere std::fma is
+// a call into the C library, emulated in software where the processor lacks it).
+enum class Products { split, fused };
 
 // hi + lo, about 106 significant bits.
 struct DoubleDouble {
@@ -38,12 +41,16 @@ inline DoubleDouble split(double a) {
   return {hi, a - hi};
 }
 
-// a b exactly (Dekker), while the product and its error stay clear of underflow and overflow.
-inline DoubleDouble two_product(double a, double b) {
+// a b exactly, while the product and its error stay clear of underflow and overflow.
+template <Products how = Products::split> inline DoubleDouble two_product(double a, double b) {
   const double p = a * b;
-  const DoubleDouble x = split(a);
-  const DoubleDouble y = split(b);
-  return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+  if constexpr (how == Products::fused) {
+    return {p, std::fma(a, b, -p)};
+  } else {
+    const DoubleDouble x = split(a);
+    const DoubleDouble y = split(b);
+    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+  }
 }
 
 // a + b, both double-doubles whose sum does not cancel to a small fraction of them.
@@ -56,14 +63,15 @@ inline DoubleDouble add(DoubleDouble a, DoubleDouble b) {
 inline DoubleDouble negate(DoubleDouble a) { return {-a.hi, -a.lo}; }
 
 // a b.
+template <Products how = Products::split>
 inline DoubleDouble multiply(DoubleDouble a, DoubleDouble b) {
-  const DoubleDouble p = two_product(a.hi, b.hi);
+  const DoubleDouble p = two_product<how>(a.hi, b.hi);
   return fast_two_sum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
 }
 
 // a b for a plain double b.
-inline DoubleDouble multiply(DoubleDouble a, double b) {
-  const DoubleDouble p = two_product(a.hi, b);
+template <Products how = Products::split> inline DoubleDouble multiply(DoubleDouble a, double b) {
+  const DoubleDouble p = two_product<how>(a.hi, b);
   return fast_two_sum(p.hi, p.lo + a.lo * b);
 }
 
@@ -78,8 +86,8 @@ inline DoubleDouble divide(DoubleDouble a, DoubleDouble b) {
 
 // a - s^2 exactly, for s the rounded square root of a (the residue is a double, and a - s^2
 // cancels exactly in its leading part).
-inline double root_residue(double a, double s) {
-  const DoubleDouble square = two_product(s, s);
+template <Products how = Products::split> inline double root_residue(double a, double s) {
+  const DoubleDouble square = two_product<how>(s, s);
   return (a - square.hi) - square.lo;
 }
 

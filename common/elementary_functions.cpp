@@ -7,6 +7,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#if defined(__x86_64__)
+// The C library's view of the processor's features. The header is written in C (its functions
+// return _Bool), which GCC takes in C++ and clang does not.
+#if defined(__clang__)
+#define _Bool bool
+#endif
+#include <sys/platform/x86.h>
+#if defined(__clang__)
+#undef _Bool
+#endif
+#endif
 
 #include "common/double_double.hpp"
 #include "common/elementary_tables.hpp"
@@ -157,23 +168,22 @@ SineCosine sine_cosine_near_zero(DoubleDouble r) {
   return {sine, cosine};
 }
 
-// sin and cos of k pi/64: a quarter turn of table steps, turned by the quadrant of k.
+// sin and cos of k pi/64 from a quarter turn of table steps j: in quadrant q, sin is +-sin or
+// +-cos of j pi/64 (cos j pi/64 = sin (32 - j) pi/64) and cos the other, with the signs of the
+// quadrant. Indices and signs are selected without branches, which the turns of a molecule's
+// angles would mispredict; a sign is applied as an exact multiplication by +-1.
 [[gnu::always_inline]] inline SineCosine sine_cosine_of_step(std::int64_t k) {
+  constexpr std::array<double, 4> sine_sign{1.0, 1.0, -1.0, -1.0};
+  constexpr std::array<double, 4> cosine_sign{1.0, -1.0, -1.0, 1.0};
   const auto step = static_cast<int>(k & (steps_per_turn - 1));
-  const int quadrant = step / sine_steps;
+  const auto quadrant = static_cast<std::size_t>(step / sine_steps);
   const int j = step % sine_steps;
-  const DoubleDouble s = sine_of_step[static_cast<std::size_t>(j)];
-  const DoubleDouble c = sine_of_step[static_cast<std::size_t>(sine_steps - j)];
-  switch (quadrant) {
-  case 0:
-    return {s, c};
-  case 1:
-    return {c, negate(s)};
-  case 2:
-    return {negate(s), negate(c)};
-  default:
-    return {negate(c), s};
-  }
+  const int sine_index = (quadrant & 1) != 0 ? sine_steps - j : j;
+  const DoubleDouble s = sine_of_step[static_cast<std::size_t>(sine_index)];
+  const DoubleDouble c = sine_of_step[static_cast<std::size_t>(sine_steps - sine_index)];
+  const double ss = sine_sign[quadrant];
+  const double cs = cosine_sign[quadrant];
+  return {{ss * s.hi, ss * s.lo}, {cs * c.hi, cs * c.lo}};
 }
 
 // sin(x) and cos(x) from sin(a + r) = sin a cos r + cos a sin r with a = k pi/64. Where sin or
@@ -231,6 +241,7 @@ constexpr double fast_arcsine_error = 0x1p-63;
 // sin(x) (sine true) or cos(x) for |x| < reduction_limit in double arithmetic: r = x - k pi/64
 // as a + rl, then sin(a + r) and cos(a + r) from the table with the small terms of sin r and
 // cos r - 1 in plain doubles.
+template <Products how>
 [[gnu::always_inline]] inline Estimate sine_or_cosine_fast(double x, bool sine) {
   const double k = (x * steps_per_radian + integer_shifter) - integer_shifter;
   const double t = x - k * radians_per_step[0];
@@ -248,7 +259,7 @@ constexpr double fast_arcsine_error = 0x1p-63;
   // result is P cos r + Q sin r.
   const DoubleDouble p = sine ? step.sine : step.cosine;
   const DoubleDouble q = sine ? step.cosine : negate(step.sine);
-  const DoubleDouble product = two_product(q.hi, a);
+  const DoubleDouble product = two_product<how>(q.hi, a);
   const DoubleDouble head = two_sum(p.hi, product.hi);
   const double lo =
       ((head.lo + product.lo) + (p.lo + q.lo * a + q.hi * sine_low)) + p.hi * cosine_low;
@@ -257,6 +268,7 @@ constexpr double fast_arcsine_error = 0x1p-63;
 }
 
 // asin(s) - s = s z P(z) for z = s^2 <= 1/4, from sz = s z as a double-double.
+template <Products how>
 [[gnu::always_inline]] inline DoubleDouble arcsine_correction(DoubleDouble sz, double z) {
   // Pieces of width 1/64: z 64 is the piece's number (z = 1/4 falls in the last).
   const int j = std::min(static_cast<int>(z * (4 * arcsine_pieces)), arcsine_pieces - 1);
@@ -268,17 +280,17 @@ constexpr double fast_arcsine_error = 0x1p-63;
   const double low = (c[0] + dz * c[1]) + dz2 * (c[2] + dz * c[3]);
   const double high = (c[4] + dz * c[5]) + dz2 * (c[6] + dz * c[7]);
   const double q = low + (dz2 * dz2) * high;
-  return multiply(sz, fast_two_sum(piece.p0.hi, piece.p0.lo + dz * q));
+  return multiply<how>(sz, fast_two_sum(piece.p0.hi, piece.p0.lo + dz * q));
 }
 
 // acos(x) for |x| < 1: pi/2 -+ asin|x| up to |x| = 1/2; beyond, 2 asin(s) with s = sqrt((1 -
 // |x|)/2) (exact under the root), or pi less it for negative x.
-Estimate arccosine_fast(double x) {
+template <Products how> [[gnu::always_inline]] inline Estimate arccosine_fast(double x) {
   const double a = magnitude(x);
   const double sign = x < 0.0 ? -1.0 : 1.0;
   if (a <= 0.5) {
-    const DoubleDouble z = two_product(a, a);
-    const DoubleDouble correction = arcsine_correction(multiply(z, a), z.hi);
+    const DoubleDouble z = two_product<how>(a, a);
+    const DoubleDouble correction = arcsine_correction<how>(multiply<how>(z, a), z.hi);
     const DoubleDouble head = fast_two_sum(half_pi.hi, -sign * a);
     const DoubleDouble sum = two_sum(head.hi, -sign * correction.hi);
     const double lo = sum.lo + (head.lo + half_pi.lo - sign * correction.lo);
@@ -286,10 +298,10 @@ Estimate arccosine_fast(double x) {
   }
   const double w = 0.5 - 0.5 * a;
   const double s = std::sqrt(w);
-  const double s_low = root_residue(w, s) / (2.0 * s);
+  const double s_low = root_residue<how>(w, s) / (2.0 * s);
   // With sqrt(w) = s + s_low exactly enough, asin(sqrt(w)) = s + s_low + (s + s_low) w P(w).
-  const DoubleDouble sw = two_product(s, w);
-  const DoubleDouble correction = arcsine_correction({sw.hi, sw.lo + s_low * w}, w);
+  const DoubleDouble sw = two_product<how>(s, w);
+  const DoubleDouble correction = arcsine_correction<how>({sw.hi, sw.lo + s_low * w}, w);
   const DoubleDouble arcsine = two_sum(s, correction.hi);
   const double arcsine_low = arcsine.lo + (correction.lo + s_low);
   if (x > 0.0)
@@ -298,28 +310,64 @@ Estimate arccosine_fast(double x) {
   return {sum.hi, sum.lo + (pi.lo - 2.0 * arcsine_low), fast_arcsine_error * sum.hi};
 }
 
-// sin(x) or cos(x): the same steps, with the small arguments' own answer (x, or 1).
-double sine_or_cosine(double x, bool sine) {
-  if (!finite(x))
-    return not_a_number;
-  const double tiny = sine ? tiny_sine_argument : tiny_cosine_argument;
-  if (x < tiny && x > -tiny)
-    return sine ? x : 1.0;
-  if (x < reduction_limit && x > -reduction_limit) {
-    const Estimate e = sine_or_cosine_fast(x, sine);
-    if (decided(e))
-      return e.hi + e.lo;
-  }
+// sin(x) or cos(x) for |x| >= tiny, by the double-double path.
+[[gnu::noinline]] double careful_sine_or_cosine(double x, bool sine) {
   const SineCosine sc = sine_cosine(x);
   const DoubleDouble r = sine ? sc.sine : sc.cosine;
   return r.hi + r.lo;
 }
 
+// sin(x) or cos(x): the fast path where its rounding test decides, else the careful path; the
+// small arguments' own answer (x, or 1); NaN for infinite or NaN x.
+template <Products how> [[gnu::always_inline]] inline double sine_or_cosine(double x, bool sine) {
+  const double tiny = sine ? tiny_sine_argument : tiny_cosine_argument;
+  const double a = magnitude(x);
+  if (a >= tiny && a < reduction_limit) {
+    const Estimate e = sine_or_cosine_fast<how>(x, sine);
+    return decided(e) ? e.hi + e.lo : careful_sine_or_cosine(x, sine);
+  }
+  if (!finite(x))
+    return not_a_number;
+  if (a < tiny)
+    return sine ? x : 1.0;
+  return careful_sine_or_cosine(x, sine);
+}
+
+// acos(x) for |x| < 1 by the double-double path: through atan of the tangent.
+[[gnu::noinline]] double careful_arccosine(double x) {
+  const double a = x < 0.0 ? -x : x;
+  DoubleDouble angle;
+  if (a <= acos_sine_form_start) {
+    // acos x = pi/2 - atan(x / sqrt(1 - x^2)); 1 - x^2 stays above one half.
+    const DoubleDouble square = two_product(a, a);
+    const DoubleDouble sine = square_root(add(two_sum(1.0, -square.hi), {-square.lo, 0.0}));
+    const DoubleDouble t = arctangent_unit(divide({a, 0.0}, sine));
+    angle = add(half_pi, x < 0.0 ? t : negate(t));
+  } else {
+    // Near +-1 the sine comes from (1 - a)(1 + a), where 1 - a is exact, and acos |x| =
+    // atan(sqrt(1 - a^2) / a) keeps full relative accuracy down to the smallest angles.
+    const DoubleDouble sine = square_root(multiply(two_sum(1.0, a), 1.0 - a));
+    const DoubleDouble t = arctangent_unit(divide(sine, {a, 0.0}));
+    angle = x < 0.0 ? add(pi, negate(t)) : t;
+  }
+  return angle.hi + angle.lo;
+}
+
+// acos(x): inside (-1, 1) the fast path where its rounding test decides, else the careful
+// path; the ends exactly; NaN beyond them and for NaN.
+template <Products how> [[gnu::always_inline]] inline double arccosine(double x) {
+  if (magnitude(x) < 1.0) {
+    const Estimate e = arccosine_fast<how>(x);
+    return decided(e) ? e.hi + e.lo : careful_arccosine(x);
+  }
+  if (x == 1.0)
+    return 0.0;
+  if (x == -1.0)
+    return pi.hi;
+  return not_a_number;
+}
+
 } // namespace
-
-double sin(double x) { return sine_or_cosine(x, true); }
-
-double cos(double x) { return sine_or_cosine(x, false); }
 
 double tan(double x) {
   if (!finite(x))
@@ -353,34 +401,6 @@ double atan(double x) {
   return x < 0.0 ? -result : result;
 }
 
-double acos(double x) {
-  if (!(x >= -1.0 && x <= 1.0))
-    return not_a_number;
-  if (x == 1.0)
-    return 0.0;
-  if (x == -1.0)
-    return pi.hi;
-  const Estimate e = arccosine_fast(x);
-  if (decided(e))
-    return e.hi + e.lo;
-  const double a = x < 0.0 ? -x : x;
-  DoubleDouble angle;
-  if (a <= acos_sine_form_start) {
-    // acos x = pi/2 - atan(x / sqrt(1 - x^2)); 1 - x^2 stays above one half.
-    const DoubleDouble square = two_product(a, a);
-    const DoubleDouble sine = square_root(add(two_sum(1.0, -square.hi), {-square.lo, 0.0}));
-    const DoubleDouble t = arctangent_unit(divide({a, 0.0}, sine));
-    angle = add(half_pi, x < 0.0 ? t : negate(t));
-  } else {
-    // Near +-1 the sine comes from (1 - a)(1 + a), where 1 - a is exact, and acos |x| =
-    // atan(sqrt(1 - a^2) / a) keeps full relative accuracy down to the smallest angles.
-    const DoubleDouble sine = square_root(multiply(two_sum(1.0, a), 1.0 - a));
-    const DoubleDouble t = arctangent_unit(divide(sine, {a, 0.0}));
-    angle = x < 0.0 ? add(pi, negate(t)) : t;
-  }
-  return angle.hi + angle.lo;
-}
-
 double hypot(double x, double y) {
   const DoubleDouble sum = add(two_product(x, x), two_product(y, y));
   if (sum.hi == 0.0)
@@ -388,5 +408,33 @@ double hypot(double x, double y) {
   const DoubleDouble root = square_root(sum);
   return root.hi + root.lo;
 }
+
+namespace variants {
+
+// x86-64 processors have had fused multiply-adds since 2013, but the baseline build may not use
+// them: there the fused forms are compiled for the instruction and chosen where the C library
+// finds it usable. Elsewhere it is part of the baseline where the compiler says it is fast
+// (arm64), and the split forms run where it is not.
+#if defined(__x86_64__)
+const bool fused_usable = CPU_FEATURE_ACTIVE(FMA);
+#define FUSED_PRODUCTS [[gnu::target("fma")]]
+#elif defined(__FP_FAST_FMA)
+const bool fused_usable = true;
+#define FUSED_PRODUCTS
+#else
+const bool fused_usable = false;
+#define FUSED_PRODUCTS
+#endif
+
+double sin_split(double x) { return sine_or_cosine<Products::split>(x, true); }
+double cos_split(double x) { return sine_or_cosine<Products::split>(x, false); }
+double acos_split(double x) { return arccosine<Products::split>(x); }
+FUSED_PRODUCTS double sin_fused(double x) { return sine_or_cosine<Products::fused>(x, true); }
+FUSED_PRODUCTS double cos_fused(double x) { return sine_or_cosine<Products::fused>(x, false); }
+FUSED_PRODUCTS double acos_fused(double x) { return arccosine<Products::fused>(x); }
+
+#undef FUSED_PRODUCTS
+
+} // namespace variants
 
 } // namespace common::portable

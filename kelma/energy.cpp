@@ -310,15 +310,6 @@ double listed_total(common::RunContext& run, int print, const EnergyTerms& e) {
 
 } // namespace
 
-double atom_distance(std::span<const double> xyz, int i, int j) {
-  const double* a = xyz.data() + 3 * static_cast<std::size_t>(i - 1);
-  const double* b = xyz.data() + 3 * static_cast<std::size_t>(j - 1);
-  const double dx = b[0] - a[0];
-  const double dy = b[1] - a[1];
-  const double dz = b[2] - a[2];
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 double ffener(common::RunContext& run, int natoms, double vdwc, int print,
               std::span<const double> xyz, std::span<const int> itype, std::span<const int> conn,
               ForceFieldArrays& ff) {

@@ -2,6 +2,8 @@
 // Angstrom: stretch, bend, torsion, out-of-plane and van der Waals terms.
 #pragma once
 
+#include <cmath>
+#include <cstddef>
 #include <span>
 
 #include "common/run_context.hpp"
@@ -13,8 +15,16 @@ namespace kelma {
 // fall onto each other give large but finite terms instead of a division by zero.
 inline constexpr double min_distance = 1.0e-6;
 
-// Distance between atoms i and j (1-based) of xyz.
-double atom_distance(std::span<const double> xyz, int i, int j);
+// Distance between atoms i and j (1-based) of xyz. Inline: the distance matrix of every
+// evaluation takes it n (n - 1) / 2 times.
+inline double atom_distance(std::span<const double> xyz, int i, int j) {
+  const double* a = xyz.data() + 3 * static_cast<std::size_t>(i - 1);
+  const double* b = xyz.data() + 3 * static_cast<std::size_t>(j - 1);
+  const double dx = b[0] - a[0];
+  const double dy = b[1] - a[1];
+  const double dz = b[2] - a[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
 
 // The energy block of every evaluation is listed above this print level.
 inline constexpr int energy_listing_print = 2;

@@ -190,21 +190,51 @@ TEST(ElementaryFunctions, ArctangentAgainstMpfr) {
 
 // The whole interval, arguments near +-1 (the smallest angles and those near pi), tiny ones, and
 // both sides of the switch to the sine form.
+double cosine_value(std::mt19937_64& random) {
+  switch (random() % 4) {
+  case 0:
+  case 1:
+    return uniform(random, -1.0, 1.0);
+  case 2: {
+    const double gap = std::fabs(log_uniform(random, -53, -1));
+    return (random() & 1) ? 1.0 - gap : gap - 1.0;
+  }
+  default:
+    return log_uniform(random, -1074, -1);
+  }
+}
+
+const std::vector<double> cosine_edges{0.7071, std::nextafter(0.7071, 1.0), -0.7071, 0.5, -0.5};
+
 TEST(ElementaryFunctions, ArccosineAgainstMpfr) {
-  const std::vector<double> edges{0.7071, std::nextafter(0.7071, 1.0), -0.7071, 0.5, -0.5};
-  compare("acos", portable::acos, mpfr_acos, arguments(edges, [](std::mt19937_64& random) {
-            switch (random() % 4) {
-            case 0:
-            case 1:
-              return uniform(random, -1.0, 1.0);
-            case 2: {
-              const double gap = std::fabs(log_uniform(random, -53, -1));
-              return (random() & 1) ? 1.0 - gap : gap - 1.0;
-            }
-            default:
-              return log_uniform(random, -1074, -1);
-            }
-          }));
+  compare("acos", portable::acos, mpfr_acos, arguments(cosine_edges, cosine_value));
+}
+
+// The force field's functions come in two forms, exact products split or fused, and the processor
+// picks one: both must give the same bits. Where the processor has fused multiply-adds both run.
+TEST(ElementaryFunctions, SplitAndFusedFormsAgree) {
+  if (!portable::variants::fused_usable)
+    GTEST_SKIP() << "this processor has no fused multiply-add";
+  struct Form {
+    const char* name;
+    double (*split)(double);
+    double (*fused)(double);
+    std::vector<double> xs;
+  };
+  namespace v = portable::variants;
+  const std::vector<double> angles = arguments(angle_edges, angle);
+  const std::vector<Form> forms{
+      {"sin", v::sin_split, v::sin_fused, angles},
+      {"cos", v::cos_split, v::cos_fused, angles},
+      {"acos", v::acos_split, v::acos_fused, arguments(cosine_edges, cosine_value)}};
+  for (const Form& form : forms) {
+    long differ = 0;
+    for (double x : form.xs)
+      if (std::bit_cast<std::uint64_t>(form.split(x)) !=
+          std::bit_cast<std::uint64_t>(form.fused(x)))
+        ++differ;
+    EXPECT_EQ(differ, 0) << form.name;
+  }
 }
 
 // Pairs of coordinates of every size in the stated domain, and pairs of very different sizes.
