@@ -237,6 +237,7 @@ double magnitude(double x) { return x < 0.0 ? -x : x; }
 constexpr double fast_relative_error = 0x1p-62;
 constexpr double fast_table_error = 0x1p-61;
 constexpr double fast_arcsine_error = 0x1p-63;
+constexpr double fast_table_arccosine_error = 0x1p-65;
 
 // sin(x) (sine true) or cos(x) for |x| < reduction_limit in double arithmetic: r = x - k pi/64
 // as a + rl, then sin(a + r) and cos(a + r) from the table with the small terms of sin r and
@@ -283,19 +284,32 @@ template <Products how>
   return multiply<how>(sz, fast_two_sum(piece.p0.hi, piece.p0.lo + dz * q));
 }
 
-// acos(x) for |x| < 1: pi/2 -+ asin|x| up to |x| = 1/2; beyond, 2 asin(s) with s = sqrt((1 -
+// acos(x) for |x| <= 1/2 from the nearest table point c = j/128: acos(c + d) = acos c + slope d +
+// d^2 q(d), with d = x - c exact (|d| <= 1/256, a multiple of the ulp of x) and the product of
+// the slope with d exact but for the slope's own low part. The terms of q lie below 2^-17 of the
+// result and are summed in plain doubles; the first term left out, below 2^-69.
+template <Products how> [[gnu::always_inline]] inline Estimate arccosine_near_zero(double x) {
+  const double j = (x * arccosine_steps + integer_shifter) - integer_shifter;
+  const double d = x - j * (1.0 / arccosine_steps);
+  const ArccosinePoint& point =
+      arccosine_point[static_cast<std::size_t>(static_cast<int>(j) + arccosine_reach)];
+  const auto& c = point.p;
+  const double d2 = d * d;
+  // Estrin's scheme, as for the arcsine's pieces.
+  const double q =
+      ((c[0] + d * c[1]) + d2 * (c[2] + d * c[3])) + (d2 * d2) * ((c[4] + d * c[5]) + d2 * c[6]);
+  const DoubleDouble product = two_product<how>(point.slope.hi, d);
+  const DoubleDouble sum = two_sum(point.value.hi, product.hi);
+  const double lo = sum.lo + (point.value.lo + ((product.lo + point.slope.lo * d) + d2 * q));
+  return {sum.hi, lo, fast_table_arccosine_error * sum.hi};
+}
+
+// acos(x) for |x| < 1: from the table up to |x| = 1/2; beyond, 2 asin(s) with s = sqrt((1 -
 // |x|)/2) (exact under the root), or pi less it for negative x.
 template <Products how> [[gnu::always_inline]] inline Estimate arccosine_fast(double x) {
   const double a = magnitude(x);
-  const double sign = x < 0.0 ? -1.0 : 1.0;
-  if (a <= 0.5) {
-    const DoubleDouble z = two_product<how>(a, a);
-    const DoubleDouble correction = arcsine_correction<how>(multiply<how>(z, a), z.hi);
-    const DoubleDouble head = fast_two_sum(half_pi.hi, -sign * a);
-    const DoubleDouble sum = two_sum(head.hi, -sign * correction.hi);
-    const double lo = sum.lo + (head.lo + half_pi.lo - sign * correction.lo);
-    return {sum.hi, lo, fast_arcsine_error * sum.hi};
-  }
+  if (a <= 0.5)
+    return arccosine_near_zero<how>(x);
   const double w = 0.5 - 0.5 * a;
   const double s = std::sqrt(w);
   const double s_low = root_residue<how>(w, s) / (2.0 * s);

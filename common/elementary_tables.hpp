@@ -27,6 +27,18 @@ struct ArcsinePiece {
 };
 extern const std::array<ArcsinePiece, arcsine_pieces> arcsine_piece;
 
+// acos(c + d) = value + slope d + d^2 (p[0] + d (p[1] + ...)) about the points c = j/128 of
+// [-1/2, 1/2], j = -64 .. 64, the value and the slope as double-doubles.
+inline constexpr int arccosine_steps = 128;
+inline constexpr int arccosine_reach = 64;
+inline constexpr int arccosine_degree = 7;
+struct ArccosinePoint {
+  DoubleDouble value;
+  DoubleDouble slope;
+  std::array<double, arccosine_degree> p;
+};
+extern const std::array<ArccosinePoint, 2 * arccosine_reach + 1> arccosine_point;
+
 extern const DoubleDouble half_pi;
 extern const DoubleDouble pi;
 // pi/64, the angle of one table step.

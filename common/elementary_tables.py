@@ -3,7 +3,7 @@
 functions, each rounded to a double-double from 1600-bit arithmetic (Debian's python3-mpmath).
 Usage: common/elementary_tables.py | clang-format --assume-filename=x.cpp \
        > common/elementary_tables.cpp"""
-from mpmath import mp, mpf, sin, atan, pi, frexp, ldexp, asin, sqrt, taylor
+from mpmath import mp, mpf, sin, atan, acos, pi, frexp, ldexp, asin, sqrt, taylor
 
 mp.prec = 1600
 
@@ -70,6 +70,17 @@ for j in range(16):
     hi, lo = dd(coefficients[0])
     rest = ", ".join(float(c).hex() for c in coefficients[1:])
     print(f"    {{{float(centre).hex()}, {{{hi.hex()}, {lo.hex()}}}, {{{rest}}}}},")
+print("}};\n")
+
+# acos(c + d) about the points c = j/128 of [-1/2, 1/2]: the value and the slope as
+# double-doubles, then the Taylor coefficients of degrees 2 to 8.
+print("const std::array<ArccosinePoint, 2 * arccosine_reach + 1> arccosine_point{{")
+for j in range(-64, 65):
+    coefficients = taylor(acos, mpf(j) / 128, 8)
+    value, slope = dd(coefficients[0]), dd(coefficients[1])
+    rest = ", ".join(float(c).hex() for c in coefficients[2:])
+    print(f"    {{{{{value[0].hex()}, {value[1].hex()}}}, {{{slope[0].hex()}, {slope[1].hex()}}}, "
+          f"{{{rest}}}}},")
 print("}};\n")
 
 # The bits of 64/pi, 64 to a word, the first word's leading bit worth 2^4.
